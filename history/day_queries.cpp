@@ -1,0 +1,1 @@
+#include "history/day_queries.h"

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/channel_set.h"
+#include "history/history_log.h"
+#include "history/time_keys.h"
+
+namespace gapscope {
+
+// Whether any record of SegHistory at minutes 0, step, 2*step ... of `day` names a channel
+// of the set (plain channel number as key, whatever the service).
+bool ChannelsSeenOnDay(const HistoryLog& segHistory, Day day, const ChannelSet& channels, int step);
+
+// Whether the segment history mentions the day ("yyyymmdd") anywhere in its text.
+bool DayInSegHistory(const HistoryLog& segHistory, Day day);
+
+// Whether `day` was a rapid-scan fill-in (partial scan) day by the lines of process.log.
+bool IsPartialScanDayInLines(const std::vector<std::string_view>& processLines, Day day);
+// Reads dataDirectory/process.log anew and answers as above; unreadable means no lines.
+bool IsPartialScanDay(const std::filesystem::path& dataDirectory, Day day);
+
+}  // namespace gapscope

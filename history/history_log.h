@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gapscope {
+
+// One history log held in memory: its decoded text, its lines, and an index from the
+// key of each keyed line (letter case folded) to the first line with that key. Built
+// once at load; every look-up is a hash probe, never a scan of the log.
+class HistoryLog {
+public:
+    HistoryLog() = default;
+    // Builds the log from raw file bytes (decoded as log files are).
+    static HistoryLog FromBytes(std::string_view bytes);
+
+    std::size_t LineCount() const { return lines_.size(); }
+    std::string_view Line(std::size_t i) const;
+    bool Empty() const { return lines_.empty(); }
+    std::size_t TextBytes() const { return text_.size(); }
+
+    // Value of the first line whose key equals `key` ignoring ASCII letter case; empty
+    // when there is none (an empty value and a missing line are the same to callers).
+    std::string_view ValueOf(std::string_view key) const;
+
+    // Case-sensitive search in the whole text (all lines, each followed by a line break).
+    // Used by the start-up tests only; it scans.
+    bool TextContains(std::string_view needle) const;
+
+    // Whether `yyyymmdd` occurs anywhere in the whole text. Prepared at load, so the
+    // answer costs the same whatever the size of the log.
+    bool ContainsDate(std::string_view yyyymmdd) const;
+
+private:
+    struct LineSpan {
+        std::size_t offset;
+        std::uint32_t length;
+        std::uint32_t keyLength;  // position of the first '=', or kNoKey
+    };
+    static constexpr std::uint32_t kNoKey = UINT32_MAX;
+
+    void BuildIndex();
+    void BuildDates();
+
+    std::string text_;
+    std::vector<LineSpan> lines_;
+    std::vector<std::uint32_t> slots_;  // open addressing: line index + 1, 0 = empty
+    std::vector<std::uint32_t> dates_;  // sorted yyyymmdd values found in the text
+};
+
+// Outcome of reading one log file from disk.
+enum class LogReadStatus { Ok, Missing, Unreadable };
+
+struct LogReadResult {
+    LogReadStatus status = LogReadStatus::Missing;
+    HistoryLog log;
+};
+
+// Reads a log file whole, in one go. A missing file gives an empty log with status
+// Missing; one that exists but cannot be read gives an empty log with Unreadable.
+LogReadResult ReadHistoryLog(const std::filesystem::path& path);
+
+}  // namespace gapscope

@@ -1,0 +1,1 @@
+#include "history/log_text.h"

@@ -1,0 +1,1 @@
+#include "history/segment_scan.h"

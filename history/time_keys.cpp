@@ -1,0 +1,1 @@
+#include "history/time_keys.h"

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <chrono>
+
+#include "catalogue/channel_set.h"
+#include "history/time_keys.h"
+#include "report/report_options.h"
+#include "report/run_state.h"
+#include "startup/startup_state.h"
+
+namespace gapscope {
+
+using SlotTime = std::chrono::sys_time<std::chrono::minutes>;
+
+// Flags that hold for the whole report day.
+struct DayRules {
+    bool goesEastGone = false;
+    bool goesWestGone = false;
+    bool mpeMarkerEra = false;
+    bool csrInService = false;
+    bool singleSegmentProducts = false;
+    int noonCycle = 720;
+};
+DayRules ComputeDayRules(Day reportDay, ScanMode mode);
+
+// Channels the segment scan may report at all on the day.
+ChannelSet ReportableChannels(Day reportDay, ScanMode mode);
+
+// Himawari bands disseminated on the day.
+ChannelSet HimawariChannelsForDay(Day reportDay);
+
+// Per-minute product sets (hourly, half-past, quarter-to, three-hourly) for the slot.
+void ResetMinuteProducts(ReportRunState& run, SlotTime slot);
+
+// The day-long facts the foreign-satellite sets depend on (from the day-long checks).
+struct DayLongChannels {
+    ChannelSet fy2gChannels;
+    ChannelSet fy2eChannels;
+    bool fy2gAbsent = true;
+    bool fy2eAbsent = false;
+};
+
+struct FsdSets {
+    ChannelSet hourly;
+    ChannelSet halfHourly;
+    ChannelSet threeHourly;
+};
+FsdSets BuildFsdSets(Day reportDay, int minute, const ReportOptions& options,
+                     const StartupState& startup, const DayRules& rules,
+                     const DayLongChannels& dayLong);
+
+// Quarter-hourly MPEF products in prime and IODC modes (writes run.quarterHourlyProducts
+// and may take CTH out of run.quarterToProducts).
+void BuildQuarterHourlyProducts(ReportRunState& run, int minute, const ReportOptions& options,
+                                ScanMode mode, bool noMpe, const DayRules& rules);
+
+// Rapid-scan MPEF products (rapidScanProducts, quarterHourlyProducts, rapidScanAmvProducts).
+void BuildRapidScanProducts(ReportRunState& run, bool noMpe);
+
+}  // namespace gapscope

@@ -1,0 +1,1 @@
+#include "report/day_report.h"

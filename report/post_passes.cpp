@@ -1,0 +1,1 @@
+#include "report/post_passes.h"

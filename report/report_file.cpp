@@ -1,0 +1,1 @@
+#include "report/report_file.h"

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "history/time_keys.h"
+#include "report/day_report.h"
+#include "startup/startup_state.h"
+
+namespace gapscope {
+
+// Banner facts of a saved report.
+struct BannerInfo {
+    std::string versionText;
+    std::string computerName;
+    std::chrono::sys_seconds savedAt{};
+};
+
+// The saved report's lines. In neat mode with the Himawari report the three other lists
+// are emptied first, in `lists` itself, as the window shows afterwards.
+Lines BuildReportText(DayReport& lists, const StartupState& startup, const BannerInfo& banner);
+
+// dataDirectory (or the program's directory when empty) + "yyyy-mm-dd" + suffix.
+std::filesystem::path ReportFilePath(const StartupState& startup,
+                                     const std::filesystem::path& programDirectory, Day day);
+
+// Writes the lines, each followed by CR LF, as 8-bit text; via a temporary file in the same
+// directory renamed over the old one, so a failed save never damages an earlier report.
+// Returns an error text on failure.
+std::optional<std::string> WriteReportFile(const std::filesystem::path& path, const Lines& lines);
+
+}  // namespace gapscope

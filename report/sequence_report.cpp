@@ -1,0 +1,1 @@
+#include "report/sequence_report.h"

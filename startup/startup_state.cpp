@@ -1,0 +1,1 @@
+#include "startup/startup_state.h"
