@@ -58,3 +58,14 @@ void BuildQuarterHourlyProducts(ReportRunState& run, int minute, const ReportOpt
 void BuildRapidScanProducts(ReportRunState& run, bool noMpe);
 
 }  // namespace gapscope
+
+namespace gapscope {
+
+// Rapid-scan MPEF products were disseminated from this day on; earlier rapid-scan days
+// expect none.
+bool RapidScanMpefInService(Day reportDay);
+// IODC MPEF products were disseminated from this day on; earlier IODC reports say so
+// instead of listing products.
+bool IodcMpefInService(Day reportDay);
+
+}  // namespace gapscope

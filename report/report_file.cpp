@@ -1,1 +1,103 @@
 #include "report/report_file.h"
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <system_error>
+
+namespace gapscope {
+namespace {
+
+const char* const kFileSeparator = "__________________________";
+const char* const kListSeparator = "_______________________";
+
+std::string Banner(const BannerInfo& banner) {
+    if (banner.computerName.empty()) return "[From: Gapscope V" + banner.versionText + "]";
+    const auto sinceMidnight =
+        banner.savedAt - std::chrono::floor<std::chrono::days>(banner.savedAt);
+    const std::chrono::hh_mm_ss time{sinceMidnight};
+    char at[32];
+    std::snprintf(at, sizeof at, " at %02d:%02d UTC", static_cast<int>(time.hours().count()),
+                  static_cast<int>(time.minutes().count()));
+    return "[Gapscope V" + banner.versionText + " on PC " + banner.computerName + at + "]";
+}
+
+const char* FileSuffix(const StartupState& s) {
+    if (s.ParallelMode && s.IsRapidScan()) return "-PAR-RSS-missing-segments.txt";
+    if (s.ParallelMode) return "-PAR-missing-segments.txt";
+    if (s.IsRapidScan()) return "-RSS-missing-segments.txt";
+    if (s.IsIodc()) return "-IODC-missing-segments.txt";
+    if (s.HimawariMode) return "-Himawari-missing-segments.txt";
+    return "-missing-segments.txt";
+}
+
+}  // namespace
+
+Lines BuildReportText(DayReport& lists, const StartupState& startup, const BannerInfo& banner) {
+    Lines text;
+    if (!startup.NeatMode) text.emplace_back(kFileSeparator);
+    if (startup.NeatMode && startup.HimawariMode) {
+        lists.missingSlots.clear();
+        lists.lateSegs.clear();
+        lists.missingSegs.clear();
+    }
+    text.insert(text.end(), lists.missingSlots.begin(), lists.missingSlots.end());
+    for (const Lines* list : {&lists.lateSegs, &lists.missingSegs, &lists.missingProduct}) {
+        if (startup.NeatMode) {
+            // Only the first list of a neat report keeps its date line.
+            auto from = list->begin();
+            if (!text.empty() && from != list->end()) ++from;
+            text.insert(text.end(), from, list->end());
+        } else {
+            text.emplace_back();
+            text.emplace_back(kListSeparator);
+            text.insert(text.end(), list->begin(), list->end());
+        }
+    }
+    if (!startup.NeatMode) text.emplace_back();
+    text.emplace_back();
+    text.push_back(Banner(banner));
+    text.emplace_back();
+    return text;
+}
+
+std::filesystem::path ReportFilePath(const StartupState& startup,
+                                     const std::filesystem::path& programDirectory, Day day) {
+    const std::filesystem::path directory =
+        startup.DataDirectory.empty() ? programDirectory : std::filesystem::path(startup.DataDirectory);
+    return directory / (IsoDate(day) + FileSuffix(startup));
+}
+
+std::optional<std::string> WriteReportFile(const std::filesystem::path& path, const Lines& lines) {
+    namespace fs = std::filesystem;
+    // The new report is complete on disk before it replaces the old one, so a full disk or
+    // a crash mid-write leaves yesterday's good report in place.
+    std::random_device entropy;
+    const fs::path temporary =
+        path.parent_path() /
+        ("." + path.filename().string() + "." + std::to_string(entropy() % 1000000) + ".partial");
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) return "cannot create " + temporary.string();
+        for (const std::string& line : lines) {
+            out.write(line.data(), static_cast<std::streamsize>(line.size()));
+            out.write("\r\n", 2);
+        }
+        out.close();
+        if (!out) {
+            std::error_code ignored;
+            fs::remove(temporary, ignored);
+            return "cannot write " + temporary.string();
+        }
+    }
+    std::error_code error;
+    fs::rename(temporary, path, error);
+    if (error) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        return "cannot replace " + path.string() + ": " + error.message();
+    }
+    return std::nullopt;
+}
+
+}  // namespace gapscope
