@@ -1,1 +1,297 @@
 #include "history/segment_scan.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdint>
+
+#include "catalogue/catalogue.h"
+#include "catalogue/labels.h"
+#include "history/items.h"
+#include "history/mask.h"
+
+namespace gapscope {
+
+namespace {
+
+constexpr ChannelNumber kLastMsgChannel = 17;
+constexpr ChannelNumber kFirstHritChannel = 1;
+constexpr ChannelNumber kFirstLritChannel = 13;
+constexpr std::array<std::string_view, 6> kPrologEpilogKeys = {"P", "IP", "RP", "E", "IE", "RE"};
+
+// Up to this day MTSAT visible was dark for longer around local night.
+constexpr Day kMtsatShortNightFrom{std::chrono::year{2011} / std::chrono::June / 29};
+
+std::string_view KeyPrefix(ScanMode mode) {
+    switch (mode) {
+        case ScanMode::RapidScan:
+            return "R";
+        case ScanMode::Iodc:
+            return "I";
+        case ScanMode::Prime:
+            break;
+    }
+    return "";
+}
+
+std::string ChannelKey(ChannelNumber n, ScanMode mode) {
+    return std::string(KeyPrefix(mode)) + std::to_string(n);
+}
+
+bool NeedsQuotes(std::string_view entry) {
+    return std::any_of(entry.begin(), entry.end(), [](char c) {
+        return static_cast<unsigned char>(c) <= 32 || c == ',' || c == '"';
+    });
+}
+
+void AppendEntry(std::string& part, std::string_view key, std::string_view value) {
+    std::string entry = std::string(key) + "=" + std::string(value);
+    if (!part.empty()) part += ',';
+    if (!NeedsQuotes(entry)) {
+        part += entry;
+        return;
+    }
+    part += '"';
+    for (char c : entry) {
+        if (c == '"') part += '"';
+        part += c;
+    }
+    part += '"';
+}
+
+void AppendIfPresent(std::string& part, const ItemList& items, std::string_view key) {
+    const std::string_view value = ValueOf(items, key);
+    if (!value.empty()) AppendEntry(part, key, value);
+}
+
+// Foreign visible channels send nothing useful during their local night, so those
+// cycles are not reported.
+bool InVisibleNight(ChannelNumber n, int minute, Day reportDay) {
+    const auto isOneOf = [minute](std::initializer_list<int> minutes) {
+        return std::find(minutes.begin(), minutes.end(), minute) != minutes.end();
+    };
+    switch (n) {
+        case 18:
+            return isOneOf({360, 420, 480, 540, 600, 660, 720});
+        case 21:
+            return isOneOf({180, 240, 300, 360, 420, 480, 540});
+        case 24:
+            if (reportDay >= kMtsatShortNightFrom) return isOneOf({780, 840, 900, 960, 1020});
+            return isOneOf({600, 660, 720, 780, 840, 900, 960, 1020, 1080, 1140});
+        default:
+            return false;
+    }
+}
+
+// Rapid scan covers only the northern part of the disc: the low segments never come.
+int FirstSegment(ChannelNumber n, ScanMode mode) {
+    if (mode != ScanMode::RapidScan) return 1;
+    if (n >= 1 && n <= 11) return 6;
+    if (n == 12) return 16;
+    return 1;
+}
+
+struct SegmentRange {
+    int first = 1;
+    int count = 0;
+};
+
+// What a present channel is checked against; nullopt: checked for presence only.
+std::optional<SegmentRange> SegmentsToCheck(ChannelNumber n, const ScanContext& ctx) {
+    const ReportRunState& run = ctx.run;
+    const int first = FirstSegment(n, ctx.mode);
+    if (n >= 1 && n <= 11) return SegmentRange{first, 8};
+    if (n == 12) return SegmentRange{first, 24};
+    if (n >= 13 && n <= 17) return SegmentRange{1, 8};
+    if (n >= 18 && n <= 22) return SegmentRange{1, 7};
+    if (n == 23) return SegmentRange{1, run.goes12Bypass ? 4 : 7};
+    if (n >= 24 && n <= 26) return SegmentRange{1, 6};
+    if (n == 56 || n == 57) return SegmentRange{1, 7};
+    if (n == 58 || n == 84) return SegmentRange{1, 6};
+    if ((n >= 67 && n <= 72) || (n >= 77 && n <= 82)) return SegmentRange{1, 1};
+    if ((n >= 93 && n <= 106) || n == 123 || n == 124) return SegmentRange{1, 10};
+
+    if (ctx.mode == ScanMode::RapidScan) {
+        const ChannelSet counted =
+            run.rapidScanProducts | run.quarterHourlyProducts | run.rapidScanAmvProducts;
+        if (!counted.Contains(n)) return std::nullopt;
+        if (n == 53) return SegmentRange{1, run.singleSegmentProducts ? 1 : 4};
+        if (n == 59) {
+            if (!run.csrInService) return std::nullopt;
+            return SegmentRange{1, 3};
+        }
+        return SegmentRange{1, 1};
+    }
+    const ChannelSet counted =
+        run.quarterHourlyProducts | run.quarterToProducts | run.threeHourlyProducts;
+    if (!counted.Contains(n)) return std::nullopt;
+    return SegmentRange{1, run.singleSegmentProducts ? 1 : ChannelSegments(n)};
+}
+
+// Segments 1..count as bits; counts above 32 cannot occur in a 32-bit mask.
+std::uint64_t SegmentBits(int first, int count) {
+    std::uint64_t bits = 0;
+    for (int k = std::max(first, 1); k <= std::min(count, 64); ++k)
+        bits |= std::uint64_t{1} << (k - 1);
+    return bits;
+}
+
+bool HasSegment(std::uint64_t mask, int k) {
+    return k >= 1 && k <= 64 && ((mask >> (k - 1)) & 1u);
+}
+
+struct PrologEpilogKeys {
+    std::string_view prolog;
+    std::string_view epilog;
+};
+
+PrologEpilogKeys PrologEpilogKeysOf(ScanMode mode) {
+    switch (mode) {
+        case ScanMode::RapidScan:
+            return {"RP", "RE"};
+        case ScanMode::Iodc:
+            return {"IP", "IE"};
+        case ScanMode::Prime:
+            break;
+    }
+    return {"P", "E"};
+}
+
+void AddPrologEpilogLines(const ItemList& items, ScanMode mode, const ChannelSet& scanned,
+                          Lines& lines) {
+    const PrologEpilogKeys keys = PrologEpilogKeysOf(mode);
+    const bool hrit = scanned.Contains(kFirstHritChannel);
+    const bool lrit = scanned.Contains(kFirstLritChannel);
+    if (PrologOrEpilogMissing(ValueOf(items, keys.prolog), scanned)) {
+        if (hrit) lines.emplace_back("   HRIT prolog missing");
+        if (lrit) lines.emplace_back("   LRIT prolog missing");
+    }
+    if (PrologOrEpilogMissing(ValueOf(items, keys.epilog), scanned)) {
+        if (hrit) lines.emplace_back("   HRIT epilog missing");
+        if (lrit) lines.emplace_back("   LRIT epilog missing");
+    }
+}
+
+// Late-segment counts of the channels the late history is read for; beyond those the
+// catalogue's count is taken.
+int LateSegmentCount(ChannelNumber n) {
+    if (n >= 1 && n <= 11) return 8;
+    if (n == 12) return 24;
+    if (n >= 13 && n <= 17) return 8;
+    if (n >= 18 && n <= 23) return 7;
+    if (n >= 24 && n <= 26) return 6;
+    return ChannelSegments(n);
+}
+
+}  // namespace
+
+SplitRecord SplitMinuteRecord(std::string_view record, ScanMode mode) {
+    SplitRecord split;
+    if (record.empty()) return split;
+    const ItemList items = ParseItems(record);
+    for (ChannelNumber n = kLastMsgChannel + 1; n <= kLastChannel; ++n) {
+        AppendIfPresent(split.otherPart, items, ChannelKey(n, mode));
+    }
+    for (ChannelNumber n = kFirstChannel; n <= kLastMsgChannel; ++n) {
+        AppendIfPresent(split.msgPart, items, ChannelKey(n, mode));
+    }
+    // Prolog and epilog of every service go to both parts: an MSG part holding only them
+    // still shows that the cycle was received.
+    for (std::string_view key : kPrologEpilogKeys) AppendIfPresent(split.msgPart, items, key);
+    for (std::string_view key : kPrologEpilogKeys) AppendIfPresent(split.otherPart, items, key);
+    return split;
+}
+
+void ScanMissingSegments(const ScanContext& ctx, int minute, std::string_view record,
+                         const ChannelSet& channels, Lines& lines, long& expected, long& received) {
+    if (channels.Empty()) return;
+    const ChannelSet scanned = channels & ctx.run.reportableChannels;
+    if (scanned.Empty()) return;
+    const ItemList items = ParseItems(record);
+
+    if (ctx.prologEpilogFiles && !ctx.noPrologCheck) {
+        AddPrologEpilogLines(items, ctx.mode, scanned, lines);
+    }
+
+    for (ChannelNumber n = kFirstChannel; n <= kLastChannel; ++n) {
+        if (!scanned.Contains(n)) continue;
+        if (InVisibleNight(n, minute, ctx.run.reportDay)) continue;
+        const std::string_view value = ValueOf(items, ChannelKey(n, ctx.mode));
+        if (value.empty()) {
+            const std::string label = ChannelLabel(n, ctx.run.reportDay);
+            lines.push_back("   " + label +
+                            (ChannelSegments(n) == 1 ? "   missing" : "   all missing"));
+            continue;
+        }
+        const std::optional<SegmentRange> range = SegmentsToCheck(n, ctx);
+        if (!range) continue;
+        const std::string text =
+            MissingSegmentText(value, range->first, range->count, expected, received);
+        if (!text.empty()) {
+            lines.push_back("   " + ChannelLabel(n, ctx.run.reportDay) + ",  seg: " + text);
+        }
+    }
+}
+
+void ScanLateSegments(Day reportDay, std::string_view record, ChannelNumber first,
+                      ChannelNumber last, Lines& lines) {
+    first = std::max(first, kFirstChannel);
+    last = std::min(last, kLastChannel);
+    if (first > last || record.empty()) return;
+    const ItemList items = ParseItems(record);
+    for (ChannelNumber n = first; n <= last; ++n) {
+        const std::string_view value = ValueOf(items, std::to_string(n));
+        if (value.empty()) continue;
+        const int count = LateSegmentCount(n);
+        if (count <= 0) continue;
+        const std::string text = LateSegmentText(value, count);
+        if (!text.empty()) lines.push_back("   " + ChannelLabel(n, reportDay) + ",  seg: " + text);
+    }
+}
+
+std::string MissingSegmentText(std::string_view mask, int firstSegment, int segmentCount,
+                               long& expected, long& received) {
+    expected += segmentCount;
+    const std::uint64_t receivedMask = ParseMask(mask);
+    const std::uint64_t wanted = SegmentBits(firstSegment, segmentCount);
+    if (receivedMask == wanted) {
+        received += segmentCount;
+        return {};
+    }
+    std::string text;
+    for (int k = 1; k <= segmentCount; ++k) {
+        if (k >= firstSegment && HasSegment(wanted, k) && !HasSegment(receivedMask, k)) {
+            text += std::to_string(k) + ' ';
+        } else {
+            ++received;
+        }
+    }
+    return text;
+}
+
+std::string LateSegmentText(std::string_view mask, int segmentCount) {
+    const std::uint64_t late = ParseMask(mask);
+    const std::uint64_t all = SegmentBits(1, segmentCount);
+    if (late == all) return "all";
+    std::string text;
+    for (int k = 1; k <= segmentCount; ++k) {
+        if (HasSegment(late, k)) text += std::to_string(k) + ' ';
+    }
+    return text;
+}
+
+bool PrologOrEpilogMissing(std::string_view value, const ChannelSet& scanned) {
+    if (value.empty()) return true;
+    std::uint32_t bit = 0;
+    if (scanned.Contains(kFirstLritChannel)) {
+        bit = 2;
+    } else if (scanned.Contains(kFirstHritChannel)) {
+        bit = 1;
+    }
+    const std::optional<std::uint32_t> mask = TryParseMask(value);
+    if (!mask) return true;
+    if (bit == 0) return false;
+    return (*mask & bit) == 0;
+}
+
+}  // namespace gapscope
