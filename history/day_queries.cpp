@@ -1,1 +1,96 @@
 #include "history/day_queries.h"
+
+#include <array>
+#include <chrono>
+#include <string>
+
+#include "history/items.h"
+#include "history/log_text.h"
+
+namespace gapscope {
+
+namespace {
+
+// Save notes of the morning and midday MPEF products; a day with a note from each
+// group had the full-disk products and so was no fill-in day.
+constexpr std::array<std::string_view, 6> kMorningSaves = {
+    "0240-fir", "0310-fir", "0320-mpe", "0450-mpe", "0410-rii", "0510-rii"};
+constexpr std::array<std::string_view, 6> kMiddaySaves = {
+    "1140-fir", "1210-fir", "1220-mpe", "1350-mpe", "1310-rii", "1410-rii"};
+
+// The rapid-scan file names moved from the first to the second satellite in 2018.
+constexpr int kMsg2RapidScanYear = 2018;
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+template <std::size_t N>
+bool AnyOf(const std::array<std::string_view, N>& tails, std::string_view tail) {
+    for (const std::string_view t : tails) {
+        if (t == tail) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool ChannelsSeenOnDay(const HistoryLog& segHistory, Day day, const ChannelSet& channels,
+                       int step) {
+    if (step <= 0) return false;
+    for (int minute = 0; minute < kMinutesPerDay; minute += step) {
+        const std::string_view record = segHistory.ValueOf(MinuteKey(day, minute));
+        if (record.empty()) continue;
+        const ItemList items = ParseItems(record);
+        for (ChannelNumber n = kFirstChannel; n <= kLastChannel; ++n) {
+            if (channels.Contains(n) && !ValueOf(items, std::to_string(n)).empty()) return true;
+        }
+    }
+    return false;
+}
+
+bool DayInSegHistory(const HistoryLog& segHistory, Day day) {
+    return segHistory.ContainsDate(CompactDate(day));
+}
+
+bool IsPartialScanDayInLines(const std::vector<std::string_view>& processLines, Day day) {
+    const int year = static_cast<int>(std::chrono::year_month_day{day}.year());
+    const std::string_view marker =
+        year < kMsg2RapidScanYear ? "H-000-MSG1__-MSG1_RSS" : "H-000-MSG2__-MSG2_RSS";
+    const std::string iso = IsoDate(day);
+    const std::string hour08 = iso + " 08";
+    const std::string hour10 = iso + " 10";
+    // The last two lines of the file are left out of the marker search.
+    for (std::size_t i = 0; i + 2 < processLines.size(); ++i) {
+        const std::string_view line = processLines[i];
+        if ((StartsWith(line, hour08) || StartsWith(line, hour10)) &&
+            line.find(marker) != std::string_view::npos) {
+            return true;
+        }
+    }
+
+    const std::string note = "save " + CompactDate(day);
+    constexpr std::size_t kTailLength = 8;
+    bool morning = false;
+    bool midday = false;
+    for (const std::string_view line : processLines) {
+        for (std::size_t at = line.find(note); at != std::string_view::npos;
+             at = line.find(note, at + 1)) {
+            const std::string_view tail = line.substr(at + note.size(), kTailLength);
+            morning = morning || AnyOf(kMorningSaves, tail);
+            midday = midday || AnyOf(kMiddaySaves, tail);
+        }
+        if (morning && midday) return false;
+    }
+    return true;
+}
+
+bool IsPartialScanDay(const std::filesystem::path& dataDirectory, Day day) {
+    std::string text;
+    if (ReadLogFileText(dataDirectory / "process.log", text) != LogReadStatus::Ok) text.clear();
+    std::vector<std::string_view> lines;
+    ForEachLine(text, [&](std::string_view line) { lines.push_back(line); });
+    return IsPartialScanDayInLines(lines, day);
+}
+
+}  // namespace gapscope

@@ -16,6 +16,8 @@ public:
     HistoryLog() = default;
     // Builds the log from raw file bytes (decoded as log files are).
     static HistoryLog FromBytes(std::string_view bytes);
+    // The same, taking over the buffer so that a plain 8-bit log is never copied.
+    static HistoryLog FromOwnedBytes(std::string bytes);
 
     std::size_t LineCount() const { return lines_.size(); }
     std::string_view Line(std::size_t i) const;
@@ -42,8 +44,13 @@ private:
     };
     static constexpr std::uint32_t kNoKey = UINT32_MAX;
 
+    static HistoryLog FromText(std::string text);
+    void BuildLines();
     void BuildIndex();
     void BuildDates();
+    std::string_view Key(const LineSpan& span) const;
+    // Adds the line's key unless an earlier line holds it; false when it was held.
+    bool Insert(std::vector<std::uint32_t>& slots, std::uint32_t lineIndex) const;
 
     std::string text_;
     std::vector<LineSpan> lines_;
@@ -58,6 +65,11 @@ struct LogReadResult {
     LogReadStatus status = LogReadStatus::Missing;
     HistoryLog log;
 };
+
+// Reads a file's bytes whole, in one go, with the same outcomes as ReadHistoryLog.
+LogReadStatus ReadLogFileBytes(const std::filesystem::path& path, std::string& bytes);
+// As ReadLogFileBytes, then decoded as log files are (DecodeLogBytes).
+LogReadStatus ReadLogFileText(const std::filesystem::path& path, std::string& text);
 
 // Reads a log file whole, in one go. A missing file gives an empty log with status
 // Missing; one that exists but cannot be read gives an empty log with Unreadable.

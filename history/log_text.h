@@ -9,6 +9,8 @@ namespace gapscope {
 // mark selects that encoding (UTF-16 becomes UTF-8, invalid sequences U+FFFD); any other
 // file is 8-bit text taken byte for byte. The mark itself is not part of the text.
 std::string DecodeLogBytes(std::string_view bytes);
+// The same, in place: a plain 8-bit file is kept in its buffer rather than copied.
+void DecodeLogBytesInPlace(std::string& bytes);
 
 // Calls `line` for every line of text. Lines end at CR LF, lone LF or lone CR; a last
 // line without a line end still counts, an empty text has no lines.

@@ -1,1 +1,42 @@
 #include "history/mask.h"
+
+namespace gapscope {
+
+namespace {
+
+std::string WithDollar(std::string_view text) {
+    if (!text.empty() && text.front() == '$') return std::string(text);
+    return "$" + std::string(text);
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
+MaskError::MaskError(std::string_view text)
+    : std::runtime_error("''" + WithDollar(text) + "'' is not a valid integer value") {}
+
+std::optional<std::uint32_t> TryParseMask(std::string_view text) {
+    if (!text.empty() && text.front() == '$') text.remove_prefix(1);
+    if (text.empty()) return std::nullopt;
+    std::uint64_t value = 0;
+    for (const char c : text) {
+        const int digit = HexDigit(c);
+        if (digit < 0) return std::nullopt;
+        value = value * 16 + static_cast<std::uint64_t>(digit);
+        if (value > UINT32_MAX) return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(value);
+}
+
+std::uint32_t ParseMask(std::string_view text) {
+    if (const auto value = TryParseMask(text)) return *value;
+    throw MaskError(text);
+}
+
+}  // namespace gapscope

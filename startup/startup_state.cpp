@@ -1,1 +1,143 @@
 #include "startup/startup_state.h"
+
+#include <array>
+#include <exception>
+#include <string_view>
+#include <system_error>
+
+#include "history/items.h"
+
+namespace gapscope {
+
+namespace {
+
+struct SwitchRule {
+    std::string_view name;
+    std::string_view prefixes;
+    bool Switches::*flag;
+};
+
+constexpr std::array<SwitchRule, 7> kSwitchRules = {{
+    {"s", "-/", &Switches::autoRun},
+    {"neat", "-/", &Switches::neat},
+    {"P", "-", &Switches::parallel},
+    {"NOFY2C", "-", &Switches::noFy2c},
+    {"NOMPE", "-", &Switches::noMpe},
+    {"HIM", "-", &Switches::himawari},
+    {"NOHIM", "-", &Switches::noHimawari},
+}};
+
+bool Matches(const SwitchRule& rule, std::string_view argument) {
+    return !argument.empty() && rule.prefixes.find(argument.front()) != std::string_view::npos &&
+           EqualsIgnoreCase(argument.substr(1), rule.name);
+}
+
+bool IsSeparator(char c) {
+    return c == '/' || (std::filesystem::path::preferred_separator == '\\' && c == '\\');
+}
+
+std::string WithSeparator(std::string directory) {
+    if (directory.empty() || !IsSeparator(directory.back())) {
+        directory.push_back(static_cast<char>(std::filesystem::path::preferred_separator));
+    }
+    return directory;
+}
+
+// The logs in the order they are loaded; one that cannot be read stops the rest.
+struct LogFile {
+    const char* name;
+    HistoryLog StartupState::*log;
+};
+constexpr std::array<LogFile, 3> kLogFiles = {{
+    {"FileHistory.log", &StartupState::FileHistory},
+    {"LateSegHistory.log", &StartupState::LateSegHistory},
+    {"SegHistory.log", &StartupState::SegHistory},
+}};
+
+bool LoadLogs(StartupState& state) {
+    try {
+        for (const LogFile& file : kLogFiles) {
+            LogReadResult result = ReadHistoryLog(state.DataDirectory + file.name);
+            if (result.status == LogReadStatus::Unreadable) return false;
+            state.*file.log = std::move(result.log);
+        }
+        return true;
+    } catch (const std::exception&) {
+        // Out of memory on a huge log and the like: the logs not yet read stay empty.
+        return false;
+    }
+}
+
+}  // namespace
+
+Switches ParseSwitches(const std::vector<std::string>& arguments) {
+    Switches switches;
+    for (const std::string& argument : arguments) {
+        for (const SwitchRule& rule : kSwitchRules) {
+            if (Matches(rule, argument)) switches.*rule.flag = true;
+        }
+    }
+    return switches;
+}
+
+bool IsSwitch(const std::string& argument) {
+    for (const SwitchRule& rule : kSwitchRules) {
+        if (Matches(rule, argument)) return true;
+    }
+    return false;
+}
+
+std::string NormaliseComputerName(const std::string& name) {
+    std::string result = name;
+    for (char& c : result) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    if (!result.empty() && result.front() >= 'a' && result.front() <= 'z') {
+        result.front() = static_cast<char>(result.front() - 'a' + 'A');
+    }
+    return result;
+}
+
+std::string ResolveDataDirectory(const std::vector<std::string>& arguments,
+                                 const std::filesystem::path& programDirectory) {
+    if (!arguments.empty() && !arguments.front().empty()) {
+        std::error_code error;
+        if (std::filesystem::is_directory(arguments.front(), error)) {
+            return WithSeparator(arguments.front());
+        }
+    }
+    // An unknown program directory must not turn into the file-system root.
+    const std::string own = programDirectory.empty() ? "." : programDirectory.string();
+    return WithSeparator(own);
+}
+
+void DeriveStartupFlags(StartupState& state, const Switches& switches) {
+    const HistoryLog& seg = state.SegHistory;
+    const auto has = [&](std::string_view needle) { return seg.TextContains(needle); };
+
+    state.ParallelMode = switches.parallel;
+    state.Mode = ScanMode::Prime;
+    if (has("IP=") || has("IE=") || has("I9=")) state.Mode = ScanMode::Iodc;
+    // Rapid-scan keys win when a history holds both kinds.
+    if (has("RP=") || has("RE=") || has("R9=")) state.Mode = ScanMode::RapidScan;
+    state.NoPrologCheck =
+        (state.IsRapidScan() && !has("RP=")) || (state.IsIodc() && !has("IP="));
+    state.Fy2cSeen = !switches.noFy2c && (has("67=") || has("71="));
+    state.NoMpe = switches.noMpe;
+    state.HimawariMode = switches.himawari;
+    state.NoHimawari = switches.noHimawari;
+    state.NeatMode = switches.neat;
+}
+
+StartupResult LoadStartupState(const StartupInputs& inputs) {
+    StartupResult result;
+    StartupState& state = result.state;
+    state.ComputerName = NormaliseComputerName(inputs.computerName.value_or(std::string{}));
+    state.DataDirectory = ResolveDataDirectory(inputs.arguments, inputs.programDirectory);
+    result.switches = ParseSwitches(inputs.arguments);
+    result.logsLoaded = LoadLogs(state);
+    DeriveStartupFlags(state, result.switches);
+    return result;
+}
+
+}  // namespace gapscope
