@@ -85,7 +85,7 @@ void AppendCycle(Lines& list, std::string_view hhnn, const Lines& items) {
 
 void AppendDayLong(Lines& list, const char* cycles, const char* item) {
     list.emplace_back();
-    list.push_back(std::string("Cycle: ") + cycles);
+    list.push_back(std::string("Cycle:") + cycles);
     list.push_back(std::string("   ") + item);
 }
 

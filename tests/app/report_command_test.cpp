@@ -1,0 +1,201 @@
+#include "app/report_command.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace gapscope {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// 2024-01-06 06:10 UTC: "yesterday" is 2024-01-05.
+const std::chrono::sys_seconds kNow =
+    std::chrono::sys_days{std::chrono::year{2024} / 1 / 6} + 6h + 10min;
+
+class ReportCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / "gapscope-report-command-test";
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        env_.programDirectory = dir_ / "program";
+        env_.computerName = "Groundstation";
+        env_.now = kNow;
+        env_.versionText = "3.1.23.1366";
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+public:
+    void Write(const std::string& name, const std::string& text) {
+        std::ofstream(dir_ / name, std::ios::binary) << text;
+    }
+protected:
+    int Run(std::vector<std::string> args) {
+        out_.str("");
+        err_.str("");
+        return RunReportCommand(args, env_, out_, err_);
+    }
+    static std::string ReadAll(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    fs::path dir_;
+    CommandEnvironment env_;
+    std::ostringstream out_, err_;
+};
+
+const char* const kExpectedReport =
+    "__________________________\n"
+    "Date: 2024-Jan-05, day 005\n"
+    "\n"
+    "Missing cycles report\n"
+    " 0000.. 1200\n"
+    " 1230\n"
+    " 1245\n"
+    "\n"
+    "_______________________\n"
+    "Date: 2024-Jan-05\n"
+    "\n"
+    "Late segments report\n"
+    "Cycle: 1215\n"
+    "   HRIT ch 12,  seg: all\n"
+    "\n"
+    "_______________________\n"
+    "Date: 2024-Jan-05\n"
+    "\n"
+    "Missing HRIT segments report\n"
+    "Cycle: 1215\n"
+    "   HRIT ch 09,  seg: 3 4 \n"
+    "Cycle: 1300\n"
+    "   HRIT prolog missing\n"
+    "   HRIT ch 01   all missing\n"
+    " \n"
+    "Channel key:\n"
+    " 01=VIS006  02=VIS008  03=IR016  04=IR039\n"
+    " 05=WV062  06=WV073  07=IR087  08=IR097\n"
+    " 09=IR108  10=IR120  11=IR134  12=HRV\n"
+    "\n"
+    "_______________________\n"
+    "Date: 2024-Jan-05\n"
+    "\n"
+    "Missing rebroadcast & derived products report\n"
+    "Cycle: 1215\n"
+    "   CLM   missing\n"
+    "   CTH   missing\n"
+    "   GII   missing\n"
+    "   FIRG   missing\n"
+    "   MPE   missing\n"
+    " \n"
+    "Key:  FY-2x, GOES-nn & HIMn = FSD\n"
+    " \n"
+    "_______________________\n"
+    "MDD report\n"
+    "  5 GTS sequence nos. found, 2 missing\n"
+    "  Multiple files with same sequence number, seq. 2\n"
+    "\n"
+    "\n"
+    "[Gapscope V3.1.23.1366 on PC Groundstation at 06:10 UTC]\n"
+    "\n";
+
+// A station that received the cycles 12:15, 12:30 and 13:00 only: channel 9 incomplete at
+// 12:15, the prolog and channel 1 missing at 13:00, the quarter-hourly products missing at
+// 12:15, and one day of MDD sequence numbers with gaps and a duplicate.
+void WriteStation(ReportCommand& t) {
+    std::string full = "P=1,E=1";
+    for (int n = 1; n <= 11; ++n) full += "," + std::to_string(n) + "=FF";
+    full += ",12=FFFFFF";
+    std::string rec1215 = full;
+    rec1215.replace(rec1215.find(",9=FF"), 5, ",9=F3");
+    std::string rec1300 = full;
+    rec1300.replace(rec1300.find("P=1,"), 4, "");
+    rec1300.replace(rec1300.find(",1=FF"), 5, "");
+    // Quarter-hourly products; AMV is due at half past, OCAE on the hour.
+    const std::string products = ",36=1,38=1,39=1,52=1,53=1";
+    t.Write("SegHistory.log", "202401051215=" + rec1215 + "\r\n202401051230=" + full + products +
+                                  ",30=1\r\n202401051300=" + rec1300 + products + ",86=1\r\n");
+    t.Write("LateSegHistory.log", "202401051215=12=FFFFFF\r\n");
+    t.Write("FileHistory.log", "20240105-gts=a#_b_\r\n20240104-dcp=___\r\n");
+}
+
+TEST_F(ReportCommand, PrintsTheWholeReportOfYesterday) {
+    WriteStation(*this);
+    ASSERT_EQ(Run({dir_.string(), "--set", "ReportHourlyFY2G=0"}), kDone) << err_.str();
+    // After the leading run, 12:45 and every cycle from 13:15 on are missing.
+    std::string expected = kExpectedReport;
+    std::string laterCycles;
+    for (int m = 13 * 60 + 15; m < 1440; m += 15) {
+        char line[8];
+        std::snprintf(line, sizeof line, " %02d%02d\n", m / 60, m % 60);
+        laterCycles += line;
+    }
+    expected.replace(expected.find(" 1230\n 1245\n"), 12, " 1245\n" + laterCycles);
+    EXPECT_EQ(out_.str(), expected);
+    EXPECT_EQ(err_.str(), "");
+}
+
+TEST_F(ReportCommand, SaveWritesTheSameLinesWithCrLf) {
+    WriteStation(*this);
+    ASSERT_EQ(Run({dir_.string(), "--set=reporthourlyfy2g=0"}), kDone);
+    std::string printed = out_.str();
+    ASSERT_EQ(Run({dir_.string(), "--set", "ReportHourlyFY2G=0", "--save", "-s"}), kDone) << err_.str();
+    const fs::path file = dir_ / "2024-01-05-missing-segments.txt";
+    EXPECT_EQ(out_.str(), "Report saved to: " + file.string() + "\n");
+    std::string crlf;
+    for (char c : printed) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_EQ(ReadAll(file), crlf);
+}
+
+TEST_F(ReportCommand, SwitchesDayAndOptionsShapeTheReport) {
+    ASSERT_EQ(Run({dir_.string(), "-P", "--day", "2023-03-01", "--set", "ReportIncludeMPEF=0"}),
+              kDone);
+    const std::string text = out_.str();
+    EXPECT_NE(text.find("Date: 2023-Mar-01, day 060\n"), std::string::npos);
+    EXPECT_NE(text.find("Missing Parallel Scan cycles report\n"), std::string::npos);
+    EXPECT_NE(text.find("  (not checked)\n"), std::string::npos);
+
+    // Stored options apply unless --defaults is given.
+    env_.storedOptions = [] {
+        ReportOptions o;
+        o.includeLrit = true;
+        return o;
+    };
+    ASSERT_EQ(Run({dir_.string()}), kDone);
+    EXPECT_NE(out_.str().find("Missing HRIT & LRIT segments report\n"), std::string::npos);
+    ASSERT_EQ(Run({dir_.string(), "--defaults"}), kDone);
+    EXPECT_NE(out_.str().find("Missing HRIT segments report\n"), std::string::npos);
+}
+
+TEST_F(ReportCommand, BadUsageIsStatusTwoWithAReason) {
+    EXPECT_EQ(Run({(dir_ / "absent").string()}), kBadUsage);
+    EXPECT_NE(err_.str().find("not a directory"), std::string::npos);
+    EXPECT_EQ(Run({dir_.string(), "--day", "2024-02-30"}), kBadUsage);
+    EXPECT_EQ(Run({dir_.string(), "--day"}), kBadUsage);
+    EXPECT_EQ(Run({dir_.string(), "--set", "ReportNothing=1"}), kBadUsage);
+    EXPECT_EQ(Run({dir_.string(), "--set", "ReportIncludeLRIT=2"}), kBadUsage);
+    EXPECT_EQ(Run({dir_.string(), "--frobnicate"}), kBadUsage);
+    EXPECT_NE(err_.str().find("Usage: gapscope-report"), std::string::npos);
+    EXPECT_EQ(out_.str(), "");
+}
+
+TEST_F(ReportCommand, BadMaskFailsWithTheOperatorsMessageAndWritesNothing) {
+    Write("SegHistory.log", "202401050000=P=1,E=1,1=FF,2=$G1\r\n");
+    EXPECT_EQ(Run({dir_.string(), "--save"}), kReportFailed);
+    EXPECT_EQ(err_.str(), "''$G1'' is not a valid integer value\n");
+    EXPECT_EQ(out_.str(), "");
+    EXPECT_FALSE(fs::exists(dir_ / "2024-01-05-missing-segments.txt"));
+}
+
+TEST_F(ReportCommand, AFailedSaveIsStatusThree) {
+    fs::create_directories(dir_ / "2024-01-05-missing-segments.txt" / "in-the-way");
+    EXPECT_EQ(Run({dir_.string(), "--save"}), kSaveFailed);
+    EXPECT_NE(err_.str().find("could not be saved"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace gapscope

@@ -1,0 +1,125 @@
+#include "report/report_file.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace gapscope {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const Day kDay = Day{std::chrono::year{2024} / 1 / 5};
+
+DayReport Lists() {
+    return DayReport{{"Date: S", "", "segs title", "  (none)"},
+                     {"Date: P", "", "product title", "   MPE   missing"},
+                     {"Date: L", "", "late title", "  (none)"},
+                     {"Date: C, day 005", "", "cycles title", " 0000.. 2345"}};
+}
+
+const BannerInfo kBanner{"3.1.23.1366", "Groundstation",
+                         std::chrono::sys_days{kDay} + 6h + 10min + 42s};
+
+std::string ReadAll(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TEST(ReportText, UsualFormHasSeparatorsAndBanner) {
+    StartupState s;
+    DayReport lists = Lists();
+    const Lines expected = {"__________________________", "Date: C, day 005", "", "cycles title",
+                            " 0000.. 2345", "", "_______________________", "Date: L", "",
+                            "late title", "  (none)", "", "_______________________", "Date: S", "",
+                            "segs title", "  (none)", "", "_______________________", "Date: P", "",
+                            "product title", "   MPE   missing", "", "",
+                            "[Gapscope V3.1.23.1366 on PC Groundstation at 06:10 UTC]", ""};
+    EXPECT_EQ(BuildReportText(lists, s, kBanner), expected);
+    EXPECT_EQ(lists, Lists());
+}
+
+TEST(ReportText, NeatFormKeepsOnlyTheFirstDateLine) {
+    StartupState s;
+    s.NeatMode = true;
+    DayReport lists = Lists();
+    const Lines expected = {"Date: C, day 005", "", "cycles title", " 0000.. 2345", "", "late title",
+                            "  (none)", "", "segs title", "  (none)", "", "product title",
+                            "   MPE   missing", "", "[From: Gapscope V3.1.23.1366]", ""};
+    EXPECT_EQ(BuildReportText(lists, s, BannerInfo{"3.1.23.1366", "", kBanner.savedAt}), expected);
+}
+
+TEST(ReportText, NeatHimawariReportHoldsOnlyTheProductsList) {
+    StartupState s;
+    s.NeatMode = true;
+    s.HimawariMode = true;
+    DayReport lists = Lists();
+    const Lines expected = {"Date: P", "", "product title", "   MPE   missing", "",
+                            "[Gapscope V3.1.23.1366 on PC Groundstation at 06:10 UTC]", ""};
+    EXPECT_EQ(BuildReportText(lists, s, kBanner), expected);
+    EXPECT_TRUE(lists.missingSlots.empty());
+    EXPECT_TRUE(lists.lateSegs.empty());
+    EXPECT_TRUE(lists.missingSegs.empty());
+}
+
+TEST(ReportFileName, SuffixFollowsTheFirstMatchingRule) {
+    auto name = [](ScanMode mode, bool parallel, bool himawari) {
+        StartupState s;
+        s.DataDirectory = "/data/";
+        s.Mode = mode;
+        s.ParallelMode = parallel;
+        s.HimawariMode = himawari;
+        return ReportFilePath(s, "/prog", kDay).string();
+    };
+    EXPECT_EQ(name(ScanMode::Prime, false, false), "/data/2024-01-05-missing-segments.txt");
+    EXPECT_EQ(name(ScanMode::RapidScan, true, false), "/data/2024-01-05-PAR-RSS-missing-segments.txt");
+    EXPECT_EQ(name(ScanMode::Iodc, true, false), "/data/2024-01-05-PAR-missing-segments.txt");
+    EXPECT_EQ(name(ScanMode::RapidScan, false, true), "/data/2024-01-05-RSS-missing-segments.txt");
+    EXPECT_EQ(name(ScanMode::Iodc, false, true), "/data/2024-01-05-IODC-missing-segments.txt");
+    EXPECT_EQ(name(ScanMode::Prime, false, true), "/data/2024-01-05-Himawari-missing-segments.txt");
+
+    StartupState noDirectory;
+    EXPECT_EQ(ReportFilePath(noDirectory, "/prog", kDay).string(),
+              "/prog/2024-01-05-missing-segments.txt");
+}
+
+class ReportFileWrite : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("gapscope-report-file-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    fs::path dir_;
+};
+
+TEST_F(ReportFileWrite, EveryLineEndsInCrLfAndAnOlderFileIsReplaced) {
+    const fs::path path = dir_ / "2024-01-05-missing-segments.txt";
+    std::ofstream(path) << "an older, longer report that must disappear entirely\n";
+    ASSERT_FALSE(WriteReportFile(path, {"Date: x", "", "caf\xe9"}));
+    EXPECT_EQ(ReadAll(path), "Date: x\r\n\r\ncaf\xe9\r\n");
+    // Nothing but the report is left behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator{}), 1);
+}
+
+TEST_F(ReportFileWrite, AFailedSaveLeavesTheOldReportIntact) {
+    const fs::path path = dir_ / "report.txt";
+    std::ofstream(path) << "good";
+    // A directory in the way of the temporary file's rename target makes the replace fail.
+    const fs::path blocked = dir_ / "blocked.txt";
+    fs::create_directories(blocked / "inside");
+    EXPECT_TRUE(WriteReportFile(blocked, {"new"}));
+    EXPECT_TRUE(fs::is_directory(blocked));
+    EXPECT_TRUE(WriteReportFile(dir_ / "no-such-dir" / "r.txt", {"new"}));
+    EXPECT_EQ(ReadAll(path), "good");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator{}), 2);
+}
+
+}  // namespace
+}  // namespace gapscope
