@@ -171,4 +171,8 @@ void BuildRapidScanProducts(ReportRunState& run, bool noMpe) {
     run.rapidScanAmvProducts = ChannelSet{cal::kAmv};
 }
 
+bool RapidScanMpefInService(Day reportDay) { return reportDay >= cal::kRapidScanMpefFrom; }
+
+bool IodcMpefInService(Day reportDay) { return reportDay >= cal::kIodcMpefFrom; }
+
 }  // namespace gapscope

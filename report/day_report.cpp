@@ -324,14 +324,6 @@ private:
 
 }  // namespace
 
-bool RapidScanMpefInService(Day reportDay) {
-    return reportDay >= Day{std::chrono::year{2008} / 7 / 29};
-}
-
-bool IodcMpefInService(Day reportDay) {
-    return reportDay >= Day{std::chrono::year{2016} / 10 / 21};
-}
-
 DayReportResult BuildDayReport(const StartupState& startup, const ReportOptions& options, Day day) {
     return DayReportRun(startup, options, day).Run();
 }
