@@ -180,13 +180,17 @@ void CompactMpeTail(Lines& lines, ScanMode mode) {
     if (lastCycle == -1) return;
 
     int expected = lastCycle - 1;
-    int firstCycle = -1;
+    bool recorded = false;
+    int firstCycle = 0;
     std::size_t firstIndex = 0;  // F
     if (last >= 3) {
         for (std::size_t p = last - 2;; p -= 2) {
             if (lines[p] != kMpeMissing) break;
+            // An unreadable heading (-1) records nothing, even once the expected number
+            // has run down to -1.
             const int n = HeadingCycle(lines, p - 1, mode);
-            if (n == expected) {
+            if (n != -1 && n == expected) {
+                recorded = true;
                 firstCycle = n;
                 firstIndex = p;
                 --expected;
@@ -194,7 +198,7 @@ void CompactMpeTail(Lines& lines, ScanMode mode) {
             if (p < 4) break;
         }
     }
-    if (firstCycle == -1 || lastCycle - firstCycle < 4) return;
+    if (!recorded || lastCycle - firstCycle < 4) return;
 
     lines[firstIndex - 1] =
         "Cycles " + CycleText(firstCycle, mode) + ".." + CycleText(lastCycle, mode);
