@@ -13,10 +13,10 @@ namespace {
 
 // Save notes of the morning and midday MPEF products; a day with a note from each
 // group had the full-disk products and so was no fill-in day.
-constexpr std::array<std::string_view, 6> kMorningSaves = {
-    "0240-fir", "0310-fir", "0320-mpe", "0450-mpe", "0410-rii", "0510-rii"};
-constexpr std::array<std::string_view, 6> kMiddaySaves = {
-    "1140-fir", "1210-fir", "1220-mpe", "1350-mpe", "1310-rii", "1410-rii"};
+constexpr std::array<std::string_view, 6> kMorningSaves = {"0240-fir", "0310-fir", "0320-mpe",
+                                                           "0450-mpe", "0410-rii", "0510-rii"};
+constexpr std::array<std::string_view, 6> kMiddaySaves = {"1140-fir", "1210-fir", "1220-mpe",
+                                                          "1350-mpe", "1310-rii", "1410-rii"};
 
 // The rapid-scan file names moved from the first to the second satellite in 2018.
 constexpr int kMsg2RapidScanYear = 2018;

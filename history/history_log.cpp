@@ -33,7 +33,9 @@ std::uint64_t HashKey(std::string_view key) {
 }
 
 // Table size for `keys` entries at a load of at most one half.
-std::size_t TableSize(std::size_t keys) { return std::bit_ceil(std::max<std::size_t>(8, keys * 2)); }
+std::size_t TableSize(std::size_t keys) {
+    return std::bit_ceil(std::max<std::size_t>(8, keys * 2));
+}
 
 // Dates are taken as plausible when the month is 1..12 and the day 1..31; every day
 // the report can ask for is among them.
@@ -51,11 +53,15 @@ bool PlausibleDate(const char* digits, std::uint32_t& value, std::size_t& slot) 
     return true;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 }  // namespace
 
-HistoryLog HistoryLog::FromBytes(std::string_view bytes) { return FromText(DecodeLogBytes(bytes)); }
+HistoryLog HistoryLog::FromBytes(std::string_view bytes) {
+    return FromText(DecodeLogBytes(bytes));
+}
 
 HistoryLog HistoryLog::FromOwnedBytes(std::string bytes) {
     DecodeLogBytesInPlace(bytes);
@@ -129,7 +135,7 @@ void HistoryLog::BuildIndex() {
 
 void HistoryLog::BuildDates() {
     // One bit per plausible date: linear in the text whatever its digit runs look like.
-    std::vector<bool> seen;
+    std::vector<std::uint64_t> seen;
     std::size_t run = 0;
     for (std::size_t i = 0; i < text_.size(); ++i) {
         run = IsDigit(text_[i]) ? run + 1 : 0;
@@ -137,15 +143,17 @@ void HistoryLog::BuildDates() {
         std::uint32_t value = 0;
         std::size_t slot = 0;
         if (!PlausibleDate(text_.data() + i - 7, value, slot)) continue;
-        if (seen.empty()) seen.resize(static_cast<std::size_t>(kYears) * kDaysPerYearSlot);
-        seen[slot] = true;
+        if (seen.empty())
+            seen.resize((static_cast<std::size_t>(kYears) * kDaysPerYearSlot + 63) / 64);
+        seen[slot / 64] |= std::uint64_t{1} << (slot % 64);
     }
-    if (seen.empty()) return;
-    for (std::size_t slot = 0; slot < seen.size(); ++slot) {
-        if (!seen[slot]) continue;
-        const auto year = static_cast<std::uint32_t>(slot / kDaysPerYearSlot);
-        const auto rest = static_cast<std::uint32_t>(slot % kDaysPerYearSlot);
-        dates_.push_back(year * 10000 + (rest / 31 + 1) * 100 + rest % 31 + 1);
+    for (std::size_t w = 0; w < seen.size(); ++w) {
+        for (std::uint64_t bits = seen[w]; bits != 0; bits &= bits - 1) {
+            const std::size_t slot = w * 64 + static_cast<std::size_t>(std::countr_zero(bits));
+            const auto year = static_cast<std::uint32_t>(slot / kDaysPerYearSlot);
+            const auto rest = static_cast<std::uint32_t>(slot % kDaysPerYearSlot);
+            dates_.push_back(year * 10000 + (rest / 31 + 1) * 100 + rest % 31 + 1);
+        }
     }
     dates_.shrink_to_fit();
 }
@@ -232,7 +240,8 @@ LogReadResult ReadHistoryLog(const std::filesystem::path& path) {
     LogReadResult result;
     std::string bytes;
     result.status = ReadLogFileBytes(path, bytes);
-    if (result.status == LogReadStatus::Ok) result.log = HistoryLog::FromOwnedBytes(std::move(bytes));
+    if (result.status == LogReadStatus::Ok)
+        result.log = HistoryLog::FromOwnedBytes(std::move(bytes));
     return result;
 }
 

@@ -9,9 +9,13 @@ bool IsBlank(char c) {
     return u >= 1 && u <= 32;
 }
 
-bool EndsPlainItem(char c) { return static_cast<unsigned char>(c) <= 32 || c == ','; }
+bool EndsPlainItem(char c) {
+    return static_cast<unsigned char>(c) <= 32 || c == ',';
+}
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 Item MakeItem(std::string text) {
     Item item;

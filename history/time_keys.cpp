@@ -29,8 +29,7 @@ std::string MinuteKey(Day day, int minute) {
     const CivilDay c = Civil(whole);
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%04d%02u%02u%02d%02d", c.year, c.month, c.day,
-                  static_cast<int>(time.hours().count()),
-                  static_cast<int>(time.minutes().count()));
+                  static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()));
     return buffer;
 }
 

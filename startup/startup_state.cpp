@@ -120,8 +120,7 @@ void DeriveStartupFlags(StartupState& state, const Switches& switches) {
     if (has("IP=") || has("IE=") || has("I9=")) state.Mode = ScanMode::Iodc;
     // Rapid-scan keys win when a history holds both kinds.
     if (has("RP=") || has("RE=") || has("R9=")) state.Mode = ScanMode::RapidScan;
-    state.NoPrologCheck =
-        (state.IsRapidScan() && !has("RP=")) || (state.IsIodc() && !has("IP="));
+    state.NoPrologCheck = (state.IsRapidScan() && !has("RP=")) || (state.IsIodc() && !has("IP="));
     state.Fy2cSeen = !switches.noFy2c && (has("67=") || has("71="));
     state.NoMpe = switches.noMpe;
     state.HimawariMode = switches.himawari;

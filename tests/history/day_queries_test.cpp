@@ -1,0 +1,117 @@
+#include "history/day_queries.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace gapscope {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono;
+
+constexpr Day kDay = sys_days{2024y / January / 15};
+constexpr Day kDay2016 = sys_days{2016y / June / 1};
+
+TEST(ChannelsSeenOnDay, LooksOnlyAtMinutesOnTheStep) {
+    const HistoryLog seg = HistoryLog::FromBytes(
+        "202401150030=67=FF\n"  // minute 30: seen with step 30 only
+        "202401150100=9=FF\n"
+        "202401141200=71=FF\n"  // the day before
+        "202401151300=R71=FF,x71=1\n");
+    EXPECT_TRUE(ChannelsSeenOnDay(seg, kDay, ChannelSet{67}, 30));
+    EXPECT_FALSE(ChannelsSeenOnDay(seg, kDay, ChannelSet{67}, 60));
+    EXPECT_TRUE(ChannelsSeenOnDay(seg, kDay, ChannelSet{67, 9}, 60));
+    // Plain channel numbers only: a prefixed key does not count.
+    EXPECT_FALSE(ChannelsSeenOnDay(seg, kDay, ChannelSet{71}, 30));
+    EXPECT_FALSE(ChannelsSeenOnDay(seg, kDay, ChannelSet{}, 30));
+    EXPECT_FALSE(ChannelsSeenOnDay(seg, kDay, ChannelSet{67}, 0));
+}
+
+TEST(ChannelsSeenOnDay, EmptyItemValueIsNotSeen) {
+    const HistoryLog seg = HistoryLog::FromBytes("202401152300=67=,71=$0\n");
+    EXPECT_FALSE(ChannelsSeenOnDay(seg, kDay, ChannelSet{67}, 60));
+    EXPECT_TRUE(ChannelsSeenOnDay(seg, kDay, ChannelSet{71}, 60));
+}
+
+TEST(DayInSegHistory, FindsTheDayAnywhere) {
+    const HistoryLog seg = HistoryLog::FromBytes("note 20240115 copied\n202401162359=9=FF\n");
+    EXPECT_TRUE(DayInSegHistory(seg, kDay));
+    EXPECT_TRUE(DayInSegHistory(seg, sys_days{2024y / January / 16}));
+    EXPECT_FALSE(DayInSegHistory(seg, sys_days{2024y / January / 14}));
+}
+
+bool Partial(std::vector<std::string_view> lines, Day day = kDay) {
+    return IsPartialScanDayInLines(lines, day);
+}
+
+constexpr std::string_view kRss2 = "2024-01-15 08:12:01 got H-000-MSG2__-MSG2_RSS-x";
+constexpr std::string_view kRss2At10 = "2024-01-15 10:59:59 H-000-MSG2__-MSG2_RSS";
+constexpr std::string_view kMorning = "12:00 save 202401150240-fir done";
+constexpr std::string_view kMidday = "save 202401151220-mpe";
+
+TEST(IsPartialScanDay, MarkerLineAtEightOrTenOClock) {
+    EXPECT_TRUE(Partial({kRss2, kMorning, kMidday}));
+    EXPECT_TRUE(Partial({kRss2At10, kMorning, kMidday}));
+    EXPECT_FALSE(Partial({"2024-01-15 09:00 H-000-MSG2__-MSG2_RSS", kMorning, kMidday}));
+    EXPECT_FALSE(Partial({"x 2024-01-15 08 H-000-MSG2__-MSG2_RSS", kMorning, kMidday}));
+    // Before 2018 the marker names the first satellite.
+    EXPECT_FALSE(Partial(
+        {"2016-06-01 08 H-000-MSG2__-MSG2_RSS", "save 201606010310-fir", "save 201606011410-rii"},
+        kDay2016));
+    EXPECT_TRUE(Partial(
+        {"2016-06-01 08 H-000-MSG1__-MSG1_RSS", "save 201606010310-fir", "save 201606011410-rii"},
+        kDay2016));
+}
+
+TEST(IsPartialScanDay, LastTwoLinesAreNotSearchedForTheMarker) {
+    EXPECT_FALSE(Partial({kMorning, kRss2, kMidday}));
+    EXPECT_FALSE(Partial({kRss2, "save 202401150240-fir save 202401151220-mpe"}));
+    EXPECT_TRUE(Partial({kRss2, "", ""}));
+}
+
+TEST(IsPartialScanDay, SaveNotesOfMorningAndMiddayBothNeeded) {
+    EXPECT_TRUE(Partial({}));
+    EXPECT_TRUE(Partial({kMorning}));
+    EXPECT_TRUE(Partial({kMidday}));
+    EXPECT_FALSE(Partial({kMidday, "x", kMorning}));
+    EXPECT_FALSE(Partial({"save 202401150510-rii and save 202401151140-fir"}));
+    // Notes of another day, of a time not in either group, or without "save ".
+    EXPECT_TRUE(Partial({"save 202401160240-fir", kMidday}));
+    EXPECT_TRUE(Partial({"save 202401150250-fir", kMidday}));
+    EXPECT_TRUE(Partial({"saved 202401150240-fir", kMidday}));
+}
+
+class IsPartialScanDayFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("gapscope_process_log_" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    void Write(std::string_view text) {
+        std::ofstream(dir_ / "process.log", std::ios::binary) << text;
+    }
+    fs::path dir_;
+};
+
+TEST_F(IsPartialScanDayFile, ReadsProcessLogAnewEachCall) {
+    EXPECT_TRUE(IsPartialScanDay(dir_, kDay));
+    Write("save 202401150240-fir\r\nsave 202401151220-mpe");
+    EXPECT_FALSE(IsPartialScanDay(dir_, kDay));
+    Write(
+        "2024-01-15 08:00 H-000-MSG2__-MSG2_RSS\rsave 202401150240-fir\r"
+        "save 202401151220-mpe\r");
+    EXPECT_TRUE(IsPartialScanDay(dir_, kDay));
+}
+
+TEST_F(IsPartialScanDayFile, UnreadableProcessLogMeansNoLines) {
+    fs::create_directory(dir_ / "process.log");
+    EXPECT_TRUE(IsPartialScanDay(dir_, kDay));
+}
+
+}  // namespace
+}  // namespace gapscope

@@ -1,0 +1,139 @@
+#include "history/history_log.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+namespace gapscope {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path FixturePath(const std::string& name) {
+    return fs::path(GAPSCOPE_TEST_DATA_DIR) / "history" / name;
+}
+
+HistoryLog LoadFixture(const std::string& name) {
+    LogReadResult result = ReadHistoryLog(FixturePath(name));
+    EXPECT_EQ(result.status, LogReadStatus::Ok) << name;
+    return std::move(result.log);
+}
+
+TEST(HistoryLog, FirstLineOfAKeyWinsIgnoringCase) {
+    const HistoryLog log = HistoryLog::FromBytes(
+        "202401151215=9=FF\n202401151215=9=0F\n20240116-DCP=ab_#\n"
+        "20240116-dcp=zzzz\nplain line\n202401151230=\n202401151230=9=FF\n");
+    EXPECT_EQ(log.ValueOf("202401151215"), "9=FF");
+    EXPECT_EQ(log.ValueOf("20240116-dcp"), "ab_#");
+    EXPECT_EQ(log.ValueOf("20240116-Dcp"), "ab_#");
+    // An empty first value hides later lines of the same key.
+    EXPECT_EQ(log.ValueOf("202401151230"), "");
+    EXPECT_EQ(log.ValueOf("plain line"), "");
+    EXPECT_EQ(log.ValueOf("2024011512"), "");
+    EXPECT_EQ(log.LineCount(), 7u);
+    EXPECT_EQ(log.Line(4), "plain line");
+    EXPECT_EQ(log.Line(7), "");
+}
+
+TEST(HistoryLog, EveryDistinctKeyIsFoundAmongMany) {
+    std::string text;
+    for (int i = 0; i < 50000; ++i) {
+        text += "K" + std::to_string(i) + "=v" + std::to_string(i) + "\n";
+        text += "k" + std::to_string(i) + "=later\n";
+        text += "same=" + std::to_string(i) + "\n";
+    }
+    const HistoryLog log = HistoryLog::FromBytes(text);
+    for (int i = 0; i < 50000; i += 7) {
+        ASSERT_EQ(log.ValueOf("k" + std::to_string(i)), "v" + std::to_string(i)) << i;
+    }
+    EXPECT_EQ(log.ValueOf("same"), "0");
+    EXPECT_EQ(log.ValueOf("k50000"), "");
+}
+
+TEST(HistoryLog, ValueKeepsFurtherEqualsSigns) {
+    const HistoryLog log = HistoryLog::FromBytes("=lead\r\nD1215=P=1,E=1,9=F3");
+    EXPECT_EQ(log.ValueOf("D1215"), "P=1,E=1,9=F3");
+    EXPECT_EQ(log.ValueOf(""), "lead");
+}
+
+TEST(HistoryLog, LoadsDamagedAndEncodedFiles) {
+    EXPECT_TRUE(LoadFixture("bom_only.log").Empty());
+
+    for (const char* name : {"utf16le_mixed_eol.log", "utf16be_mixed_eol.log"}) {
+        const HistoryLog log = LoadFixture(name);
+        EXPECT_EQ(log.LineCount(), 5u) << name;
+        EXPECT_EQ(log.ValueOf("202401151230"), "9=0F") << name;
+        EXPECT_EQ(log.ValueOf("202401151245"), "1=FF") << name;
+        EXPECT_EQ(log.ValueOf("20240116-DCP"), "ab_#") << name;
+    }
+
+    const HistoryLog nuls = LoadFixture("nuls.log");
+    EXPECT_EQ(nuls.LineCount(), 3u);
+    EXPECT_EQ(nuls.ValueOf(std::string("20240115\0"
+                                       "1215",
+                                       13)),
+              "9=FF");
+    EXPECT_EQ(nuls.ValueOf("202401151230"), std::string("9\0=0F", 5));
+    EXPECT_EQ(nuls.ValueOf("202401151245"), std::string("1=F\0F", 5));
+
+    const HistoryLog invalid = LoadFixture("invalid_utf8.log");
+    EXPECT_EQ(invalid.ValueOf("\xC3\x28"), "bad");
+    EXPECT_EQ(invalid.ValueOf("202401151215"), "9=\xFF\xFE");
+    EXPECT_EQ(invalid.ValueOf("202401151230"), "9=0F");
+
+    const HistoryLog open = LoadFixture("no_final_eol.log");
+    EXPECT_EQ(open.LineCount(), 2u);
+    EXPECT_EQ(open.ValueOf("202401151230"), "9=0F");
+}
+
+TEST(HistoryLog, ContainsDateAnywhereButNotAcrossLines) {
+    const HistoryLog log = HistoryLog::FromBytes(
+        "202401151215=9=FF\nx20230704y\n2022\n0101\nmask=120251231\n99999999\n");
+    EXPECT_TRUE(log.ContainsDate("20240115"));
+    EXPECT_TRUE(log.ContainsDate("20230704"));
+    // Inside a longer run of digits, at any offset.
+    EXPECT_TRUE(log.ContainsDate("20251231"));
+    EXPECT_TRUE(log.ContainsDate("01151215"));
+    EXPECT_FALSE(log.ContainsDate("20220101"));
+    EXPECT_FALSE(log.ContainsDate("20240116"));
+    // Queries that are no date are still answered from the text.
+    EXPECT_TRUE(log.ContainsDate("99999999"));
+    EXPECT_FALSE(log.ContainsDate("20241301"));
+    EXPECT_FALSE(HistoryLog{}.ContainsDate("20240115"));
+}
+
+TEST(HistoryLog, TextContainsSeesLinesJoinedByLineBreaks) {
+    const HistoryLog log = HistoryLog::FromBytes("a=IP\rE=1\nlast");
+    EXPECT_TRUE(log.TextContains("E=1"));
+    EXPECT_FALSE(log.TextContains("IP="));
+    EXPECT_TRUE(log.TextContains("IP\r\nE"));
+    EXPECT_TRUE(log.TextContains("last\r\n"));
+    EXPECT_FALSE(log.TextContains("e=1"));
+}
+
+class ReadHistoryLogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("gapscope_read_log_" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    fs::path dir_;
+};
+
+TEST_F(ReadHistoryLogTest, TellsMissingFromUnreadable) {
+    EXPECT_EQ(ReadHistoryLog(dir_ / "SegHistory.log").status, LogReadStatus::Missing);
+    fs::create_directory(dir_ / "SegHistory.log");
+    const LogReadResult result = ReadHistoryLog(dir_ / "SegHistory.log");
+    EXPECT_EQ(result.status, LogReadStatus::Unreadable);
+    EXPECT_TRUE(result.log.Empty());
+    { std::ofstream(dir_ / "Empty.log", std::ios::binary); }
+    EXPECT_EQ(ReadHistoryLog(dir_ / "Empty.log").status, LogReadStatus::Ok);
+}
+
+}  // namespace
+}  // namespace gapscope

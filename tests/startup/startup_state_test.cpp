@@ -1,0 +1,174 @@
+#include "startup/startup_state.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace gapscope {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kSep = static_cast<char>(fs::path::preferred_separator);
+
+TEST(Switches, PrefixAndCaseRules) {
+    const Switches a = ParseSwitches({"-P", "-nomPE", "/neat", "-him"});
+    EXPECT_TRUE(a.parallel);
+    EXPECT_TRUE(a.noMpe);
+    EXPECT_TRUE(a.neat);
+    EXPECT_TRUE(a.himawari);
+    EXPECT_FALSE(a.autoRun);
+    EXPECT_FALSE(a.noHimawari);
+    EXPECT_FALSE(a.noFy2c);
+
+    // '/' serves only "s" and "neat"; extra characters or no prefix match nothing.
+    const Switches b = ParseSwitches({"/P", "/NOMPE", "-save", "s", "", "-", "--s", "-NOFY2C "});
+    EXPECT_EQ(b.parallel || b.noMpe || b.autoRun || b.noFy2c, false);
+
+    for (const char* autoRun : {"-s", "/S", "-S"}) {
+        EXPECT_TRUE(ParseSwitches({autoRun}).autoRun) << autoRun;
+        EXPECT_TRUE(IsSwitch(autoRun)) << autoRun;
+    }
+    EXPECT_TRUE(ParseSwitches({"C:\\data", "-NoHim", "-nofy2c"}).noHimawari);
+    EXPECT_TRUE(ParseSwitches({"-s", "-NOFY2C"}).noFy2c);
+    EXPECT_FALSE(IsSwitch("/P"));
+    EXPECT_FALSE(IsSwitch("-save"));
+}
+
+TEST(ComputerName, LowersLettersThenRaisesTheFirst) {
+    EXPECT_EQ(NormaliseComputerName("STATION7"), "Station7");
+    EXPECT_EQ(NormaliseComputerName("rx-PC"), "Rx-pc");
+    EXPECT_EQ(NormaliseComputerName("MY-STATION"), "My-station");
+    EXPECT_EQ(NormaliseComputerName("7UP-\xC3\x89T\xC3\x89"), "7up-\xC3\x89t\xC3\x89");
+    EXPECT_EQ(NormaliseComputerName(""), "");
+}
+
+class StartupDirTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("gapscope_startup_" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_ / "prog");
+        fs::create_directories(dir_ / "data");
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    void Write(const std::string& name, std::string_view text) {
+        std::ofstream(dir_ / "data" / name, std::ios::binary) << text;
+    }
+    StartupResult Load(std::vector<std::string> extra = {}) {
+        StartupInputs inputs;
+        inputs.arguments = {(dir_ / "data").string()};
+        inputs.arguments.insert(inputs.arguments.end(), extra.begin(), extra.end());
+        inputs.programDirectory = dir_ / "prog";
+        inputs.computerName = "STATION7";
+        return LoadStartupState(inputs);
+    }
+    fs::path dir_;
+};
+
+TEST_F(StartupDirTest, DataDirectoryFromFirstArgumentOnly) {
+    const std::string data = (dir_ / "data").string();
+    const std::string prog = (dir_ / "prog").string() + kSep;
+    EXPECT_EQ(ResolveDataDirectory({data}, dir_ / "prog"), data + kSep);
+    EXPECT_EQ(ResolveDataDirectory({data + kSep, "-s"}, dir_ / "prog"), data + kSep);
+    EXPECT_EQ(ResolveDataDirectory({"-s", data}, dir_ / "prog"), prog);
+    EXPECT_EQ(ResolveDataDirectory({(dir_ / "none").string()}, dir_ / "prog"), prog);
+    EXPECT_EQ(ResolveDataDirectory({}, dir_ / "prog"), prog);
+    Write("SegHistory.log", "");
+    EXPECT_EQ(ResolveDataDirectory({(dir_ / "data" / "SegHistory.log").string()}, dir_ / "prog"),
+              prog);
+}
+
+TEST_F(StartupDirTest, LoadsAllThreeLogsAndReadsOnly) {
+    Write("FileHistory.log", "20240115-dcp=ab_\n");
+    Write("LateSegHistory.log", "202401151215=9=0C\n");
+    Write("SegHistory.log", "202401151215=P=1,E=1,9=F3\n");
+    const auto before = std::distance(fs::directory_iterator(dir_ / "data"), {});
+    const StartupResult r = Load({"-s"});
+    EXPECT_TRUE(r.logsLoaded);
+    EXPECT_TRUE(r.switches.autoRun);
+    EXPECT_EQ(r.state.ComputerName, "Station7");
+    EXPECT_EQ(r.state.DataDirectory, (dir_ / "data").string() + kSep);
+    EXPECT_EQ(r.state.FileHistory.ValueOf("20240115-DCP"), "ab_");
+    EXPECT_EQ(r.state.LateSegHistory.ValueOf("202401151215"), "9=0C");
+    EXPECT_EQ(r.state.SegHistory.ValueOf("202401151215"), "P=1,E=1,9=F3");
+    EXPECT_EQ(r.state.Mode, ScanMode::Prime);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "data"), {}), before);
+}
+
+TEST_F(StartupDirTest, MissingLogsAreEmptyButDoNotStopTheLoad) {
+    Write("SegHistory.log", "202401151205=RP=1,R9=FF\n");
+    const StartupResult r = Load();
+    EXPECT_TRUE(r.logsLoaded);
+    EXPECT_TRUE(r.state.FileHistory.Empty());
+    EXPECT_TRUE(r.state.IsRapidScan());
+}
+
+TEST_F(StartupDirTest, UnreadableLogStopsItAndTheLaterOnes) {
+    Write("FileHistory.log", "20240115-dcp=ab_\n");
+    fs::create_directory(dir_ / "data" / "LateSegHistory.log");
+    Write("SegHistory.log", "202401151205=RP=1,R9=FF,71=F\n");
+    StartupResult r = Load();
+    EXPECT_FALSE(r.logsLoaded);
+    EXPECT_EQ(r.state.FileHistory.ValueOf("20240115-dcp"), "ab_");
+    EXPECT_TRUE(r.state.SegHistory.Empty());
+    // The flags still follow, from the empty segment history.
+    EXPECT_EQ(r.state.Mode, ScanMode::Prime);
+    EXPECT_FALSE(r.state.Fy2cSeen);
+
+    fs::remove(dir_ / "data" / "LateSegHistory.log");
+    fs::rename(dir_ / "data" / "FileHistory.log", dir_ / "data" / "keep");
+    fs::create_directory(dir_ / "data" / "FileHistory.log");
+    Write("LateSegHistory.log", "202401151215=9=0C\n");
+    r = Load();
+    EXPECT_FALSE(r.logsLoaded);
+    EXPECT_TRUE(r.state.LateSegHistory.Empty());
+    EXPECT_TRUE(r.state.SegHistory.Empty());
+}
+
+StartupState WithSegHistory(std::string_view text, const Switches& switches = {}) {
+    StartupState state;
+    state.SegHistory = HistoryLog::FromBytes(text);
+    DeriveStartupFlags(state, switches);
+    return state;
+}
+
+TEST(StartupFlags, ScanModeAndPrologCheckFromSegmentKeys) {
+    const StartupState both = WithSegHistory("1=IE=1,I9=FF\n2=RE=1\n");
+    EXPECT_EQ(both.Mode, ScanMode::RapidScan);
+    EXPECT_TRUE(both.NoPrologCheck);
+
+    const StartupState iodc = WithSegHistory("1=I9=FF,IP=1\n");
+    EXPECT_EQ(iodc.Mode, ScanMode::Iodc);
+    EXPECT_FALSE(iodc.NoPrologCheck);
+    EXPECT_TRUE(WithSegHistory("1=IE=1,I9=FF\n").NoPrologCheck);
+
+    const StartupState rapid = WithSegHistory("1=RP=1,R9=FF\n");
+    EXPECT_EQ(rapid.Mode, ScanMode::RapidScan);
+    EXPECT_FALSE(rapid.NoPrologCheck);
+
+    // Case-sensitive: lower-case keys are not recognised.
+    EXPECT_EQ(WithSegHistory("1=rp=1,r9=FF,ip=1\n").Mode, ScanMode::Prime);
+
+    const StartupState empty = WithSegHistory("");
+    EXPECT_EQ(empty.Mode, ScanMode::Prime);
+    EXPECT_FALSE(empty.NoPrologCheck);
+    EXPECT_FALSE(empty.Fy2cSeen);
+}
+
+TEST(StartupFlags, Fy2cAndSwitchFlags) {
+    EXPECT_TRUE(WithSegHistory("1=67=FF\n").Fy2cSeen);
+    EXPECT_TRUE(WithSegHistory("1=P=1,71=1\n").Fy2cSeen);
+    EXPECT_FALSE(WithSegHistory("1=71=1\n", ParseSwitches({"-NOFY2C"})).Fy2cSeen);
+    EXPECT_FALSE(WithSegHistory("1=7=1\n").Fy2cSeen);
+
+    const StartupState s =
+        WithSegHistory("", ParseSwitches({"-p", "-nompe", "-HIM", "-NOHIM", "/neat"}));
+    EXPECT_TRUE(s.ParallelMode && s.NoMpe && s.HimawariMode && s.NoHimawari && s.NeatMode);
+    EXPECT_FALSE(s.AutoRunning);
+}
+
+}  // namespace
+}  // namespace gapscope
