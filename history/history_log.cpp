@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <system_error>
 
 #include "history/items.h"
@@ -32,9 +33,9 @@ std::uint64_t HashKey(std::string_view key) {
     return h;
 }
 
-// Table size for `keys` entries at a load of at most one half.
+// At most two thirds full, so every probe ends at an empty slot.
 std::size_t TableSize(std::size_t keys) {
-    return std::bit_ceil(std::max<std::size_t>(8, keys * 2));
+    return keys + keys / 2 + 1;
 }
 
 // Dates are taken as plausible when the month is 1..12 and the day 1..31; every day
@@ -80,53 +81,64 @@ HistoryLog HistoryLog::FromText(std::string text) {
 void HistoryLog::BuildLines() {
     std::size_t count = 0;
     ForEachLine(text_, [&](std::string_view) { ++count; });
-    lines_.reserve(count);
+    lineEnds_.reserve(count);
     const char* base = text_.data();
     ForEachLine(text_, [&](std::string_view line) {
-        // A line beyond 4 GiB is cut there; no log line comes anywhere near it.
-        const auto length =
-            static_cast<std::uint32_t>(std::min<std::size_t>(line.size(), kNoKey - 1));
-        const void* eq = std::memchr(line.data(), '=', length);
-        const std::uint32_t keyLength =
-            eq ? static_cast<std::uint32_t>(static_cast<const char*>(eq) - line.data()) : kNoKey;
-        lines_.push_back({static_cast<std::size_t>(line.data() - base), length, keyLength});
+        lineEnds_.push_back(static_cast<std::uint64_t>(line.data() - base) + line.size());
     });
 }
 
-std::string_view HistoryLog::Key(const LineSpan& span) const {
-    return std::string_view(text_).substr(span.offset, span.keyLength);
+std::size_t HistoryLog::LineStart(std::size_t i) const {
+    if (i == 0) return 0;
+    const auto end = static_cast<std::size_t>(lineEnds_[i - 1]);
+    const bool crLf = text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n';
+    return end + (crLf ? 2 : 1);
 }
 
-bool HistoryLog::Insert(std::vector<std::uint32_t>& slots, std::uint32_t lineIndex) const {
-    const std::size_t mask = slots.size() - 1;
-    const std::string_view key = Key(lines_[lineIndex]);
-    for (std::size_t s = HashKey(key) & mask;; s = (s + 1) & mask) {
+std::optional<std::string_view> HistoryLog::KeyOf(std::size_t i) const {
+    const std::string_view line = Line(i);
+    const void* eq = std::memchr(line.data(), '=', line.size());
+    if (eq == nullptr) return std::nullopt;
+    return line.substr(0, static_cast<std::size_t>(static_cast<const char*>(eq) - line.data()));
+}
+
+bool HistoryLog::KeyEquals(std::size_t i, std::string_view key) const {
+    const std::size_t start = LineStart(i);
+    const auto end = static_cast<std::size_t>(lineEnds_[i]);
+    if (end - start <= key.size() || text_[start + key.size()] != '=') return false;
+    return EqualsIgnoreCase(std::string_view(text_).substr(start, key.size()), key);
+}
+
+bool HistoryLog::Insert(std::vector<std::uint32_t>& slots, std::uint32_t i,
+                        std::string_view key) const {
+    const std::size_t size = slots.size();
+    for (std::size_t s = HashKey(key) % size;; s = (s + 1 == size) ? 0 : s + 1) {
         if (slots[s] == 0) {
-            slots[s] = lineIndex + 1;
+            slots[s] = i + 1;
             return true;
         }
-        const LineSpan& other = lines_[slots[s] - 1];
-        if (other.keyLength == key.size() && EqualsIgnoreCase(Key(other), key)) return false;
+        if (KeyEquals(slots[s] - 1, key)) return false;
     }
 }
 
 void HistoryLog::BuildIndex() {
-    const auto keyed = static_cast<std::size_t>(std::count_if(
-        lines_.begin(), lines_.end(), [](const LineSpan& l) { return l.keyLength != kNoKey; }));
+    std::size_t keyed = 0;
+    for (std::size_t i = 0; i < lineEnds_.size(); ++i) {
+        if (KeyOf(i)) ++keyed;
+    }
     if (keyed == 0) return;
     std::vector<std::uint32_t> slots(TableSize(keyed), 0);
     std::size_t distinct = 0;
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
+    for (std::size_t i = 0; i < lineEnds_.size(); ++i) {
         // Lines go in in file order, so the first line of a key keeps its slot.
-        if (lines_[i].keyLength != kNoKey && Insert(slots, static_cast<std::uint32_t>(i))) {
-            ++distinct;
-        }
+        const auto key = KeyOf(i);
+        if (key && Insert(slots, static_cast<std::uint32_t>(i), *key)) ++distinct;
     }
-    // Many repeated keys leave the table mostly empty; shrink it to the distinct keys.
-    if (TableSize(distinct) < slots.size()) {
+    // Many repeated keys leave the table mostly empty; size it to the distinct keys.
+    if (distinct < keyed / 2) {
         std::vector<std::uint32_t> smaller(TableSize(distinct), 0);
         for (const std::uint32_t slot : slots) {
-            if (slot != 0) Insert(smaller, slot - 1);
+            if (slot != 0) Insert(smaller, slot - 1, *KeyOf(slot - 1));
         }
         slots.swap(smaller);
     }
@@ -159,19 +171,18 @@ void HistoryLog::BuildDates() {
 }
 
 std::string_view HistoryLog::Line(std::size_t i) const {
-    if (i >= lines_.size()) return {};
-    return std::string_view(text_).substr(lines_[i].offset, lines_[i].length);
+    if (i >= lineEnds_.size()) return {};
+    const std::size_t start = LineStart(i);
+    return std::string_view(text_).substr(start, static_cast<std::size_t>(lineEnds_[i]) - start);
 }
 
 std::string_view HistoryLog::ValueOf(std::string_view key) const {
-    if (slots_.empty()) return {};
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t s = HashKey(key) & mask; slots_[s] != 0; s = (s + 1) & mask) {
-        const LineSpan& span = lines_[slots_[s] - 1];
-        if (span.keyLength == key.size() && EqualsIgnoreCase(Key(span), key)) {
-            return std::string_view(text_).substr(span.offset + span.keyLength + 1,
-                                                  span.length - span.keyLength - 1);
-        }
+    // A key never holds "=", so such a query matches nothing.
+    if (slots_.empty() || key.find('=') != std::string_view::npos) return {};
+    const std::size_t size = slots_.size();
+    for (std::size_t s = HashKey(key) % size; slots_[s] != 0; s = (s + 1 == size) ? 0 : s + 1) {
+        const std::size_t i = slots_[s] - 1;
+        if (KeyEquals(i, key)) return Line(i).substr(key.size() + 1);
     }
     return {};
 }
@@ -182,8 +193,8 @@ bool HistoryLog::TextContains(std::string_view needle) const {
     }
     // A needle spanning lines has to be matched against the joined text itself.
     std::string joined;
-    joined.reserve(text_.size() + lines_.size());
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
+    joined.reserve(text_.size() + lineEnds_.size());
+    for (std::size_t i = 0; i < lineEnds_.size(); ++i) {
         joined.append(Line(i));
         joined.append("\r\n");
     }

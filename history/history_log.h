@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,9 +20,9 @@ public:
     // The same, taking over the buffer so that a plain 8-bit log is never copied.
     static HistoryLog FromOwnedBytes(std::string bytes);
 
-    std::size_t LineCount() const { return lines_.size(); }
+    std::size_t LineCount() const { return lineEnds_.size(); }
     std::string_view Line(std::size_t i) const;
-    bool Empty() const { return lines_.empty(); }
+    bool Empty() const { return lineEnds_.empty(); }
     std::size_t TextBytes() const { return text_.size(); }
 
     // Value of the first line whose key equals `key` ignoring ASCII letter case; empty
@@ -37,25 +38,24 @@ public:
     bool ContainsDate(std::string_view yyyymmdd) const;
 
 private:
-    struct LineSpan {
-        std::size_t offset;
-        std::uint32_t length;
-        std::uint32_t keyLength;  // position of the first '=', or kNoKey
-    };
-    static constexpr std::uint32_t kNoKey = UINT32_MAX;
-
     static HistoryLog FromText(std::string text);
     void BuildLines();
     void BuildIndex();
     void BuildDates();
-    std::string_view Key(const LineSpan& span) const;
-    // Adds the line's key unless an earlier line holds it; false when it was held.
-    bool Insert(std::vector<std::uint32_t>& slots, std::uint32_t lineIndex) const;
+    std::size_t LineStart(std::size_t i) const;
+    // The key of line i: the text before its first "=", or nothing when it has none.
+    std::optional<std::string_view> KeyOf(std::size_t i) const;
+    // Whether line i's key equals `key` (which holds no "=") ignoring letter case.
+    bool KeyEquals(std::size_t i, std::string_view key) const;
+    // Adds line i under `key` unless an earlier line holds the key; false when it was held.
+    bool Insert(std::vector<std::uint32_t>& slots, std::uint32_t i, std::string_view key) const;
 
+    // Kept lean: a year of segment history is hundreds of MB, so each line costs only its
+    // end offset and its share of the hash table.
     std::string text_;
-    std::vector<LineSpan> lines_;
-    std::vector<std::uint32_t> slots_;  // open addressing: line index + 1, 0 = empty
-    std::vector<std::uint32_t> dates_;  // sorted yyyymmdd values found in the text
+    std::vector<std::uint64_t> lineEnds_;  // offset just past the last character of each line
+    std::vector<std::uint32_t> slots_;     // open addressing: line index + 1, 0 = empty
+    std::vector<std::uint32_t> dates_;     // sorted yyyymmdd values found in the text
 };
 
 // Outcome of reading one log file from disk.

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace gapscope {
 namespace {
@@ -55,6 +56,16 @@ TEST(HistoryLog, ValueKeepsFurtherEqualsSigns) {
     const HistoryLog log = HistoryLog::FromBytes("=lead\r\nD1215=P=1,E=1,9=F3");
     EXPECT_EQ(log.ValueOf("D1215"), "P=1,E=1,9=F3");
     EXPECT_EQ(log.ValueOf(""), "lead");
+    EXPECT_EQ(log.ValueOf("D1215=P"), "");
+}
+
+TEST(HistoryLog, LinesAreFoundWhateverTheLineEnds) {
+    const HistoryLog log = HistoryLog::FromBytes("a=1\r\r\nb=2\n\rc=3\r\n\nd=4");
+    const std::vector<std::string_view> expected = {"a=1", "", "b=2", "", "c=3", "", "d=4"};
+    ASSERT_EQ(log.LineCount(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(log.Line(i), expected[i]) << i;
+    EXPECT_EQ(log.ValueOf("C"), "3");
+    EXPECT_EQ(log.ValueOf("d"), "4");
 }
 
 TEST(HistoryLog, LoadsDamagedAndEncodedFiles) {
