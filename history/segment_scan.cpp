@@ -64,6 +64,38 @@ void AppendIfPresent(std::string& part, const ItemList& items, std::string_view 
     if (!value.empty()) AppendEntry(part, key, value);
 }
 
+// The channel a key names in the mode's key form ("9", "R9", "I9", prefix in either
+// case), or 0. A leading zero makes a different key, as the look-up by text would.
+ChannelNumber ChannelOfKey(std::string_view key, ScanMode mode) {
+    const std::string_view prefix = KeyPrefix(mode);
+    if (!prefix.empty()) {
+        if (key.empty() || (key.front() | 0x20) != (prefix.front() | 0x20)) return 0;
+        key.remove_prefix(1);
+    }
+    if (key.empty() || key.size() > 3 || key.front() == '0') return 0;
+    ChannelNumber n = 0;
+    for (char c : key) {
+        if (c < '0' || c > '9') return 0;
+        n = n * 10 + (c - '0');
+    }
+    return n <= kLastChannel ? n : 0;
+}
+
+// The value of the first item of each channel key, found in one pass over the record;
+// the same answers as looking each key up in turn.
+std::array<std::string_view, kLastChannel + 1> ChannelValues(const ItemList& items, ScanMode mode) {
+    std::array<std::string_view, kLastChannel + 1> values{};
+    std::array<bool, kLastChannel + 1> seen{};
+    for (const Item& item : items) {
+        if (item.keyLength == std::string::npos) continue;
+        const ChannelNumber n = ChannelOfKey(item.Key(), mode);
+        if (n == 0 || seen[static_cast<std::size_t>(n)]) continue;
+        seen[static_cast<std::size_t>(n)] = true;
+        values[static_cast<std::size_t>(n)] = item.Value();
+    }
+    return values;
+}
+
 // Foreign visible channels send nothing useful during their local night, so those
 // cycles are not reported.
 bool InVisibleNight(ChannelNumber n, int minute, Day reportDay) {
@@ -189,12 +221,15 @@ SplitRecord SplitMinuteRecord(std::string_view record, ScanMode mode) {
     SplitRecord split;
     if (record.empty()) return split;
     const ItemList items = ParseItems(record);
+    const auto values = ChannelValues(items, mode);
+    const auto addChannel = [&](std::string& part, ChannelNumber n) {
+        const std::string_view value = values[static_cast<std::size_t>(n)];
+        if (!value.empty()) AppendEntry(part, ChannelKey(n, mode), value);
+    };
     for (ChannelNumber n = kLastMsgChannel + 1; n <= kLastChannel; ++n) {
-        AppendIfPresent(split.otherPart, items, ChannelKey(n, mode));
+        addChannel(split.otherPart, n);
     }
-    for (ChannelNumber n = kFirstChannel; n <= kLastMsgChannel; ++n) {
-        AppendIfPresent(split.msgPart, items, ChannelKey(n, mode));
-    }
+    for (ChannelNumber n = kFirstChannel; n <= kLastMsgChannel; ++n) addChannel(split.msgPart, n);
     // Prolog and epilog of every service go to both parts: an MSG part holding only them
     // still shows that the cycle was received.
     for (std::string_view key : kPrologEpilogKeys) AppendIfPresent(split.msgPart, items, key);

@@ -45,6 +45,8 @@ TEST(SplitMinuteRecord, ChannelsInOrderAndPrologEpilogInBothParts) {
     EXPECT_EQ(SplitMinuteRecord("R1=FF,R20=7F", ScanMode::Prime).msgPart, "");
     EXPECT_EQ(SplitMinuteRecord("r1=FF,R20=7F", ScanMode::RapidScan).msgPart, "R1=FF");
     EXPECT_EQ(SplitMinuteRecord("I9=FF", ScanMode::Iodc).otherPart, "");
+    // The first item of a key counts, even when empty; "09" is not the key of channel 9.
+    EXPECT_EQ(SplitMinuteRecord("9=,9=FF,09=FF,10=1,10=2,147=1", ScanMode::Prime).msgPart, "10=1");
     const SplitRecord empty = SplitMinuteRecord("", ScanMode::Prime);
     EXPECT_TRUE(empty.msgPart.empty() && empty.otherPart.empty());
 }
