@@ -165,8 +165,8 @@ int HeadingCycle(const Lines& lines, std::size_t index, ScanMode mode) {
     return CycleNumber(Slice(lines[index], 7, 4), mode);
 }
 
-// In rapid scan and IODC the MPE service stopped before the end of some days; a run of
-// missing MPE cycles at the end of the list is summarised under one heading.
+// Rapid scan and IODC list MPE every cycle, so a gap in it at the end of the day is read
+// more easily as one range of cycles under a single heading.
 void CompactMpeTail(Lines& lines, ScanMode mode) {
     std::size_t last = 0;  // L; line 0 is never examined
     for (std::size_t i = lines.size(); i-- > 1;) {
