@@ -1,0 +1,352 @@
+#include "tools/simulator/cli.h"
+
+#include <charconv>
+#include <ostream>
+
+#include "history/items.h"
+
+namespace gapscope::sim {
+
+namespace {
+
+using std::chrono::days;
+using std::chrono::floor;
+using std::chrono::minutes;
+
+std::optional<ScanMode> ServiceFromName(std::string_view name) {
+    if (EqualsIgnoreCase(name, "prime")) return ScanMode::Prime;
+    if (EqualsIgnoreCase(name, "rapid") || EqualsIgnoreCase(name, "rapid-scan")) return ScanMode::RapidScan;
+    if (EqualsIgnoreCase(name, "iodc")) return ScanMode::Iodc;
+    return std::nullopt;
+}
+
+bool SetFeed(Feeds& feeds, std::string_view name) {
+    struct Row {
+        std::string_view name;
+        bool Feeds::*member;
+    };
+    static constexpr Row kRows[] = {
+        {"lrit", &Feeds::lrit},         {"fsd", &Feeds::fsd},   {"fy2g", &Feeds::fy2g},
+        {"fy2e", &Feeds::fy2e},         {"himawari", &Feeds::himawari},
+        {"mpef", &Feeds::mpef},         {"messages", &Feeds::messages},
+    };
+    for (const Row& row : kRows) {
+        if (EqualsIgnoreCase(row.name, name)) {
+            feeds.*row.member = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+template <typename T>
+bool ParseNumber(std::string_view text, T& value) {
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size() && !text.empty();
+}
+
+struct Pending {
+    std::optional<Day> from;
+    std::optional<Day> to;
+    std::optional<int> days;
+    std::optional<Instant> until;
+};
+
+// Fixes the day range from --from, --to, --days and the end of the history.
+bool ResolveDays(const Pending& p, Instant now, SimulationConfig& config, std::string& error) {
+    if (p.from && p.to && p.days) {
+        error = "give at most two of --from, --to and --days";
+        return false;
+    }
+    if (p.days && (*p.days < 1 || *p.days > kMaxDays)) {
+        error = "--days takes 1.." + std::to_string(kMaxDays);
+        return false;
+    }
+    config.until = p.until;
+    // The day the history ends in: today when it runs up to now, else yesterday.
+    const Day endDay = p.until ? floor<days>(*p.until - minutes(1)) : floor<days>(now) - days(1);
+    const int n = p.days.value_or(1);
+    if (p.from && p.to) {
+        config.first = *p.from;
+        config.last = *p.to;
+    } else if (p.from) {
+        config.first = *p.from;
+        config.last = p.days ? *p.from + days(n - 1) : std::max(endDay, *p.from);
+    } else if (p.to) {
+        config.last = *p.to;
+        config.first = *p.to - days(n - 1);
+    } else if (p.until) {
+        // N whole days before the end, and the end day as far as it has gone.
+        config.last = endDay;
+        config.first = endDay - days(n);
+        if (*p.until - Instant(endDay) == days(1)) config.first += days(1);
+    } else {
+        config.last = endDay;
+        config.first = endDay - days(n - 1);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string HelpText() {
+    std::string text =
+        "Usage: gapscope-simulate DIR [OPTION ...]\n"
+        "\n"
+        "Writes the history logs of a simulated receiving station into DIR: SegHistory.log,\n"
+        "LateSegHistory.log, FileHistory.log and process.log, day by day, as the station's\n"
+        "data-management software would. What is disseminated follows the expected-products\n"
+        "calendar of each day; faults are drawn at the scenario's rates from the seed, or\n"
+        "injected at given times. The same options and seed always give the same logs.\n"
+        "\n"
+        "Options:\n"
+        "  --service prime|rapid|iodc  the service received (default prime): full disk with\n"
+        "                        plain keys, rapid scan of the northern segments with \"R\" keys,\n"
+        "                        or the Indian Ocean service with \"I\" keys\n"
+        "  --from YYYY-MM-DD     first day\n"
+        "  --to YYYY-MM-DD       last day (default: yesterday, UTC)\n"
+        "  --days N              number of days (default 1); with --until-now or --until, the\n"
+        "                        N whole days before the end day, plus the end day so far\n"
+        "  --until-now           end the history at the current UTC minute\n"
+        "  --until YYYY-MM-DDThh:nn  end the history at that UTC minute\n"
+        "  --scenario NAME       fault rates (default typical):\n";
+    for (const Scenario& s : Scenarios()) {
+        text += "                          " + std::string(s.name) + ": " + std::string(s.description) + "\n";
+    }
+    text +=
+        "  --seed N              seed of the fault draws (default 1)\n"
+        "  --rate KIND=R         override the scenario's rate of one fault kind\n"
+        "  --inject KIND@YYYY-MM-DDThh:nn[:TARGET]\n"
+        "                        add one fault at a given time (repeatable); day-long kinds\n"
+        "                        take a date only, KIND@YYYY-MM-DD[:TARGET]. Without a target\n"
+        "                        one is drawn from the seed. Kinds:\n";
+    for (int k = 0; k < kFaultKindCount; ++k) {
+        const auto kind = static_cast<FaultKind>(k);
+        std::string name(FaultKindName(kind));
+        name.resize(10, ' ');
+        text += "                          " + name + std::string(FaultKindHelp(kind)) + "\n";
+    }
+    text +=
+        "                        CHANNEL is a catalogue number (9, 53) or a short name (mpe);\n"
+        "                        GROUP is goes-w, goes-e, mtsat, fy2g, fy2e or himawari;\n"
+        "                        message kinds are dcp, gts, gts-3, acmad, acmad-4, gts-5, wmo,\n"
+        "                        dcp-iodc, wmo-iodc and dcp-wmo-bufr.\n"
+        "                        Examples: cycle@2024-03-01T12:15:4  segments@2024-03-01T06:00:9/3,4\n"
+        "                        product@2024-03-01T12:00:crm  fsd-day@2024-03-01:himawari\n"
+        "  --no-feed NAME        the station does not receive: lrit, fsd, fy2g, fy2e, himawari,\n"
+        "                        mpef or messages (repeatable; by default it receives all)\n"
+        "  --replace             replace the history logs DIR already holds (without it such a\n"
+        "                        DIR is refused); no other file in DIR is ever touched\n"
+        "  --list-faults         print every fault written, in the --inject form\n"
+        "  --quiet               print nothing on success\n"
+        "  -h, --help            show this help\n";
+    return text;
+}
+
+std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& arguments, Instant now,
+                                            std::string& error) {
+    CommandLine cl;
+    Pending pending;
+    std::vector<std::pair<FaultKind, double>> rates;
+    std::vector<std::string> injections;
+    bool haveDirectory = false;
+
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string arg = arguments[i];
+        std::optional<std::string> inlineValue;
+        if (arg.rfind("--", 0) == 0) {
+            const std::size_t eq = arg.find('=');
+            if (eq != std::string::npos) {
+                inlineValue = arg.substr(eq + 1);
+                arg.resize(eq);
+            }
+        }
+        auto value = [&]() -> std::optional<std::string> {
+            if (inlineValue) return inlineValue;
+            if (i + 1 < arguments.size()) return arguments[++i];
+            error = arg + " needs a value";
+            return std::nullopt;
+        };
+        auto flag = [&]() {
+            if (inlineValue) error = arg + " takes no value";
+            return !inlineValue;
+        };
+
+        if (arg == "-h" || arg == "--help") {
+            cl.help = true;
+            return cl;
+        } else if (arg == "--replace") {
+            if (!flag()) return std::nullopt;
+            cl.replace = true;
+        } else if (arg == "--list-faults") {
+            if (!flag()) return std::nullopt;
+            cl.listFaults = true;
+        } else if (arg == "--quiet") {
+            if (!flag()) return std::nullopt;
+            cl.quiet = true;
+        } else if (arg == "--until-now") {
+            if (!flag()) return std::nullopt;
+            pending.until = now;
+        } else if (arg == "--service") {
+            const auto v = value();
+            if (!v) return std::nullopt;
+            const auto service = ServiceFromName(*v);
+            if (!service) {
+                error = "unknown service '" + *v + "' (prime, rapid or iodc)";
+                return std::nullopt;
+            }
+            cl.config.service = *service;
+        } else if (arg == "--from" || arg == "--to") {
+            const auto v = value();
+            if (!v) return std::nullopt;
+            const auto day = ParseDate(*v);
+            if (!day) {
+                error = arg + ": '" + *v + "' is not a date YYYY-MM-DD";
+                return std::nullopt;
+            }
+            (arg == "--from" ? pending.from : pending.to) = *day;
+        } else if (arg == "--days") {
+            const auto v = value();
+            if (!v) return std::nullopt;
+            int n = 0;
+            if (!ParseNumber(*v, n)) {
+                error = "--days: '" + *v + "' is not a number";
+                return std::nullopt;
+            }
+            pending.days = n;
+        } else if (arg == "--until") {
+            const auto v = value();
+            if (!v) return std::nullopt;
+            const auto t = ParseDateTime(*v);
+            if (!t) {
+                error = "--until: '" + *v + "' is not a time YYYY-MM-DDThh:nn";
+                return std::nullopt;
+            }
+            pending.until = *t;
+        } else if (arg == "--scenario") {
+            const auto v = value();
+            if (!v) return std::nullopt;
+            if (!FindScenario(*v)) {
+                error = "unknown scenario '" + *v + "' (clean, typical or bad-day)";
+                return std::nullopt;
+            }
+            cl.scenario = *v;
+        } else if (arg == "--seed") {
+            const auto v = value();
+            if (!v) return std::nullopt;
+            if (!ParseNumber(*v, cl.config.seed)) {
+                error = "--seed: '" + *v + "' is not a whole number";
+                return std::nullopt;
+            }
+        } else if (arg == "--rate") {
+            const auto v = value();
+            if (!v) return std::nullopt;
+            const std::size_t eq = v->find('=');
+            const auto kind = FaultKindFromName(v->substr(0, eq));
+            double r = 0;
+            if (eq == std::string::npos || !kind || !ParseNumber(std::string_view(*v).substr(eq + 1), r) ||
+                r < 0 || r > 100) {
+                error = "--rate: expected KIND=R with a known kind and 0 <= R <= 100, not '" + *v + "'";
+                return std::nullopt;
+            }
+            rates.emplace_back(*kind, r);
+        } else if (arg == "--inject") {
+            const auto v = value();
+            if (!v) return std::nullopt;
+            injections.push_back(*v);
+        } else if (arg == "--no-feed") {
+            const auto v = value();
+            if (!v) return std::nullopt;
+            std::string_view names = *v;
+            while (true) {
+                const std::size_t comma = names.find(',');
+                if (!SetFeed(cl.config.feeds, names.substr(0, comma))) {
+                    error = "--no-feed: unknown feed '" + std::string(names.substr(0, comma)) + "'";
+                    return std::nullopt;
+                }
+                if (comma == std::string_view::npos) break;
+                names.remove_prefix(comma + 1);
+            }
+        } else if (!arg.empty() && arg[0] == '-') {
+            error = "unknown option " + arg;
+            return std::nullopt;
+        } else if (haveDirectory) {
+            error = "only one directory may be given ('" + arguments[i] + "')";
+            return std::nullopt;
+        } else {
+            cl.directory = arguments[i];
+            haveDirectory = true;
+        }
+        if (!error.empty()) return std::nullopt;
+    }
+
+    if (!haveDirectory) {
+        error = "no directory given";
+        return std::nullopt;
+    }
+    if (!ResolveDays(pending, now, cl.config, error)) return std::nullopt;
+    cl.config.rates = FindScenario(cl.scenario)->rates;
+    for (const auto& [kind, r] : rates) {
+        if (r > 1 && !IsDayFault(kind) && kind != FaultKind::Fsd) {
+            error = "--rate " + std::string(FaultKindName(kind)) + " is a chance, at most 1";
+            return std::nullopt;
+        }
+        cl.config.rates[kind] = r;
+    }
+    for (const std::string& text : injections) {
+        auto inj = ParseInjection(text, error);
+        if (!inj) {
+            error = "--inject " + error;
+            return std::nullopt;
+        }
+        cl.config.injections.push_back(*inj);
+    }
+    return cl;
+}
+
+int RunSimulateCommand(const std::vector<std::string>& arguments, Instant now, std::ostream& out,
+                       std::ostream& err) {
+    std::string error;
+    const auto cl = ParseCommandLine(arguments, now, error);
+    if (!cl) {
+        err << "gapscope-simulate: " << error << "\nTry gapscope-simulate --help.\n";
+        return 2;
+    }
+    if (cl->help) {
+        out << HelpText();
+        return 0;
+    }
+    const DirectoryResult result = SimulateToDirectory(cl->config, cl->directory, cl->replace);
+    if (!result.summary) {
+        for (const std::string& e : result.errors) err << "gapscope-simulate: " << e << "\n";
+        return 1;
+    }
+    const SimulationSummary& summary = *result.summary;
+    if (cl->listFaults) {
+        for (const AppliedFault& fault : summary.faults) out << DescribeFault(fault) << "\n";
+    }
+    if (cl->quiet) return 0;
+
+    static constexpr std::string_view kServices[] = {"prime", "rapid-scan", "IODC"};
+    out << "Simulated a " << kServices[static_cast<int>(cl->config.service)] << " station, "
+        << IsoDate(cl->config.first) << " to "
+        << IsoDate(cl->config.first + std::chrono::days(summary.days > 0 ? summary.days - 1 : 0)) << " ("
+        << summary.days << (summary.days == 1 ? " day" : " days") << "), scenario " << cl->scenario
+        << ", seed " << cl->config.seed << ", in " << cl->directory.string() << "\n";
+    for (int f = 0; f < kLogFileCount; ++f) {
+        std::string name(LogFileName(static_cast<LogFile>(f)));
+        name.resize(20, ' ');
+        out << "  " << name << summary.lines[static_cast<std::size_t>(f)] << " lines\n";
+    }
+    std::string faults;
+    for (int k = 0; k < kFaultKindCount; ++k) {
+        const std::size_t n = summary.faultCount[static_cast<std::size_t>(k)];
+        if (n == 0) continue;
+        faults += (faults.empty() ? "" : ", ") + std::string(FaultKindName(static_cast<FaultKind>(k))) + " " +
+                  std::to_string(n);
+    }
+    out << "  faults: " << (faults.empty() ? "none" : faults) << "\n";
+    return 0;
+}
+
+}  // namespace gapscope::sim
