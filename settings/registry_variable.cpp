@@ -44,9 +44,9 @@ QString RunningProgramBaseName() {
 }
 
 std::unique_ptr<QSettings> OpenProgramSettings(const QString& programBaseName) {
-    auto settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                                QString::fromLatin1(kSettingsFolder),
-                                                programBaseName);
+    auto settings =
+        std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                    QString::fromLatin1(kSettingsFolder), programBaseName);
     settings->setFallbacksEnabled(false);
     return settings;
 }
@@ -76,8 +76,7 @@ TRegistryVariable::TRegistryVariable(QString valueName, QString programBaseName)
       keyPath_(QStringLiteral("\\Software\\") + QString::fromLatin1(kSettingsFolder) +
                QStringLiteral("\\") + programBaseName_) {}
 
-TRegistryBoolean::TRegistryBoolean(QString valueName, bool defaultValue,
-                                   QString programBaseName)
+TRegistryBoolean::TRegistryBoolean(QString valueName, bool defaultValue, QString programBaseName)
     : TRegistryVariable(std::move(valueName), std::move(programBaseName)), Value(defaultValue) {
     const auto settings = OpenProgramSettings(ProgramBase());
     if (const std::optional<bool> stored = ReadStoredFlag(*settings, ValueName())) {
@@ -85,7 +84,9 @@ TRegistryBoolean::TRegistryBoolean(QString valueName, bool defaultValue,
     }
 }
 
-TRegistryBoolean::~TRegistryBoolean() { Store(); }
+TRegistryBoolean::~TRegistryBoolean() {
+    Store();
+}
 
 void TRegistryBoolean::Store() {
     const auto settings = OpenProgramSettings(ProgramBase());

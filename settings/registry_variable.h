@@ -28,7 +28,7 @@ void WriteStoredFlag(QSettings& settings, const QString& valueName, bool value);
 
 // One named value under \Software\Quillan\<program base name> of the current user.
 class TRegistryVariable {
-public:
+  public:
     explicit TRegistryVariable(QString valueName,
                                QString programBaseName = RunningProgramBaseName());
     virtual ~TRegistryVariable() = default;
@@ -40,10 +40,10 @@ public:
     const QString& ValueName() const { return valueName_; }
     const QString& KeyPath() const { return keyPath_; }
 
-protected:
+  protected:
     const QString& ProgramBase() const { return programBaseName_; }
 
-private:
+  private:
     QString valueName_;
     QString programBaseName_;
     QString keyPath_;
@@ -52,7 +52,7 @@ private:
 // A flag read when it is created and written when it is destroyed. Every failure is
 // silent: an unreadable value leaves the default, an unwritable one the store as it was.
 class TRegistryBoolean : public TRegistryVariable {
-public:
+  public:
     TRegistryBoolean(QString valueName, bool defaultValue,
                      QString programBaseName = RunningProgramBaseName());
     ~TRegistryBoolean() override;

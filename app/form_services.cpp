@@ -1,0 +1,45 @@
+#include "app/form_services.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QStringList>
+#include <cstdio>
+
+#include "settings/registry_variable.h"
+#include "startup/computer_name.h"
+
+namespace gapscope {
+namespace {
+
+std::filesystem::path ToPath(const QString& text) {
+    return std::filesystem::path(text.toStdU16String());
+}
+
+}  // namespace
+
+FormServices DefaultFormServices() {
+    FormServices services;
+    QStringList arguments = QCoreApplication::arguments();
+    if (!arguments.isEmpty()) arguments.removeFirst();
+    for (const QString& argument : arguments) {
+        services.startup.arguments.push_back(argument.toStdString());
+    }
+    services.startup.programDirectory = ToPath(QCoreApplication::applicationDirPath());
+    services.startup.computerName = SystemComputerName();
+    services.settingsBaseName = RunningProgramBaseName();
+    services.now = [] { return std::chrono::system_clock::now(); };
+    services.buildReport = &BuildDayReport;
+    services.inform = [](QWidget* parent, const QString& title, const QString& text) {
+        QMessageBox::information(parent, title, text);
+    };
+    services.showError = [](QWidget* parent, const QString& title, const QString& text) {
+        QMessageBox::critical(parent, title, text);
+    };
+    services.autoRunFailure = [](const QString& text) {
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        std::fflush(stderr);
+    };
+    return services;
+}
+
+}  // namespace gapscope
