@@ -179,7 +179,7 @@ TFormGapscope::TFormGapscope(FormServices services, QWidget* parent)
     connect(DateTimePickerDate, &QDateEdit::dateChanged, this, [this] { DateChanged(); });
     connect(ButtonToday, &QPushButton::clicked, this, [this] { ButtonTodayClick(); });
     connect(ButtonSave, &QPushButton::clicked, this, [this] { ButtonSaveClick(); });
-    connect(ButtonClose, &QPushButton::clicked, this, [this] { close(); });
+    connect(ButtonClose, &QPushButton::clicked, this, [this] { ButtonCloseClick(); });
     connect(TimerAutoRun, &QTimer::timeout, this, [this] { TimerAutoRunTimer(); });
     FormCreate();
 }
@@ -402,6 +402,10 @@ void TFormGapscope::ButtonSaveClick() {
 void TFormGapscope::ButtonTodayClick() {
     SetPickerDay(UtcDayOf(services_.now()));
     DateChanged();
+}
+
+void TFormGapscope::ButtonCloseClick() {
+    close();
 }
 
 void TFormGapscope::TimerAutoRunTimer() {

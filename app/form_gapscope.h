@@ -33,6 +33,7 @@ class TFormGapscope : public QWidget {
     void DateChanged();
     void ButtonSaveClick();
     void ButtonTodayClick();
+    void ButtonCloseClick();
     void TimerAutoRunTimer();
 
     const StartupState& Startup() const { return startup_; }
