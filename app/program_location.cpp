@@ -29,11 +29,4 @@ std::filesystem::path ProgramDirectory(const std::string& argv0) {
     return ProgramFile(argv0).parent_path();
 }
 
-std::string ProgramBaseName(const std::string& argv0) {
-    std::string name = ProgramFile(argv0).filename().string();
-    const std::size_t dot = name.rfind('.');
-    if (dot != std::string::npos) name.erase(dot);
-    return name;
-}
-
 }  // namespace gapscope

@@ -4,6 +4,7 @@
 
 #include "app/program_location.h"
 #include "app/report_command.h"
+#include "settings/stored_options.h"
 #include "settings/version.h"
 #include "startup/computer_name.h"
 
@@ -14,6 +15,9 @@ int main(int argc, char** argv) {
     env.computerName = SystemComputerName();
     env.now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
     env.versionText = kVersionText;
+    // The window's own per-user options, so that a scripted report matches what the
+    // operator sees on screen.
+    env.storedOptions = [] { return ReadStoredOptions("gapscope"); };
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     return RunReportCommand(arguments, env, std::cout, std::cerr);
 }
