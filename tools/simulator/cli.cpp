@@ -87,59 +87,93 @@ bool ResolveDays(const Pending& p, Instant now, SimulationConfig& config, std::s
     return true;
 }
 
+// `text` broken into lines of at most 80 columns, each after `indent` blanks; the first
+// line goes on after `lead`, which is padded to the indent.
+std::string Wrapped(std::string lead, std::string_view text, std::size_t indent) {
+    constexpr std::size_t kWidth = 80;
+    lead.resize(std::max(lead.size(), indent), ' ');
+    std::string out = lead;
+    std::size_t column = lead.size();
+    bool first = true;
+    while (!text.empty()) {
+        const std::size_t space = text.find(' ');
+        const std::string_view word = text.substr(0, space);
+        if (!first && column + 1 + word.size() > kWidth) {
+            out += "\n" + std::string(indent, ' ');
+            column = indent;
+        } else if (!first) {
+            out += ' ';
+            ++column;
+        }
+        out += word;
+        column += word.size();
+        first = false;
+        text.remove_prefix(space == std::string_view::npos ? text.size() : space + 1);
+    }
+    return out + "\n";
+}
+
 }  // namespace
 
 std::string HelpText() {
     std::string text =
         "Usage: gapscope-simulate DIR [OPTION ...]\n"
         "\n"
-        "Writes the history logs of a simulated receiving station into DIR: SegHistory.log,\n"
-        "LateSegHistory.log, FileHistory.log and process.log, day by day, as the station's\n"
-        "data-management software would. What is disseminated follows the expected-products\n"
-        "calendar of each day; faults are drawn at the scenario's rates from the seed, or\n"
-        "injected at given times. The same options and seed always give the same logs.\n"
+        "Writes the history logs of a simulated receiving station into DIR:\n"
+        "SegHistory.log, LateSegHistory.log, FileHistory.log and process.log, day by\n"
+        "day, as the station's data-management software would. What is disseminated\n"
+        "follows the expected-products calendar of each day; faults are drawn at the\n"
+        "scenario's rates from the seed, or injected at given times. The same options\n"
+        "and seed always give the same logs.\n"
         "\n"
         "Options:\n"
-        "  --service prime|rapid|iodc  the service received (default prime): full disk with\n"
-        "                        plain keys, rapid scan of the northern segments with \"R\" keys,\n"
-        "                        or the Indian Ocean service with \"I\" keys\n"
+        "  --service SERVICE     prime (default): full disk, plain keys; rapid: rapid\n"
+        "                        scan of the northern segments, \"R\" keys; iodc: the\n"
+        "                        Indian Ocean service, \"I\" keys\n"
         "  --from YYYY-MM-DD     first day\n"
         "  --to YYYY-MM-DD       last day (default: yesterday, UTC)\n"
-        "  --days N              number of days (default 1); with --until-now or --until, the\n"
-        "                        N whole days before the end day, plus the end day so far\n"
+        "  --days N              number of days (default 1); with --until-now or\n"
+        "                        --until: N whole days before the end day, and the\n"
+        "                        end day so far\n"
         "  --until-now           end the history at the current UTC minute\n"
-        "  --until YYYY-MM-DDThh:nn  end the history at that UTC minute\n"
+        "  --until YYYY-MM-DDThh:nn\n"
+        "                        end the history at that UTC minute\n"
         "  --scenario NAME       fault rates (default typical):\n";
     for (const Scenario& s : Scenarios()) {
-        text += "                          " + std::string(s.name) + ": " + std::string(s.description) + "\n";
+        text += Wrapped("                          " + std::string(s.name) + ": ", s.description, 28);
     }
     text +=
         "  --seed N              seed of the fault draws (default 1)\n"
         "  --rate KIND=R         override the scenario's rate of one fault kind\n"
         "  --inject KIND@YYYY-MM-DDThh:nn[:TARGET]\n"
-        "                        add one fault at a given time (repeatable); day-long kinds\n"
-        "                        take a date only, KIND@YYYY-MM-DD[:TARGET]. Without a target\n"
-        "                        one is drawn from the seed. Kinds:\n";
+        "                        add one fault at a given time (repeatable);\n"
+        "                        day-long kinds take a date only,\n"
+        "                        KIND@YYYY-MM-DD[:TARGET]. Without a target one is\n"
+        "                        drawn from the seed. Kinds:\n";
     for (int k = 0; k < kFaultKindCount; ++k) {
         const auto kind = static_cast<FaultKind>(k);
-        std::string name(FaultKindName(kind));
-        name.resize(10, ' ');
-        text += "                          " + name + std::string(FaultKindHelp(kind)) + "\n";
+        text += Wrapped("                          " + std::string(FaultKindName(kind)), FaultKindHelp(kind), 36);
     }
     text +=
-        "                        CHANNEL is a catalogue number (9, 53) or a short name (mpe);\n"
-        "                        GROUP is goes-w, goes-e, mtsat, fy2g, fy2e or himawari;\n"
-        "                        message kinds are dcp, gts, gts-3, acmad, acmad-4, gts-5, wmo,\n"
-        "                        dcp-iodc, wmo-iodc and dcp-wmo-bufr.\n"
-        "                        Examples: cycle@2024-03-01T12:15:4  segments@2024-03-01T06:00:9/3,4\n"
-        "                        product@2024-03-01T12:00:crm  fsd-day@2024-03-01:himawari\n"
-        "  --no-feed NAME        the station does not receive: lrit, fsd, fy2g, fy2e, himawari,\n"
-        "                        mpef or messages (repeatable; by default it receives all)\n"
-        "  --replace             replace the history logs DIR already holds (without it such a\n"
-        "                        DIR is refused); no other file in DIR is ever touched\n"
+        "                        CHANNEL: a catalogue number (9, 53) or a short name\n"
+        "                        (mpe); GROUP: goes-w, goes-e, mtsat, fy2g, fy2e or\n"
+        "                        himawari; message kinds: dcp, gts, gts-3, acmad,\n"
+        "                        acmad-4, gts-5, wmo, dcp-iodc, wmo-iodc, dcp-wmo-bufr.\n"
+        "                        Examples: cycle@2024-03-01T12:15:4\n"
+        "                          segments@2024-03-01T06:00:9/3,4\n"
+        "                          product@2024-03-01T12:00:crm\n"
+        "                          fsd-day@2024-03-01:himawari\n"
+        "  --no-feed NAME        the station does not receive NAME: lrit, fsd, fy2g,\n"
+        "                        fy2e, himawari, mpef or messages (repeatable, or a\n"
+        "                        comma list; by default it receives all of them)\n"
+        "  --replace             replace the history logs DIR already holds (without\n"
+        "                        it such a DIR is refused); no other file is touched\n"
         "  --list-faults         print every fault written, in the --inject form\n"
-        "  --quiet               print nothing on success\n"
-        "  -h, --help            show this help\n";
+        "  --quiet               print nothing else on success\n"
+        "  -h, --help            show this help\n"
+        "\n"
+        "Exit status: 0 done, 1 the logs could not be written (or an injection cannot\n"
+        "happen), 2 a bad command line.\n";
     return text;
 }
 

@@ -11,13 +11,7 @@ namespace gapscope::sim {
 
 namespace {
 
-using std::chrono::days;
 using std::chrono::minutes;
-using namespace std::chrono_literals;
-
-// MPEF products of the rapid-scan and IODC services began later than the prime service's.
-constexpr Day kRapidScanMpefStart = std::chrono::year{2008} / 7 / 29;
-constexpr Day kIodcMpefStart = std::chrono::year{2016} / 10 / 21;
 
 struct GroupRow {
     FsdGroup group;
@@ -109,8 +103,8 @@ DayPlan::DayPlan(Day day, ScanMode service, const Feeds& feeds)
 
     switch (service) {
         case ScanMode::Prime: mpefActive_ = feeds.mpef; break;
-        case ScanMode::RapidScan: mpefActive_ = feeds.mpef && day >= kRapidScanMpefStart; break;
-        case ScanMode::Iodc: mpefActive_ = feeds.mpef && day >= kIodcMpefStart; break;
+        case ScanMode::RapidScan: mpefActive_ = feeds.mpef && RapidScanMpefInService(day); break;
+        case ScanMode::Iodc: mpefActive_ = feeds.mpef && IodcMpefInService(day); break;
     }
 
     // A station that receives everything: every feed a report option can ask about is on.

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "history/time_keys.h"
+#include "tools/simulator/simulator.h"
+
+namespace gapscope::sim::testing {
+
+inline Day D(int y, unsigned m, unsigned d) {
+    return Day{std::chrono::year{y} / std::chrono::month{m} / std::chrono::day{d}};
+}
+
+inline Instant At(Day day, int hour, int minute) {
+    return Instant(day) + std::chrono::minutes(hour * 60 + minute);
+}
+
+// A fresh directory under the system's temporary directory, removed afterwards.
+class TempDir {
+public:
+    TempDir() {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        path_ = std::filesystem::temp_directory_path() /
+                ("gapscope-sim-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
+                 std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+        std::filesystem::create_directories(path_);
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A log's keyed lines as key -> value ("yyyymmddhhnn" -> record), and whether the keys came
+// strictly rising (in time order, one line per key).
+struct KeyedLines {
+    std::map<std::string, std::string> values;
+    bool rising = true;
+};
+inline KeyedLines SplitKeyed(const std::string& text) {
+    KeyedLines out;
+    std::istringstream in(text);
+    std::string line, last;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::size_t eq = line.find('=');
+        const std::string key = line.substr(0, eq);
+        if (!last.empty() && key <= last) out.rising = false;
+        last = key;
+        out.values[key] = line.substr(eq + 1);
+    }
+    return out;
+}
+
+inline SimulationConfig CleanConfig(ScanMode service, Day first, Day last) {
+    SimulationConfig config;
+    config.service = service;
+    config.first = first;
+    config.last = last;
+    config.rates = FindScenario("clean")->rates;
+    return config;
+}
+
+inline Injection Inject(const std::string& text) {
+    std::string error;
+    auto inj = ParseInjection(text, error);
+    EXPECT_TRUE(inj.has_value()) << text << ": " << error;
+    return inj.value_or(Injection{});
+}
+
+}  // namespace gapscope::sim::testing
