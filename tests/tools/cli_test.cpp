@@ -35,10 +35,16 @@ TEST(CommandLine, DayRangeFromTheOptions) {
         {{"--days", "7"}, D(2024, 3, 3), D(2024, 3, 9), std::nullopt},
         {{"--from", "2024-01-30", "--days", "3"}, D(2024, 1, 30), D(2024, 2, 1), std::nullopt},
         {{"--to=2024-02-01", "--days=2"}, D(2024, 1, 31), D(2024, 2, 1), std::nullopt},
-        {{"--from", "2024-03-01", "--to", "2024-03-02"}, D(2024, 3, 1), D(2024, 3, 2), std::nullopt},
+        {{"--from", "2024-03-01", "--to", "2024-03-02"},
+         D(2024, 3, 1),
+         D(2024, 3, 2),
+         std::nullopt},
         // Up to now: whole days before today, then today as far as it has gone.
         {{"--days", "7", "--until-now"}, D(2024, 3, 3), D(2024, 3, 10), kNow},
-        {{"--until", "2024-03-05T00:00", "--days", "2"}, D(2024, 3, 3), D(2024, 3, 4), At(D(2024, 3, 5), 0, 0)},
+        {{"--until", "2024-03-05T00:00", "--days", "2"},
+         D(2024, 3, 3),
+         D(2024, 3, 4),
+         At(D(2024, 3, 5), 0, 0)},
     };
     for (const Case& c : cases) {
         std::string error;
@@ -52,8 +58,8 @@ TEST(CommandLine, DayRangeFromTheOptions) {
 
 TEST(CommandLine, OptionsReachTheConfiguration) {
     const auto cl = Parse({"--service", "rapid", "--scenario", "bad-day", "--seed", "42", "--rate",
-                           "late=0.5", "--no-feed", "himawari,lrit", "--inject", "cycle@2024-03-09T12:05:3",
-                           "--replace", "--list-faults"});
+                           "late=0.5", "--no-feed", "himawari,lrit", "--inject",
+                           "cycle@2024-03-09T12:05:3", "--replace", "--list-faults"});
     ASSERT_TRUE(cl);
     EXPECT_EQ(cl->directory, "station");
     EXPECT_EQ(cl->config.service, ScanMode::RapidScan);
@@ -98,9 +104,9 @@ TEST(CommandLine, BadArgumentsAreRefusedWithAReason) {
 
 TEST(CommandLine, HelpNamesEveryOptionAndFaultKind) {
     const std::string help = HelpText();
-    for (const char* option : {"--service", "--from", "--to", "--days", "--until-now", "--until", "--scenario",
-                               "--seed", "--rate", "--inject", "--no-feed", "--replace", "--list-faults",
-                               "--quiet", "--help"}) {
+    for (const char* option :
+         {"--service", "--from", "--to", "--days", "--until-now", "--until", "--scenario", "--seed",
+          "--rate", "--inject", "--no-feed", "--replace", "--list-faults", "--quiet", "--help"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
         // Every documented option is one the parser knows.
         std::string error;
@@ -108,17 +114,25 @@ TEST(CommandLine, HelpNamesEveryOptionAndFaultKind) {
         EXPECT_EQ(error.find("unknown option"), std::string::npos) << option;
     }
     for (int k = 0; k < kFaultKindCount; ++k) {
-        EXPECT_TRUE(std::regex_search(help, std::regex("\\n +" + std::string(FaultKindName(static_cast<FaultKind>(k))) +
-                                                       " +[A-Za-z]")))
+        EXPECT_TRUE(std::regex_search(
+            help, std::regex("\\n +" + std::string(FaultKindName(static_cast<FaultKind>(k))) +
+                             " +[A-Za-z]")))
             << FaultKindName(static_cast<FaultKind>(k));
     }
-    for (const Scenario& s : Scenarios()) EXPECT_NE(help.find(std::string(s.name) + ": "), std::string::npos);
+    for (const Scenario& s : Scenarios())
+        EXPECT_NE(help.find(std::string(s.name) + ": "), std::string::npos);
 }
 
 TEST(CommandLine, RunWritesOnceAndRefusesToOverwrite) {
     TempDir dir;
-    const std::vector<std::string> args = {dir.path().string(), "--from", "2024-03-01", "--scenario", "clean",
-                                           "--inject", "late@2024-03-01T10:00:9/2", "--list-faults"};
+    const std::vector<std::string> args = {dir.path().string(),
+                                           "--from",
+                                           "2024-03-01",
+                                           "--scenario",
+                                           "clean",
+                                           "--inject",
+                                           "late@2024-03-01T10:00:9/2",
+                                           "--list-faults"};
     std::ostringstream out, err;
     EXPECT_EQ(RunSimulateCommand(args, kNow, out, err), 0) << err.str();
     EXPECT_EQ(out.str().rfind("late@2024-03-01T10:00:9/2\n", 0), 0u) << out.str();
@@ -129,7 +143,9 @@ TEST(CommandLine, RunWritesOnceAndRefusesToOverwrite) {
     EXPECT_NE(err2.str().find("already holds history logs"), std::string::npos);
 
     std::ostringstream out3, err3;
-    EXPECT_EQ(RunSimulateCommand({dir.path().string(), "--inject", "cycle@2023-01-01T00:00"}, kNow, out3, err3), 1);
+    EXPECT_EQ(RunSimulateCommand({dir.path().string(), "--inject", "cycle@2023-01-01T00:00"}, kNow,
+                                 out3, err3),
+              1);
     EXPECT_NE(err3.str().find("outside the simulated days"), std::string::npos) << err3.str();
     EXPECT_EQ(RunSimulateCommand({"--help"}, kNow, out3, err3), 0);
     EXPECT_EQ(RunSimulateCommand({"--bogus"}, kNow, out3, err3), 2);

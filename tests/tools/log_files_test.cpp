@@ -14,17 +14,21 @@ using testing::D;
 using testing::ReadFile;
 using testing::TempDir;
 
-void WriteText(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+void WriteText(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
 
 std::vector<std::string> Names(const fs::path& dir) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
 
 TEST(DirectorySink, RefusesADirectoryHoldingAnyHistoryLog) {
-    for (const char* name : {"SegHistory.log", "LateSegHistory.log", "FileHistory.log", "process.log"}) {
+    for (const char* name :
+         {"SegHistory.log", "LateSegHistory.log", "FileHistory.log", "process.log"}) {
         TempDir dir;
         WriteText(dir.path() / name, "kept\r\n");
         std::string error;

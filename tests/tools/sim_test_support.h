@@ -1,13 +1,13 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "history/time_keys.h"
 #include "tools/simulator/simulator.h"
@@ -24,7 +24,7 @@ inline Instant At(Day day, int hour, int minute) {
 
 // A fresh directory under the system's temporary directory, removed afterwards.
 class TempDir {
-public:
+  public:
     TempDir() {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         path_ = std::filesystem::temp_directory_path() /
@@ -38,7 +38,7 @@ public:
     }
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -62,16 +62,17 @@ TEST(Simulator, LinesAreTimeOrderedAndEveryCycleHasOne) {
         for (int m = 0; m < kMinutesPerDay; m += step) {
             EXPECT_TRUE(seg.values.count(MinuteKey(D(2024, 3, 2), m))) << m;
         }
-        EXPECT_TRUE(SplitKeyed(logs.Text(LogFile::File)).values.count("20240302" +
-                                                                      std::string(SequenceSuffix(
-                                                                          MessageFeeds(service)[0].kind))));
+        EXPECT_TRUE(SplitKeyed(logs.Text(LogFile::File))
+                        .values.count("20240302" +
+                                      std::string(SequenceSuffix(MessageFeeds(service)[0].kind))));
         EXPECT_TRUE(logs.Text(LogFile::LateSeg).empty());
     }
 }
 
 TEST(Simulator, RecordsUseTheServiceKeysAndMasks) {
     const Day day = D(2024, 3, 1);
-    const auto prime = SplitKeyed(Generate(CleanConfig(ScanMode::Prime, day, day)).Text(LogFile::Seg)).values;
+    const auto prime =
+        SplitKeyed(Generate(CleanConfig(ScanMode::Prime, day, day)).Text(LogFile::Seg)).values;
     EXPECT_EQ(prime.at("202403011200").rfind("P=1,E=1,1=FF,2=FF,", 0), 0u);
     EXPECT_NE(prime.at("202403011200").find(",12=FFFFFF,"), std::string::npos);
     // LRIT rides on the quarter-past and quarter-to cycles, with its prolog bit.
@@ -79,14 +80,16 @@ TEST(Simulator, RecordsUseTheServiceKeysAndMasks) {
     EXPECT_EQ(MaskIn(prime.at("202403011215"), "13"), 0xFFu);
     EXPECT_FALSE(MaskIn(prime.at("202403011230"), "13"));
 
-    const auto rapid = SplitKeyed(Generate(CleanConfig(ScanMode::RapidScan, day, day)).Text(LogFile::Seg)).values;
+    const auto rapid =
+        SplitKeyed(Generate(CleanConfig(ScanMode::RapidScan, day, day)).Text(LogFile::Seg)).values;
     const std::string& r = rapid.at("202403011205");
     EXPECT_EQ(r.rfind("RP=1,RE=1,R1=E0,", 0), 0u);
     EXPECT_EQ(MaskIn(r, "R11"), 0xE0u);
     EXPECT_EQ(MaskIn(r, "R12"), 0xFF8000u);
     EXPECT_FALSE(MaskIn(r, "9"));
 
-    const auto iodc = SplitKeyed(Generate(CleanConfig(ScanMode::Iodc, day, day)).Text(LogFile::Seg)).values;
+    const auto iodc =
+        SplitKeyed(Generate(CleanConfig(ScanMode::Iodc, day, day)).Text(LogFile::Seg)).values;
     EXPECT_EQ(iodc.at("202403010900").rfind("IP=1,IE=1,I1=FF,", 0), 0u);
     EXPECT_TRUE(MaskIn(iodc.at("202403010900"), "I37"));  // CRM at the IODC noon cycle
     EXPECT_FALSE(MaskIn(iodc.at("202403011200"), "I37"));
@@ -121,7 +124,8 @@ TEST(Simulator, InjectedFaultsLandWhereAsked) {
     EXPECT_EQ(std::count(files.at("20240601-dcp").begin(), files.at("20240601-dcp").end(), '_'), 1);
     EXPECT_EQ(files.at("20240601-gts")[SequenceNumberAt(600, 900) - 1], '#');
 
-    // FY-2G gone all day (on the next day, outside its eclipse season, it is back hourly); Himawari out from 12:00 to 13:59.
+    // FY-2G gone all day (on the next day, outside its eclipse season, it is back hourly); Himawari
+    // out from 12:00 to 13:59.
     for (const auto& [key, record] : seg) {
         const bool first = key.rfind("20240601", 0) == 0;
         EXPECT_EQ(MaskIn(record, "67").has_value(), !first && key.ends_with("00")) << key;
@@ -133,7 +137,8 @@ TEST(Simulator, InjectedFaultsLandWhereAsked) {
     EXPECT_TRUE(MaskIn(seg.at("202406011400"), "93"));
 
     const std::string& process = logs.Text(LogFile::Process);
-    EXPECT_NE(process.find("2024-06-01 08:03:12 Received H-000-MSG2__-MSG2_RSS"), std::string::npos);
+    EXPECT_NE(process.find("2024-06-01 08:03:12 Received H-000-MSG2__-MSG2_RSS"),
+              std::string::npos);
     EXPECT_EQ(process.find("save 20240601"), std::string::npos);
     EXPECT_NE(process.find("save 202406020240-fir"), std::string::npos);
 
@@ -181,21 +186,22 @@ TEST(Simulator, HistoryEndsAtUntil) {
 TEST(Simulator, RefusesInjectionsThatCannotHappen) {
     SimulationConfig config = CleanConfig(ScanMode::RapidScan, D(2024, 3, 1), D(2024, 3, 1));
     for (const char* bad : {
-             "cycle@2024-03-01T12:07",            // not a cycle start
-             "cycle@2024-03-01T23:50:4",          // runs past midnight
-             "segments@2024-03-01T12:05:9/1,2",   // rapid scan sends 6..8 only
-             "segments@2024-03-01T12:05:9/6-8",   // every segment sent: that is channel@
-             "late@2024-03-01T12:05:30",          // late segments are kept for 1..26
-             "product@2024-03-01T12:05:9",        // not a product
-             "channel@2024-03-01T12:05:13",       // no LRIT in rapid scan
-             "fsd@2024-03-01T12:00:fy2g",         // no foreign data in rapid scan
-             "seq-gap@2024-03-01T10:00:dcp-iodc", // not received by this station
-             "segments@2024-03-02T12:05:9/7",     // outside the days
+             "cycle@2024-03-01T12:07",             // not a cycle start
+             "cycle@2024-03-01T23:50:4",           // runs past midnight
+             "segments@2024-03-01T12:05:9/1,2",    // rapid scan sends 6..8 only
+             "segments@2024-03-01T12:05:9/6-8",    // every segment sent: that is channel@
+             "late@2024-03-01T12:05:30",           // late segments are kept for 1..26
+             "product@2024-03-01T12:05:9",         // not a product
+             "channel@2024-03-01T12:05:13",        // no LRIT in rapid scan
+             "fsd@2024-03-01T12:00:fy2g",          // no foreign data in rapid scan
+             "seq-gap@2024-03-01T10:00:dcp-iodc",  // not received by this station
+             "segments@2024-03-02T12:05:9/7",      // outside the days
          }) {
         config.injections = {Inject(bad)};
         EXPECT_EQ(CheckConfig(config).size(), 1u) << bad;
     }
-    config.injections = {Inject("segments@2024-03-01T12:05:9/7"), Inject("product@2024-03-01T12:05:mpe"),
+    config.injections = {Inject("segments@2024-03-01T12:05:9/7"),
+                         Inject("product@2024-03-01T12:05:mpe"),
                          Inject("late@2024-03-01T12:05:12/16-24")};
     EXPECT_TRUE(CheckConfig(config).empty());
 

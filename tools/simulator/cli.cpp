@@ -15,7 +15,8 @@ using std::chrono::minutes;
 
 std::optional<ScanMode> ServiceFromName(std::string_view name) {
     if (EqualsIgnoreCase(name, "prime")) return ScanMode::Prime;
-    if (EqualsIgnoreCase(name, "rapid") || EqualsIgnoreCase(name, "rapid-scan")) return ScanMode::RapidScan;
+    if (EqualsIgnoreCase(name, "rapid") || EqualsIgnoreCase(name, "rapid-scan"))
+        return ScanMode::RapidScan;
     if (EqualsIgnoreCase(name, "iodc")) return ScanMode::Iodc;
     return std::nullopt;
 }
@@ -26,9 +27,9 @@ bool SetFeed(Feeds& feeds, std::string_view name) {
         bool Feeds::*member;
     };
     static constexpr Row kRows[] = {
-        {"lrit", &Feeds::lrit},         {"fsd", &Feeds::fsd},   {"fy2g", &Feeds::fy2g},
-        {"fy2e", &Feeds::fy2e},         {"himawari", &Feeds::himawari},
-        {"mpef", &Feeds::mpef},         {"messages", &Feeds::messages},
+        {"lrit", &Feeds::lrit},         {"fsd", &Feeds::fsd},           {"fy2g", &Feeds::fy2g},
+        {"fy2e", &Feeds::fy2e},         {"himawari", &Feeds::himawari}, {"mpef", &Feeds::mpef},
+        {"messages", &Feeds::messages},
     };
     for (const Row& row : kRows) {
         if (EqualsIgnoreCase(row.name, name)) {
@@ -140,7 +141,8 @@ std::string HelpText() {
         "                        end the history at that UTC minute\n"
         "  --scenario NAME       fault rates (default typical):\n";
     for (const Scenario& s : Scenarios()) {
-        text += Wrapped("                          " + std::string(s.name) + ": ", s.description, 28);
+        text +=
+            Wrapped("                          " + std::string(s.name) + ": ", s.description, 28);
     }
     text +=
         "  --seed N              seed of the fault draws (default 1)\n"
@@ -152,7 +154,8 @@ std::string HelpText() {
         "                        drawn from the seed. Kinds:\n";
     for (int k = 0; k < kFaultKindCount; ++k) {
         const auto kind = static_cast<FaultKind>(k);
-        text += Wrapped("                          " + std::string(FaultKindName(kind)), FaultKindHelp(kind), 36);
+        text += Wrapped("                          " + std::string(FaultKindName(kind)),
+                        FaultKindHelp(kind), 36);
     }
     text +=
         "                        CHANNEL: a catalogue number (9, 53) or a short name\n"
@@ -278,9 +281,10 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& argu
             const std::size_t eq = v->find('=');
             const auto kind = FaultKindFromName(v->substr(0, eq));
             double r = 0;
-            if (eq == std::string::npos || !kind || !ParseNumber(std::string_view(*v).substr(eq + 1), r) ||
-                r < 0 || r > 100) {
-                error = "--rate: expected KIND=R with a known kind and 0 <= R <= 100, not '" + *v + "'";
+            if (eq == std::string::npos || !kind ||
+                !ParseNumber(std::string_view(*v).substr(eq + 1), r) || r < 0 || r > 100) {
+                error =
+                    "--rate: expected KIND=R with a known kind and 0 <= R <= 100, not '" + *v + "'";
                 return std::nullopt;
             }
             rates.emplace_back(*kind, r);
@@ -364,9 +368,10 @@ int RunSimulateCommand(const std::vector<std::string>& arguments, Instant now, s
     static constexpr std::string_view kServices[] = {"prime", "rapid-scan", "IODC"};
     out << "Simulated a " << kServices[static_cast<int>(cl->config.service)] << " station, "
         << IsoDate(cl->config.first) << " to "
-        << IsoDate(cl->config.first + std::chrono::days(summary.days > 0 ? summary.days - 1 : 0)) << " ("
-        << summary.days << (summary.days == 1 ? " day" : " days") << "), scenario " << cl->scenario
-        << ", seed " << cl->config.seed << ", in " << cl->directory.string() << "\n";
+        << IsoDate(cl->config.first + std::chrono::days(summary.days > 0 ? summary.days - 1 : 0))
+        << " (" << summary.days << (summary.days == 1 ? " day" : " days") << "), scenario "
+        << cl->scenario << ", seed " << cl->config.seed << ", in " << cl->directory.string()
+        << "\n";
     for (int f = 0; f < kLogFileCount; ++f) {
         std::string name(LogFileName(static_cast<LogFile>(f)));
         name.resize(20, ' ');
@@ -376,8 +381,8 @@ int RunSimulateCommand(const std::vector<std::string>& arguments, Instant now, s
     for (int k = 0; k < kFaultKindCount; ++k) {
         const std::size_t n = summary.faultCount[static_cast<std::size_t>(k)];
         if (n == 0) continue;
-        faults += (faults.empty() ? "" : ", ") + std::string(FaultKindName(static_cast<FaultKind>(k))) + " " +
-                  std::to_string(n);
+        faults += (faults.empty() ? "" : ", ") +
+                  std::string(FaultKindName(static_cast<FaultKind>(k))) + " " + std::to_string(n);
     }
     out << "  faults: " << (faults.empty() ? "none" : faults) << "\n";
     return 0;

@@ -30,12 +30,18 @@ constexpr std::array<GroupRow, kFsdGroupCount> kGroups = {{
 
 ChannelSet FsdGroupChannels(FsdGroup group) {
     switch (group) {
-        case FsdGroup::GoesWest: return {18, 19, 20, 56};
-        case FsdGroup::GoesEast: return {21, 22, 23, 57};
-        case FsdGroup::Mtsat: return {24, 25, 26, 58, 84};
-        case FsdGroup::Fy2g: return ChannelSet::Range(67, 72);
-        case FsdGroup::Fy2e: return ChannelSet::Range(77, 82);
-        case FsdGroup::Himawari: return ChannelSet::Range(93, 106) | ChannelSet{123, 124};
+        case FsdGroup::GoesWest:
+            return {18, 19, 20, 56};
+        case FsdGroup::GoesEast:
+            return {21, 22, 23, 57};
+        case FsdGroup::Mtsat:
+            return {24, 25, 26, 58, 84};
+        case FsdGroup::Fy2g:
+            return ChannelSet::Range(67, 72);
+        case FsdGroup::Fy2e:
+            return ChannelSet::Range(77, 82);
+        case FsdGroup::Himawari:
+            return ChannelSet::Range(93, 106) | ChannelSet{123, 124};
     }
     return {};
 }
@@ -102,9 +108,15 @@ DayPlan::DayPlan(Day day, ScanMode service, const Feeds& feeds)
     himawariStep_ = himawari_.Contains(123) ? 10 : 30;
 
     switch (service) {
-        case ScanMode::Prime: mpefActive_ = feeds.mpef; break;
-        case ScanMode::RapidScan: mpefActive_ = feeds.mpef && RapidScanMpefInService(day); break;
-        case ScanMode::Iodc: mpefActive_ = feeds.mpef && IodcMpefInService(day); break;
+        case ScanMode::Prime:
+            mpefActive_ = feeds.mpef;
+            break;
+        case ScanMode::RapidScan:
+            mpefActive_ = feeds.mpef && RapidScanMpefInService(day);
+            break;
+        case ScanMode::Iodc:
+            mpefActive_ = feeds.mpef && IodcMpefInService(day);
+            break;
     }
 
     // A station that receives everything: every feed a report option can ask about is on.

@@ -46,8 +46,8 @@ struct SlotItem {
 
 // Everything keyed at one minute (the nominal slot time of what it holds).
 struct SlotContent {
-    bool cycle = false;         // a repeat cycle starts at this minute
-    std::uint32_t prolog = 0;   // 0: no prolog entry; bit 0 HRIT, bit 1 LRIT
+    bool cycle = false;        // a repeat cycle starts at this minute
+    std::uint32_t prolog = 0;  // 0: no prolog entry; bit 0 HRIT, bit 1 LRIT
     std::uint32_t epilog = 0;
     std::vector<SlotItem> items;  // rising channel order
 
@@ -64,7 +64,7 @@ std::uint32_t SegmentMask(int firstSegment, int segmentCount);
 // What the dissemination of one service delivers on one day, minute by minute, following
 // the expected-products calendar so that a fault-free station reports nothing missing.
 class DayPlan {
-public:
+  public:
     DayPlan(Day day, ScanMode service, const Feeds& feeds);
 
     Day day() const { return day_; }
@@ -78,7 +78,7 @@ public:
     // The nominal content of the minute (0..1439); `out` is overwritten.
     void NominalSlot(int minute, SlotContent& out) const;
 
-private:
+  private:
     void AddMsg(int minute, SlotContent& out) const;
     void AddForeign(int minute, SlotContent& out) const;
     void AddProducts(int minute, SlotContent& out) const;

@@ -27,8 +27,7 @@ constexpr std::array<KindRow, kFaultKindCount> kKinds = {{
      "MSG channel (or any channel named) not received; rate per cycle; target: CHANNEL"},
     {FaultKind::Product, "product", false,
      "MPEF product not received; rate per cycle; target: CHANNEL or short name (mpe, clm ...)"},
-    {FaultKind::Fsd, "fsd", false,
-     "foreign-satellite outage; rate per day; target: GROUP[/HOURS]"},
+    {FaultKind::Fsd, "fsd", false, "foreign-satellite outage; rate per day; target: GROUP[/HOURS]"},
     {FaultKind::FsdDay, "fsd-day", true,
      "foreign satellite absent all day; rate per day; target: GROUP"},
     {FaultKind::Late, "late", false,
@@ -43,9 +42,12 @@ constexpr std::array<KindRow, kFaultKindCount> kKinds = {{
      "midday product save notes missing from process.log; rate per day"},
 }};
 
-const KindRow& RowOf(FaultKind kind) { return kKinds[static_cast<std::size_t>(kind)]; }
+const KindRow& RowOf(FaultKind kind) {
+    return kKinds[static_cast<std::size_t>(kind)];
+}
 
-FaultRates MakeRates(std::initializer_list<std::pair<FaultKind, double>> values, double runContinue) {
+FaultRates MakeRates(std::initializer_list<std::pair<FaultKind, double>> values,
+                     double runContinue) {
     FaultRates rates;
     for (const auto& [kind, value] : values) rates[kind] = value;
     rates.cycleRunContinue = runContinue;
@@ -109,9 +111,15 @@ std::string SegmentListText(std::uint32_t mask) {
 
 }  // namespace
 
-std::string_view FaultKindName(FaultKind kind) { return RowOf(kind).name; }
-std::string_view FaultKindHelp(FaultKind kind) { return RowOf(kind).help; }
-bool IsDayFault(FaultKind kind) { return RowOf(kind).dayOnly; }
+std::string_view FaultKindName(FaultKind kind) {
+    return RowOf(kind).name;
+}
+std::string_view FaultKindHelp(FaultKind kind) {
+    return RowOf(kind).help;
+}
+bool IsDayFault(FaultKind kind) {
+    return RowOf(kind).dayOnly;
+}
 
 std::optional<FaultKind> FaultKindFromName(std::string_view name) {
     for (const KindRow& row : kKinds) {
@@ -123,7 +131,8 @@ std::optional<FaultKind> FaultKindFromName(std::string_view name) {
 const std::vector<Scenario>& Scenarios() {
     using K = FaultKind;
     static const std::vector<Scenario> scenarios = {
-        {"clean", "nothing goes wrong: every report list that can say (none) says it", FaultRates{}},
+        {"clean", "nothing goes wrong: every report list that can say (none) says it",
+         FaultRates{}},
         {"typical",
          "an ordinary station: a few incomplete channels, now and then a lost cycle, product or "
          "late segment, short foreign-satellite outages, a few DCP/MDD gaps",
@@ -165,7 +174,9 @@ std::optional<Scenario> FindScenario(std::string_view name) {
     return std::nullopt;
 }
 
-std::string_view SequenceKindName(SequenceKind kind) { return SequenceSuffix(kind).substr(1); }
+std::string_view SequenceKindName(SequenceKind kind) {
+    return SequenceSuffix(kind).substr(1);
+}
 
 std::optional<SequenceKind> SequenceKindFromName(std::string_view name) {
     if (!name.empty() && name.front() == '-') name.remove_prefix(1);
@@ -257,7 +268,8 @@ std::optional<Injection> ParseInjection(std::string_view text, std::string& erro
     switch (inj.kind) {
         case FaultKind::Cycle: {
             const auto n = ParseInt(target);
-            if (!n || *n < 1 || *n > 288) return bad_target("the target of cycle is a count 1..288");
+            if (!n || *n < 1 || *n > 288)
+                return bad_target("the target of cycle is a count 1..288");
             inj.count = *n;
             break;
         }
@@ -267,7 +279,8 @@ std::optional<Injection> ParseInjection(std::string_view text, std::string& erro
         case FaultKind::Product: {
             const std::size_t slash = target.find('/');
             const auto channel = ParseChannel(target.substr(0, slash));
-            if (!channel) return bad_target("unknown channel '" + std::string(target.substr(0, slash)) + "'");
+            if (!channel)
+                return bad_target("unknown channel '" + std::string(target.substr(0, slash)) + "'");
             inj.channel = *channel;
             if (slash != std::string_view::npos) {
                 if (inj.kind != FaultKind::Segments && inj.kind != FaultKind::Late) {
@@ -285,7 +298,8 @@ std::optional<Injection> ParseInjection(std::string_view text, std::string& erro
             const std::size_t slash = target.find('/');
             const auto group = FsdGroupFromName(target.substr(0, slash));
             if (!group) {
-                return bad_target("unknown satellite group '" + std::string(target.substr(0, slash)) +
+                return bad_target("unknown satellite group '" +
+                                  std::string(target.substr(0, slash)) +
                                   "' (goes-w, goes-e, mtsat, fy2g, fy2e, himawari)");
             }
             inj.group = *group;
@@ -306,7 +320,8 @@ std::optional<Injection> ParseInjection(std::string_view text, std::string& erro
             break;
         }
         case FaultKind::FillIn:
-        case FaultKind::NoSave: return bad_target("this fault takes no target");
+        case FaultKind::NoSave:
+            return bad_target("this fault takes no target");
     }
     return inj;
 }
@@ -319,13 +334,17 @@ std::string DescribeFault(const AppliedFault& fault) {
         text += 'T' + TwoDigits(fault.minute / 60) + ':' + TwoDigits(fault.minute % 60);
     }
     switch (fault.kind) {
-        case FaultKind::Cycle: text += ':' + std::to_string(fault.count); break;
+        case FaultKind::Cycle:
+            text += ':' + std::to_string(fault.count);
+            break;
         case FaultKind::Segments:
         case FaultKind::Late:
             text += ':' + std::to_string(fault.channel) + '/' + SegmentListText(fault.segments);
             break;
         case FaultKind::Channel:
-        case FaultKind::Product: text += ':' + std::to_string(fault.channel); break;
+        case FaultKind::Product:
+            text += ':' + std::to_string(fault.channel);
+            break;
         case FaultKind::Fsd:
             if (fault.group) {
                 text += ':' + std::string(FsdGroupName(*fault.group)) + '/' +
@@ -337,10 +356,12 @@ std::string DescribeFault(const AppliedFault& fault) {
             break;
         case FaultKind::SeqGap:
         case FaultKind::SeqDup:
-            if (fault.sequenceKind) text += ':' + std::string(SequenceKindName(*fault.sequenceKind));
+            if (fault.sequenceKind)
+                text += ':' + std::string(SequenceKindName(*fault.sequenceKind));
             break;
         case FaultKind::FillIn:
-        case FaultKind::NoSave: break;
+        case FaultKind::NoSave:
+            break;
     }
     return text;
 }

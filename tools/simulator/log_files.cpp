@@ -16,7 +16,9 @@ constexpr std::size_t kFlushAt = 1 << 20;
 
 }  // namespace
 
-std::string_view LogFileName(LogFile file) { return kNames[static_cast<std::size_t>(file)]; }
+std::string_view LogFileName(LogFile file) {
+    return kNames[static_cast<std::size_t>(file)];
+}
 
 void MemorySink::Append(LogFile file, std::string_view text) {
     texts_[static_cast<std::size_t>(file)] += text;
@@ -86,7 +88,9 @@ DirectorySink::~DirectorySink() {
     }
 }
 
-fs::path DirectorySink::FinalPath(std::size_t i) const { return directory_ / kNames[i]; }
+fs::path DirectorySink::FinalPath(std::size_t i) const {
+    return directory_ / kNames[i];
+}
 
 fs::path DirectorySink::TempPath(std::size_t i) const {
     return directory_ / ("." + std::string(kNames[i]) + ".writing");

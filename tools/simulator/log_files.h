@@ -18,28 +18,28 @@ std::string_view LogFileName(LogFile file);
 
 // Where generated log text goes; text comes in whole lines, in file order.
 class LogSink {
-public:
+  public:
     virtual ~LogSink() = default;
     virtual void Append(LogFile file, std::string_view text) = 0;
 };
 
 // Keeps the logs in memory.
 class MemorySink final : public LogSink {
-public:
+  public:
     void Append(LogFile file, std::string_view text) override;
     const std::string& Text(LogFile file) const { return texts_[static_cast<std::size_t>(file)]; }
 
-private:
+  private:
     std::array<std::string, kLogFileCount> texts_;
 };
 
 // Counts bytes only (for measuring generation without the disk).
 class CountingSink final : public LogSink {
-public:
+  public:
     void Append(LogFile file, std::string_view text) override;
     std::size_t Bytes(LogFile file) const { return bytes_[static_cast<std::size_t>(file)]; }
 
-private:
+  private:
     std::array<std::size_t, kLogFileCount> bytes_{};
 };
 
@@ -50,11 +50,11 @@ std::vector<std::string> ExistingLogs(const std::filesystem::path& directory);
 // temporary files first and Commit() renames them into place, so a failed or interrupted
 // run never leaves half-written logs in place of earlier ones; no other file is touched.
 class DirectorySink final : public LogSink {
-public:
+  public:
     // Refuses a directory that already holds history logs unless `replace`; creates the
     // directory when missing. Returns nullptr with `error` set on failure.
-    static std::unique_ptr<DirectorySink> Open(const std::filesystem::path& directory,
-                                               bool replace, std::string& error);
+    static std::unique_ptr<DirectorySink> Open(const std::filesystem::path& directory, bool replace,
+                                               std::string& error);
     ~DirectorySink() override;
     DirectorySink(const DirectorySink&) = delete;
     DirectorySink& operator=(const DirectorySink&) = delete;
@@ -63,7 +63,7 @@ public:
     // Flushes, closes and renames the files into place; returns an error text on failure.
     std::optional<std::string> Commit();
 
-private:
+  private:
     explicit DirectorySink(std::filesystem::path directory) : directory_(std::move(directory)) {}
     void Flush(std::size_t i);
     std::filesystem::path FinalPath(std::size_t i) const;

@@ -16,14 +16,19 @@ constexpr std::array<MessageFeed, 3> kIodc = {{{7, 400}, {8, 80}, {1, 900}}};
 
 std::span<const MessageFeed> MessageFeeds(ScanMode service) {
     switch (service) {
-        case ScanMode::Prime: return kPrime;
-        case ScanMode::RapidScan: return kRapidScan;
-        case ScanMode::Iodc: return kIodc;
+        case ScanMode::Prime:
+            return kPrime;
+        case ScanMode::RapidScan:
+            return kRapidScan;
+        case ScanMode::Iodc:
+            return kIodc;
     }
     return {};
 }
 
-int SequenceNumberAt(int minute, int perDay) { return minute * perDay / 1440 + 1; }
+int SequenceNumberAt(int minute, int perDay) {
+    return minute * perDay / 1440 + 1;
+}
 
 int MinuteOfSequenceNumber(int number, int perDay) {
     return ((number - 1) * 1440 + perDay - 1) / perDay;

@@ -25,7 +25,7 @@ constexpr std::uint64_t MixSeed(std::uint64_t a, std::uint64_t b, std::uint64_t 
 // xoshiro256**: small, fast and fully specified, so a seed gives the same history with any
 // compiler and standard library (the standard distributions do not promise that).
 class Prng {
-public:
+  public:
     explicit constexpr Prng(std::uint64_t seed) {
         std::uint64_t s = seed;
         for (auto& word : state_) word = SplitMix64(s);
@@ -46,7 +46,8 @@ public:
     // Uniform in [0, bound); bound must be positive. Lemire's multiply-shift with rejection,
     // written out so the result never depends on the platform.
     std::uint32_t Below(std::uint32_t bound) {
-        std::uint64_t m = static_cast<std::uint64_t>(static_cast<std::uint32_t>(Next() >> 32)) * bound;
+        std::uint64_t m =
+            static_cast<std::uint64_t>(static_cast<std::uint32_t>(Next() >> 32)) * bound;
         auto low = static_cast<std::uint32_t>(m);
         if (low < bound) {
             const std::uint32_t threshold = static_cast<std::uint32_t>(-bound) % bound;
@@ -72,8 +73,10 @@ public:
         return whole + (Chance(rate - whole) ? 1 : 0);
     }
 
-private:
-    static constexpr std::uint64_t Rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
+  private:
+    static constexpr std::uint64_t Rotl(std::uint64_t x, int k) {
+        return (x << k) | (x >> (64 - k));
+    }
     std::uint64_t state_[4]{};
 };
 

@@ -27,7 +27,8 @@ constexpr SaveNote kSaveNotes[] = {
 
 std::string Stamp(const std::string& isoDay, int second) {
     char buf[32];
-    std::snprintf(buf, sizeof buf, " %02d:%02d:%02d ", second / 3600, second / 60 % 60, second % 60);
+    std::snprintf(buf, sizeof buf, " %02d:%02d:%02d ", second / 3600, second / 60 % 60,
+                  second % 60);
     return isoDay + buf;
 }
 
@@ -63,9 +64,9 @@ void AppendProcessLog(const ProcessDay& day, std::string& out) {
         const int year = static_cast<int>(std::chrono::year_month_day(day.day).year());
         const std::string sat = year < 2018 ? "MSG1" : "MSG2";
         for (int minute = 480; minute < 660; minute += 5) {
-            events.emplace_back(minute * 60 + 3 * 60 + 12,
-                                "Received H-000-" + sat + "__-" + sat + "_RSS____-_________-PRO______-" +
-                                    compact + Hhnn(minute) + "-__");
+            events.emplace_back(minute * 60 + 3 * 60 + 12, "Received H-000-" + sat + "__-" + sat +
+                                                               "_RSS____-_________-PRO______-" +
+                                                               compact + Hhnn(minute) + "-__");
         }
     }
 

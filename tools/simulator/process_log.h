@@ -15,7 +15,7 @@ struct ProcessDay {
     bool noMiddaySaves = false;  // the midday save notes are missing
     std::array<int, 24> filesPerHour{};
     std::array<int, 24> lateFilesPerHour{};
-    int endSecond = 86400;       // events at or after this second of the day are not written
+    int endSecond = 86400;  // events at or after this second of the day are not written
 };
 
 // Appends the day's process.log lines (CR LF ended, in time order) to `out`.

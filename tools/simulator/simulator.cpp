@@ -18,18 +18,24 @@ using std::chrono::minutes;
 
 constexpr std::string_view KeyPrefix(ScanMode service) {
     switch (service) {
-        case ScanMode::Prime: return "";
-        case ScanMode::RapidScan: return "R";
-        case ScanMode::Iodc: return "I";
+        case ScanMode::Prime:
+            return "";
+        case ScanMode::RapidScan:
+            return "R";
+        case ScanMode::Iodc:
+            return "I";
     }
     return "";
 }
 
 std::string_view ServiceName(ScanMode service) {
     switch (service) {
-        case ScanMode::Prime: return "prime";
-        case ScanMode::RapidScan: return "rapid-scan";
-        case ScanMode::Iodc: return "IODC";
+        case ScanMode::Prime:
+            return "prime";
+        case ScanMode::RapidScan:
+            return "rapid-scan";
+        case ScanMode::Iodc:
+            return "IODC";
     }
     return "";
 }
@@ -58,13 +64,18 @@ constexpr int kChoicePurpose = 100;
 bool IsMsgItem(const SlotItem& item) {
     return item.source == ItemSource::Hrit || item.source == ItemSource::Lrit;
 }
-bool IsProductItem(const SlotItem& item) { return item.source == ItemSource::Mpef; }
+bool IsProductItem(const SlotItem& item) {
+    return item.source == ItemSource::Mpef;
+}
 // The late-segment history is read for channels 1..26 only.
-bool CanBeLate(const SlotItem& item) { return item.channel <= 26; }
+bool CanBeLate(const SlotItem& item) {
+    return item.channel <= 26;
+}
 
 template <typename Pred>
 const SlotItem* PickItem(const SlotContent& slot, Prng& rng, Pred pred) {
-    const auto count = static_cast<std::uint32_t>(std::count_if(slot.items.begin(), slot.items.end(), pred));
+    const auto count =
+        static_cast<std::uint32_t>(std::count_if(slot.items.begin(), slot.items.end(), pred));
     if (count == 0) return nullptr;
     std::uint32_t index = rng.Below(count);
     for (const SlotItem& item : slot.items) {
@@ -83,10 +94,12 @@ std::uint32_t PickSegments(std::uint32_t mask, Prng& rng, bool allowAll) {
     const int s = static_cast<int>(sent.size());
     const int most = std::min(3, allowAll ? s : s - 1);
     if (most < 1) return 0;
-    const int k = 1 + (rng.Chance(0.3) ? static_cast<int>(rng.Below(static_cast<std::uint32_t>(most))) : 0);
+    const int k =
+        1 + (rng.Chance(0.3) ? static_cast<int>(rng.Below(static_cast<std::uint32_t>(most))) : 0);
     const int start = static_cast<int>(rng.Below(static_cast<std::uint32_t>(s - k + 1)));
     std::uint32_t picked = 0;
-    for (int i = start; i < start + k; ++i) picked |= std::uint32_t{1} << sent[static_cast<std::size_t>(i)];
+    for (int i = start; i < start + k; ++i)
+        picked |= std::uint32_t{1} << sent[static_cast<std::size_t>(i)];
     return picked;
 }
 
@@ -130,7 +143,7 @@ struct Outage {
 
 // One day of the station, written minute by minute.
 class DayWriter {
-public:
+  public:
     DayWriter(const SimulationConfig& config, Day day, int receivedBy, LogSink& sink,
               SimulationSummary& summary)
         : config_(config),
@@ -145,8 +158,9 @@ public:
         for (const Injection& inj : config.injections) {
             if (inj.day == day) injections_.push_back(inj);
         }
-        std::stable_sort(injections_.begin(), injections_.end(),
-                         [](const Injection& a, const Injection& b) { return a.minute < b.minute; });
+        std::stable_sort(
+            injections_.begin(), injections_.end(),
+            [](const Injection& a, const Injection& b) { return a.minute < b.minute; });
     }
 
     void Run() {
@@ -158,7 +172,7 @@ public:
         WriteProcessLog();
     }
 
-private:
+  private:
     Prng KindStream(FaultKind kind) const {
         return Stream(config_.seed, day_, static_cast<int>(kind));
     }
@@ -218,7 +232,9 @@ private:
     void PlanOutages() {
         const std::vector<FsdGroup> groups = GroupsSent(plan_);
         if (!groups.empty()) {
-            auto pick = [&](Prng& rng) { return groups[rng.Below(static_cast<std::uint32_t>(groups.size()))]; };
+            auto pick = [&](Prng& rng) {
+                return groups[rng.Below(static_cast<std::uint32_t>(groups.size()))];
+            };
             Prng rng = KindStream(FaultKind::Fsd);
             for (int i = rng.Occurrences(Rate(FaultKind::Fsd)); i > 0; --i) {
                 const FsdGroup group = pick(rng);
@@ -234,8 +250,9 @@ private:
                 if (inj.kind != FaultKind::Fsd && inj.kind != FaultKind::FsdDay) continue;
                 const FsdGroup group = inj.group ? *inj.group : pick(choices_);
                 if (inj.kind == FaultKind::Fsd) {
-                    AddOutage(group, inj.minute, std::min(kMinutesPerDay, inj.minute + inj.count * 60),
-                              FaultKind::Fsd, true);
+                    AddOutage(group, inj.minute,
+                              std::min(kMinutesPerDay, inj.minute + inj.count * 60), FaultKind::Fsd,
+                              true);
                 } else {
                     AddOutage(group, 0, kMinutesPerDay, FaultKind::FsdDay, true);
                 }
@@ -282,7 +299,8 @@ private:
         Record(fault);
     }
 
-    void DropItem(SlotContent& slot, FaultKind kind, ChannelNumber channel, int minute, bool injected) {
+    void DropItem(SlotContent& slot, FaultKind kind, ChannelNumber channel, int minute,
+                  bool injected) {
         slot.Remove(channel);
         touched_.Add(channel);
         AppliedFault fault = Fault(kind, minute, injected);
@@ -308,8 +326,9 @@ private:
             case FaultKind::Segments: {
                 const SlotItem* item = chosen(IsMsgItem);
                 if (item == nullptr) return;
-                const std::uint32_t drop = inj.segments.empty() ? PickSegments(item->mask, choices_, false)
-                                                                : MaskOf(inj.segments) & item->mask;
+                const std::uint32_t drop = inj.segments.empty()
+                                               ? PickSegments(item->mask, choices_, false)
+                                               : MaskOf(inj.segments) & item->mask;
                 if (drop != 0) DropSegments(slot, *item, drop, minute, true);
                 return;
             }
@@ -323,12 +342,14 @@ private:
             case FaultKind::Late: {
                 const SlotItem* item = chosen(CanBeLate);
                 if (item == nullptr) return;
-                const std::uint32_t segments = inj.segments.empty() ? PickSegments(item->mask, choices_, true)
-                                                                    : MaskOf(inj.segments);
+                const std::uint32_t segments = inj.segments.empty()
+                                                   ? PickSegments(item->mask, choices_, true)
+                                                   : MaskOf(inj.segments);
                 if (segments != 0) AddLate(*item, segments, minute, true);
                 return;
             }
-            default: return;  // planned for the whole day
+            default:
+                return;  // planned for the whole day
         }
     }
 
@@ -381,12 +402,14 @@ private:
             for (const Outage& outage : outages_) {
                 if (minute < outage.from || minute >= outage.to) continue;
                 const ChannelSet gone = FsdGroupChannels(outage.group);
-                std::erase_if(slot.items, [&](const SlotItem& item) { return gone.Contains(item.channel); });
+                std::erase_if(slot.items,
+                              [&](const SlotItem& item) { return gone.Contains(item.channel); });
             }
             touched_ = {};
             late_.clear();
             for (; next < injections_.size() && injections_[next].minute <= minute; ++next) {
-                if (injections_[next].minute == minute) ApplyInjection(slot, injections_[next], minute);
+                if (injections_[next].minute == minute)
+                    ApplyInjection(slot, injections_[next], minute);
             }
             if (cycle) ApplyRandomFaults(slot, minute);
             WriteSegLine(slot, minute);
@@ -415,7 +438,8 @@ private:
         for (const SlotItem& it : slot.items) {
             // Foreign-satellite data keeps its plain keys in every service.
             const bool plain = it.source == ItemSource::Fsd || it.source == ItemSource::Himawari;
-            item((plain ? std::string() : prefix) + std::to_string(it.channel), MaskText(it.mask, it.segmentCount));
+            item((plain ? std::string() : prefix) + std::to_string(it.channel),
+                 MaskText(it.mask, it.segmentCount));
             files += std::popcount(it.mask);
         }
         line_ += "\r\n";
@@ -426,7 +450,8 @@ private:
 
     void WriteLateLine(int minute) {
         if (late_.empty()) return;
-        std::sort(late_.begin(), late_.end(), [](const LateItem& a, const LateItem& b) { return a.channel < b.channel; });
+        std::sort(late_.begin(), late_.end(),
+                  [](const LateItem& a, const LateItem& b) { return a.channel < b.channel; });
         line_.clear();
         line_ += dayKey_;
         line_ += Hhnn(minute);
@@ -436,7 +461,8 @@ private:
             line_ += std::to_string(late_[i].channel);
             line_ += '=';
             line_ += MaskText(late_[i].mask, late_[i].segmentCount);
-            lateFilesPerHour_[static_cast<std::size_t>(minute / 60)] += std::popcount(late_[i].mask);
+            lateFilesPerHour_[static_cast<std::size_t>(minute / 60)] +=
+                std::popcount(late_[i].mask);
         }
         line_ += "\r\n";
         sink_.Append(LogFile::LateSeg, line_);
@@ -544,11 +570,13 @@ std::optional<std::string> CheckInjection(const SimulationConfig& config, const 
     const std::string where = std::string(FaultKindName(inj.kind)) + " at " + at + ": ";
 
     if (inj.day < config.first || inj.day > config.last) {
-        return where + "outside the simulated days " + IsoDate(config.first) + " to " + IsoDate(config.last);
+        return where + "outside the simulated days " + IsoDate(config.first) + " to " +
+               IsoDate(config.last);
     }
     const DayPlan plan(inj.day, config.service, config.feeds);
     const int step = plan.CycleStep();
-    if (config.until && Instant(inj.day) + minutes(inj.minute + (IsDayFault(inj.kind) ? 0 : step)) > *config.until) {
+    if (config.until && Instant(inj.day) + minutes(inj.minute + (IsDayFault(inj.kind) ? 0 : step)) >
+                            *config.until) {
         return where + "after the end of the history";
     }
     SlotContent slot;
@@ -559,13 +587,14 @@ std::optional<std::string> CheckInjection(const SimulationConfig& config, const 
         if (inj.channel) {
             const SlotItem* item = slot.Find(*inj.channel);
             if (item == nullptr || !pred(*item)) {
-                return where + "channel " + std::to_string(*inj.channel) + " is not" + std::string(what) +
-                       " disseminated then in the " + service + " service";
+                return where + "channel " + std::to_string(*inj.channel) + " is not" +
+                       std::string(what) + " disseminated then in the " + service + " service";
             }
             return std::nullopt;
         }
         if (std::none_of(slot.items.begin(), slot.items.end(), pred)) {
-            return where + "nothing of the kind is disseminated then in the " + service + " service";
+            return where + "nothing of the kind is disseminated then in the " + service +
+                   " service";
         }
         return std::nullopt;
     };
@@ -573,10 +602,12 @@ std::optional<std::string> CheckInjection(const SimulationConfig& config, const 
     switch (inj.kind) {
         case FaultKind::Cycle:
             if (!plan.IsCycle(inj.minute)) {
-                return where + "not the start of a repeat cycle (every " + std::to_string(step) + " minutes)";
+                return where + "not the start of a repeat cycle (every " + std::to_string(step) +
+                       " minutes)";
             }
             if (inj.minute + (inj.count - 1) * step >= kMinutesPerDay) {
-                return where + "the run of " + std::to_string(inj.count) + " cycles passes midnight";
+                return where + "the run of " + std::to_string(inj.count) +
+                       " cycles passes midnight";
             }
             return std::nullopt;
         case FaultKind::Segments:
@@ -586,16 +617,17 @@ std::optional<std::string> CheckInjection(const SimulationConfig& config, const 
                 return where + "late segments are kept for channels 1..26 only";
             }
             auto any = [](const SlotItem&) { return true; };
-            if (auto error = inj.channel ? needItem(any, "") : needItem(late ? CanBeLate : IsMsgItem, "")) {
+            if (auto error =
+                    inj.channel ? needItem(any, "") : needItem(late ? CanBeLate : IsMsgItem, "")) {
                 return error;
             }
             if (inj.channel && !inj.segments.empty()) {
                 const SlotItem& item = *slot.Find(*inj.channel);
                 const std::uint32_t asked = MaskOf(inj.segments);
                 if ((asked & ~item.mask) != 0) {
-                    return where + "channel " + std::to_string(item.channel) + " sends only segments " +
-                           std::to_string(item.firstSegment) + ".." + std::to_string(item.segmentCount) +
-                           " then";
+                    return where + "channel " + std::to_string(item.channel) +
+                           " sends only segments " + std::to_string(item.firstSegment) + ".." +
+                           std::to_string(item.segmentCount) + " then";
                 }
                 if (!late && asked == item.mask) {
                     return where + "every segment named; use channel@ for a channel not received";
@@ -607,24 +639,29 @@ std::optional<std::string> CheckInjection(const SimulationConfig& config, const 
             auto any = [](const SlotItem&) { return true; };
             return inj.channel ? needItem(any, "") : needItem(IsMsgItem, "");
         }
-        case FaultKind::Product: return needItem(IsProductItem, " an MPEF product");
+        case FaultKind::Product:
+            return needItem(IsProductItem, " an MPEF product");
         case FaultKind::Fsd:
         case FaultKind::FsdDay: {
             const std::vector<FsdGroup> groups = GroupsSent(plan);
-            if (groups.empty()) return where + "no foreign-satellite data in the " + service + " service that day";
+            if (groups.empty())
+                return where + "no foreign-satellite data in the " + service + " service that day";
             if (inj.group && std::find(groups.begin(), groups.end(), *inj.group) == groups.end()) {
-                return where + std::string(FsdGroupName(*inj.group)) + " is not disseminated that day";
+                return where + std::string(FsdGroupName(*inj.group)) +
+                       " is not disseminated that day";
             }
             return std::nullopt;
         }
         case FaultKind::SeqGap:
         case FaultKind::SeqDup:
             if (!config.feeds.messages || !FeedOf(config.service, inj.sequenceKind)) {
-                return where + "the station receives no such message files in the " + service + " service";
+                return where + "the station receives no such message files in the " + service +
+                       " service";
             }
             return std::nullopt;
         case FaultKind::FillIn:
-        case FaultKind::NoSave: return std::nullopt;
+        case FaultKind::NoSave:
+            return std::nullopt;
     }
     return std::nullopt;
 }
@@ -644,7 +681,8 @@ std::string MaskText(std::uint32_t mask, int segmentCount) {
 std::vector<std::string> CheckConfig(const SimulationConfig& config) {
     std::vector<std::string> errors;
     if (config.last < config.first) {
-        errors.push_back("the last day " + IsoDate(config.last) + " is before the first " + IsoDate(config.first));
+        errors.push_back("the last day " + IsoDate(config.last) + " is before the first " +
+                         IsoDate(config.first));
         return errors;
     }
     if ((config.last - config.first).count() + 1 > kMaxDays) {
@@ -676,8 +714,8 @@ SimulationSummary Simulate(const SimulationConfig& config, LogSink& sink) {
     return summary;
 }
 
-DirectoryResult SimulateToDirectory(const SimulationConfig& config, const std::filesystem::path& directory,
-                                    bool replace) {
+DirectoryResult SimulateToDirectory(const SimulationConfig& config,
+                                    const std::filesystem::path& directory, bool replace) {
     DirectoryResult result;
     result.errors = CheckConfig(config);
     if (!result.errors.empty()) return result;
