@@ -365,8 +365,7 @@ int RunSimulateCommand(const std::vector<std::string>& arguments, Instant now, s
     }
     if (cl->quiet) return 0;
 
-    static constexpr std::string_view kServices[] = {"prime", "rapid-scan", "IODC"};
-    out << "Simulated a " << kServices[static_cast<int>(cl->config.service)] << " station, "
+    out << "Simulated a " << ServiceName(cl->config.service) << " station, "
         << IsoDate(cl->config.first) << " to "
         << IsoDate(cl->config.first + std::chrono::days(summary.days > 0 ? summary.days - 1 : 0))
         << " (" << summary.days << (summary.days == 1 ? " day" : " days") << "), scenario "

@@ -28,6 +28,18 @@ constexpr std::array<GroupRow, kFsdGroupCount> kGroups = {{
 
 }  // namespace
 
+std::string_view ServiceName(ScanMode service) {
+    switch (service) {
+        case ScanMode::Prime:
+            return "prime";
+        case ScanMode::RapidScan:
+            return "rapid-scan";
+        case ScanMode::Iodc:
+            return "IODC";
+    }
+    return "";
+}
+
 ChannelSet FsdGroupChannels(FsdGroup group) {
     switch (group) {
         case FsdGroup::GoesWest:

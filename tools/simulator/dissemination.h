@@ -25,6 +25,9 @@ struct Feeds {
     friend bool operator==(const Feeds&, const Feeds&) = default;
 };
 
+// "prime", "rapid-scan" or "IODC", as messages name the service.
+std::string_view ServiceName(ScanMode service);
+
 // Foreign-satellite groups, the unit of an outage.
 enum class FsdGroup { GoesWest, GoesEast, Mtsat, Fy2g, Fy2e, Himawari };
 inline constexpr int kFsdGroupCount = 6;

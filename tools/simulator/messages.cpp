@@ -26,6 +26,16 @@ std::span<const MessageFeed> MessageFeeds(ScanMode service) {
     return {};
 }
 
+std::optional<MessageFeed> FindMessageFeed(ScanMode service, std::optional<SequenceKind> kind) {
+    const auto feeds = MessageFeeds(service);
+    if (feeds.empty()) return std::nullopt;
+    if (!kind) return feeds.front();
+    for (const MessageFeed& feed : feeds) {
+        if (feed.kind == *kind) return feed;
+    }
+    return std::nullopt;
+}
+
 int SequenceNumberAt(int minute, int perDay) {
     return minute * perDay / 1440 + 1;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -16,6 +17,9 @@ struct MessageFeed {
     int perDay;
 };
 std::span<const MessageFeed> MessageFeeds(ScanMode service);
+// The feed of `kind` (the service's first feed when no kind is given); nullopt when the
+// station of the service does not receive that kind.
+std::optional<MessageFeed> FindMessageFeed(ScanMode service, std::optional<SequenceKind> kind);
 
 // Sequence number (1-based) of the file disseminated at `minute`, and the reverse: the
 // minute the file with `number` comes. The two round-trip.

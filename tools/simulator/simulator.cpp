@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "catalogue/catalogue.h"
+#include "tools/simulator/fault_targets.h"
 #include "tools/simulator/messages.h"
 #include "tools/simulator/prng.h"
 #include "tools/simulator/process_log.h"
@@ -28,18 +29,6 @@ constexpr std::string_view KeyPrefix(ScanMode service) {
     return "";
 }
 
-std::string_view ServiceName(ScanMode service) {
-    switch (service) {
-        case ScanMode::Prime:
-            return "prime";
-        case ScanMode::RapidScan:
-            return "rapid-scan";
-        case ScanMode::Iodc:
-            return "IODC";
-    }
-    return "";
-}
-
 std::string Hhnn(int minute) {
     std::string text(4, '0');
     text[0] = static_cast<char>('0' + minute / 600);
@@ -49,10 +38,6 @@ std::string Hhnn(int minute) {
     return text;
 }
 
-std::string SlotText(Day day, int minute) {
-    return IsoDate(day) + " " + Hhnn(minute).insert(2, ":");
-}
-
 // Independent random streams: one per day and purpose, so a fault rate changed for one kind
 // leaves the faults of the other kinds where they were.
 Prng Stream(std::uint64_t seed, Day day, int purpose) {
@@ -60,80 +45,6 @@ Prng Stream(std::uint64_t seed, Day day, int purpose) {
                         static_cast<std::uint64_t>(purpose)));
 }
 constexpr int kChoicePurpose = 100;
-
-bool IsMsgItem(const SlotItem& item) {
-    return item.source == ItemSource::Hrit || item.source == ItemSource::Lrit;
-}
-bool IsProductItem(const SlotItem& item) {
-    return item.source == ItemSource::Mpef;
-}
-// The late-segment history is read for channels 1..26 only.
-bool CanBeLate(const SlotItem& item) {
-    return item.channel <= 26;
-}
-
-template <typename Pred>
-const SlotItem* PickItem(const SlotContent& slot, Prng& rng, Pred pred) {
-    const auto count =
-        static_cast<std::uint32_t>(std::count_if(slot.items.begin(), slot.items.end(), pred));
-    if (count == 0) return nullptr;
-    std::uint32_t index = rng.Below(count);
-    for (const SlotItem& item : slot.items) {
-        if (pred(item) && index-- == 0) return &item;
-    }
-    return nullptr;
-}
-
-// A short run of the segments in `mask`: mostly one, at most three, never all of them
-// unless `allowAll`.
-std::uint32_t PickSegments(std::uint32_t mask, Prng& rng, bool allowAll) {
-    std::vector<int> sent;
-    for (int k = 0; k < 32; ++k) {
-        if (mask & (std::uint32_t{1} << k)) sent.push_back(k);
-    }
-    const int s = static_cast<int>(sent.size());
-    const int most = std::min(3, allowAll ? s : s - 1);
-    if (most < 1) return 0;
-    const int k =
-        1 + (rng.Chance(0.3) ? static_cast<int>(rng.Below(static_cast<std::uint32_t>(most))) : 0);
-    const int start = static_cast<int>(rng.Below(static_cast<std::uint32_t>(s - k + 1)));
-    std::uint32_t picked = 0;
-    for (int i = start; i < start + k; ++i)
-        picked |= std::uint32_t{1} << sent[static_cast<std::size_t>(i)];
-    return picked;
-}
-
-std::uint32_t MaskOf(const std::vector<int>& segments) {
-    std::uint32_t mask = 0;
-    for (int k : segments) mask |= std::uint32_t{1} << (k - 1);
-    return mask;
-}
-
-// Groups of foreign satellites the plan disseminates on its day.
-std::vector<FsdGroup> GroupsSent(const DayPlan& plan) {
-    SlotContent slot;
-    ChannelSet seen;
-    for (int minute : {0, 30}) {
-        plan.NominalSlot(minute, slot);
-        for (const SlotItem& item : slot.items) seen.Add(item.channel);
-    }
-    std::vector<FsdGroup> groups;
-    for (int g = 0; g < kFsdGroupCount; ++g) {
-        const auto group = static_cast<FsdGroup>(g);
-        if (!(seen & FsdGroupChannels(group)).Empty()) groups.push_back(group);
-    }
-    return groups;
-}
-
-std::optional<MessageFeed> FeedOf(ScanMode service, std::optional<SequenceKind> kind) {
-    const auto feeds = MessageFeeds(service);
-    if (feeds.empty()) return std::nullopt;
-    if (!kind) return feeds.front();
-    for (const MessageFeed& feed : feeds) {
-        if (feed.kind == *kind) return feed;
-    }
-    return std::nullopt;
-}
 
 struct Outage {
     FsdGroup group;
@@ -492,7 +403,7 @@ class DayWriter {
                         SequenceNumberAt(inj.minute, feed.perDay) != n) {
                         continue;
                     }
-                    const auto target = FeedOf(config_.service, inj.sequenceKind);
+                    const auto target = FindMessageFeed(config_.service, inj.sequenceKind);
                     if (target && target->kind == feed.kind) {
                         c = inj.kind == FaultKind::SeqGap ? kNotReceived : kReceivedTwice;
                         kind = inj.kind;
@@ -564,108 +475,6 @@ class DayWriter {
     std::string line_;
 };
 
-// Whether `inj` can take effect in the configured history; an error text if not.
-std::optional<std::string> CheckInjection(const SimulationConfig& config, const Injection& inj) {
-    const std::string at = IsDayFault(inj.kind) ? IsoDate(inj.day) : SlotText(inj.day, inj.minute);
-    const std::string where = std::string(FaultKindName(inj.kind)) + " at " + at + ": ";
-
-    if (inj.day < config.first || inj.day > config.last) {
-        return where + "outside the simulated days " + IsoDate(config.first) + " to " +
-               IsoDate(config.last);
-    }
-    const DayPlan plan(inj.day, config.service, config.feeds);
-    const int step = plan.CycleStep();
-    if (config.until && Instant(inj.day) + minutes(inj.minute + (IsDayFault(inj.kind) ? 0 : step)) >
-                            *config.until) {
-        return where + "after the end of the history";
-    }
-    SlotContent slot;
-    plan.NominalSlot(inj.minute, slot);
-    const std::string service(ServiceName(config.service));
-
-    auto needItem = [&](auto pred, std::string_view what) -> std::optional<std::string> {
-        if (inj.channel) {
-            const SlotItem* item = slot.Find(*inj.channel);
-            if (item == nullptr || !pred(*item)) {
-                return where + "channel " + std::to_string(*inj.channel) + " is not" +
-                       std::string(what) + " disseminated then in the " + service + " service";
-            }
-            return std::nullopt;
-        }
-        if (std::none_of(slot.items.begin(), slot.items.end(), pred)) {
-            return where + "nothing of the kind is disseminated then in the " + service +
-                   " service";
-        }
-        return std::nullopt;
-    };
-
-    switch (inj.kind) {
-        case FaultKind::Cycle:
-            if (!plan.IsCycle(inj.minute)) {
-                return where + "not the start of a repeat cycle (every " + std::to_string(step) +
-                       " minutes)";
-            }
-            if (inj.minute + (inj.count - 1) * step >= kMinutesPerDay) {
-                return where + "the run of " + std::to_string(inj.count) +
-                       " cycles passes midnight";
-            }
-            return std::nullopt;
-        case FaultKind::Segments:
-        case FaultKind::Late: {
-            const bool late = inj.kind == FaultKind::Late;
-            if (late && inj.channel && *inj.channel > 26) {
-                return where + "late segments are kept for channels 1..26 only";
-            }
-            auto any = [](const SlotItem&) { return true; };
-            if (auto error =
-                    inj.channel ? needItem(any, "") : needItem(late ? CanBeLate : IsMsgItem, "")) {
-                return error;
-            }
-            if (inj.channel && !inj.segments.empty()) {
-                const SlotItem& item = *slot.Find(*inj.channel);
-                const std::uint32_t asked = MaskOf(inj.segments);
-                if ((asked & ~item.mask) != 0) {
-                    return where + "channel " + std::to_string(item.channel) +
-                           " sends only segments " + std::to_string(item.firstSegment) + ".." +
-                           std::to_string(item.segmentCount) + " then";
-                }
-                if (!late && asked == item.mask) {
-                    return where + "every segment named; use channel@ for a channel not received";
-                }
-            }
-            return std::nullopt;
-        }
-        case FaultKind::Channel: {
-            auto any = [](const SlotItem&) { return true; };
-            return inj.channel ? needItem(any, "") : needItem(IsMsgItem, "");
-        }
-        case FaultKind::Product:
-            return needItem(IsProductItem, " an MPEF product");
-        case FaultKind::Fsd:
-        case FaultKind::FsdDay: {
-            const std::vector<FsdGroup> groups = GroupsSent(plan);
-            if (groups.empty())
-                return where + "no foreign-satellite data in the " + service + " service that day";
-            if (inj.group && std::find(groups.begin(), groups.end(), *inj.group) == groups.end()) {
-                return where + std::string(FsdGroupName(*inj.group)) +
-                       " is not disseminated that day";
-            }
-            return std::nullopt;
-        }
-        case FaultKind::SeqGap:
-        case FaultKind::SeqDup:
-            if (!config.feeds.messages || !FeedOf(config.service, inj.sequenceKind)) {
-                return where + "the station receives no such message files in the " + service +
-                       " service";
-            }
-            return std::nullopt;
-        case FaultKind::FillIn:
-        case FaultKind::NoSave:
-            return std::nullopt;
-    }
-    return std::nullopt;
-}
-
 }  // namespace
 
 std::string MaskText(std::uint32_t mask, int segmentCount) {
@@ -676,27 +485,6 @@ std::string MaskText(std::uint32_t mask, int segmentCount) {
         text[static_cast<std::size_t>(i)] = kDigits[mask & 0xF];
     }
     return text;
-}
-
-std::vector<std::string> CheckConfig(const SimulationConfig& config) {
-    std::vector<std::string> errors;
-    if (config.last < config.first) {
-        errors.push_back("the last day " + IsoDate(config.last) + " is before the first " +
-                         IsoDate(config.first));
-        return errors;
-    }
-    if ((config.last - config.first).count() + 1 > kMaxDays) {
-        errors.push_back("more than " + std::to_string(kMaxDays) + " days asked for");
-        return errors;
-    }
-    if (config.until && *config.until <= Instant(config.first)) {
-        errors.push_back("the history would end before its first day begins");
-        return errors;
-    }
-    for (const Injection& inj : config.injections) {
-        if (auto error = CheckInjection(config, inj)) errors.push_back(*error);
-    }
-    return errors;
 }
 
 SimulationSummary Simulate(const SimulationConfig& config, LogSink& sink) {
