@@ -1,0 +1,27 @@
+#include "bench/bench_histories.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+
+namespace gapscope::bench {
+
+std::vector<BenchHistory> FindBenchHistories() {
+    std::vector<BenchHistory> histories;
+    const char* root = std::getenv("GAPSCOPE_BENCH_HISTORIES");
+    if (!root) return histories;
+    for (const auto& entry : std::filesystem::directory_iterator(root)) {
+        std::ifstream dayFile(entry.path() / "report-day.txt");
+        int y = 0;
+        unsigned m = 0, d = 0;
+        char dash1 = 0, dash2 = 0;
+        if (!(dayFile >> y >> dash1 >> m >> dash2 >> d)) continue;
+        histories.push_back({entry.path().filename().string(), entry.path(),
+                             Day{std::chrono::year{y} / std::chrono::month{m} / std::chrono::day{d}}});
+    }
+    std::sort(histories.begin(), histories.end(),
+              [](const BenchHistory& a, const BenchHistory& b) { return a.name < b.name; });
+    return histories;
+}
+
+}  // namespace gapscope::bench

@@ -1,0 +1,73 @@
+// The window's report run (gathering the boxes, the core run and filling the four lists)
+// beside the core run alone, on Qt's offscreen platform.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/form_gapscope.h"
+#include "bench/bench_histories.h"
+
+namespace gapscope::bench {
+namespace {
+
+std::unique_ptr<TFormGapscope> OpenWindow(const BenchHistory& h) {
+    FormServices services = DefaultFormServices();
+    services.startup.arguments = {h.directory.string()};
+    services.startup.programDirectory = h.directory;
+    services.startup.computerName = "Bench";
+    services.settingsBaseName = "gapscope-bench";
+    // "Yesterday" for the window is the history's report day.
+    const auto morningAfter =
+        std::chrono::sys_days{h.reportDay} + std::chrono::days{1} + std::chrono::hours{6};
+    services.now = [morningAfter] { return std::chrono::system_clock::time_point{morningAfter}; };
+    auto form = std::make_unique<TFormGapscope>(services);
+    form->show();
+    QApplication::processEvents();
+    return form;
+}
+
+void WindowDateChanged(benchmark::State& state, const BenchHistory& h) {
+    auto form = OpenWindow(h);
+    for (auto _ : state) {
+        form->DateChanged();
+        QApplication::processEvents();
+    }
+}
+
+void CoreRun(benchmark::State& state, const BenchHistory& h) {
+    auto form = OpenWindow(h);
+    const ReportOptions options;
+    for (auto _ : state) {
+        DayReportResult result = BuildDayReport(form->Startup(), options, h.reportDay);
+        benchmark::DoNotOptimize(result.lists.missingProduct.size());
+    }
+}
+
+}  // namespace
+}  // namespace gapscope::bench
+
+int main(int argc, char** argv) {
+    using namespace gapscope::bench;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Keep the operator's own stored options out of the measurement.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QApplication app(argc, argv);
+    const auto histories = FindBenchHistories();
+    if (histories.empty()) {
+        std::fprintf(stderr, "No histories: set GAPSCOPE_BENCH_HISTORIES (scripts/bench.sh does)\n");
+        return 2;
+    }
+    for (const BenchHistory& h : histories) {
+        benchmark::RegisterBenchmark(("WindowDateChanged/" + h.name).c_str(), WindowDateChanged, h)
+            ->Unit(benchmark::kMillisecond)->UseRealTime();
+        benchmark::RegisterBenchmark(("CoreRun/" + h.name).c_str(), CoreRun, h)
+            ->Unit(benchmark::kMillisecond)->UseRealTime();
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
