@@ -27,7 +27,8 @@ MemorySink Generate(const SimulationConfig& config, SimulationSummary* summary =
 
 // The mask of one item of a record, as the report reads it; nullopt when absent.
 std::optional<std::uint32_t> MaskIn(const std::string& record, const std::string& key) {
-    const std::string_view v = ValueOf(ParseItems(record), key);
+    const ItemList items = ParseItems(record);
+    const std::string_view v = ValueOf(items, key);
     if (v.empty()) return std::nullopt;
     return ParseMask(v);
 }
