@@ -9,10 +9,10 @@ repetitions=${BENCH_REPETITIONS:-5}
 mkdir -p "$histories"
 
 # name service days; every history ends on the same day, the report day is its middle.
-specs=("prime-1 prime 1" "prime-30 prime 30" "prime-365 prime 365" "rapid-365 rapid 365")
+plans=("prime-1 prime 1" "prime-30 prime 30" "prime-365 prime 365" "rapid-365 rapid 365")
 last=2025-06-30
-for spec in "${specs[@]}"; do
-  read -r name service days <<<"$spec"
+for plan in "${plans[@]}"; do
+  read -r name service days <<<"$plan"
   dir="$histories/$name"
   if [ ! -f "$dir/report-day.txt" ]; then
     rm -rf "$dir"
@@ -28,8 +28,8 @@ echo "$(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/m
      "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')"
 echo
 echo "== History sizes (the three logs read at start-up)"
-for spec in "${specs[@]}"; do
-  read -r name _ _ <<<"$spec"
+for plan in "${plans[@]}"; do
+  read -r name _ _ <<<"$plan"
   bytes=$(cat "$histories/$name"/{FileHistory,LateSegHistory,SegHistory}.log | wc -c)
   printf '%-10s %10d bytes  report day %s\n' "$name" "$bytes" "$(cat "$histories/$name/report-day.txt")"
 done
@@ -40,8 +40,8 @@ echo "== Core: baseline read, load, one report run (medians of $repetitions)"
   grep -E 'Benchmark|-----|_median'
 echo
 echo "== gapscope-report process (wall time, peak resident memory)"
-for spec in "${specs[@]}"; do
-  read -r name _ _ <<<"$spec"
+for plan in "${plans[@]}"; do
+  read -r name _ _ <<<"$plan"
   day=$(cat "$histories/$name/report-day.txt")
   /usr/bin/time -f "%e %M" -o "$build/time.txt" \
     "$build/app/gapscope-report" "$histories/$name" --defaults --day "$day" >/dev/null
