@@ -1,8 +1,19 @@
 # Two entry points: `make run` and `make test`. Both install what is missing first.
+# `make sanitize` builds and runs every test under AddressSanitizer and UBSan; `make fuzz`
+# runs each fuzz target for FUZZ_SECONDS (`make fuzz-ci`: FUZZ_CI_SECONDS).
 BUILD ?= build
+SAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 300
+FUZZ_CI_SECONDS ?= 60
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test run bench clean
+# Any sanitizer report fails the test that triggered it; leaks are reported too.
+SAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
+          UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+          LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan-suppressions.txt:print_suppressions=0
+
+.PHONY: all deps configure build test run bench clean sanitize fuzz-build fuzz fuzz-ci
 
 all: build
 
@@ -21,5 +32,22 @@ test: build
 run: build
 	@bash scripts/run-example.sh $(BUILD)
 
+sanitize: deps
+	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DGAPSCOPE_SANITIZE=ON >/dev/null
+	@cmake --build $(SAN_BUILD) -j $(JOBS)
+	@$(SAN_ENV) ctest --test-dir $(SAN_BUILD) --output-on-failure -j $(JOBS)
+
+fuzz-build: deps
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGAPSCOPE_FUZZ=ON -DGAPSCOPE_BUILD_GUI=OFF \
+	  -DGAPSCOPE_BUILD_TESTS=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) --target fuzz_targets -j $(JOBS)
+
+fuzz: fuzz-build
+	@bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+fuzz-ci: fuzz-build
+	@bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_CI_SECONDS)
+
 clean:
-	@rm -rf $(BUILD)
+	@rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

@@ -1,0 +1,32 @@
+// Any logs, process.log, options, switches and day through a whole report run.
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+
+#include "fuzz/fuzz_entry.h"
+
+namespace {
+
+// One private directory per fuzzing process for the process.log of each input; memory
+// backed where the system offers it, since it is rewritten for every input.
+std::filesystem::path ScratchDirectory() {
+    std::error_code error;
+    std::filesystem::path base = "/dev/shm";
+    if (!std::filesystem::is_directory(base, error)) base = std::filesystem::temp_directory_path();
+    std::string pattern = (base / "gapscope-fuzz-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        std::perror("mkdtemp");
+        std::abort();
+    }
+    return pattern;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
+    using namespace gapscope::fuzz;
+    static const std::filesystem::path scratch = ScratchDirectory();
+    AbortOn(CheckDayReportInput(AsText(data, size), scratch));
+    return 0;
+}
