@@ -1,0 +1,157 @@
+// gapscope-report on a station in trouble: logs it cannot read, a bad mask, and a data
+// directory that cannot take the report. Whatever happens, the exit status says so and an
+// earlier report file stays as it was.
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "app/report_command.h"
+
+namespace gapscope {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// "Yesterday" is 2024-01-05.
+const std::chrono::sys_seconds kNow =
+    std::chrono::sys_days{std::chrono::year{2024} / 1 / 6} + 6h + 10min;
+const char* const kReportName = "2024-01-05-missing-segments.txt";
+const char* const kOldReport = "the report saved earlier\r\n";
+
+class CommandOnBadStation : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("gapscope_command_bad_input_" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        SetImmutable(false);
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        env_.programDirectory = dir_ / "program";
+        env_.computerName = "Groundstation";
+        env_.now = kNow;
+        env_.versionText = "3.1.23.1366";
+    }
+    void TearDown() override {
+        SetImmutable(false);
+        fs::remove_all(dir_);
+    }
+    void Write(const std::string& name, const std::string& text) {
+        std::ofstream(dir_ / name, std::ios::binary) << text;
+    }
+    std::string Read(const std::string& name) {
+        std::ifstream in(dir_ / name, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    int Run(std::vector<std::string> extra = {}) {
+        out_.str("");
+        err_.str("");
+        std::vector<std::string> args = {dir_.string()};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return RunReportCommand(args, env_, out_, err_);
+    }
+    std::size_t Entries() { return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {})); }
+    bool SetImmutable(bool on) {
+        const int fd = open(dir_.c_str(), O_RDONLY | O_DIRECTORY);
+        if (fd < 0) return false;
+        int flags = 0;
+        bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        if (done) {
+            flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+            done = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        }
+        close(fd);
+        return done;
+    }
+
+    fs::path dir_;
+    CommandEnvironment env_;
+    std::ostringstream out_, err_;
+};
+
+const std::string kCycle = "202401051215=P=1,E=1,1=FF,2=FF,3=FF,4=FF,5=FF,6=FF,7=FF,8=FF,9=F3,"
+                           "10=FF,11=FF,12=FFFFFF\r\n";
+
+TEST_F(CommandOnBadStation, LogHeldByAnotherKindOfFileIsTakenAsEmptyWithAWarning) {
+    // A FIFO must not keep the command waiting for a writer.
+    Write("FileHistory.log", "20240105-dcp=x_x\r\n");
+    ASSERT_EQ(mkfifo((dir_ / "LateSegHistory.log").c_str(), 0600), 0);
+    Write("SegHistory.log", kCycle);
+    EXPECT_EQ(Run(), kDone);
+    EXPECT_NE(err_.str().find("could not be read"), std::string::npos);
+    const std::string report = out_.str();
+    // FileHistory came before the unreadable log and counts; SegHistory after it does not.
+    EXPECT_NE(report.find("  3 DCP sequence nos. found, 1 missing, seq. 2\n"), std::string::npos);
+    EXPECT_EQ(report.find("HRIT ch 09"), std::string::npos);
+    EXPECT_NE(report.find(" 0000.. 2345\n"), std::string::npos);
+}
+
+TEST_F(CommandOnBadStation, UnreadableFirstLogLeavesAllThreeEmpty) {
+    fs::create_directory(dir_ / "FileHistory.log");
+    Write("LateSegHistory.log", "202401051215=9=0C\r\n");
+    Write("SegHistory.log", kCycle);
+    EXPECT_EQ(Run(), kDone);
+    EXPECT_NE(err_.str().find("warning"), std::string::npos);
+    const std::string report = out_.str();
+    EXPECT_EQ(report.find("Cycle: 1215"), std::string::npos);
+    EXPECT_NE(report.find(" 0000.. 2345\n"), std::string::npos);
+}
+
+TEST_F(CommandOnBadStation, BadMaskEndsTheRunWithItsMessageAndNothingElse) {
+    Write(kReportName, kOldReport);
+    Write("SegHistory.log", "202401050000=P=1,E=1,1=FF,\"2=F F\"\r\n" + kCycle);
+    EXPECT_EQ(Run({"--save"}), kReportFailed);
+    EXPECT_EQ(err_.str(), "''$F F'' is not a valid integer value\n");
+    EXPECT_EQ(out_.str(), "");
+    EXPECT_EQ(Read(kReportName), kOldReport);
+    EXPECT_EQ(Entries(), 2u);
+}
+
+TEST_F(CommandOnBadStation, FullDiskIsStatusThreeAndKeepsTheOldReport) {
+    Write(kReportName, kOldReport);
+    Write("SegHistory.log", kCycle);
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldSignal = signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 512;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const int status = Run({"--save"});
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldSignal);
+    EXPECT_EQ(status, kSaveFailed);
+    EXPECT_NE(err_.str().find("the report could not be saved"), std::string::npos);
+    EXPECT_EQ(out_.str(), "");
+    EXPECT_EQ(Read(kReportName), kOldReport);
+    EXPECT_EQ(Entries(), 2u);
+}
+
+TEST_F(CommandOnBadStation, ReadOnlyDataDirectoryIsStatusThree) {
+    Write(kReportName, kOldReport);
+    Write("SegHistory.log", kCycle);
+    if (!SetImmutable(true)) {
+        fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+        if (access(dir_.c_str(), W_OK) == 0) GTEST_SKIP() << "no way to make a directory read-only here";
+    }
+    const int status = Run({"--save"});
+    SetImmutable(false);
+    fs::permissions(dir_, fs::perms::owner_all);
+    EXPECT_EQ(status, kSaveFailed);
+    EXPECT_EQ(Read(kReportName), kOldReport);
+    EXPECT_EQ(Entries(), 2u);
+}
+
+}  // namespace
+}  // namespace gapscope

@@ -1,0 +1,226 @@
+// Loading logs that a crashing, full or half-copied station left behind: the reader must
+// never block, must take a growing file as a clean prefix, and must cost time in proportion
+// to the size of the file whatever its bytes look like.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <thread>
+
+#include "history/day_queries.h"
+#include "history/history_log.h"
+#include "startup/startup_state.h"
+
+namespace gapscope {
+namespace {
+
+namespace fs = std::filesystem;
+
+class LogFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("gapscope_bad_input_" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    fs::path dir_;
+};
+
+TEST_F(LogFiles, SomethingOtherThanAFileIsUnreadableAndNeverWaitedOn) {
+    // A FIFO would block the opening read until a writer came; a device could stream forever.
+    const fs::path fifo = dir_ / "SegHistory.log";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(ReadHistoryLog(fifo).status, LogReadStatus::Unreadable);
+
+    const fs::path device = dir_ / "LateSegHistory.log";
+    fs::create_symlink("/dev/zero", device);
+    EXPECT_EQ(ReadHistoryLog(device).status, LogReadStatus::Unreadable);
+
+    const fs::path loop = dir_ / "FileHistory.log";
+    fs::create_symlink(loop, loop);
+    EXPECT_EQ(ReadHistoryLog(loop).status, LogReadStatus::Unreadable);
+
+    const fs::path dangling = dir_ / "process.log";
+    fs::create_symlink(dir_ / "gone", dangling);
+    EXPECT_EQ(ReadHistoryLog(dangling).status, LogReadStatus::Missing);
+}
+
+std::string MinuteLine(int i) {
+    char key[32];
+    std::snprintf(key, sizeof key, "2024%02d%02d%02d%02d", 1 + i / 44640 % 12, 1 + i / 1440 % 31,
+                  i / 60 % 24, i % 60);
+    return std::string(key) + "=P=1,E=1,1=FF,9=F3,12=FFFFFF," + std::to_string(i) + "=1";
+}
+
+TEST_F(LogFiles, LogAppendedToWhileReadIsAPrefixOfWhatWasWritten) {
+    const fs::path path = dir_ / "SegHistory.log";
+    constexpr int kLines = 2000;
+    std::string all;
+    for (int i = 0; i < kLines; ++i) all += MinuteLine(i) + "\r\n";
+    std::ofstream(path, std::ios::binary).flush();
+
+    std::atomic<int> readsStarted{0};
+    std::atomic<bool> done{false};
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        // Odd-sized pieces, so reads often end inside a line, even between CR and LF. After
+        // each piece the writer waits for a read to begin and then writes on during it.
+        const int fd = open(path.c_str(), O_WRONLY | O_APPEND);
+        for (std::size_t at = 0; at < all.size();) {
+            const std::size_t piece = std::min<std::size_t>(all.size() - at, 197 + at % 389);
+            if (write(fd, all.data() + at, piece) != static_cast<ssize_t>(piece)) break;
+            at += piece;
+            const int seen = readsStarted;
+            while (readsStarted == seen && !stop) std::this_thread::yield();
+        }
+        close(fd);
+        done = true;
+    });
+
+    int partialLines = 0;
+    std::string problem;
+    while (!done && problem.empty()) {
+        ++readsStarted;
+        const LogReadResult read = ReadHistoryLog(path);
+        if (read.status != LogReadStatus::Ok) problem = "a growing log was not read";
+        const HistoryLog& log = read.log;
+        for (std::size_t i = 0; i < log.LineCount() && problem.empty(); ++i) {
+            const std::string whole = MinuteLine(static_cast<int>(i));
+            const std::string_view line = log.Line(i);
+            // The last line may be cut anywhere, and is then simply that much of a line.
+            const bool last = i + 1 == log.LineCount();
+            if (last ? whole.substr(0, line.size()) != line : line != whole) {
+                problem = "line " + std::to_string(i) + " reads \"" + std::string(line) + "\"";
+            }
+            if (last && line.size() < whole.size()) ++partialLines;
+        }
+        const std::string first = MinuteLine(0);
+        if (log.LineCount() > 1 && log.ValueOf(first.substr(0, 12)) != first.substr(13)) {
+            problem = "the first minute is not found";
+        }
+    }
+    stop = true;
+    writer.join();
+    ASSERT_EQ(problem, "");
+    EXPECT_GT(partialLines, 0);
+    const LogReadResult final = ReadHistoryLog(path);
+    ASSERT_EQ(final.log.LineCount(), static_cast<std::size_t>(kLines));
+    EXPECT_EQ(final.log.Line(kLines - 1), MinuteLine(kLines - 1));
+}
+
+// Process CPU time of the fastest of `runs` calls: the load is compared with itself at
+// two sizes, never with a clock budget.
+double CpuSeconds(const std::function<void()>& work, int runs) {
+    double best = 1e9;
+    for (int i = 0; i < runs; ++i) {
+        const std::clock_t start = std::clock();
+        work();
+        best = std::min(best, static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC);
+    }
+    return best;
+}
+
+// Sixteen times the input may cost at most this many times the work; a quadratic step
+// would cost 256 times.
+constexpr double kLinearBound = 64.0;
+constexpr std::size_t kLarge = 16u << 20;
+constexpr std::size_t kSmall = kLarge / 16;
+
+std::string Repeat(std::string_view unit, std::size_t bytes) {
+    std::string text;
+    text.reserve(bytes + unit.size());
+    while (text.size() < bytes) text += unit;
+    return text;
+}
+
+// Junk that touches every branch of the loader: keys, quotes, NULs, bytes above 127,
+// digit runs that look like dates, every kind of line end.
+std::string OneLongLine(std::size_t bytes) {
+    return "20240105=" + Repeat(std::string("9=FF,\"x,\0\xC3(\xFF 2024010512,=\"\"7,", 38), bytes);
+}
+std::string LinesWithoutEquals(std::size_t bytes) {
+    return Repeat("2024010512 x\n", bytes);
+}
+std::string OneKeyInEveryCase(std::size_t bytes) {
+    std::string text;
+    text.reserve(bytes + 64);
+    for (unsigned i = 0; text.size() < bytes; ++i) {
+        std::string key = "abcdefgh-dcp";
+        for (unsigned b = 0; b < 8; ++b) {
+            if ((i >> b) & 1u) key[b] = static_cast<char>(key[b] - 'a' + 'A');
+        }
+        text += key + "=x_#\n";
+    }
+    return text;
+}
+std::string DistinctKeys(std::size_t bytes) {
+    std::string text;
+    text.reserve(bytes + 64);
+    for (unsigned i = 0; text.size() < bytes; ++i) text += std::to_string(i * 2654435761u) + "=9=FF\n";
+    return text;
+}
+std::string LoneCarriageReturns(std::size_t bytes) {
+    return Repeat("\r", bytes);
+}
+std::string BrokenUtf16(std::size_t bytes) {
+    // Unpaired surrogates, a NUL and an odd trailing byte.
+    return "\xFF\xFE" + Repeat(std::string("2\0=\0\x00\xD8\x41\0\0\0\r\0\n\0\x00\xDC", 16), bytes) + "x";
+}
+
+struct Shape {
+    const char* name;
+    std::string (*make)(std::size_t);
+};
+
+TEST(LoadingBadInput, CostGrowsInProportionToTheLogWhateverItsShape) {
+    const Shape shapes[] = {{"one 16 MB line", OneLongLine},
+                            {"a million lines without =", LinesWithoutEquals},
+                            {"one key in every letter case", OneKeyInEveryCase},
+                            {"a million distinct keys", DistinctKeys},
+                            {"lone CRs", LoneCarriageReturns},
+                            {"broken UTF-16", BrokenUtf16}};
+    for (const Shape& shape : shapes) {
+        const std::string small = shape.make(kSmall);
+        const std::string large = shape.make(kLarge);
+        const auto load = [](const std::string& bytes) {
+            return [&bytes] {
+                StartupState state;
+                state.SegHistory = HistoryLog::FromOwnedBytes(bytes);
+                DeriveStartupFlags(state, Switches{});
+                EXPECT_TRUE(state.SegHistory.ValueOf("202401051200").empty());
+                DayInSegHistory(state.SegHistory, Day{std::chrono::year{2024} / 1 / 5});
+            };
+        };
+        const double smallCost = std::max(CpuSeconds(load(small), 3), 1e-4);
+        const double largeCost = CpuSeconds(load(large), 1);
+        RecordProperty(shape.name, std::to_string(largeCost / smallCost));
+        EXPECT_LT(largeCost / smallCost, kLinearBound)
+            << shape.name << ": " << smallCost << " s for 1 MB, " << largeCost << " s for 16 MB";
+    }
+}
+
+TEST(LoadingBadInput, LongAndBrokenInputStillAnswersItsGoodLines) {
+    const std::string good = "202401051215=9=F3\r\n";
+    for (const std::string& junk :
+         {OneLongLine(kSmall), LinesWithoutEquals(kSmall), LoneCarriageReturns(kSmall),
+          std::string("\"never closed=1,9=FF\n"), std::string("20240105\0" "1215=9=00\n", 19)}) {
+        const HistoryLog before = HistoryLog::FromBytes(good + junk);
+        EXPECT_EQ(before.ValueOf("202401051215"), "9=F3");
+        const HistoryLog after = HistoryLog::FromBytes(junk + "\n" + good);
+        EXPECT_EQ(after.ValueOf("202401051215"), "9=F3");
+    }
+}
+
+}  // namespace
+}  // namespace gapscope
