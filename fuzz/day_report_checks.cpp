@@ -18,11 +18,12 @@ constexpr int kDaySpan = 9131;
 constexpr std::size_t kRepeatBelowBytes = 4096;
 
 constexpr std::array<bool Switches::*, 7> kSwitchBits = {
-    &Switches::neat,     &Switches::parallel, &Switches::noFy2c,  &Switches::noMpe,
+    &Switches::neat,     &Switches::parallel,   &Switches::noFy2c, &Switches::noMpe,
     &Switches::himawari, &Switches::noHimawari, &Switches::autoRun};
 
 std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    for (std::size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size())) {
         text.replace(at, from.size(), to);
     }
     return text;
@@ -58,7 +59,8 @@ Finding CheckError(const std::string& error) {
     const std::string_view tail = "'' is not a valid integer value";
     if (error.rfind("''$", 0) != 0 || error.size() < 3 + tail.size() ||
         error.compare(error.size() - tail.size(), tail.size(), tail) != 0) {
-        return "the run stopped with a message other than the bad-mask one: " + error.substr(0, 200);
+        return "the run stopped with a message other than the bad-mask one: " +
+               error.substr(0, 200);
     }
     return std::nullopt;
 }
@@ -159,7 +161,8 @@ Finding CheckDayReportInput(std::string_view bytes, const std::filesystem::path&
 
     const Lines text = BuildReportText(result.lists, state, BannerInfo{"0.0", "Fuzz", {}});
     for (const std::string& line : text) {
-        if (line.find_first_of("\r\n") != std::string::npos) return "the report text holds a broken line";
+        if (line.find_first_of("\r\n") != std::string::npos)
+            return "the report text holds a broken line";
     }
     return std::nullopt;
 }

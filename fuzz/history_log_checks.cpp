@@ -97,7 +97,9 @@ bool WellFormedUtf8(std::string_view text) {
 // UTF-8 one loses only its mark, and a UTF-16 one becomes well-formed UTF-8 that keeps
 // every ASCII character.
 Finding CheckDecoding(std::string_view bytes, std::string_view text) {
-    const auto startsWith = [&](std::string_view mark) { return bytes.substr(0, mark.size()) == mark; };
+    const auto startsWith = [&](std::string_view mark) {
+        return bytes.substr(0, mark.size()) == mark;
+    };
     if (startsWith("\xEF\xBB\xBF")) {
         if (text != bytes.substr(3)) return "UTF-8 text differs from the bytes after the mark";
     } else if (startsWith("\xFF\xFE") || startsWith("\xFE\xFF")) {
@@ -122,7 +124,8 @@ Finding CheckLines(const HistoryLog& log, const std::vector<std::string_view>& l
     if (log.LineCount() != lines.size()) return "line count differs from a plain split";
     if (log.Empty() != lines.empty()) return "Empty() disagrees with the line count";
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (log.Line(i) != lines[i]) return "line " + std::to_string(i) + " differs from a plain split";
+        if (log.Line(i) != lines[i])
+            return "line " + std::to_string(i) + " differs from a plain split";
     }
     if (!log.Line(lines.size()).empty()) return "a line past the end is not empty";
     return std::nullopt;
@@ -132,7 +135,8 @@ Finding CheckValueOf(const HistoryLog& log, const std::vector<std::string_view>&
     // Keys of the first lines and of the last ones, where a later duplicate must lose.
     std::vector<std::string> keys;
     for (std::size_t i = 0; i < lines.size() && keys.size() < kMaxKeyProbes; ++i) {
-        const std::size_t at = i < kMaxKeyProbes / 2 ? i : lines.size() - 1 - (i - kMaxKeyProbes / 2);
+        const std::size_t at =
+            i < kMaxKeyProbes / 2 ? i : lines.size() - 1 - (i - kMaxKeyProbes / 2);
         const std::string_view line = lines[at];
         const std::size_t eq = line.find('=');
         const std::string key(line.substr(0, eq));
@@ -148,7 +152,8 @@ Finding CheckValueOf(const HistoryLog& log, const std::vector<std::string_view>&
     for (const std::string& key : keys) {
         const std::string_view expected =
             key.find('=') == std::string::npos ? ReferenceValue(lines, key) : std::string_view{};
-        if (log.ValueOf(key) != expected) return "ValueOf(\"" + key + "\") differs from a plain scan";
+        if (log.ValueOf(key) != expected)
+            return "ValueOf(\"" + key + "\") differs from a plain scan";
     }
     return std::nullopt;
 }

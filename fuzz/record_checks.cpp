@@ -45,7 +45,8 @@ Finding CheckItems(std::string_view record, const ItemList& items) {
         if (i > 0) written += ',';
         written += Quoted(items[i].text);
     }
-    if (Texts(ParseItems(written)) != Texts(items)) return "items written back quoted read differently";
+    if (Texts(ParseItems(written)) != Texts(items))
+        return "items written back quoted read differently";
     if (record.empty() && !items.empty()) return "an empty record has items";
     return std::nullopt;
 }
@@ -91,7 +92,8 @@ Finding CheckPart(const ItemList& record, std::string_view part, ScanMode mode, 
         }
         if (!known) return std::string(name) + " part holds a foreign key";
     }
-    if (anything == part.empty()) return std::string(name) + " part is empty exactly when it is not";
+    if (anything == part.empty())
+        return std::string(name) + " part is empty exactly when it is not";
     return std::nullopt;
 }
 
@@ -113,23 +115,46 @@ std::optional<std::uint32_t> ReferenceMask(std::string_view text) {
     if (nonZero == std::string_view::npos) return 0;
     if (text.size() - nonZero > 8) return std::nullopt;
     std::uint32_t value = 0;
-    for (const char c : text.substr(nonZero)) value = value * 16 + static_cast<std::uint32_t>(HexValue(c));
+    for (const char c : text.substr(nonZero))
+        value = value * 16 + static_cast<std::uint32_t>(HexValue(c));
     return value;
+}
+
+// The message names the mask with its "$"; a short, printable one exactly, anything else
+// by a printable start of bounded length.
+Finding CheckMaskMessage(std::string_view text, std::string_view message) {
+    const std::string shown =
+        (!text.empty() && text.front() == '$') ? std::string(text) : "$" + std::string(text);
+    const std::string_view tail = "'' is not a valid integer value";
+    const bool printable = std::none_of(shown.begin(), shown.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    });
+    if (printable && shown.size() <= 64) {
+        if (message != "''" + shown + std::string(tail)) return "mask message has the wrong form";
+        return std::nullopt;
+    }
+    if (message.substr(0, 3) != "''$" || message.size() < tail.size() ||
+        message.substr(message.size() - tail.size()) != tail) {
+        return "mask message has the wrong form";
+    }
+    if (message.size() > 2 + 64 + 3 + tail.size()) return "mask message is not bounded";
+    const bool messagePrintable = std::none_of(message.begin(), message.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    });
+    if (!messagePrintable) return "mask message holds control characters";
+    return std::nullopt;
 }
 
 Finding CheckMask(std::string_view text, std::uint8_t shape) {
     const std::optional<std::uint32_t> expected = ReferenceMask(text);
-    if (TryParseMask(text) != expected) return "TryParseMask(\"" + std::string(text) + "\") is wrong";
+    if (TryParseMask(text) != expected)
+        return "TryParseMask(\"" + std::string(text) + "\") is wrong";
     try {
         const std::uint32_t value = ParseMask(text);
         if (!expected || value != *expected) return "ParseMask accepted a bad mask";
     } catch (const MaskError& error) {
         if (expected) return "ParseMask refused a good mask";
-        const std::string shown = (!text.empty() && text.front() == '$') ? std::string(text)
-                                                                         : "$" + std::string(text);
-        if (error.what() != "''" + shown + "'' is not a valid integer value") {
-            return "mask message has the wrong form";
-        }
+        if (Finding f = CheckMaskMessage(text, error.what())) return f;
     }
 
     const int first = shape % 8;
@@ -170,14 +195,16 @@ Finding CheckRecordInput(std::string_view bytes) {
     for (const ScanMode mode : {ScanMode::Prime, ScanMode::RapidScan, ScanMode::Iodc}) {
         const SplitRecord split = SplitMinuteRecord(bytes, mode);
         if (Finding f = CheckPart(items, split.msgPart, mode, 1, 17, "MSG")) return f;
-        if (Finding f = CheckPart(items, split.otherPart, mode, 18, kLastChannel, "other")) return f;
+        if (Finding f = CheckPart(items, split.otherPart, mode, 18, kLastChannel, "other"))
+            return f;
     }
 
     const std::uint8_t shape = bytes.empty() ? 0 : static_cast<std::uint8_t>(bytes.back());
     std::size_t probes = 0;
     for (const Item& item : items) {
         if (++probes > kMaxMaskProbes) break;
-        if (Finding f = CheckMask(item.Value(), static_cast<std::uint8_t>(shape + probes))) return f;
+        if (Finding f = CheckMask(item.Value(), static_cast<std::uint8_t>(shape + probes)))
+            return f;
     }
     // The record itself as one mask, as a record without "=" would be read.
     return CheckMask(bytes.substr(0, bytes.find('\0')), shape);

@@ -4,9 +4,19 @@ namespace gapscope {
 
 namespace {
 
-std::string WithDollar(std::string_view text) {
-    if (!text.empty() && text.front() == '$') return std::string(text);
-    return "$" + std::string(text);
+// A mask is a few hex digits; a longer text is damage, of which the operator is shown the
+// start only. Control characters are shown as '?' so that a log cannot drive a terminal.
+constexpr std::size_t kShownMaskLength = 64;
+
+std::string ShownMask(std::string_view text) {
+    std::string shown = (!text.empty() && text.front() == '$') ? "" : "$";
+    const std::size_t room = kShownMaskLength - shown.size();
+    for (const char c : text.substr(0, room)) {
+        const auto u = static_cast<unsigned char>(c);
+        shown += (u < 0x20 || u == 0x7F) ? '?' : c;
+    }
+    if (text.size() > room) shown += "...";
+    return shown;
 }
 
 int HexDigit(char c) {
@@ -19,7 +29,7 @@ int HexDigit(char c) {
 }  // namespace
 
 MaskError::MaskError(std::string_view text)
-    : std::runtime_error("''" + WithDollar(text) + "'' is not a valid integer value") {}
+    : std::runtime_error("''" + ShownMask(text) + "'' is not a valid integer value") {}
 
 std::optional<std::uint32_t> TryParseMask(std::string_view text) {
     if (!text.empty() && text.front() == '$') text.remove_prefix(1);

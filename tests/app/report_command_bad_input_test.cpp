@@ -2,14 +2,13 @@
 // directory that cannot take the report. Whatever happens, the exit status says so and an
 // earlier report file stays as it was.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <linux/fs.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <fstream>
 #include <sstream>
@@ -29,7 +28,7 @@ const char* const kReportName = "2024-01-05-missing-segments.txt";
 const char* const kOldReport = "the report saved earlier\r\n";
 
 class CommandOnBadStation : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
                ("gapscope_command_bad_input_" +
@@ -62,7 +61,9 @@ protected:
         args.insert(args.end(), extra.begin(), extra.end());
         return RunReportCommand(args, env_, out_, err_);
     }
-    std::size_t Entries() { return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {})); }
+    std::size_t Entries() {
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {}));
+    }
     bool SetImmutable(bool on) {
         const int fd = open(dir_.c_str(), O_RDONLY | O_DIRECTORY);
         if (fd < 0) return false;
@@ -81,8 +82,9 @@ protected:
     std::ostringstream out_, err_;
 };
 
-const std::string kCycle = "202401051215=P=1,E=1,1=FF,2=FF,3=FF,4=FF,5=FF,6=FF,7=FF,8=FF,9=F3,"
-                           "10=FF,11=FF,12=FFFFFF\r\n";
+const std::string kCycle =
+    "202401051215=P=1,E=1,1=FF,2=FF,3=FF,4=FF,5=FF,6=FF,7=FF,8=FF,9=F3,"
+    "10=FF,11=FF,12=FFFFFF\r\n";
 
 TEST_F(CommandOnBadStation, LogHeldByAnotherKindOfFileIsTakenAsEmptyWithAWarning) {
     // A FIFO must not keep the command waiting for a writer.
@@ -143,7 +145,8 @@ TEST_F(CommandOnBadStation, ReadOnlyDataDirectoryIsStatusThree) {
     Write("SegHistory.log", kCycle);
     if (!SetImmutable(true)) {
         fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
-        if (access(dir_.c_str(), W_OK) == 0) GTEST_SKIP() << "no way to make a directory read-only here";
+        if (access(dir_.c_str(), W_OK) == 0)
+            GTEST_SKIP() << "no way to make a directory read-only here";
     }
     const int status = Run({"--save"});
     SetImmutable(false);

@@ -2,10 +2,9 @@
 // never block, must take a growing file as a clean prefix, and must cost time in proportion
 // to the size of the file whatever its bytes look like.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
@@ -17,6 +16,7 @@
 
 #include "history/day_queries.h"
 #include "history/history_log.h"
+#include "history/mask.h"
 #include "startup/startup_state.h"
 
 namespace gapscope {
@@ -25,7 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class LogFiles : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
                ("gapscope_bad_input_" +
@@ -167,7 +167,8 @@ std::string OneKeyInEveryCase(std::size_t bytes) {
 std::string DistinctKeys(std::size_t bytes) {
     std::string text;
     text.reserve(bytes + 64);
-    for (unsigned i = 0; text.size() < bytes; ++i) text += std::to_string(i * 2654435761u) + "=9=FF\n";
+    for (unsigned i = 0; text.size() < bytes; ++i)
+        text += std::to_string(i * 2654435761u) + "=9=FF\n";
     return text;
 }
 std::string LoneCarriageReturns(std::size_t bytes) {
@@ -175,7 +176,8 @@ std::string LoneCarriageReturns(std::size_t bytes) {
 }
 std::string BrokenUtf16(std::size_t bytes) {
     // Unpaired surrogates, a NUL and an odd trailing byte.
-    return "\xFF\xFE" + Repeat(std::string("2\0=\0\x00\xD8\x41\0\0\0\r\0\n\0\x00\xDC", 16), bytes) + "x";
+    return "\xFF\xFE" + Repeat(std::string("2\0=\0\x00\xD8\x41\0\0\0\r\0\n\0\x00\xDC", 16), bytes) +
+           "x";
 }
 
 struct Shape {
@@ -214,12 +216,39 @@ TEST(LoadingBadInput, LongAndBrokenInputStillAnswersItsGoodLines) {
     const std::string good = "202401051215=9=F3\r\n";
     for (const std::string& junk :
          {OneLongLine(kSmall), LinesWithoutEquals(kSmall), LoneCarriageReturns(kSmall),
-          std::string("\"never closed=1,9=FF\n"), std::string("20240105\0" "1215=9=00\n", 19)}) {
+          std::string("\"never closed=1,9=FF\n"),
+          std::string("20240105\0"
+                      "1215=9=00\n",
+                      19)}) {
         const HistoryLog before = HistoryLog::FromBytes(good + junk);
         EXPECT_EQ(before.ValueOf("202401051215"), "9=F3");
         const HistoryLog after = HistoryLog::FromBytes(junk + "\n" + good);
         EXPECT_EQ(after.ValueOf("202401051215"), "9=F3");
     }
+}
+
+std::string MaskMessage(std::string_view text) {
+    try {
+        ParseMask(text);
+    } catch (const MaskError& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+TEST(LoadingBadInput, BadMaskMessageStaysShortAndPrintable) {
+    // The operator sees the message in a message box or on a terminal: a damaged line must
+    // neither flood it nor send it control sequences.
+    const std::string huge(16u << 20, 'Z');
+    EXPECT_EQ(MaskMessage(huge), "''$" + huge.substr(0, 63) + "...'' is not a valid integer value");
+    EXPECT_EQ(MaskMessage("$" + huge),
+              "''$" + huge.substr(0, 63) + "...'' is not a valid integer value");
+    EXPECT_EQ(MaskMessage(std::string(63, 'Z')),
+              "''$" + std::string(63, 'Z') + "'' is not a valid integer value");
+    EXPECT_EQ(MaskMessage("F\x1b]0;title\x07\x7f\n"),
+              "''$F?]0;title??"  // split: "??'" would be a trigraph
+              "?'' is not a valid integer value");
+    EXPECT_EQ(MaskMessage("1FFFFFFFF"), "''$1FFFFFFFF'' is not a valid integer value");
 }
 
 }  // namespace

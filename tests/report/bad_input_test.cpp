@@ -3,13 +3,12 @@
 // ends the run with its message, the cost stays in proportion to the logs, and a failed
 // save leaves the earlier report as it was.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <linux/fs.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <ctime>
@@ -57,8 +56,9 @@ Logs PrimeDay() {
     }
     logs.late = "202401051215=9=0C,12=C00000\r\n202401051300=1=FF\r\n";
     logs.files = "20240105-dcp=xxxx_xxx#x\r\n20240105-gts=x_x_x\r\n20240104-dcp=___\r\n";
-    logs.process = "2024-01-05 02:40:00 save 202401050240-fir\n"
-                   "2024-01-05 12:20:00 save 202401051220-mpe\nend\n";
+    logs.process =
+        "2024-01-05 02:40:00 save 202401050240-fir\n"
+        "2024-01-05 12:20:00 save 202401051220-mpe\nend\n";
     return logs;
 }
 
@@ -116,7 +116,9 @@ TEST(ReportOnBadInput, TheBaseDayReportsWhatItHolds) {
 // start-up key, no sequence key of the day.
 const std::vector<std::string> kJunkLines = {
     std::string("\0\0\0=\0\0", 6),
-    std::string("2024\0" "0105=9=FF", 14),
+    std::string("2024\0"
+                "0105=9=FF",
+                14),
     "\xC3\x28\xA0\xA1=\xE2\x28\xA1\xF0\x90\x28\xBC\xFF\xFE\xED\xA0\x80",
     "\"never closed=1,9=FF,\"\"",
     "202401061215=P=1,9=\"FF",
@@ -189,8 +191,10 @@ std::string MixCase(std::string text, unsigned seed) {
     for (char& c : text) {
         seed = seed * 1103515245u + 12345u;
         if (((seed >> 16) & 1u) == 0) continue;
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        else if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        else if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     }
     return text;
 }
@@ -201,7 +205,8 @@ TEST(ReportOnBadInput, KeysAndMasksInEveryLetterCase) {
     for (int m = 0; m < 1440; m += 5) {
         char key[16];
         std::snprintf(key, sizeof key, "20240105%02d%02d", m / 60, m % 60);
-        logs.seg += std::string(key) + "=" + Record("R", "R", m == 600 ? "c3" : "FF") + ",R53=F\r\n";
+        logs.seg +=
+            std::string(key) + "=" + Record("R", "R", m == 600 ? "c3" : "FF") + ",R53=F\r\n";
     }
     logs.late = "202401051000=9=0c,12=c00000\r\n";
     logs.files = "20240105-dcp=x_x\r\n20240105-gts-3=_#__\r\n20240105-acmad=##x\r\n";
@@ -230,12 +235,14 @@ TEST(ReportOnBadInput, MasksLongerThanEightDigits) {
 
     // Leading zeros do not make a mask too wide.
     Logs padded = base;
-    padded.seg.replace(padded.seg.find(good), good.size(), "202401051215=" + Record("", "", "0000000000F3"));
+    padded.seg.replace(padded.seg.find(good), good.size(),
+                       "202401051215=" + Record("", "", "0000000000F3"));
     EXPECT_EQ(Report(padded).lists, Report(base).lists);
 
     // Nine significant digits do not fit in 32 bits: the run ends with the mask's message.
     Logs wide = base;
-    wide.seg.replace(wide.seg.find(good), good.size(), "202401051215=" + Record("", "", "1FFFFFFFF"));
+    wide.seg.replace(wide.seg.find(good), good.size(),
+                     "202401051215=" + Record("", "", "1FFFFFFFF"));
     const DayReportResult r = Report(wide);
     ASSERT_TRUE(r.error);
     EXPECT_EQ(*r.error, "''$1FFFFFFFF'' is not a valid integer value");
@@ -248,8 +255,9 @@ TEST(ReportOnBadInput, MasksLongerThanEightDigits) {
 
     // A prolog or epilog mask that cannot be read only counts the file as missing.
     Logs prolog = base;
-    prolog.seg.replace(prolog.seg.find(good), good.size(),
-                       "202401051215=P=1FFFFFFFF," + good.substr(std::string("202401051215=P=1,").size()));
+    prolog.seg.replace(
+        prolog.seg.find(good), good.size(),
+        "202401051215=P=1FFFFFFFF," + good.substr(std::string("202401051215=P=1,").size()));
     const DayReportResult p = Report(prolog);
     ASSERT_FALSE(p.error);
     EXPECT_TRUE(Has(p.lists.missingSegs, "   HRIT prolog missing"));
@@ -414,7 +422,7 @@ std::string ReadAll(const fs::path& p) {
 // Saving where it cannot succeed. Tests run as root, so a read-only directory is made
 // immutable rather than relying on its permissions.
 class FailedSave : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
                ("gapscope_failed_save_" +
@@ -424,7 +432,8 @@ protected:
         fs::create_directories(dir_);
         report_ = dir_ / "2024-01-05-missing-segments.txt";
         ASSERT_FALSE(WriteReportFile(report_, {"yesterday's report"}));
-        for (int i = 0; i < 2000; ++i) lines_.push_back("   HRIT ch 09,  seg: 3 4 " + std::to_string(i));
+        for (int i = 0; i < 2000; ++i)
+            lines_.push_back("   HRIT ch 09,  seg: 3 4 " + std::to_string(i));
     }
     void TearDown() override {
         Unlock();
@@ -483,7 +492,8 @@ TEST_F(FailedSave, DirectoryInThePlaceOfTheReport) {
 TEST_F(FailedSave, ReadOnlyDataDirectory) {
     if (!SetImmutable(true)) {
         fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
-        if (access(dir_.c_str(), W_OK) == 0) GTEST_SKIP() << "no way to make a directory read-only here";
+        if (access(dir_.c_str(), W_OK) == 0)
+            GTEST_SKIP() << "no way to make a directory read-only here";
     }
     EXPECT_TRUE(WriteReportFile(report_, lines_));
     Unlock();

@@ -16,7 +16,7 @@ namespace {
 
 // Set before the first settings object of the process, which fixes where stores live.
 class ConfigHome : public ::testing::Environment {
-public:
+  public:
     void SetUp() override {
         dir_ = std::make_unique<QTemporaryDir>();
         ASSERT_TRUE(dir_->isValid());
@@ -24,14 +24,14 @@ public:
     }
     void TearDown() override { dir_.reset(); }
 
-private:
+  private:
     std::unique_ptr<QTemporaryDir> dir_;
 };
 const auto* const kConfigHome = ::testing::AddGlobalTestEnvironment(new ConfigHome);
 
 // Each damaged store under a name of its own, so that no reading is cached between them.
 class DamagedStore : public ::testing::Test {
-protected:
+  protected:
     QString File(int i) const {
         return qEnvironmentVariable("XDG_CONFIG_HOME") + "/Quillan/" + Name(i).c_str() + ".conf";
     }
