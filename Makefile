@@ -13,7 +13,7 @@ SAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_re
           UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
           LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan-suppressions.txt:print_suppressions=0
 
-.PHONY: all deps configure build test run bench clean sanitize fuzz-build fuzz fuzz-ci
+.PHONY: all deps configure build test run bench clean sanitize fuzz-build fuzz fuzz-ci fuzz-seeds
 
 all: build
 
@@ -48,6 +48,11 @@ fuzz: fuzz-build
 
 fuzz-ci: fuzz-build
 	@bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_CI_SECONDS)
+
+# Refreshes the simulator seeds in fuzz/seeds (they are kept in the repository).
+fuzz-seeds: fuzz-build
+	@cmake --build $(FUZZ_BUILD) --target gapscope-simulate fuzz_station_seed -j $(JOBS)
+	@bash fuzz/make-seeds.sh $(FUZZ_BUILD)
 
 clean:
 	@rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
