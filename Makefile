@@ -54,5 +54,12 @@ fuzz-seeds: fuzz-build
 	@cmake --build $(FUZZ_BUILD) --target gapscope-simulate fuzz_station_seed -j $(JOBS)
 	@bash fuzz/make-seeds.sh $(FUZZ_BUILD)
 
+# Benchmarks in an optimised build of their own, on simulated histories (made once).
+bench: deps
+	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DGAPSCOPE_BUILD_BENCH=ON \
+		-DGAPSCOPE_BUILD_TESTS=OFF >/dev/null
+	@cmake --build build-bench -j $(JOBS)
+	@bash scripts/bench.sh build-bench
+
 clean:
 	@rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
