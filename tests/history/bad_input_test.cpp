@@ -147,7 +147,8 @@ std::string Repeat(std::string_view unit, std::size_t bytes) {
 // Junk that touches every branch of the loader: keys, quotes, NULs, bytes above 127,
 // digit runs that look like dates, every kind of line end.
 std::string OneLongLine(std::size_t bytes) {
-    return "20240105=" + Repeat(std::string("9=FF,\"x,\0\xC3(\xFF 2024010512,=\"\"7,", 38), bytes);
+    static constexpr char kUnit[] = "9=FF,\"x,\0\xC3(\xFF 2024010512,=\"\"7,";
+    return "20240105=" + Repeat(std::string_view(kUnit, sizeof kUnit - 1), bytes);
 }
 std::string LinesWithoutEquals(std::size_t bytes) {
     return Repeat("2024010512 x\n", bytes);
@@ -176,8 +177,8 @@ std::string LoneCarriageReturns(std::size_t bytes) {
 }
 std::string BrokenUtf16(std::size_t bytes) {
     // Unpaired surrogates, a NUL and an odd trailing byte.
-    return "\xFF\xFE" + Repeat(std::string("2\0=\0\x00\xD8\x41\0\0\0\r\0\n\0\x00\xDC", 16), bytes) +
-           "x";
+    static constexpr char kUnits[] = "2\0=\0\x00\xD8\x41\0\0\0\r\0\n\0\x00\xDC";
+    return "\xFF\xFE" + Repeat(std::string_view(kUnits, sizeof kUnits - 1), bytes) + "x";
 }
 
 struct Shape {
