@@ -10,8 +10,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 # Any sanitizer report fails the test that triggered it; leaks are reported too.
 SAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
-          UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-          LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan-suppressions.txt:print_suppressions=0
+          UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 .PHONY: all deps configure build test run bench clean sanitize fuzz-build fuzz fuzz-ci fuzz-seeds
 
