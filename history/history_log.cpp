@@ -3,39 +3,93 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <optional>
+#include <limits>
 #include <system_error>
+#include <utility>
 
 #include "history/items.h"
 #include "history/log_text.h"
+
+#if defined(_WIN32)
+#include <share.h>
+#endif
 
 namespace gapscope {
 
 namespace {
 
-unsigned char LowerAscii(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+constexpr std::uint64_t kLowBits = 0x7F7F7F7F7F7F7F7FULL;
+
+// High bit of each byte of `w` that is zero.
+std::uint64_t ZeroBytesHigh(std::uint64_t w) {
+    return ~(((w & kLowBits) + kLowBits) | w | kLowBits);
 }
 
-// FNV-1a over the case-folded key, finished with a 64-bit mixer so that the low bits
-// used for the slot are spread even for keys that differ only in their last digits.
-std::uint64_t HashKey(std::string_view key) {
-    std::uint64_t h = 14695981039346656037ULL;
-    for (const char c : key) {
-        h ^= LowerAscii(static_cast<unsigned char>(c));
-        h *= 1099511628211ULL;
+std::uint64_t LoadWord(const char* p) {
+    std::uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+}
+
+// ASCII letters of eight bytes at once to lower case; other bytes stay as they are.
+std::uint64_t FoldCase(std::uint64_t w) {
+    const std::uint64_t low = w & kLowBits;
+    const std::uint64_t atLeastA = low + (0x80 - 'A') * kOnes;
+    const std::uint64_t pastZ = low + (0x80 - 'Z' - 1) * kOnes;
+    const std::uint64_t upper = atLeastA & ~pastZ & ~w & kHighBits;
+    return w | (upper >> 2);
+}
+
+std::uint64_t MixWord(std::uint64_t h, std::uint64_t w) {
+    h = (h ^ w) * 0xff51afd7ed558ccdULL;
+    return h ^ (h >> 29);
+}
+
+// Hash of the case-folded key, eight bytes at a time, finished so that the top bits that
+// choose the slot depend on every byte (minute keys differ only in their last digits).
+std::uint32_t HashKey(std::string_view key) {
+    const char* const p = key.data();
+    const std::size_t n = key.size();
+    std::uint64_t h = static_cast<std::uint64_t>(n) * 0x9E3779B97F4A7C15ULL;
+    if (n >= 8) {
+        for (std::size_t i = 0; i + 8 < n; i += 8) h = MixWord(h, FoldCase(LoadWord(p + i)));
+        // The last eight bytes, overlapping the word before when the length is no multiple.
+        h = MixWord(h, FoldCase(LoadWord(p + n - 8)));
+    } else if (n >= 4) {
+        std::uint32_t first;
+        std::uint32_t last;
+        std::memcpy(&first, p, 4);
+        std::memcpy(&last, p + n - 4, 4);
+        h = MixWord(h, FoldCase(std::uint64_t{first} << 32 | last));
+    } else if (n > 0) {
+        const auto byte = [&](std::size_t i) {
+            return std::uint64_t{static_cast<unsigned char>(p[i])};
+        };
+        h = MixWord(h, FoldCase(byte(0) | byte(n / 2) << 8 | byte(n - 1) << 16));
     }
     h ^= h >> 33;
-    h *= 0xff51afd7ed558ccdULL;
+    h *= 0xc4ceb9fe1a85ec53ULL;
     h ^= h >> 33;
-    return h;
+    return static_cast<std::uint32_t>(h >> 32);
 }
 
-// At most two thirds full, so every probe ends at an empty slot.
-std::size_t TableSize(std::size_t keys) {
-    return keys + keys / 2 + 1;
+constexpr std::size_t kFirstTableSize = 16;
+// After this many lines the size of the whole log is estimated.
+constexpr std::size_t kLinesToEstimate = 2048;
+constexpr std::size_t kNoKey = static_cast<std::size_t>(-1);
+constexpr std::size_t kKeysInFlight = 16;
+// Blocks classified at a time: 4 KB of text, still in the nearest cache when it is read.
+constexpr std::size_t kBlocksPerScan = 64;
+// Line numbers are 32-bit, so more slots would never be filled.
+constexpr std::size_t kLastTableSize = std::size_t{1} << 32;
+
+std::size_t HomeSlot(std::uint32_t hash, std::size_t tableSize) {
+    // Table sizes are powers of two of at least 16 slots.
+    return static_cast<std::size_t>(hash) >> (32 - std::countr_zero(tableSize));
 }
 
 // Dates are taken as plausible when the month is 1..12 and the day 1..31; every day
@@ -58,147 +112,603 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// Eight characters as a word with the first in the lowest byte.
+std::uint64_t LoadWindow(const char* p) {
+    if constexpr (std::endian::native == std::endian::little) return LoadWord(p);
+    std::uint64_t w = 0;
+    for (int i = 0; i < 8; ++i) w |= std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+    return w;
+}
+
+// The plausible dates among the 8-digit windows of a text: one bit per date, kept in pages
+// that exist only where dates were seen, so that a small log costs little and a large one
+// no more than a bit per date. Digit runs are handed in whole; windows that repeat the
+// run before (the day and hour of consecutive minute keys) or the window before (long
+// runs of one digit) are passed over.
+class DateSet {
+  public:
+    explicit DateSet(std::string_view text) : text_(text) {}
+
+    // The digits text[start..end), at least eight of them.
+    void AddRun(std::size_t start, std::size_t end) {
+        const std::size_t length = end - start;
+        if (length > kShortRun) {
+            AddLongRun(start, end);
+            previousLength_ = 0;
+            return;
+        }
+        // The run as two words, bytes past it cleared; read in place where the text goes
+        // on far enough.
+        std::uint64_t low = 0;
+        std::uint64_t high = 0;
+        if (start + kShortRun <= text_.size()) {
+            low = LoadWindow(text_.data() + start);
+            const std::size_t highBytes = length - 8;
+            const std::uint64_t keep =
+                highBytes == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * highBytes)) - 1;
+            high = LoadWindow(text_.data() + start + 8) & keep;
+        } else {
+            std::array<char, kShortRun> bytes{};
+            std::memcpy(bytes.data(), text_.data() + start, length);
+            low = LoadWindow(bytes.data());
+            high = LoadWindow(bytes.data() + 8);
+        }
+        // The leading bytes this run shares with the one before: windows within them
+        // were taken with that run.
+        std::size_t same = std::min(length, previousLength_);
+        if (const std::uint64_t x = low ^ previousLow_; x != 0) {
+            same = std::min(same, static_cast<std::size_t>(std::countr_zero(x)) / 8);
+        } else if (const std::uint64_t y = high ^ previousHigh_; y != 0) {
+            same = std::min(same, 8 + static_cast<std::size_t>(std::countr_zero(y)) / 8);
+        }
+        for (std::size_t k = same >= 7 ? same - 7 : 0; k + 8 <= length; ++k) {
+            AddWindow(LoadWindow(text_.data() + start + k));
+        }
+        previousLow_ = low;
+        previousHigh_ = high;
+        previousLength_ = length;
+    }
+
+    // The dates as yyyymmdd values in rising order.
+    std::vector<std::uint32_t> Sorted() const {
+        std::vector<std::uint32_t> dates;
+        for (std::size_t p = 0; p < kDatePages; ++p) {
+            if (pageOf_[p] == 0) continue;
+            const Page& page = pages_[pageOf_[p] - 1u];
+            for (std::size_t w = 0; w < page.size(); ++w) {
+                for (std::uint64_t bits = page[w]; bits != 0; bits &= bits - 1) {
+                    const std::size_t slot =
+                        p * kPageBits + w * 64 + static_cast<std::size_t>(std::countr_zero(bits));
+                    if (slot >= kSlots) continue;
+                    const auto year = static_cast<std::uint32_t>(slot / kDaysPerYearSlot);
+                    const auto rest = static_cast<std::uint32_t>(slot % kDaysPerYearSlot);
+                    dates.push_back(year * 10000 + (rest / 31 + 1) * 100 + rest % 31 + 1);
+                }
+            }
+        }
+        return dates;
+    }
+
+  private:
+    static constexpr std::size_t kShortRun = 16;
+    static constexpr std::size_t kPageBits = 4096;
+    static constexpr std::size_t kSlots = static_cast<std::size_t>(kYears) * kDaysPerYearSlot;
+    static constexpr std::size_t kDatePages = (kSlots + kPageBits - 1) / kPageBits;
+    // Past the last page of dates.
+    static constexpr std::size_t kNowhere = kDatePages * kPageBits;
+    using Page = std::array<std::uint64_t, kPageBits / 64>;
+
+    // A window differs from the one a byte before it only where the run changes digit
+    // within its eight bytes; the others repeat it.
+    void AddLongRun(std::size_t start, std::size_t end) {
+        const char* const p = text_.data();
+        const std::size_t lastWindow = end - 8;
+        AddWindow(LoadWindow(p + start));
+        std::size_t next = start + 1;  // the first window not yet taken
+        const auto changeAt = [&](std::size_t at) {
+            const std::size_t to = std::min(at, lastWindow);
+            for (std::size_t k = std::max(next, at < 7 ? 0 : at - 7); k <= to; ++k) {
+                AddWindow(LoadWindow(p + k));
+            }
+            next = std::max(next, to + 1);
+        };
+        std::size_t at = start + 1;
+        if constexpr (std::endian::native == std::endian::little) {
+            for (; at + 8 <= end; at += 8) {
+                const std::uint64_t x = LoadWord(p + at) ^ LoadWord(p + at - 1);
+                for (std::uint64_t changed = ~ZeroBytesHigh(x) & kHighBits; changed != 0;
+                     changed &= changed - 1) {
+                    changeAt(at + static_cast<std::size_t>(std::countr_zero(changed)) / 8);
+                }
+            }
+        }
+        for (; at < end; ++at) {
+            if (p[at] != p[at - 1]) changeAt(at);
+        }
+    }
+
+    // Eight digits, the first in the lowest byte.
+    void AddWindow(std::uint64_t window) {
+        // All eight at once: bytes 0, 2, 4 and 6 of `pairs` hold the century, the year in
+        // it, the month and the day.
+        const std::uint64_t values = window - 0x3030303030303030ULL;
+        const std::uint64_t pairs = (values * 10 + (values >> 8)) & 0x00FF00FF00FF00FFULL;
+        const auto year = static_cast<std::size_t>((pairs & 0xFF) * 100 + ((pairs >> 16) & 0xFF));
+        const auto month = static_cast<std::size_t>((pairs >> 32) & 0xFF);
+        const auto day = static_cast<std::size_t>(pairs >> 48);
+        // No branch on the outcome: an implausible window marks a page of its own.
+        const bool plausible = month - 1 < 12 && day - 1 < 31;
+        const std::size_t slot =
+            plausible ? year * kDaysPerYearSlot + (month - 1) * 31 + (day - 1) : kNowhere;
+        std::uint16_t& page = pageOf_[slot / kPageBits];
+        if (page == 0) {
+            pages_.emplace_back();
+            page = static_cast<std::uint16_t>(pages_.size());
+        }
+        const std::size_t bit = slot % kPageBits;
+        pages_[page - 1u][bit / 64] |= std::uint64_t{1} << (bit % 64);
+    }
+
+    std::string_view text_;
+    std::uint64_t previousLow_ = 0;
+    std::uint64_t previousHigh_ = 0;
+    std::size_t previousLength_ = 0;  // of the run before when it was short, else 0
+    std::array<std::uint16_t, kDatePages + 1> pageOf_{};  // index into pages_ + 1, 0 = none
+    std::vector<Page> pages_;
+};
+
+bool HasLineBreak(std::string_view text) {
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+std::FILE* OpenForReading(const std::filesystem::path& path) {
+#if defined(_WIN32)
+    // Others may read the log meanwhile, but not write it.
+    return _wfsopen(path.c_str(), L"rb", _SH_DENYWR);
+#else
+    return std::fopen(path.c_str(), "rb");
+#endif
+}
+
+// Opens a log and tells its size on disk (0 when it cannot be told).
+LogReadStatus OpenLogFile(const std::filesystem::path& path, FilePtr& file, std::size_t& size) {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (status.type() == std::filesystem::file_type::not_found) return LogReadStatus::Missing;
+    // A directory, device or pipe of that name, or a path that cannot even be examined.
+    if (error || !std::filesystem::is_regular_file(status)) return LogReadStatus::Unreadable;
+    file.reset(OpenForReading(path));
+    if (!file) return LogReadStatus::Unreadable;
+    // Read straight into the caller's buffer, without a stdio buffer in between.
+    std::setvbuf(file.get(), nullptr, _IONBF, 0);
+    const auto onDisk = std::filesystem::file_size(path, error);
+    size = error ? 0 : static_cast<std::size_t>(onDisk);
+    return LogReadStatus::Ok;
+}
+
+// The writer may have appended since the file was sized; takes what is there now.
+bool ReadRest(std::FILE* file, std::string& rest) {
+    std::array<char, 65536> chunk;
+    for (;;) {
+        const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file);
+        rest.append(chunk.data(), got);
+        if (got < chunk.size()) return std::ferror(file) == 0;
+    }
+}
+
 }  // namespace
 
+HistoryLog::TextStore::TextStore(std::unique_ptr<char[]> bytes, std::size_t size,
+                                 std::size_t offset)
+    : bytes_(std::move(bytes)), offset_(offset), size_(size - offset) {}
+
+HistoryLog::TextStore::TextStore(std::string text) : text_(std::move(text)) {}
+
+HistoryLog::TextStore::TextStore(const TextStore& other) {
+    *this = other;
+}
+
+HistoryLog::TextStore& HistoryLog::TextStore::operator=(const TextStore& other) {
+    if (this == &other) return *this;
+    text_ = std::string(other.View());
+    bytes_.reset();
+    offset_ = 0;
+    size_ = 0;
+    return *this;
+}
+
+HistoryLog::TextStore::TextStore(TextStore&& other) noexcept {
+    *this = std::move(other);
+}
+
+HistoryLog::TextStore& HistoryLog::TextStore::operator=(TextStore&& other) noexcept {
+    if (this == &other) return *this;
+    bytes_ = std::move(other.bytes_);
+    text_ = std::move(other.text_);
+    offset_ = std::exchange(other.offset_, 0);
+    size_ = std::exchange(other.size_, 0);
+    other.text_.clear();
+    return *this;
+}
+
+std::string_view HistoryLog::TextStore::View() const {
+    if (bytes_) return {bytes_.get() + offset_, size_};
+    return text_;
+}
+
 HistoryLog HistoryLog::FromBytes(std::string_view bytes) {
-    return FromText(DecodeLogBytes(bytes));
+    return FromStore(TextStore(DecodeLogBytes(bytes)));
 }
 
 HistoryLog HistoryLog::FromOwnedBytes(std::string bytes) {
     DecodeLogBytesInPlace(bytes);
-    return FromText(std::move(bytes));
+    return FromStore(TextStore(std::move(bytes)));
 }
 
-HistoryLog HistoryLog::FromText(std::string text) {
+HistoryLog HistoryLog::FromFileBuffer(std::unique_ptr<char[]> bytes, std::size_t size) {
+    const std::string_view raw(bytes.get(), size);
+    const std::string_view utf8Mark = "\xEF\xBB\xBF";
+    if (raw.substr(0, 2) == "\xFF\xFE" || raw.substr(0, 2) == "\xFE\xFF") {
+        return FromStore(TextStore(DecodeLogBytes(raw)));
+    }
+    // A UTF-8 mark is stepped over rather than cut out of the buffer.
+    const std::size_t offset = raw.substr(0, utf8Mark.size()) == utf8Mark ? utf8Mark.size() : 0;
+    return FromStore(TextStore(std::move(bytes), size, offset));
+}
+
+HistoryLog HistoryLog::FromStore(TextStore store) {
     HistoryLog log;
-    log.text_ = std::move(text);
-    log.BuildLines();
-    log.BuildIndex();
-    log.BuildDates();
+    log.store_ = std::move(store);
+    log.Build();
     return log;
 }
 
-void HistoryLog::BuildLines() {
-    std::size_t count = 0;
-    ForEachLine(text_, [&](std::string_view) { ++count; });
-    lineEnds_.reserve(count);
-    const char* base = text_.data();
-    ForEachLine(text_, [&](std::string_view line) {
-        lineEnds_.push_back(static_cast<std::uint64_t>(line.data() - base) + line.size());
-    });
+void HistoryLog::Build() {
+    const std::string_view text = Text();
+    const char* const p = text.data();
+    const std::size_t n = text.size();
+    const BlockScanner& scanner = BestBlockScanner();
+    DateSet dates(text);
+
+    // Digit runs long enough to hold a date: each block continues the previous block's.
+    std::uint64_t lastDigits = 0;
+    std::uint64_t lastPairs = 0;
+    std::uint64_t lastQuads = 0;
+    std::size_t runStart = 0;
+    bool runOpen = false;  // the run of the last window reaches the end of its block
+
+    std::size_t lineStart = 0;
+    std::size_t keyEnd = kNoKey;  // the current line's first "=" once seen
+    // Keys wait a little before they go into the table, so that the slots they need are
+    // fetched from memory meanwhile rather than one after the other.
+    std::array<PendingKey, kKeysInFlight> pending;
+    std::size_t queued = 0;
+    const auto addLine = [&](std::size_t end) {
+        lineEnds_.push_back(end);
+        if (lineEnds_.size() == kLinesToEstimate) ReserveLike(end);
+        // Slots hold line numbers in 32 bits; a log of more lines has no key beyond them.
+        if (keyEnd == kNoKey || lineEnds_.size() >= std::numeric_limits<std::uint32_t>::max()) {
+            return;
+        }
+        const PendingKey key{lineStart, keyEnd - lineStart,
+                             HashKey(text.substr(lineStart, keyEnd - lineStart)),
+                             static_cast<std::uint32_t>(lineEnds_.size())};
+        PrefetchSlot(key.hash);
+        PendingKey& place = pending[queued++ % kKeysInFlight];
+        if (queued > kKeysInFlight) InsertKey(place);
+        place = key;
+    };
+    // The "=" bits of a block from the current line's start on.
+    const auto fromLineStart = [&](std::uint64_t bits, std::size_t base) {
+        if (lineStart <= base) return bits;
+        if (lineStart - base >= kBlockBytes) return std::uint64_t{0};
+        return bits & (~std::uint64_t{0} << (lineStart - base));
+    };
+
+    const auto block = [&](std::size_t base, const BlockClasses& c) {
+        // Bit i of `eights`: the bytes i-7..i are all digits, so a window ends at i.
+        const std::uint64_t pairs = c.digit & ((c.digit << 1) | (lastDigits >> 63));
+        const std::uint64_t quads = pairs & ((pairs << 2) | (lastPairs >> 62));
+        const std::uint64_t eights = quads & ((quads << 4) | (lastQuads >> 60));
+        lastDigits = c.digit;
+        lastPairs = pairs;
+        lastQuads = quads;
+        // Each group of consecutive window ends is one run of digits: windows end at
+        // start + 7 .. end - 1 of the run start..end.
+        if (runOpen && (eights & 1) == 0) {
+            // The run went on to the end of the previous block and no further.
+            dates.AddRun(runStart, base);
+            runOpen = false;
+        }
+        for (std::uint64_t windows = eights; windows != 0;) {
+            const int at = std::countr_zero(windows);
+            const int count = std::countr_zero(~(windows >> at));
+            if (!(runOpen && at == 0)) runStart = base + static_cast<std::size_t>(at) - 7;
+            runOpen = at + count == 64;
+            if (runOpen) break;
+            dates.AddRun(runStart, base + static_cast<std::size_t>(at + count));
+            windows &= ~std::uint64_t{0} << (at + count);
+        }
+
+        std::uint64_t equals = fromLineStart(c.equals, base);
+        for (std::uint64_t bits = c.breaks; bits != 0; bits &= bits - 1) {
+            const int at = std::countr_zero(bits);
+            const std::size_t end = base + static_cast<std::size_t>(at);
+            // The LF of a CR LF pair: the line ended at the CR.
+            if (p[end] == '\n' && end > 0 && p[end - 1] == '\r') {
+                lineStart = end + 1;
+                continue;
+            }
+            const std::uint64_t before = equals & ((std::uint64_t{1} << at) - 1);
+            if (keyEnd == kNoKey && before != 0) {
+                keyEnd = base + static_cast<std::size_t>(std::countr_zero(before));
+            }
+            addLine(end);
+            lineStart = end + 1;
+            keyEnd = kNoKey;
+            equals = fromLineStart(equals, base);
+        }
+        if (keyEnd == kNoKey && equals != 0) {
+            keyEnd = base + static_cast<std::size_t>(std::countr_zero(equals));
+        }
+    };
+
+    // Whole blocks a few at a time, so that the vector scan runs in a tight loop; then the
+    // last part block, padded with NULs (no line end, no digit).
+    const std::size_t wholeBlocks = n / kBlockBytes;
+    std::array<BlockClasses, kBlocksPerScan> classes;
+    for (std::size_t first = 0; first < wholeBlocks; first += kBlocksPerScan) {
+        const std::size_t count = std::min(kBlocksPerScan, wholeBlocks - first);
+        scanner.classify(p + first * kBlockBytes, count, classes.data());
+        for (std::size_t b = 0; b < count; ++b) block((first + b) * kBlockBytes, classes[b]);
+    }
+    if (const std::size_t rest = n % kBlockBytes; rest != 0) {
+        std::array<char, kBlockBytes> tail{};
+        std::memcpy(tail.data(), p + wholeBlocks * kBlockBytes, rest);
+        scanner.classify(tail.data(), 1, classes.data());
+        block(wholeBlocks * kBlockBytes, classes[0]);
+    }
+    // A run reaching the end of the text, and a final line without a line end.
+    if (runOpen) dates.AddRun(runStart, n);
+    if (lineStart < n) addLine(n);
+    for (std::size_t k = queued > kKeysInFlight ? queued - kKeysInFlight : 0; k < queued; ++k) {
+        InsertKey(pending[k % kKeysInFlight]);
+    }
+    dates_ = dates.Sorted();
+}
+
+void HistoryLog::PrefetchSlot(std::uint32_t hash) const {
+#if defined(__GNUC__)
+    if (!slots_.empty()) __builtin_prefetch(&slots_[HomeSlot(hash, slots_.size())]);
+#else
+    (void)hash;
+#endif
+}
+
+void HistoryLog::InsertKey(const PendingKey& pending) {
+    const std::string_view key = Text().substr(pending.start, pending.length);
+    if ((keys_ + 1) * 3 > slots_.size() * 2 && slots_.size() < kLastTableSize) {
+        GrowIndex(2 * slots_.size());
+    }
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t s = HomeSlot(pending.hash, slots_.size());
+    for (; slots_[s].line != 0; s = (s + 1) & mask) {
+        // Keys go in in file order, so the first line of a key keeps its slot.
+        if (slots_[s].hash == pending.hash && KeyEquals(slots_[s].line - 1, key)) return;
+    }
+    slots_[s] = Slot{pending.line, pending.hash};
+    ++keys_;
+}
+
+void HistoryLog::ReserveLike(std::size_t bytesSoFar) {
+    // The rest of a log is taken to look like its start, with an eighth to spare, so that
+    // the table is not rebuilt again and again as it fills.
+    const std::size_t total = Text().size();
+    const auto scaled = [&](std::size_t count) {
+        const double estimate = static_cast<double>(count) * static_cast<double>(total) /
+                                static_cast<double>(std::max<std::size_t>(bytesSoFar, 1));
+        return static_cast<std::size_t>(std::min(estimate * 1.125, 4e9));
+    };
+    lineEnds_.reserve(scaled(lineEnds_.size()));
+    std::size_t size = slots_.empty() ? kFirstTableSize : slots_.size();
+    while (size < kLastTableSize && size * 2 < scaled(keys_) * 3) size *= 2;
+    if (size > slots_.size()) GrowIndex(size);
+}
+
+void HistoryLog::GrowIndex(std::size_t size) {
+    std::vector<Slot> grown(std::max(kFirstTableSize, size));
+    const std::size_t mask = grown.size() - 1;
+    for (const Slot& slot : slots_) {
+        if (slot.line == 0) continue;
+        std::size_t s = HomeSlot(slot.hash, grown.size());
+        while (grown[s].line != 0) s = (s + 1) & mask;
+        grown[s] = slot;
+    }
+    slots_.swap(grown);
 }
 
 std::size_t HistoryLog::LineStart(std::size_t i) const {
     if (i == 0) return 0;
+    const std::string_view text = Text();
     const auto end = static_cast<std::size_t>(lineEnds_[i - 1]);
-    const bool crLf = text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n';
+    const bool crLf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
     return end + (crLf ? 2 : 1);
 }
 
-std::optional<std::string_view> HistoryLog::KeyOf(std::size_t i) const {
-    const std::string_view line = Line(i);
-    const void* eq = std::memchr(line.data(), '=', line.size());
-    if (eq == nullptr) return std::nullopt;
-    return line.substr(0, static_cast<std::size_t>(static_cast<const char*>(eq) - line.data()));
-}
-
 bool HistoryLog::KeyEquals(std::size_t i, std::string_view key) const {
+    const std::string_view text = Text();
     const std::size_t start = LineStart(i);
     const auto end = static_cast<std::size_t>(lineEnds_[i]);
-    if (end - start <= key.size() || text_[start + key.size()] != '=') return false;
-    return EqualsIgnoreCase(std::string_view(text_).substr(start, key.size()), key);
-}
-
-bool HistoryLog::Insert(std::vector<std::uint32_t>& slots, std::uint32_t i,
-                        std::string_view key) const {
-    const std::size_t size = slots.size();
-    for (std::size_t s = HashKey(key) % size;; s = (s + 1 == size) ? 0 : s + 1) {
-        if (slots[s] == 0) {
-            slots[s] = i + 1;
-            return true;
-        }
-        if (KeyEquals(slots[s] - 1, key)) return false;
-    }
-}
-
-void HistoryLog::BuildIndex() {
-    std::size_t keyed = 0;
-    for (std::size_t i = 0; i < lineEnds_.size(); ++i) {
-        if (KeyOf(i)) ++keyed;
-    }
-    if (keyed == 0) return;
-    std::vector<std::uint32_t> slots(TableSize(keyed), 0);
-    std::size_t distinct = 0;
-    for (std::size_t i = 0; i < lineEnds_.size(); ++i) {
-        // Lines go in in file order, so the first line of a key keeps its slot.
-        const auto key = KeyOf(i);
-        if (key && Insert(slots, static_cast<std::uint32_t>(i), *key)) ++distinct;
-    }
-    // Many repeated keys leave the table mostly empty; size it to the distinct keys.
-    if (distinct < keyed / 2) {
-        std::vector<std::uint32_t> smaller(TableSize(distinct), 0);
-        for (const std::uint32_t slot : slots) {
-            if (slot != 0) Insert(smaller, slot - 1, *KeyOf(slot - 1));
-        }
-        slots.swap(smaller);
-    }
-    slots_ = std::move(slots);
-}
-
-void HistoryLog::BuildDates() {
-    // One bit per plausible date: linear in the text whatever its digit runs look like.
-    std::vector<std::uint64_t> seen;
-    std::size_t run = 0;
-    for (std::size_t i = 0; i < text_.size(); ++i) {
-        run = IsDigit(text_[i]) ? run + 1 : 0;
-        if (run < 8) continue;
-        std::uint32_t value = 0;
-        std::size_t slot = 0;
-        if (!PlausibleDate(text_.data() + i - 7, value, slot)) continue;
-        if (seen.empty())
-            seen.resize((static_cast<std::size_t>(kYears) * kDaysPerYearSlot + 63) / 64);
-        seen[slot / 64] |= std::uint64_t{1} << (slot % 64);
-    }
-    for (std::size_t w = 0; w < seen.size(); ++w) {
-        for (std::uint64_t bits = seen[w]; bits != 0; bits &= bits - 1) {
-            const std::size_t slot = w * 64 + static_cast<std::size_t>(std::countr_zero(bits));
-            const auto year = static_cast<std::uint32_t>(slot / kDaysPerYearSlot);
-            const auto rest = static_cast<std::uint32_t>(slot % kDaysPerYearSlot);
-            dates_.push_back(year * 10000 + (rest / 31 + 1) * 100 + rest % 31 + 1);
-        }
-    }
-    dates_.shrink_to_fit();
+    if (end - start <= key.size() || text[start + key.size()] != '=') return false;
+    return EqualsIgnoreCase(text.substr(start, key.size()), key);
 }
 
 std::string_view HistoryLog::Line(std::size_t i) const {
     if (i >= lineEnds_.size()) return {};
     const std::size_t start = LineStart(i);
-    return std::string_view(text_).substr(start, static_cast<std::size_t>(lineEnds_[i]) - start);
+    return Text().substr(start, static_cast<std::size_t>(lineEnds_[i]) - start);
 }
 
 std::string_view HistoryLog::ValueOf(std::string_view key) const {
     // A key never holds "=", so such a query matches nothing.
     if (slots_.empty() || key.find('=') != std::string_view::npos) return {};
-    const std::size_t size = slots_.size();
-    for (std::size_t s = HashKey(key) % size; slots_[s] != 0; s = (s + 1 == size) ? 0 : s + 1) {
-        const std::size_t i = slots_[s] - 1;
+    const std::uint32_t hash = HashKey(key);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t s = HomeSlot(hash, slots_.size()); slots_[s].line != 0; s = (s + 1) & mask) {
+        const Slot slot = slots_[s];
+        if (slot.hash != hash) continue;
+        const std::size_t i = slot.line - 1;
         if (KeyEquals(i, key)) return Line(i).substr(key.size() + 1);
     }
     return {};
 }
 
 bool HistoryLog::TextContains(std::string_view needle) const {
-    if (needle.find_first_of("\r\n") == std::string_view::npos) {
-        return text_.find(needle) != std::string::npos;
-    }
+    if (!HasLineBreak(needle)) return Text().find(needle) != std::string_view::npos;
     // A needle spanning lines has to be matched against the joined text itself.
     std::string joined;
-    joined.reserve(text_.size() + lineEnds_.size());
+    joined.reserve(Text().size() + lineEnds_.size());
     for (std::size_t i = 0; i < lineEnds_.size(); ++i) {
         joined.append(Line(i));
         joined.append("\r\n");
     }
     return joined.find(needle) != std::string::npos;
+}
+
+std::uint32_t HistoryLog::TextContainsEach(std::initializer_list<std::string_view> needles) const {
+    constexpr std::size_t kMaxNeedles = 32;
+    std::array<std::string_view, kMaxNeedles> wanted;
+    std::uint32_t found = 0;
+    std::uint32_t pending = 0;
+    std::size_t count = 0;
+    for (const std::string_view needle : needles) {
+        if (count == kMaxNeedles) break;
+        const std::uint32_t bit = std::uint32_t{1} << count;
+        wanted[count++] = needle;
+        if (needle.empty() || HasLineBreak(needle)) {
+            if (TextContains(needle)) found |= bit;
+        } else {
+            pending |= bit;
+        }
+    }
+
+    // A needle may stand where its first, middle and last bytes stand at their distances;
+    // only there is it compared. Needles that differ only in the middle byte share one
+    // test without it; longer ones are tested by their first byte alone.
+    struct Test {
+        std::uint8_t first;  // indices into `bytes`
+        std::uint8_t middle;
+        std::uint8_t last;
+        std::uint8_t middleAt;
+        std::uint8_t span;
+    };
+    std::array<Test, kMaxNeedles> tests;
+    std::size_t testCount = 0;
+    std::array<char, 3 * kMaxNeedles> bytes;
+    std::size_t byteCount = 0;
+    const auto collectTests = [&] {
+        testCount = 0;
+        byteCount = 0;
+        const auto indexOf = [&](char c) {
+            const auto at = std::find(bytes.begin(), bytes.begin() + byteCount, c);
+            if (at == bytes.begin() + byteCount) bytes[byteCount++] = c;
+            return static_cast<std::uint8_t>(at - bytes.begin());
+        };
+        for (std::uint32_t bits = pending; bits != 0; bits &= bits - 1) {
+            const std::string_view needle =
+                wanted[static_cast<std::size_t>(std::countr_zero(bits))];
+            const std::size_t span = needle.size() <= kBlockBytes ? needle.size() - 1 : 0;
+            const Test t{indexOf(needle.front()), indexOf(needle[span / 2]), indexOf(needle[span]),
+                         static_cast<std::uint8_t>(span / 2), static_cast<std::uint8_t>(span)};
+            Test* const same =
+                std::find_if(tests.begin(), tests.begin() + testCount, [&](const Test& o) {
+                    return o.first == t.first && o.last == t.last && o.span == t.span;
+                });
+            if (same == tests.begin() + testCount) {
+                tests[testCount++] = t;
+            } else if (same->middle != t.middle || same->middleAt != t.middleAt) {
+                same->middle = t.first;
+                same->middleAt = 0;
+            }
+        }
+    };
+    // Compares the pending needles at the candidate places; true when one was found.
+    const std::string_view text = Text();
+    const std::size_t n = text.size();
+    const auto check = [&](std::size_t base, std::uint64_t candidates) {
+        bool changed = false;
+        for (std::uint64_t bits = candidates; bits != 0; bits &= bits - 1) {
+            const std::size_t at = base + static_cast<std::size_t>(std::countr_zero(bits));
+            for (std::uint32_t left = pending; left != 0; left &= left - 1) {
+                const std::size_t k = static_cast<std::size_t>(std::countr_zero(left));
+                const std::string_view needle = wanted[k];
+                if (text[at] == needle.front() && text.substr(at, needle.size()) == needle) {
+                    found |= std::uint32_t{1} << k;
+                    pending &= ~(std::uint32_t{1} << k);
+                    changed = true;
+                }
+            }
+        }
+        return changed;
+    };
+
+    // The byte masks of blocks first.., a few at a time, each with the masks of the block
+    // after it for the bytes a needle reaches into; the last part block is padded with NULs.
+    const BlockScanner& scanner = BestBlockScanner();
+    const std::size_t wholeBlocks = n / kBlockBytes;
+    const std::size_t blocks = (n + kBlockBytes - 1) / kBlockBytes;
+    std::array<std::uint64_t, (kBlocksPerScan + 1) * 3 * kMaxNeedles> masks;
+    const auto fillMasks = [&](std::size_t first, std::size_t count) {
+        const std::size_t direct = first < wholeBlocks ? std::min(count, wholeBlocks - first) : 0;
+        if (direct > 0) {
+            scanner.matchBytes(text.data() + first * kBlockBytes, direct, bytes.data(), byteCount,
+                               masks.data());
+        }
+        for (std::size_t b = direct; b < count; ++b) {
+            std::uint64_t* const out = masks.data() + b * byteCount;
+            if (first + b == wholeBlocks && n % kBlockBytes != 0) {
+                std::array<char, kBlockBytes> tail{};
+                std::memcpy(tail.data(), text.data() + wholeBlocks * kBlockBytes, n % kBlockBytes);
+                scanner.matchBytes(tail.data(), 1, bytes.data(), byteCount, out);
+            } else {
+                std::fill(out, out + byteCount, std::uint64_t{0});
+            }
+        }
+    };
+    const auto shifted = [](std::uint64_t here, std::uint64_t next, unsigned by) {
+        return by == 0 ? here : (here >> by) | (next << (64 - by));
+    };
+    collectTests();
+    std::size_t first = 0;
+    while (first < blocks && pending != 0) {
+        const std::size_t count = std::min(kBlocksPerScan, blocks - first);
+        fillMasks(first, count + 1);
+        std::size_t next = first + count;
+        for (std::size_t b = 0; b < count; ++b) {
+            const std::uint64_t* const here = masks.data() + b * byteCount;
+            const std::uint64_t* const after = here + byteCount;
+            std::uint64_t candidates = 0;
+            for (std::size_t t = 0; t < testCount; ++t) {
+                const Test& test = tests[t];
+                candidates |= here[test.first] &
+                              shifted(here[test.middle], after[test.middle], test.middleAt) &
+                              shifted(here[test.last], after[test.last], test.span);
+            }
+            if (candidates != 0 && check((first + b) * kBlockBytes, candidates)) {
+                // Fewer needles, other tests: the scan goes on from the next block.
+                collectTests();
+                next = first + b + 1;
+                break;
+            }
+        }
+        first = next;
+    }
+    return found;
 }
 
 bool HistoryLog::ContainsDate(std::string_view yyyymmdd) const {
@@ -214,27 +724,13 @@ bool HistoryLog::ContainsDate(std::string_view yyyymmdd) const {
 
 LogReadStatus ReadLogFileBytes(const std::filesystem::path& path, std::string& bytes) {
     bytes.clear();
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (status.type() == std::filesystem::file_type::not_found) return LogReadStatus::Missing;
-    // A directory, device or pipe of that name, or a path that cannot even be examined.
-    if (error || !std::filesystem::is_regular_file(status)) return LogReadStatus::Unreadable;
-
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) return LogReadStatus::Unreadable;
-    const auto size = std::filesystem::file_size(path, error);
-    if (!error && size > 0) {
-        bytes.resize(static_cast<std::size_t>(size));
-        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        bytes.resize(static_cast<std::size_t>(in.gcount()));
-    }
-    // The writer may have appended meanwhile; take what is there now.
-    std::array<char, 65536> chunk;
-    while (in.good()) {
-        in.read(chunk.data(), chunk.size());
-        bytes.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
-    }
-    if (in.bad()) {
+    FilePtr file;
+    std::size_t size = 0;
+    const LogReadStatus status = OpenLogFile(path, file, size);
+    if (status != LogReadStatus::Ok) return status;
+    bytes.resize(size);
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+    if (!ReadRest(file.get(), bytes)) {
         bytes.clear();
         return LogReadStatus::Unreadable;
     }
@@ -249,10 +745,26 @@ LogReadStatus ReadLogFileText(const std::filesystem::path& path, std::string& te
 
 LogReadResult ReadHistoryLog(const std::filesystem::path& path) {
     LogReadResult result;
-    std::string bytes;
-    result.status = ReadLogFileBytes(path, bytes);
-    if (result.status == LogReadStatus::Ok)
-        result.log = HistoryLog::FromOwnedBytes(std::move(bytes));
+    FilePtr file;
+    std::size_t size = 0;
+    result.status = OpenLogFile(path, file, size);
+    if (result.status != LogReadStatus::Ok) return result;
+    // One buffer of the file's size, filled by one read and never cleared beforehand.
+    std::unique_ptr<char[]> bytes(new char[size]);
+    std::size_t got = std::fread(bytes.get(), 1, size, file.get());
+    std::string rest;
+    if (!ReadRest(file.get(), rest)) {
+        result.status = LogReadStatus::Unreadable;
+        return result;
+    }
+    if (!rest.empty()) {
+        std::unique_ptr<char[]> grown(new char[got + rest.size()]);
+        std::memcpy(grown.get(), bytes.get(), got);
+        std::memcpy(grown.get() + got, rest.data(), rest.size());
+        bytes = std::move(grown);
+        got += rest.size();
+    }
+    result.log = HistoryLog::FromFileBuffer(std::move(bytes), got);
     return result;
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,17 +15,19 @@ namespace gapscope {
 // key of each keyed line (letter case folded) to the first line with that key. Built
 // once at load; every look-up is a hash probe, never a scan of the log.
 class HistoryLog {
-public:
+  public:
     HistoryLog() = default;
     // Builds the log from raw file bytes (decoded as log files are).
     static HistoryLog FromBytes(std::string_view bytes);
     // The same, taking over the buffer so that a plain 8-bit log is never copied.
     static HistoryLog FromOwnedBytes(std::string bytes);
+    // The same for the `size` bytes of a buffer that a file was read into.
+    static HistoryLog FromFileBuffer(std::unique_ptr<char[]> bytes, std::size_t size);
 
     std::size_t LineCount() const { return lineEnds_.size(); }
     std::string_view Line(std::size_t i) const;
     bool Empty() const { return lineEnds_.empty(); }
-    std::size_t TextBytes() const { return text_.size(); }
+    std::size_t TextBytes() const { return Text().size(); }
 
     // Value of the first line whose key equals `key` ignoring ASCII letter case; empty
     // when there is none (an empty value and a missing line are the same to callers).
@@ -32,29 +36,68 @@ public:
     // Case-sensitive search in the whole text (all lines, each followed by a line break).
     // Used by the start-up tests only; it scans.
     bool TextContains(std::string_view needle) const;
+    // The same for up to 32 needles at once, in one pass over the text for those without
+    // line breaks: bit k of the result is set when needles[k] occurs.
+    std::uint32_t TextContainsEach(std::initializer_list<std::string_view> needles) const;
 
     // Whether `yyyymmdd` occurs anywhere in the whole text. Prepared at load, so the
     // answer costs the same whatever the size of the log.
     bool ContainsDate(std::string_view yyyymmdd) const;
 
-private:
-    static HistoryLog FromText(std::string text);
-    void BuildLines();
-    void BuildIndex();
-    void BuildDates();
+  private:
+    // The text's bytes: a copy of its own, or the buffer a file was read into. Copies of a
+    // log copy the text, so views into it never outlive it.
+    class TextStore {
+      public:
+        TextStore() = default;
+        TextStore(std::unique_ptr<char[]> bytes, std::size_t size, std::size_t offset);
+        explicit TextStore(std::string text);
+        TextStore(const TextStore& other);
+        TextStore& operator=(const TextStore& other);
+        TextStore(TextStore&& other) noexcept;
+        TextStore& operator=(TextStore&& other) noexcept;
+        std::string_view View() const;
+
+      private:
+        std::unique_ptr<char[]> bytes_;  // a file's bytes, read without being cleared first
+        std::string text_;               // used when bytes_ is empty
+        std::size_t offset_ = 0;         // of the text in bytes_ (past a byte-order mark)
+        std::size_t size_ = 0;
+    };
+
+    // One slot of the open-addressing table: line index + 1 (0 = empty) and the key's
+    // hash, so that a probe reads the text only when the hashes agree.
+    struct Slot {
+        std::uint32_t line = 0;
+        std::uint32_t hash = 0;
+    };
+
+    static HistoryLog FromStore(TextStore store);
+    std::string_view Text() const { return store_.View(); }
+    // One pass over the text: line ends, the key index and the dates.
+    void Build();
+    // A keyed line on its way into the table.
+    struct PendingKey {
+        std::size_t start = 0;
+        std::size_t length = 0;
+        std::uint32_t hash = 0;
+        std::uint32_t line = 0;  // line index + 1
+    };
+    void PrefetchSlot(std::uint32_t hash) const;
+    void InsertKey(const PendingKey& pending);
+    // Sizes the line table and the index for a whole log like its first `bytesSoFar` bytes.
+    void ReserveLike(std::size_t bytesSoFar);
     std::size_t LineStart(std::size_t i) const;
-    // The key of line i: the text before its first "=", or nothing when it has none.
-    std::optional<std::string_view> KeyOf(std::size_t i) const;
     // Whether line i's key equals `key` (which holds no "=") ignoring letter case.
     bool KeyEquals(std::size_t i, std::string_view key) const;
-    // Adds line i under `key` unless an earlier line holds the key; false when it was held.
-    bool Insert(std::vector<std::uint32_t>& slots, std::uint32_t i, std::string_view key) const;
+    void GrowIndex(std::size_t size);
 
     // Kept lean: a year of segment history is hundreds of MB, so each line costs only its
     // end offset and its share of the hash table.
-    std::string text_;
+    TextStore store_;
     std::vector<std::uint64_t> lineEnds_;  // offset just past the last character of each line
-    std::vector<std::uint32_t> slots_;     // open addressing: line index + 1, 0 = empty
+    std::vector<Slot> slots_;              // a power of two in size, at most two thirds full
+    std::size_t keys_ = 0;                 // distinct keys in slots_
     std::vector<std::uint32_t> dates_;     // sorted yyyymmdd values found in the text
 };
 

@@ -1,5 +1,16 @@
 #include "history/log_text.h"
 
+#include <bit>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define GAPSCOPE_X86_DISPATCH 1
+#include <immintrin.h>
+#endif
+
 namespace gapscope {
 
 namespace {
@@ -61,6 +72,34 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
+constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+constexpr std::uint64_t kLowBits = 0x7F7F7F7F7F7F7F7FULL;
+
+// High bit of each byte of `w` that is zero.
+std::uint64_t ZeroBytes(std::uint64_t w) {
+    return ~(((w & kLowBits) + kLowBits) | w | kLowBits);
+}
+
+// High bit of each byte of `w` in '0'..'9'; bytes of 128 and above never are.
+std::uint64_t DigitBytes(std::uint64_t w) {
+    const std::uint64_t low = w & kLowBits;
+    const std::uint64_t atLeast0 = low + (0x80 - '0') * kOnes;
+    const std::uint64_t pastNine = low + (0x80 - '9' - 1) * kOnes;
+    return atLeast0 & ~pastNine & ~w & kHighBits;
+}
+
+// The high bits of the eight bytes as an 8-bit number, byte 0 in bit 0.
+std::uint64_t GatherHighBits(std::uint64_t highBits) {
+    return ((highBits >> 7) * 0x0102040810204080ULL) >> 56;
+}
+
+std::uint64_t LoadWord(const char* p) {
+    std::uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+}
+
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
@@ -72,6 +111,208 @@ std::string DecodeLogBytes(std::string_view bytes) {
     if (StartsWith(bytes, kUtf16LeMark)) return DecodeUtf16(bytes.substr(2), false);
     if (StartsWith(bytes, kUtf16BeMark)) return DecodeUtf16(bytes.substr(2), true);
     return std::string(bytes);
+}
+
+namespace {
+
+void ClassifyPortable(const char* blocks, std::size_t count, BlockClasses* out) {
+    for (std::size_t b = 0; b < count; ++b) {
+        const char* const block = blocks + b * kBlockBytes;
+        BlockClasses classes;
+        if constexpr (std::endian::native == std::endian::little) {
+            for (std::size_t word = 0; word < kBlockBytes / 8; ++word) {
+                const std::uint64_t w = LoadWord(block + 8 * word);
+                const int shift = static_cast<int>(8 * word);
+                const std::uint64_t lineBreak =
+                    ZeroBytes(w ^ ('\r' * kOnes)) | ZeroBytes(w ^ ('\n' * kOnes));
+                classes.breaks |= GatherHighBits(lineBreak) << shift;
+                classes.equals |= GatherHighBits(ZeroBytes(w ^ ('=' * kOnes))) << shift;
+                classes.digit |= GatherHighBits(DigitBytes(w)) << shift;
+            }
+        } else {
+            for (std::size_t i = 0; i < kBlockBytes; ++i) {
+                const char c = block[i];
+                const std::uint64_t bit = std::uint64_t{1} << i;
+                if (c == '\r' || c == '\n') classes.breaks |= bit;
+                if (c == '=') classes.equals |= bit;
+                if (c >= '0' && c <= '9') classes.digit |= bit;
+            }
+        }
+        out[b] = classes;
+    }
+}
+
+void MatchBytesPortable(const char* blocks, std::size_t count, const char* bytes,
+                        std::size_t byteCount, std::uint64_t* out) {
+    for (std::size_t b = 0; b < count; ++b) {
+        const char* const block = blocks + b * kBlockBytes;
+        for (std::size_t j = 0; j < byteCount; ++j) {
+            std::uint64_t mask = 0;
+            for (std::size_t i = 0; i < kBlockBytes; ++i) {
+                if (block[i] == bytes[j]) mask |= std::uint64_t{1} << i;
+            }
+            out[b * byteCount + j] = mask;
+        }
+    }
+}
+
+#if defined(__SSE2__)
+
+std::uint64_t Mask64(__m128i a, __m128i b, __m128i c, __m128i d) {
+    const auto bits = [](__m128i v) {
+        return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(v)));
+    };
+    return bits(a) | bits(b) << 16 | bits(c) << 32 | bits(d) << 48;
+}
+
+void ClassifySse2(const char* blocks, std::size_t count, BlockClasses* out) {
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i equals = _mm_set1_epi8('=');
+    const __m128i zero = _mm_set1_epi8('0');
+    const __m128i nine = _mm_set1_epi8(9);
+    for (std::size_t b = 0; b < count; ++b) {
+        // Two bits per byte tell its class apart: "break or digit" and "equals or digit".
+        __m128i breakOrDigit[4];
+        __m128i equalsOrDigit[4];
+        for (int i = 0; i < 4; ++i) {
+            const __m128i v =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(blocks + b * kBlockBytes) + i);
+            // A byte is a digit when byte - '0', taken unsigned, is at most 9.
+            const __m128i d = _mm_sub_epi8(v, zero);
+            const __m128i digit = _mm_cmpeq_epi8(_mm_min_epu8(d, nine), d);
+            const __m128i lineBreak = _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf));
+            breakOrDigit[i] = _mm_or_si128(lineBreak, digit);
+            equalsOrDigit[i] = _mm_or_si128(_mm_cmpeq_epi8(v, equals), digit);
+        }
+        const std::uint64_t x =
+            Mask64(breakOrDigit[0], breakOrDigit[1], breakOrDigit[2], breakOrDigit[3]);
+        const std::uint64_t y =
+            Mask64(equalsOrDigit[0], equalsOrDigit[1], equalsOrDigit[2], equalsOrDigit[3]);
+        out[b] = BlockClasses{x & ~y, y & ~x, x & y};
+    }
+}
+
+void MatchBytesSse2(const char* blocks, std::size_t count, const char* bytes, std::size_t byteCount,
+                    std::uint64_t* out) {
+    for (std::size_t b = 0; b < count; ++b) {
+        __m128i v[4];
+        for (int i = 0; i < 4; ++i) {
+            v[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(blocks + b * kBlockBytes) + i);
+        }
+        for (std::size_t j = 0; j < byteCount; ++j) {
+            const __m128i c = _mm_set1_epi8(bytes[j]);
+            out[b * byteCount + j] = Mask64(_mm_cmpeq_epi8(v[0], c), _mm_cmpeq_epi8(v[1], c),
+                                            _mm_cmpeq_epi8(v[2], c), _mm_cmpeq_epi8(v[3], c));
+        }
+    }
+}
+
+#endif
+
+#if defined(GAPSCOPE_X86_DISPATCH)
+
+// Wider forms for processors that have them, chosen when the program runs. Written out
+// in full: helpers would need the same target to be inlined.
+__attribute__((target("avx2"))) void ClassifyAvx2(const char* blocks, std::size_t count,
+                                                  BlockClasses* out) {
+    const __m256i cr = _mm256_set1_epi8('\r');
+    const __m256i lf = _mm256_set1_epi8('\n');
+    const __m256i equals = _mm256_set1_epi8('=');
+    const __m256i zero = _mm256_set1_epi8('0');
+    const __m256i nine = _mm256_set1_epi8(9);
+    for (std::size_t b = 0; b < count; ++b) {
+        std::uint64_t x = 0;
+        std::uint64_t y = 0;
+        for (int half = 0; half < 2; ++half) {
+            const __m256i v = _mm256_loadu_si256(
+                reinterpret_cast<const __m256i*>(blocks + b * kBlockBytes) + half);
+            const __m256i d = _mm256_sub_epi8(v, zero);
+            const __m256i digit = _mm256_cmpeq_epi8(_mm256_min_epu8(d, nine), d);
+            const __m256i lineBreak =
+                _mm256_or_si256(_mm256_cmpeq_epi8(v, cr), _mm256_cmpeq_epi8(v, lf));
+            const auto breakOrDigit =
+                static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_or_si256(lineBreak, digit)));
+            const auto equalsOrDigit = static_cast<std::uint32_t>(
+                _mm256_movemask_epi8(_mm256_or_si256(_mm256_cmpeq_epi8(v, equals), digit)));
+            x |= std::uint64_t{breakOrDigit} << (32 * half);
+            y |= std::uint64_t{equalsOrDigit} << (32 * half);
+        }
+        out[b] = BlockClasses{x & ~y, y & ~x, x & y};
+    }
+}
+
+__attribute__((target("avx2"))) void MatchBytesAvx2(const char* blocks, std::size_t count,
+                                                    const char* bytes, std::size_t byteCount,
+                                                    std::uint64_t* out) {
+    for (std::size_t b = 0; b < count; ++b) {
+        const auto* const block = reinterpret_cast<const __m256i*>(blocks + b * kBlockBytes);
+        const __m256i low = _mm256_loadu_si256(block);
+        const __m256i high = _mm256_loadu_si256(block + 1);
+        for (std::size_t j = 0; j < byteCount; ++j) {
+            const __m256i c = _mm256_set1_epi8(bytes[j]);
+            const auto lowBits =
+                static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(low, c)));
+            const auto highBits =
+                static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(high, c)));
+            out[b * byteCount + j] = std::uint64_t{lowBits} | std::uint64_t{highBits} << 32;
+        }
+    }
+}
+
+__attribute__((target("avx512bw"))) void ClassifyAvx512(const char* blocks, std::size_t count,
+                                                        BlockClasses* out) {
+    const __m512i cr = _mm512_set1_epi8('\r');
+    const __m512i lf = _mm512_set1_epi8('\n');
+    const __m512i equals = _mm512_set1_epi8('=');
+    const __m512i zero = _mm512_set1_epi8('0');
+    const __m512i ten = _mm512_set1_epi8(10);
+    for (std::size_t b = 0; b < count; ++b) {
+        const __m512i v = _mm512_loadu_si512(blocks + b * kBlockBytes);
+        out[b] = BlockClasses{_mm512_cmpeq_epi8_mask(v, cr) | _mm512_cmpeq_epi8_mask(v, lf),
+                              _mm512_cmpeq_epi8_mask(v, equals),
+                              _mm512_cmplt_epu8_mask(_mm512_sub_epi8(v, zero), ten)};
+    }
+}
+
+__attribute__((target("avx512bw"))) void MatchBytesAvx512(const char* blocks, std::size_t count,
+                                                          const char* bytes, std::size_t byteCount,
+                                                          std::uint64_t* out) {
+    for (std::size_t b = 0; b < count; ++b) {
+        const __m512i v = _mm512_loadu_si512(blocks + b * kBlockBytes);
+        for (std::size_t j = 0; j < byteCount; ++j) {
+            out[b * byteCount + j] = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(bytes[j]));
+        }
+    }
+}
+
+#endif
+
+std::vector<BlockScanner> FindBlockScanners() {
+    std::vector<BlockScanner> scanners;
+#if defined(GAPSCOPE_X86_DISPATCH)
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512bw")) {
+        scanners.push_back({"avx512bw", ClassifyAvx512, MatchBytesAvx512});
+    }
+    if (__builtin_cpu_supports("avx2")) scanners.push_back({"avx2", ClassifyAvx2, MatchBytesAvx2});
+#endif
+#if defined(__SSE2__)
+    scanners.push_back({"sse2", ClassifySse2, MatchBytesSse2});
+#endif
+    scanners.push_back({"portable", ClassifyPortable, MatchBytesPortable});
+    return scanners;
+}
+
+}  // namespace
+
+const std::vector<BlockScanner>& BlockScanners() {
+    static const std::vector<BlockScanner> scanners = FindBlockScanners();
+    return scanners;
+}
+
+const BlockScanner& BestBlockScanner() {
+    return BlockScanners().front();
 }
 
 void DecodeLogBytesInPlace(std::string& bytes) {

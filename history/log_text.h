@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace gapscope {
 
@@ -26,5 +28,31 @@ void ForEachLine(std::string_view text, F&& line) {
         start = i + 1;
     }
 }
+
+// Bytes of one 64-byte block of log text by kind, bit i standing for byte i: what the
+// loader needs to split lines, find keys and find runs of digits in a single pass.
+struct BlockClasses {
+    std::uint64_t breaks = 0;  // CR or LF
+    std::uint64_t equals = 0;
+    std::uint64_t digit = 0;
+    friend bool operator==(const BlockClasses&, const BlockClasses&) = default;
+};
+inline constexpr std::size_t kBlockBytes = 64;
+
+// One way of scanning blocks of text. Vector forms are chosen by what the processor
+// offers; the plain form runs anywhere and is the yardstick the others are held to.
+struct BlockScanner {
+    const char* name;
+    // out[b] = the classes of the block at blocks + b * kBlockBytes, for b < count.
+    void (*classify)(const char* blocks, std::size_t count, BlockClasses* out);
+    // out[b * byteCount + j] bit i set where byte i of block b is bytes[j].
+    void (*matchBytes)(const char* blocks, std::size_t count, const char* bytes,
+                       std::size_t byteCount, std::uint64_t* out);
+};
+
+// The scanners this processor can run, fastest first; the plain form is always last.
+const std::vector<BlockScanner>& BlockScanners();
+// The fastest of them.
+const BlockScanner& BestBlockScanner();
 
 }  // namespace gapscope

@@ -1,6 +1,7 @@
 #include "startup/startup_state.h"
 
 #include <array>
+#include <cstdint>
 #include <exception>
 #include <string_view>
 #include <system_error>
@@ -112,16 +113,19 @@ std::string ResolveDataDirectory(const std::vector<std::string>& arguments,
 }
 
 void DeriveStartupFlags(StartupState& state, const Switches& switches) {
-    const HistoryLog& seg = state.SegHistory;
-    const auto has = [&](std::string_view needle) { return seg.TextContains(needle); };
+    // One pass over the segment history answers every question asked of its text.
+    enum Needle { kIp, kIe, kI9, kRp, kRe, kR9, kFy2c67, kFy2c71 };
+    const std::uint32_t found =
+        state.SegHistory.TextContainsEach({"IP=", "IE=", "I9=", "RP=", "RE=", "R9=", "67=", "71="});
+    const auto has = [found](Needle needle) { return ((found >> needle) & 1u) != 0; };
 
     state.ParallelMode = switches.parallel;
     state.Mode = ScanMode::Prime;
-    if (has("IP=") || has("IE=") || has("I9=")) state.Mode = ScanMode::Iodc;
+    if (has(kIp) || has(kIe) || has(kI9)) state.Mode = ScanMode::Iodc;
     // Rapid-scan keys win when a history holds both kinds.
-    if (has("RP=") || has("RE=") || has("R9=")) state.Mode = ScanMode::RapidScan;
-    state.NoPrologCheck = (state.IsRapidScan() && !has("RP=")) || (state.IsIodc() && !has("IP="));
-    state.Fy2cSeen = !switches.noFy2c && (has("67=") || has("71="));
+    if (has(kRp) || has(kRe) || has(kR9)) state.Mode = ScanMode::RapidScan;
+    state.NoPrologCheck = (state.IsRapidScan() && !has(kRp)) || (state.IsIodc() && !has(kIp));
+    state.Fy2cSeen = !switches.noFy2c && (has(kFy2c67) || has(kFy2c71));
     state.NoMpe = switches.noMpe;
     state.HimawariMode = switches.himawari;
     state.NoHimawari = switches.noHimawari;
