@@ -3,10 +3,12 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QDateEdit>
 #include <QTemporaryDir>
 #include <memory>
 
 #include "app/form_gapscope.h"
+#include "app/qt_day.h"
 #include "bench/bench_histories.h"
 
 namespace gapscope::bench {
@@ -28,10 +30,23 @@ std::unique_ptr<TFormGapscope> OpenWindow(const BenchHistory& h) {
     return form;
 }
 
+// Each run picks the other of two days, as an operator stepping through days does, so
+// that every run refills the lists with other lines.
+Day RunDay(const BenchHistory& h, std::int64_t run) {
+    return run % 2 == 0 ? h.reportDay : h.reportDay - std::chrono::days{1};
+}
+
 void WindowDateChanged(benchmark::State& state, const BenchHistory& h) {
     auto form = OpenWindow(h);
+    auto* picker = form->findChild<QDateEdit*>(QStringLiteral("DateTimePickerDate"));
+    if (picker == nullptr) {
+        state.SkipWithError("no date picker");
+        return;
+    }
+    std::int64_t run = 0;
     for (auto _ : state) {
-        form->DateChanged();
+        // Picking a day runs DateChanged; the event loop then paints the lists.
+        picker->setDate(ToQDate(RunDay(h, ++run)));
         QApplication::processEvents();
     }
 }
@@ -39,8 +54,9 @@ void WindowDateChanged(benchmark::State& state, const BenchHistory& h) {
 void CoreRun(benchmark::State& state, const BenchHistory& h) {
     auto form = OpenWindow(h);
     const ReportOptions options;
+    std::int64_t run = 0;
     for (auto _ : state) {
-        DayReportResult result = BuildDayReport(form->Startup(), options, h.reportDay);
+        DayReportResult result = BuildDayReport(form->Startup(), options, RunDay(h, ++run));
         benchmark::DoNotOptimize(result.lists.missingProduct.size());
     }
 }

@@ -89,6 +89,15 @@ void AppendDayLong(Lines& list, const char* cycles, const char* item) {
     list.push_back(std::string("   ") + item);
 }
 
+// " hhnn": a missing cycle as the cycles list shows it.
+std::string SlotLine(std::string_view hhnn) {
+    std::string line;
+    line.reserve(hhnn.size() + 1);
+    line += ' ';
+    line.append(hhnn);
+    return line;
+}
+
 void CutBackToHeader(Lines& list) {
     if (list.size() > 3) list.resize(3);
 }
@@ -218,7 +227,7 @@ private:
         }
 
         if (split.msgPart.empty()) {
-            if (!o_.met8LritOnly || quarter) out.missingSlots.push_back(" " + std::string(hhnn));
+            if (!o_.met8LritOnly || quarter) out.missingSlots.push_back(SlotLine(hhnn));
         } else {
             ScanMissingSegments(ctx_, m, split.msgPart, hrit, segLines_, scratch_, scratch_);
             if (!s_.ParallelMode && !s_.IsRapidScan() && !s_.IsIodc() && o_.includeLrit && quarter) {
