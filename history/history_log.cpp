@@ -644,6 +644,8 @@ std::uint32_t HistoryLog::TextContainsEach(std::initializer_list<std::string_vie
         bool changed = false;
         for (std::uint64_t bits = candidates; bits != 0; bits &= bits - 1) {
             const std::size_t at = base + static_cast<std::size_t>(std::countr_zero(bits));
+            // The NUL padding after the last byte matches needles that begin with a NUL.
+            if (at >= n) break;
             for (std::uint32_t left = pending; left != 0; left &= left - 1) {
                 const std::size_t k = static_cast<std::size_t>(std::countr_zero(left));
                 const std::string_view needle = wanted[k];

@@ -228,6 +228,18 @@ TEST(LoadingBadInput, LongAndBrokenInputStillAnswersItsGoodLines) {
     }
 }
 
+TEST(LoadingBadInput, SearchForANulNeverReadsPastTheText) {
+    // The start-up search pads the last block of the text with NULs; a needle beginning
+    // with a NUL must not be matched there. (A fuzzer finding.)
+    for (std::size_t size = 1; size <= 130; ++size) {
+        const HistoryLog log = HistoryLog::FromBytes(std::string(size, 'a'));
+        const std::string nul(1, '\0');
+        EXPECT_EQ(log.TextContainsEach({nul, nul + "a", "a" + nul, "IP="}), 0u) << size;
+        const HistoryLog ending = HistoryLog::FromBytes(std::string(size, 'a') + nul);
+        EXPECT_EQ(ending.TextContainsEach({nul, "a" + nul, nul + "a"}), 3u) << size;
+    }
+}
+
 std::string MaskMessage(std::string_view text) {
     try {
         ParseMask(text);
