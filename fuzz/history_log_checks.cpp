@@ -1,7 +1,10 @@
 // The history-log target: every property is checked against a plain, slow re-reading of
 // the same text, so the index, the line table and the date map are all cross-examined.
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <vector>
 
 #include "fuzz/fuzz_inputs.h"
@@ -15,6 +18,7 @@ namespace {
 constexpr std::size_t kMaxKeyProbes = 64;
 constexpr std::size_t kMaxDateProbes = 64;
 constexpr std::size_t kMaxSubstringProbes = 32;
+constexpr std::size_t kMaxScannedBlocks = 64;
 
 char Lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
@@ -45,6 +49,10 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     }
     if (start < text.size()) lines.push_back(text.substr(start));
     return lines;
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
 }
 
 std::string_view ReferenceValue(const std::vector<std::string_view>& lines, std::string_view key) {
@@ -158,8 +166,69 @@ Finding CheckValueOf(const HistoryLog& log, const std::vector<std::string_view>&
     return std::nullopt;
 }
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
+// Every block scanner this processor runs, against the meaning of its bits byte by byte.
+Finding CheckScanners(std::string_view bytes) {
+    const std::size_t blocks =
+        std::min(kMaxScannedBlocks, (bytes.size() + kBlockBytes - 1) / kBlockBytes);
+    std::vector<char> padded(std::max<std::size_t>(blocks, 1) * kBlockBytes, '\0');
+    std::memcpy(padded.data(), bytes.data(), std::min(bytes.size(), padded.size()));
+    const std::string_view text(padded.data(), padded.size());
+    std::vector<BlockClasses> expected(blocks);
+    for (std::size_t i = 0; i < blocks * kBlockBytes; ++i) {
+        const std::uint64_t bit = std::uint64_t{1} << (i % kBlockBytes);
+        BlockClasses& c = expected[i / kBlockBytes];
+        if (text[i] == '\r' || text[i] == '\n') c.breaks |= bit;
+        if (text[i] == '=') c.equals |= bit;
+        if (IsDigit(text[i])) c.digit |= bit;
+    }
+    // Bytes to match: the line and key marks, then the first bytes of the input itself.
+    std::string wanted = "=\r\n";
+    wanted += std::string(bytes.substr(0, 5));
+    for (const BlockScanner& scanner : BlockScanners()) {
+        std::vector<BlockClasses> classes(blocks);
+        scanner.classify(text.data(), blocks, classes.data());
+        if (classes != expected) return std::string(scanner.name) + " classifies a block wrongly";
+        std::vector<std::uint64_t> matches(blocks * wanted.size(), 0);
+        scanner.matchBytes(text.data(), blocks, wanted.data(), wanted.size(), matches.data());
+        for (std::size_t b = 0; b < blocks; ++b) {
+            for (std::size_t j = 0; j < wanted.size(); ++j) {
+                std::uint64_t bits = 0;
+                for (std::size_t i = 0; i < kBlockBytes; ++i) {
+                    if (text[b * kBlockBytes + i] == wanted[j]) bits |= std::uint64_t{1} << i;
+                }
+                if (matches[b * wanted.size() + j] != bits) {
+                    return std::string(scanner.name) + " matches a byte wrongly";
+                }
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// The one-pass search for several needles against searching the joined text for each.
+Finding CheckContainsEach(const HistoryLog& log, const std::string& joined) {
+    const auto piece = [&](std::size_t at, std::size_t length) {
+        return joined.empty() ? std::string("x") : joined.substr(at % joined.size(), length);
+    };
+    const std::array<std::string, 9> needles = {"IP=",
+                                                "RP=",
+                                                "67=",
+                                                piece(0, 3),
+                                                piece(joined.size() / 2, 1),
+                                                piece(joined.size() / 3, 7),
+                                                piece(joined.size() - 2, 2),
+                                                piece(joined.size() / 5, 40),
+                                                ""};
+    const std::uint32_t found =
+        log.TextContainsEach({needles[0], needles[1], needles[2], needles[3], needles[4],
+                              needles[5], needles[6], needles[7], needles[8]});
+    for (std::size_t k = 0; k < needles.size(); ++k) {
+        const bool expected = joined.find(needles[k]) != std::string::npos;
+        if (((found >> k) & 1u) != (expected ? 1u : 0u)) {
+            return "TextContainsEach is wrong for needle " + std::to_string(k);
+        }
+    }
+    return std::nullopt;
 }
 
 Finding CheckSearches(const HistoryLog& log, const std::vector<std::string_view>& lines) {
@@ -195,7 +264,7 @@ Finding CheckSearches(const HistoryLog& log, const std::vector<std::string_view>
         const bool expected = joined.find(needle) != std::string::npos;
         if (log.TextContains(needle) != expected) return "TextContains is wrong for a needle";
     }
-    return std::nullopt;
+    return CheckContainsEach(log, joined);
 }
 
 }  // namespace
@@ -213,6 +282,13 @@ Finding CheckHistoryLogInput(std::string_view bytes) {
     if (log.TextBytes() != text.size()) return "TextBytes() is not the decoded size";
     const HistoryLog owned = HistoryLog::FromOwnedBytes(std::string(bytes));
     if (Finding f = CheckLines(owned, lines)) return "taking over the buffer: " + *f;
+    // A file's buffer holds exactly its bytes, with nothing readable past them.
+    std::unique_ptr<char[]> buffer(new char[bytes.size()]);
+    std::memcpy(buffer.get(), bytes.data(), bytes.size());
+    const HistoryLog read = HistoryLog::FromFileBuffer(std::move(buffer), bytes.size());
+    if (Finding f = CheckLines(read, lines)) return "from a file buffer: " + *f;
+    if (Finding f = CheckValueOf(read, lines)) return "from a file buffer: " + *f;
+    if (Finding f = CheckScanners(bytes)) return f;
     if (Finding f = CheckValueOf(log, lines)) return f;
     return CheckSearches(log, lines);
 }
