@@ -9,6 +9,7 @@
 #include <system_error>
 #include <utility>
 
+#include "history/date_set.h"
 #include "history/items.h"
 #include "history/log_text.h"
 
@@ -23,11 +24,6 @@ namespace {
 constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
 constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
 constexpr std::uint64_t kLowBits = 0x7F7F7F7F7F7F7F7FULL;
-
-// High bit of each byte of `w` that is zero.
-std::uint64_t ZeroBytesHigh(std::uint64_t w) {
-    return ~(((w & kLowBits) + kLowBits) | w | kLowBits);
-}
 
 std::uint64_t LoadWord(const char* p) {
     std::uint64_t w;
@@ -81,6 +77,7 @@ constexpr std::size_t kFirstTableSize = 16;
 // After this many lines the size of the whole log is estimated.
 constexpr std::size_t kLinesToEstimate = 2048;
 constexpr std::size_t kNoKey = static_cast<std::size_t>(-1);
+constexpr std::uint64_t kTopBit = std::uint64_t{1} << 63;
 constexpr std::size_t kKeysInFlight = 16;
 // Blocks classified at a time: 4 KB of text, still in the nearest cache when it is read.
 constexpr std::size_t kBlocksPerScan = 64;
@@ -92,170 +89,9 @@ std::size_t HomeSlot(std::uint32_t hash, std::size_t tableSize) {
     return static_cast<std::size_t>(hash) >> (32 - std::countr_zero(tableSize));
 }
 
-// Dates are taken as plausible when the month is 1..12 and the day 1..31; every day
-// the report can ask for is among them.
-constexpr int kYears = 10000;
-constexpr int kDaysPerYearSlot = 12 * 31;
-
-bool PlausibleDate(const char* digits, std::uint32_t& value, std::size_t& slot) {
-    const auto d = [&](int i) { return static_cast<unsigned>(digits[i] - '0'); };
-    const unsigned month = d(4) * 10 + d(5);
-    const unsigned day = d(6) * 10 + d(7);
-    if (month < 1 || month > 12 || day < 1 || day > 31) return false;
-    const unsigned year = d(0) * 1000 + d(1) * 100 + d(2) * 10 + d(3);
-    value = year * 10000 + month * 100 + day;
-    slot = static_cast<std::size_t>(year) * kDaysPerYearSlot + (month - 1) * 31 + (day - 1);
-    return true;
-}
-
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
-
-// Eight characters as a word with the first in the lowest byte.
-std::uint64_t LoadWindow(const char* p) {
-    if constexpr (std::endian::native == std::endian::little) return LoadWord(p);
-    std::uint64_t w = 0;
-    for (int i = 0; i < 8; ++i) w |= std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
-    return w;
-}
-
-// The plausible dates among the 8-digit windows of a text: one bit per date, kept in pages
-// that exist only where dates were seen, so that a small log costs little and a large one
-// no more than a bit per date. Digit runs are handed in whole; windows that repeat the
-// run before (the day and hour of consecutive minute keys) or the window before (long
-// runs of one digit) are passed over.
-class DateSet {
-  public:
-    explicit DateSet(std::string_view text) : text_(text) {}
-
-    // The digits text[start..end), at least eight of them.
-    void AddRun(std::size_t start, std::size_t end) {
-        const std::size_t length = end - start;
-        if (length > kShortRun) {
-            AddLongRun(start, end);
-            previousLength_ = 0;
-            return;
-        }
-        // The run as two words, bytes past it cleared; read in place where the text goes
-        // on far enough.
-        std::uint64_t low = 0;
-        std::uint64_t high = 0;
-        if (start + kShortRun <= text_.size()) {
-            low = LoadWindow(text_.data() + start);
-            const std::size_t highBytes = length - 8;
-            const std::uint64_t keep =
-                highBytes == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * highBytes)) - 1;
-            high = LoadWindow(text_.data() + start + 8) & keep;
-        } else {
-            std::array<char, kShortRun> bytes{};
-            std::memcpy(bytes.data(), text_.data() + start, length);
-            low = LoadWindow(bytes.data());
-            high = LoadWindow(bytes.data() + 8);
-        }
-        // The leading bytes this run shares with the one before: windows within them
-        // were taken with that run.
-        std::size_t same = std::min(length, previousLength_);
-        if (const std::uint64_t x = low ^ previousLow_; x != 0) {
-            same = std::min(same, static_cast<std::size_t>(std::countr_zero(x)) / 8);
-        } else if (const std::uint64_t y = high ^ previousHigh_; y != 0) {
-            same = std::min(same, 8 + static_cast<std::size_t>(std::countr_zero(y)) / 8);
-        }
-        for (std::size_t k = same >= 7 ? same - 7 : 0; k + 8 <= length; ++k) {
-            AddWindow(LoadWindow(text_.data() + start + k));
-        }
-        previousLow_ = low;
-        previousHigh_ = high;
-        previousLength_ = length;
-    }
-
-    // The dates as yyyymmdd values in rising order.
-    std::vector<std::uint32_t> Sorted() const {
-        std::vector<std::uint32_t> dates;
-        for (std::size_t p = 0; p < kDatePages; ++p) {
-            if (pageOf_[p] == 0) continue;
-            const Page& page = pages_[pageOf_[p] - 1u];
-            for (std::size_t w = 0; w < page.size(); ++w) {
-                for (std::uint64_t bits = page[w]; bits != 0; bits &= bits - 1) {
-                    const std::size_t slot =
-                        p * kPageBits + w * 64 + static_cast<std::size_t>(std::countr_zero(bits));
-                    if (slot >= kSlots) continue;
-                    const auto year = static_cast<std::uint32_t>(slot / kDaysPerYearSlot);
-                    const auto rest = static_cast<std::uint32_t>(slot % kDaysPerYearSlot);
-                    dates.push_back(year * 10000 + (rest / 31 + 1) * 100 + rest % 31 + 1);
-                }
-            }
-        }
-        return dates;
-    }
-
-  private:
-    static constexpr std::size_t kShortRun = 16;
-    static constexpr std::size_t kPageBits = 4096;
-    static constexpr std::size_t kSlots = static_cast<std::size_t>(kYears) * kDaysPerYearSlot;
-    static constexpr std::size_t kDatePages = (kSlots + kPageBits - 1) / kPageBits;
-    // Past the last page of dates.
-    static constexpr std::size_t kNowhere = kDatePages * kPageBits;
-    using Page = std::array<std::uint64_t, kPageBits / 64>;
-
-    // A window differs from the one a byte before it only where the run changes digit
-    // within its eight bytes; the others repeat it.
-    void AddLongRun(std::size_t start, std::size_t end) {
-        const char* const p = text_.data();
-        const std::size_t lastWindow = end - 8;
-        AddWindow(LoadWindow(p + start));
-        std::size_t next = start + 1;  // the first window not yet taken
-        const auto changeAt = [&](std::size_t at) {
-            const std::size_t to = std::min(at, lastWindow);
-            for (std::size_t k = std::max(next, at < 7 ? 0 : at - 7); k <= to; ++k) {
-                AddWindow(LoadWindow(p + k));
-            }
-            next = std::max(next, to + 1);
-        };
-        std::size_t at = start + 1;
-        if constexpr (std::endian::native == std::endian::little) {
-            for (; at + 8 <= end; at += 8) {
-                const std::uint64_t x = LoadWord(p + at) ^ LoadWord(p + at - 1);
-                for (std::uint64_t changed = ~ZeroBytesHigh(x) & kHighBits; changed != 0;
-                     changed &= changed - 1) {
-                    changeAt(at + static_cast<std::size_t>(std::countr_zero(changed)) / 8);
-                }
-            }
-        }
-        for (; at < end; ++at) {
-            if (p[at] != p[at - 1]) changeAt(at);
-        }
-    }
-
-    // Eight digits, the first in the lowest byte.
-    void AddWindow(std::uint64_t window) {
-        // All eight at once: bytes 0, 2, 4 and 6 of `pairs` hold the century, the year in
-        // it, the month and the day.
-        const std::uint64_t values = window - 0x3030303030303030ULL;
-        const std::uint64_t pairs = (values * 10 + (values >> 8)) & 0x00FF00FF00FF00FFULL;
-        const auto year = static_cast<std::size_t>((pairs & 0xFF) * 100 + ((pairs >> 16) & 0xFF));
-        const auto month = static_cast<std::size_t>((pairs >> 32) & 0xFF);
-        const auto day = static_cast<std::size_t>(pairs >> 48);
-        // No branch on the outcome: an implausible window marks a page of its own.
-        const bool plausible = month - 1 < 12 && day - 1 < 31;
-        const std::size_t slot =
-            plausible ? year * kDaysPerYearSlot + (month - 1) * 31 + (day - 1) : kNowhere;
-        std::uint16_t& page = pageOf_[slot / kPageBits];
-        if (page == 0) {
-            pages_.emplace_back();
-            page = static_cast<std::uint16_t>(pages_.size());
-        }
-        const std::size_t bit = slot % kPageBits;
-        pages_[page - 1u][bit / 64] |= std::uint64_t{1} << (bit % 64);
-    }
-
-    std::string_view text_;
-    std::uint64_t previousLow_ = 0;
-    std::uint64_t previousHigh_ = 0;
-    std::size_t previousLength_ = 0;  // of the run before when it was short, else 0
-    std::array<std::uint16_t, kDatePages + 1> pageOf_{};  // index into pages_ + 1, 0 = none
-    std::vector<Page> pages_;
-};
 
 bool HasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
@@ -380,7 +216,8 @@ void HistoryLog::Build() {
     std::uint64_t lastPairs = 0;
     std::uint64_t lastQuads = 0;
     std::size_t runStart = 0;
-    bool runOpen = false;  // the run of the last window reaches the end of its block
+    std::size_t openRunEnd = 0;  // a run reaching the end of its block: where that is
+    bool runOpen = false;
 
     std::size_t lineStart = 0;
     std::size_t keyEnd = kNoKey;  // the current line's first "=" once seen
@@ -403,78 +240,117 @@ void HistoryLog::Build() {
         if (queued > kKeysInFlight) InsertKey(place);
         place = key;
     };
-    // The "=" bits of a block from the current line's start on.
-    const auto fromLineStart = [&](std::uint64_t bits, std::size_t base) {
-        if (lineStart <= base) return bits;
-        if (lineStart - base >= kBlockBytes) return std::uint64_t{0};
-        return bits & (~std::uint64_t{0} << (lineStart - base));
-    };
 
-    const auto block = [&](std::size_t base, const BlockClasses& c) {
-        // Bit i of `eights`: the bytes i-7..i are all digits, so a window ends at i.
-        const std::uint64_t pairs = c.digit & ((c.digit << 1) | (lastDigits >> 63));
-        const std::uint64_t quads = pairs & ((pairs << 2) | (lastPairs >> 62));
-        const std::uint64_t eights = quads & ((quads << 4) | (lastQuads >> 60));
-        lastDigits = c.digit;
-        lastPairs = pairs;
-        lastQuads = quads;
+    // One part of the text at a time, kBlocksPerScan blocks or the padded last block. The
+    // blocks are first reduced to lists (where lines break, which blocks end windows)
+    // without a branch on what a block holds, as that is all but unforeseeable; the lists
+    // are then worked through.
+    std::array<BlockClasses, kBlocksPerScan> classes;
+    std::array<std::uint16_t, kBlocksPerScan * kBlockBytes + 2> breaks;
+    std::array<std::uint8_t, kBlocksPerScan + 1> windowBlocks;
+    std::array<std::uint64_t, kBlocksPerScan + 1> windowMasks;
+    const auto part = [&](std::size_t partBase, std::size_t count) {
+        std::size_t breakCount = 0;
+        std::size_t windowCount = 0;
+        for (std::size_t b = 0; b < count; ++b) {
+            const BlockClasses& c = classes[b];
+            // Bit i of `eights`: the bytes i-7..i are all digits, so a window ends at i.
+            const std::uint64_t pairs = c.digit & ((c.digit << 1) | (lastDigits >> 63));
+            const std::uint64_t quads = pairs & ((pairs << 2) | (lastPairs >> 62));
+            const std::uint64_t eights = quads & ((quads << 4) | (lastQuads >> 60));
+            lastDigits = c.digit;
+            lastPairs = pairs;
+            lastQuads = quads;
+            windowBlocks[windowCount] = static_cast<std::uint8_t>(b);
+            windowMasks[windowCount] = eights;
+            windowCount += eights != 0;
+
+            const auto offset = static_cast<std::uint16_t>(b * kBlockBytes);
+            std::uint64_t bits = c.breaks;
+            for (int unrolled = 0; unrolled < 2; ++unrolled) {
+                // Written whether or not there is a break; only a break is counted. The top
+                // bit keeps the count of zeros defined, and free of a branch, for no break.
+                breaks[breakCount] =
+                    static_cast<std::uint16_t>(offset + std::countr_zero(bits | kTopBit));
+                breakCount += bits != 0;
+                bits &= bits - 1;
+            }
+            for (; bits != 0; bits &= bits - 1) {
+                breaks[breakCount++] = static_cast<std::uint16_t>(offset + std::countr_zero(bits));
+            }
+        }
+
         // Each group of consecutive window ends is one run of digits: windows end at
         // start + 7 .. end - 1 of the run start..end.
-        if (runOpen && (eights & 1) == 0) {
-            // The run went on to the end of the previous block and no further.
-            dates.AddRun(runStart, base);
-            runOpen = false;
-        }
-        for (std::uint64_t windows = eights; windows != 0;) {
-            const int at = std::countr_zero(windows);
-            const int count = std::countr_zero(~(windows >> at));
-            if (!(runOpen && at == 0)) runStart = base + static_cast<std::size_t>(at) - 7;
-            runOpen = at + count == 64;
-            if (runOpen) break;
-            dates.AddRun(runStart, base + static_cast<std::size_t>(at + count));
-            windows &= ~std::uint64_t{0} << (at + count);
+        for (std::size_t w = 0; w < windowCount; ++w) {
+            const std::size_t base = partBase + windowBlocks[w] * kBlockBytes;
+            std::uint64_t windows = windowMasks[w];
+            if (runOpen && (base != openRunEnd || (windows & 1) == 0)) {
+                dates.AddRun(runStart, openRunEnd);
+                runOpen = false;
+            }
+            while (windows != 0) {
+                const int at = std::countr_zero(windows);
+                const int ones = std::countr_zero(~(windows >> at));
+                if (!runOpen) runStart = base + static_cast<std::size_t>(at) - 7;
+                if (at + ones == 64) {
+                    runOpen = true;
+                    openRunEnd = base + kBlockBytes;
+                    break;
+                }
+                runOpen = false;
+                dates.AddRun(runStart, base + static_cast<std::size_t>(at + ones));
+                windows &= ~std::uint64_t{0} << (at + ones);
+            }
         }
 
-        std::uint64_t equals = fromLineStart(c.equals, base);
-        for (std::uint64_t bits = c.breaks; bits != 0; bits &= bits - 1) {
-            const int at = std::countr_zero(bits);
-            const std::size_t end = base + static_cast<std::size_t>(at);
+        // The first "=" of the current line from `from` on, before `to`, within this part.
+        const std::size_t partEnd = partBase + count * kBlockBytes;
+        const auto firstEquals = [&](std::size_t from, std::size_t to) {
+            while (from < to) {
+                const std::size_t b = (from - partBase) / kBlockBytes;
+                const std::uint64_t bits = classes[b].equals >> ((from - partBase) % kBlockBytes);
+                if (bits != 0) {
+                    const std::size_t at = from + static_cast<std::size_t>(std::countr_zero(bits));
+                    return at < to ? at : kNoKey;
+                }
+                from = partBase + (b + 1) * kBlockBytes;
+            }
+            return kNoKey;
+        };
+        for (std::size_t i = 0; i < breakCount; ++i) {
+            const std::size_t end = partBase + breaks[i];
             // The LF of a CR LF pair: the line ended at the CR.
             if (p[end] == '\n' && end > 0 && p[end - 1] == '\r') {
                 lineStart = end + 1;
                 continue;
             }
-            const std::uint64_t before = equals & ((std::uint64_t{1} << at) - 1);
-            if (keyEnd == kNoKey && before != 0) {
-                keyEnd = base + static_cast<std::size_t>(std::countr_zero(before));
-            }
+            if (keyEnd == kNoKey) keyEnd = firstEquals(std::max(lineStart, partBase), end);
             addLine(end);
             lineStart = end + 1;
             keyEnd = kNoKey;
-            equals = fromLineStart(equals, base);
         }
-        if (keyEnd == kNoKey && equals != 0) {
-            keyEnd = base + static_cast<std::size_t>(std::countr_zero(equals));
+        // The line still open at the end of the part.
+        if (keyEnd == kNoKey && lineStart < partEnd) {
+            keyEnd = firstEquals(std::max(lineStart, partBase), partEnd);
         }
     };
 
-    // Whole blocks a few at a time, so that the vector scan runs in a tight loop; then the
-    // last part block, padded with NULs (no line end, no digit).
     const std::size_t wholeBlocks = n / kBlockBytes;
-    std::array<BlockClasses, kBlocksPerScan> classes;
     for (std::size_t first = 0; first < wholeBlocks; first += kBlocksPerScan) {
         const std::size_t count = std::min(kBlocksPerScan, wholeBlocks - first);
         scanner.classify(p + first * kBlockBytes, count, classes.data());
-        for (std::size_t b = 0; b < count; ++b) block((first + b) * kBlockBytes, classes[b]);
+        part(first * kBlockBytes, count);
     }
+    // The last part block, padded with NULs (no line end, no "=", no digit).
     if (const std::size_t rest = n % kBlockBytes; rest != 0) {
         std::array<char, kBlockBytes> tail{};
         std::memcpy(tail.data(), p + wholeBlocks * kBlockBytes, rest);
         scanner.classify(tail.data(), 1, classes.data());
-        block(wholeBlocks * kBlockBytes, classes[0]);
+        part(wholeBlocks * kBlockBytes, 1);
     }
     // A run reaching the end of the text, and a final line without a line end.
-    if (runOpen) dates.AddRun(runStart, n);
+    if (runOpen) dates.AddRun(runStart, openRunEnd);
     if (lineStart < n) addLine(n);
     for (std::size_t k = queued > kKeysInFlight ? queued - kKeysInFlight : 0; k < queued; ++k) {
         InsertKey(pending[k % kKeysInFlight]);
@@ -714,11 +590,10 @@ std::uint32_t HistoryLog::TextContainsEach(std::initializer_list<std::string_vie
 }
 
 bool HistoryLog::ContainsDate(std::string_view yyyymmdd) const {
-    std::uint32_t value = 0;
-    std::size_t slot = 0;
-    if (yyyymmdd.size() == 8 && std::all_of(yyyymmdd.begin(), yyyymmdd.end(), IsDigit) &&
-        PlausibleDate(yyyymmdd.data(), value, slot)) {
-        return std::binary_search(dates_.begin(), dates_.end(), value);
+    if (yyyymmdd.size() == 8 && std::all_of(yyyymmdd.begin(), yyyymmdd.end(), IsDigit)) {
+        if (const std::optional<std::uint32_t> value = PlausibleDateValue(yyyymmdd)) {
+            return std::binary_search(dates_.begin(), dates_.end(), *value);
+        }
     }
     // Not a date, so not prepared at load.
     return TextContains(yyyymmdd);

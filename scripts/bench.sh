@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
-# Makes simulated station histories (once) and runs the benchmarks on them:
-# load vs. a read-only baseline, one report run, the whole gapscope-report process
-# (wall time, peak memory) and the window's report run beside the core run.
+# Makes simulated station histories (once) and runs the benchmarks on them: load vs. a
+# read-only baseline, one report run, the whole gapscope-report process (wall time, peak
+# memory) and the window's report run beside the core run; then checks the four targets.
+# Every figure is a median of BENCH_REPETITIONS runs. BENCH_PROFILE=1 adds an instruction
+# profile of one report run on the largest prime history (needs valgrind).
 set -euo pipefail
 build=${1:-build-bench}
 histories="$build/histories"
-repetitions=${BENCH_REPETITIONS:-5}
+repetitions=${BENCH_REPETITIONS:-9}
 mkdir -p "$histories"
 
 # name service days; every history ends on the same day, the report day is its middle.
-plans=("prime-1 prime 1" "prime-30 prime 30" "prime-365 prime 365" "rapid-365 rapid 365")
+specs=("prime-1 prime 1" "prime-30 prime 30" "prime-365 prime 365" "rapid-365 rapid 365")
 last=2025-06-30
-for plan in "${plans[@]}"; do
-  read -r name service days <<<"$plan"
+for spec in "${specs[@]}"; do
+  read -r name service days <<<"$spec"
   dir="$histories/$name"
   if [ ! -f "$dir/report-day.txt" ]; then
     rm -rf "$dir"
@@ -23,36 +25,117 @@ for plan in "${plans[@]}"; do
 done
 export GAPSCOPE_BENCH_HISTORIES="$histories"
 
+log_bytes() {
+  cat "$histories/$1"/{FileHistory,LateSegHistory,SegHistory}.log | wc -c
+}
+
+# Median of the numbers on standard input.
+median() {
+  sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+# Field of a benchmark's median row in a CSV file: real_time, cpu_time or bytes_per_second.
+field() {
+  local csv=$1 name=$2 column=$3
+  awk -F, -v name="\"$name/real_time_median\"" -v column="$column" '
+    /^name,/ { for (i = 1; i <= NF; i++) col[$i] = i; next }
+    $1 == name { print $(col[column]); exit }' "$csv"
+}
+
 echo "== Machine"
 echo "$(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo)," \
-     "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')"
+     "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f1 --complement | sed 's/^ *//')," \
+     "$(uname -sr)"
+echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 echo "== History sizes (the three logs read at start-up)"
-for plan in "${plans[@]}"; do
-  read -r name _ _ <<<"$plan"
-  bytes=$(cat "$histories/$name"/{FileHistory,LateSegHistory,SegHistory}.log | wc -c)
-  printf '%-10s %10d bytes  report day %s\n' "$name" "$bytes" "$(cat "$histories/$name/report-day.txt")"
+for spec in "${specs[@]}"; do
+  read -r name _ _ <<<"$spec"
+  printf '%-10s %10d bytes  report day %s\n' "$name" "$(log_bytes "$name")" \
+    "$(cat "$histories/$name/report-day.txt")"
 done
+
+core_csv="$build/core-bench.csv"
 echo
-echo "== Core: baseline read, load, one report run (medians of $repetitions)"
+echo "== Core: baseline read, load, one report run (medians of $repetitions; ms)"
 "$build/bench/gapscope_core_bench" --benchmark_repetitions="$repetitions" \
-  --benchmark_report_aggregates_only=true --benchmark_filter='_median|.' 2>/dev/null |
-  grep -E 'Benchmark|-----|_median'
-echo
-echo "== gapscope-report process (wall time, peak resident memory)"
-for plan in "${plans[@]}"; do
-  read -r name _ _ <<<"$plan"
-  day=$(cat "$histories/$name/report-day.txt")
-  /usr/bin/time -f "%e %M" -o "$build/time.txt" \
-    "$build/app/gapscope-report" "$histories/$name" --defaults --day "$day" >/dev/null
-  read -r wall kib < "$build/time.txt"
-  bytes=$(cat "$histories/$name"/{FileHistory,LateSegHistory,SegHistory}.log | wc -c)
-  limit=$(( bytes * 3 / 2 / 1024 + 30 * 1024 ))
-  printf '%-10s wall %6ss  peak %8d KiB  limit 1.5 x B + 30 MB = %8d KiB\n' "$name" "$wall" "$kib" "$limit"
+  --benchmark_report_aggregates_only=true --benchmark_out="$core_csv" \
+  --benchmark_out_format=csv >/dev/null 2>&1
+printf '%-20s %10s %10s %12s\n' benchmark wall cpu MB/s
+for spec in "${specs[@]}"; do
+  read -r name _ _ <<<"$spec"
+  for kind in Baseline Load Report; do
+    bps=$(field "$core_csv" "$kind/$name" bytes_per_second)
+    printf '%-20s %10.3f %10.3f %12s\n' "$kind/$name" "$(field "$core_csv" "$kind/$name" real_time)" \
+      "$(field "$core_csv" "$kind/$name" cpu_time)" \
+      "$( [ -n "$bps" ] && awk -v b="$bps" 'BEGIN { printf "%.0f", b / 1e6 }' || echo -)"
+  done
 done
+
+echo
+echo "== gapscope-report process (medians of $repetitions runs)"
+printf '%-10s %10s %14s %22s\n' history "wall s" "peak KiB" "limit 1.5 B + 30 MB KiB"
+memory_holds=yes
+for spec in "${specs[@]}"; do
+  read -r name _ _ <<<"$spec"
+  day=$(cat "$histories/$name/report-day.txt")
+  : > "$build/time.txt"
+  for _ in $(seq "$repetitions"); do
+    /usr/bin/time -a -f "%e %M" -o "$build/time.txt" \
+      "$build/app/gapscope-report" "$histories/$name" --defaults --day "$day" >/dev/null
+  done
+  wall=$(cut -d' ' -f1 "$build/time.txt" | median)
+  kib=$(cut -d' ' -f2 "$build/time.txt" | median)
+  limit=$(( $(log_bytes "$name") * 3 / 2 / 1024 + 30 * 1024 ))
+  printf '%-10s %10s %14s %22s\n' "$name" "$wall" "$kib" "$limit"
+  awk -v k="$kib" -v l="$limit" 'BEGIN { exit !(k < l) }' || memory_holds=no
+done
+
+window_csv="$build/window-bench.csv"
 if [ -x "$build/bench/gapscope_window_bench" ]; then
   echo
-  echo "== Window: DateChanged with filling the lists vs. the core run alone (medians)"
+  echo "== Window: picking a day (DateChanged, filling and painting the lists) vs. the core run (medians; ms)"
   "$build/bench/gapscope_window_bench" --benchmark_repetitions="$repetitions" \
-    --benchmark_report_aggregates_only=true 2>/dev/null | grep -E 'Benchmark|-----|_median'
+    --benchmark_report_aggregates_only=true --benchmark_out="$window_csv" \
+    --benchmark_out_format=csv >/dev/null 2>&1
+  printf '%-28s %10s %10s\n' benchmark wall cpu
+  for spec in "${specs[@]}"; do
+    read -r name _ _ <<<"$spec"
+    for kind in WindowDateChanged CoreRun; do
+      printf '%-28s %10.3f %10.3f\n' "$kind/$name" "$(field "$window_csv" "$kind/$name" real_time)" \
+        "$(field "$window_csv" "$kind/$name" cpu_time)"
+    done
+  done
+fi
+
+echo
+echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo
+echo "== Targets (wall-time ratios; cpu-time ratios in brackets)"
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+verdict() { awk -v r="$1" -v l="$2" -v op="$3" 'BEGIN { ok = op == "<=" ? r <= l : r >= l; print ok ? "holds" : "FAILS" }'; }
+report_wall=$(ratio "$(field "$core_csv" Report/prime-365 real_time)" "$(field "$core_csv" Report/prime-1 real_time)")
+report_cpu=$(ratio "$(field "$core_csv" Report/prime-365 cpu_time)" "$(field "$core_csv" Report/prime-1 cpu_time)")
+echo "report run, prime-365 / prime-1:        $report_wall ($report_cpu)  limit 1.5   $(verdict "$report_wall" 1.5 '<=')"
+for name in prime-365 rapid-365; do
+  load=$(ratio "$(field "$core_csv" "Load/$name" bytes_per_second)" "$(field "$core_csv" "Baseline/$name" bytes_per_second)")
+  echo "load / baseline MB/s, $name:       $load         floor 0.5   $(verdict "$load" 0.5 '>=')"
+done
+echo "gapscope-report peak memory < 1.5 B + 30 MB on every history: $memory_holds"
+if [ -f "$window_csv" ]; then
+  for name in prime-365 rapid-365; do
+    wall=$(ratio "$(field "$window_csv" "WindowDateChanged/$name" real_time)" "$(field "$window_csv" "CoreRun/$name" real_time)")
+    cpu=$(ratio "$(field "$window_csv" "WindowDateChanged/$name" cpu_time)" "$(field "$window_csv" "CoreRun/$name" cpu_time)")
+    echo "window / core run, $name:          $wall ($cpu)  limit 2     $(verdict "$wall" 2 '<=') ($(verdict "$cpu" 2 '<='))"
+  done
+fi
+
+if [ "${BENCH_PROFILE:-0}" = 1 ] && command -v valgrind >/dev/null; then
+  echo
+  echo "== Instructions of one report run on prime-365 (callgrind, inside BuildDayReport; top functions)"
+  day=$(cat "$histories/prime-365/report-day.txt")
+  valgrind --tool=callgrind --callgrind-out-file="$build/callgrind.out" \
+    --toggle-collect='*BuildDayReport*' \
+    "$build/app/gapscope-report" "$histories/prime-365" --defaults --day "$day" >/dev/null 2>&1
+  callgrind_annotate --inclusive=no "$build/callgrind.out" 2>/dev/null | sed -n '/^Ir/,$p' | head -25
 fi
