@@ -473,42 +473,28 @@ std::uint32_t HistoryLog::TextContainsEach(std::initializer_list<std::string_vie
         }
     }
 
-    // A needle may stand where its first, middle and last bytes stand at their distances;
-    // only there is it compared. Needles that differ only in the middle byte share one
-    // test without it; longer ones are tested by their first byte alone.
-    struct Test {
-        std::uint8_t first;  // indices into `bytes`
-        std::uint8_t middle;
-        std::uint8_t last;
-        std::uint8_t middleAt;
-        std::uint8_t span;
-    };
-    std::array<Test, kMaxNeedles> tests;
+    // A needle may stand where its first, middle and last bytes stand; only there is it
+    // compared. Needles that differ only in the middle byte share one test without it;
+    // longer ones are tested by their first byte alone.
+    std::array<NeedleTest, kMaxNeedles> tests;
     std::size_t testCount = 0;
-    std::array<char, 3 * kMaxNeedles> bytes;
-    std::size_t byteCount = 0;
     const auto collectTests = [&] {
         testCount = 0;
-        byteCount = 0;
-        const auto indexOf = [&](char c) {
-            const auto at = std::find(bytes.begin(), bytes.begin() + byteCount, c);
-            if (at == bytes.begin() + byteCount) bytes[byteCount++] = c;
-            return static_cast<std::uint8_t>(at - bytes.begin());
-        };
         for (std::uint32_t bits = pending; bits != 0; bits &= bits - 1) {
             const std::string_view needle =
                 wanted[static_cast<std::size_t>(std::countr_zero(bits))];
             const std::size_t span = needle.size() <= kBlockBytes ? needle.size() - 1 : 0;
-            const Test t{indexOf(needle.front()), indexOf(needle[span / 2]), indexOf(needle[span]),
-                         static_cast<std::uint8_t>(span / 2), static_cast<std::uint8_t>(span)};
-            Test* const same =
-                std::find_if(tests.begin(), tests.begin() + testCount, [&](const Test& o) {
-                    return o.first == t.first && o.last == t.last && o.span == t.span;
+            const NeedleTest test{needle.front(), needle[span / 2], needle[span],
+                                  static_cast<std::uint8_t>(span / 2),
+                                  static_cast<std::uint8_t>(span)};
+            NeedleTest* const same =
+                std::find_if(tests.begin(), tests.begin() + testCount, [&](const NeedleTest& o) {
+                    return o.first == test.first && o.last == test.last && o.span == test.span;
                 });
             if (same == tests.begin() + testCount) {
-                tests[testCount++] = t;
-            } else if (same->middle != t.middle || same->middleAt != t.middleAt) {
-                same->middle = t.first;
+                tests[testCount++] = test;
+            } else if (same->middle != test.middle || same->middleAt != test.middleAt) {
+                same->middle = test.first;
                 same->middleAt = 0;
             }
         }
@@ -520,7 +506,6 @@ std::uint32_t HistoryLog::TextContainsEach(std::initializer_list<std::string_vie
         bool changed = false;
         for (std::uint64_t bits = candidates; bits != 0; bits &= bits - 1) {
             const std::size_t at = base + static_cast<std::size_t>(std::countr_zero(bits));
-            // The NUL padding after the last byte matches needles that begin with a NUL.
             if (at >= n) break;
             for (std::uint32_t left = pending; left != 0; left &= left - 1) {
                 const std::size_t k = static_cast<std::size_t>(std::countr_zero(left));
@@ -535,49 +520,21 @@ std::uint32_t HistoryLog::TextContainsEach(std::initializer_list<std::string_vie
         return changed;
     };
 
-    // The byte masks of blocks first.., a few at a time, each with the masks of the block
-    // after it for the bytes a needle reaches into; the last part block is padded with NULs.
+    // Whole blocks whose reads stay inside the text, a few at a time; the rest from a copy
+    // padded with NULs.
     const BlockScanner& scanner = BestBlockScanner();
-    const std::size_t wholeBlocks = n / kBlockBytes;
-    const std::size_t blocks = (n + kBlockBytes - 1) / kBlockBytes;
-    std::array<std::uint64_t, (kBlocksPerScan + 1) * 3 * kMaxNeedles> masks;
-    const auto fillMasks = [&](std::size_t first, std::size_t count) {
-        const std::size_t direct = first < wholeBlocks ? std::min(count, wholeBlocks - first) : 0;
-        if (direct > 0) {
-            scanner.matchBytes(text.data() + first * kBlockBytes, direct, bytes.data(), byteCount,
-                               masks.data());
-        }
-        for (std::size_t b = direct; b < count; ++b) {
-            std::uint64_t* const out = masks.data() + b * byteCount;
-            if (first + b == wholeBlocks && n % kBlockBytes != 0) {
-                std::array<char, kBlockBytes> tail{};
-                std::memcpy(tail.data(), text.data() + wholeBlocks * kBlockBytes, n % kBlockBytes);
-                scanner.matchBytes(tail.data(), 1, bytes.data(), byteCount, out);
-            } else {
-                std::fill(out, out + byteCount, std::uint64_t{0});
-            }
-        }
-    };
-    const auto shifted = [](std::uint64_t here, std::uint64_t next, unsigned by) {
-        return by == 0 ? here : (here >> by) | (next << (64 - by));
-    };
+    std::array<std::uint64_t, kBlocksPerScan> candidates;
+    const std::size_t reach = 2 * kBlockBytes - 1;
+    const std::size_t safeBlocks = n >= reach ? (n - reach) / kBlockBytes + 1 : 0;
     collectTests();
     std::size_t first = 0;
-    while (first < blocks && pending != 0) {
-        const std::size_t count = std::min(kBlocksPerScan, blocks - first);
-        fillMasks(first, count + 1);
-        std::size_t next = first + count;
-        for (std::size_t b = 0; b < count; ++b) {
-            const std::uint64_t* const here = masks.data() + b * byteCount;
-            const std::uint64_t* const after = here + byteCount;
-            std::uint64_t candidates = 0;
-            for (std::size_t t = 0; t < testCount; ++t) {
-                const Test& test = tests[t];
-                candidates |= here[test.first] &
-                              shifted(here[test.middle], after[test.middle], test.middleAt) &
-                              shifted(here[test.last], after[test.last], test.span);
-            }
-            if (candidates != 0 && check((first + b) * kBlockBytes, candidates)) {
+    while (first < safeBlocks && pending != 0) {
+        const std::size_t blocks = std::min(kBlocksPerScan, safeBlocks - first);
+        scanner.matchNeedles(text.data() + first * kBlockBytes, blocks, tests.data(), testCount,
+                             candidates.data());
+        std::size_t next = first + blocks;
+        for (std::size_t b = 0; b < blocks; ++b) {
+            if (candidates[b] != 0 && check((first + b) * kBlockBytes, candidates[b])) {
                 // Fewer needles, other tests: the scan goes on from the next block.
                 collectTests();
                 next = first + b + 1;
@@ -585,6 +542,16 @@ std::uint32_t HistoryLog::TextContainsEach(std::initializer_list<std::string_vie
             }
         }
         first = next;
+    }
+    const std::size_t done = std::min(first, safeBlocks) * kBlockBytes;
+    if (pending != 0 && done < n) {
+        std::array<char, 4 * kBlockBytes> tail{};
+        std::memcpy(tail.data(), text.data() + done, n - done);
+        const std::size_t blocks = (n - done + kBlockBytes - 1) / kBlockBytes;
+        scanner.matchNeedles(tail.data(), blocks, tests.data(), testCount, candidates.data());
+        for (std::size_t b = 0; b < blocks && pending != 0; ++b) {
+            if (candidates[b] != 0 && check(done + b * kBlockBytes, candidates[b])) collectTests();
+        }
     }
     return found;
 }

@@ -142,17 +142,21 @@ void ClassifyPortable(const char* blocks, std::size_t count, BlockClasses* out) 
     }
 }
 
-void MatchBytesPortable(const char* blocks, std::size_t count, const char* bytes,
-                        std::size_t byteCount, std::uint64_t* out) {
+void MatchNeedlesPortable(const char* blocks, std::size_t count, const NeedleTest* tests,
+                          std::size_t testCount, std::uint64_t* out) {
     for (std::size_t b = 0; b < count; ++b) {
         const char* const block = blocks + b * kBlockBytes;
-        for (std::size_t j = 0; j < byteCount; ++j) {
-            std::uint64_t mask = 0;
-            for (std::size_t i = 0; i < kBlockBytes; ++i) {
-                if (block[i] == bytes[j]) mask |= std::uint64_t{1} << i;
+        std::uint64_t mask = 0;
+        for (std::size_t i = 0; i < kBlockBytes; ++i) {
+            for (std::size_t t = 0; t < testCount; ++t) {
+                const NeedleTest& test = tests[t];
+                if (block[i] == test.first && block[i + test.middleAt] == test.middle &&
+                    block[i + test.span] == test.last) {
+                    mask |= std::uint64_t{1} << i;
+                }
             }
-            out[b * byteCount + j] = mask;
         }
+        out[b] = mask;
     }
 }
 
@@ -193,18 +197,33 @@ void ClassifySse2(const char* blocks, std::size_t count, BlockClasses* out) {
     }
 }
 
-void MatchBytesSse2(const char* blocks, std::size_t count, const char* bytes, std::size_t byteCount,
-                    std::uint64_t* out) {
+void MatchNeedlesSse2(const char* blocks, std::size_t count, const NeedleTest* tests,
+                      std::size_t testCount, std::uint64_t* out) {
+    const auto load = [](const char* p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    };
     for (std::size_t b = 0; b < count; ++b) {
-        __m128i v[4];
-        for (int i = 0; i < 4; ++i) {
-            v[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(blocks + b * kBlockBytes) + i);
+        const char* const block = blocks + b * kBlockBytes;
+        __m128i hit[4];
+        for (int i = 0; i < 4; ++i) hit[i] = _mm_setzero_si128();
+        for (std::size_t t = 0; t < testCount; ++t) {
+            const NeedleTest& test = tests[t];
+            const __m128i first = _mm_set1_epi8(test.first);
+            const __m128i middle = _mm_set1_epi8(test.middle);
+            const __m128i last = _mm_set1_epi8(test.last);
+            for (int i = 0; i < 4; ++i) {
+                const char* const at = block + 16 * i;
+                const __m128i here =
+                    _mm_and_si128(_mm_cmpeq_epi8(load(at), first),
+                                  _mm_cmpeq_epi8(load(at + test.middleAt), middle));
+                hit[i] = _mm_or_si128(
+                    hit[i], _mm_and_si128(here, _mm_cmpeq_epi8(load(at + test.span), last)));
+            }
         }
-        for (std::size_t j = 0; j < byteCount; ++j) {
-            const __m128i c = _mm_set1_epi8(bytes[j]);
-            out[b * byteCount + j] = Mask64(_mm_cmpeq_epi8(v[0], c), _mm_cmpeq_epi8(v[1], c),
-                                            _mm_cmpeq_epi8(v[2], c), _mm_cmpeq_epi8(v[3], c));
-        }
+        // Most blocks hold no candidate: one test settles them.
+        const __m128i any =
+            _mm_or_si128(_mm_or_si128(hit[0], hit[1]), _mm_or_si128(hit[2], hit[3]));
+        out[b] = _mm_movemask_epi8(any) == 0 ? 0 : Mask64(hit[0], hit[1], hit[2], hit[3]);
     }
 }
 
@@ -242,21 +261,44 @@ __attribute__((target("avx2"))) void ClassifyAvx2(const char* blocks, std::size_
     }
 }
 
-__attribute__((target("avx2"))) void MatchBytesAvx2(const char* blocks, std::size_t count,
-                                                    const char* bytes, std::size_t byteCount,
-                                                    std::uint64_t* out) {
+__attribute__((target("avx2"))) void MatchNeedlesAvx2(const char* blocks, std::size_t count,
+                                                      const NeedleTest* tests,
+                                                      std::size_t testCount, std::uint64_t* out) {
     for (std::size_t b = 0; b < count; ++b) {
-        const auto* const block = reinterpret_cast<const __m256i*>(blocks + b * kBlockBytes);
-        const __m256i low = _mm256_loadu_si256(block);
-        const __m256i high = _mm256_loadu_si256(block + 1);
-        for (std::size_t j = 0; j < byteCount; ++j) {
-            const __m256i c = _mm256_set1_epi8(bytes[j]);
-            const auto lowBits =
-                static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(low, c)));
-            const auto highBits =
-                static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(high, c)));
-            out[b * byteCount + j] = std::uint64_t{lowBits} | std::uint64_t{highBits} << 32;
+        const char* const block = blocks + b * kBlockBytes;
+        __m256i hit0 = _mm256_setzero_si256();
+        __m256i hit1 = _mm256_setzero_si256();
+        for (std::size_t t = 0; t < testCount; ++t) {
+            const NeedleTest& test = tests[t];
+            const __m256i first = _mm256_set1_epi8(test.first);
+            const __m256i middle = _mm256_set1_epi8(test.middle);
+            const __m256i last = _mm256_set1_epi8(test.last);
+            for (int half = 0; half < 2; ++half) {
+                const char* const at = block + 32 * half;
+                const __m256i here = _mm256_and_si256(
+                    _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)),
+                                      first),
+                    _mm256_cmpeq_epi8(
+                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + test.middleAt)),
+                        middle));
+                const __m256i hit = _mm256_and_si256(
+                    here, _mm256_cmpeq_epi8(
+                              _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + test.span)),
+                              last));
+                if (half == 0) {
+                    hit0 = _mm256_or_si256(hit0, hit);
+                } else {
+                    hit1 = _mm256_or_si256(hit1, hit);
+                }
+            }
         }
+        if (_mm256_testz_si256(_mm256_or_si256(hit0, hit1), _mm256_or_si256(hit0, hit1))) {
+            out[b] = 0;
+            continue;
+        }
+        const auto low = static_cast<std::uint32_t>(_mm256_movemask_epi8(hit0));
+        const auto high = static_cast<std::uint32_t>(_mm256_movemask_epi8(hit1));
+        out[b] = std::uint64_t{low} | std::uint64_t{high} << 32;
     }
 }
 
@@ -275,14 +317,23 @@ __attribute__((target("avx512bw"))) void ClassifyAvx512(const char* blocks, std:
     }
 }
 
-__attribute__((target("avx512bw"))) void MatchBytesAvx512(const char* blocks, std::size_t count,
-                                                          const char* bytes, std::size_t byteCount,
-                                                          std::uint64_t* out) {
+__attribute__((target("avx512bw"))) void MatchNeedlesAvx512(const char* blocks, std::size_t count,
+                                                            const NeedleTest* tests,
+                                                            std::size_t testCount,
+                                                            std::uint64_t* out) {
     for (std::size_t b = 0; b < count; ++b) {
-        const __m512i v = _mm512_loadu_si512(blocks + b * kBlockBytes);
-        for (std::size_t j = 0; j < byteCount; ++j) {
-            out[b * byteCount + j] = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(bytes[j]));
+        const char* const block = blocks + b * kBlockBytes;
+        const __m512i here = _mm512_loadu_si512(block);
+        std::uint64_t mask = 0;
+        for (std::size_t t = 0; t < testCount; ++t) {
+            const NeedleTest& test = tests[t];
+            mask |= _mm512_cmpeq_epi8_mask(here, _mm512_set1_epi8(test.first)) &
+                    _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(block + test.middleAt),
+                                           _mm512_set1_epi8(test.middle)) &
+                    _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(block + test.span),
+                                           _mm512_set1_epi8(test.last));
         }
+        out[b] = mask;
     }
 }
 
@@ -293,14 +344,15 @@ std::vector<BlockScanner> FindBlockScanners() {
 #if defined(GAPSCOPE_X86_DISPATCH)
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx512bw")) {
-        scanners.push_back({"avx512bw", ClassifyAvx512, MatchBytesAvx512});
+        scanners.push_back({"avx512bw", ClassifyAvx512, MatchNeedlesAvx512});
     }
-    if (__builtin_cpu_supports("avx2")) scanners.push_back({"avx2", ClassifyAvx2, MatchBytesAvx2});
+    if (__builtin_cpu_supports("avx2"))
+        scanners.push_back({"avx2", ClassifyAvx2, MatchNeedlesAvx2});
 #endif
 #if defined(__SSE2__)
-    scanners.push_back({"sse2", ClassifySse2, MatchBytesSse2});
+    scanners.push_back({"sse2", ClassifySse2, MatchNeedlesSse2});
 #endif
-    scanners.push_back({"portable", ClassifyPortable, MatchBytesPortable});
+    scanners.push_back({"portable", ClassifyPortable, MatchNeedlesPortable});
     return scanners;
 }
 

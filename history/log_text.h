@@ -39,15 +39,26 @@ struct BlockClasses {
 };
 inline constexpr std::size_t kBlockBytes = 64;
 
+// Where a short needle may stand: a place whose byte is `first`, whose byte `middleAt`
+// further on is `middle` and whose byte `span` further on is `last`.
+struct NeedleTest {
+    char first = 0;
+    char middle = 0;
+    char last = 0;
+    std::uint8_t middleAt = 0;  // at most span
+    std::uint8_t span = 0;      // below kBlockBytes
+};
+
 // One way of scanning blocks of text. Vector forms are chosen by what the processor
 // offers; the plain form runs anywhere and is the yardstick the others are held to.
 struct BlockScanner {
     const char* name;
     // out[b] = the classes of the block at blocks + b * kBlockBytes, for b < count.
     void (*classify)(const char* blocks, std::size_t count, BlockClasses* out);
-    // out[b * byteCount + j] bit i set where byte i of block b is bytes[j].
-    void (*matchBytes)(const char* blocks, std::size_t count, const char* bytes,
-                       std::size_t byteCount, std::uint64_t* out);
+    // out[b] bit i set where one of the tests holds at byte i of block b. Reads up to
+    // kBlockBytes - 1 bytes past the last block.
+    void (*matchNeedles)(const char* blocks, std::size_t count, const NeedleTest* tests,
+                         std::size_t testCount, std::uint64_t* out);
 };
 
 // The scanners this processor can run, fastest first; the plain form is always last.

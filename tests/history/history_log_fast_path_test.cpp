@@ -248,21 +248,23 @@ TEST(BlockScanners, EveryScannerAgreesWithThePlainOne) {
     EXPECT_STREQ(scanners.back().name, "portable");
     const BlockScanner& plain = scanners.back();
     std::mt19937 random(5);
-    const std::string bytes("\r\n=0123456789/:aZ\x80\xFF\0 ,", 22);
+    const std::string bytes("\r\n=0123456789/:aZIP6\x80\xFF\0 ,", 25);
     constexpr std::size_t kBlocks = 8;
-    std::string text(kBlocks * kBlockBytes, ' ');
-    const char wanted[] = {'=', '\r', '9', '\xFF', 'Q'};
+    const NeedleTest tests[] = {
+        {'I', 'P', '=', 1, 2}, {'6', '6', '=', 0, 2}, {'=', '9', '0', 5, 9}};
     for (int round = 0; round < 300; ++round) {
+        // Blocks and the bytes after them that the needle tests read.
+        std::string text((kBlocks + 1) * kBlockBytes, ' ');
         for (char& c : text) c = bytes[random() % bytes.size()];
         std::vector<BlockClasses> expected(kBlocks), got(kBlocks);
         plain.classify(text.data(), kBlocks, expected.data());
-        std::vector<std::uint64_t> expectedBytes(kBlocks * 5), gotBytes(kBlocks * 5);
-        plain.matchBytes(text.data(), kBlocks, wanted, 5, expectedBytes.data());
+        std::vector<std::uint64_t> expectedNeedles(kBlocks), gotNeedles(kBlocks);
+        plain.matchNeedles(text.data(), kBlocks, tests, 3, expectedNeedles.data());
         for (const BlockScanner& scanner : scanners) {
             scanner.classify(text.data(), kBlocks, got.data());
             ASSERT_EQ(got, expected) << scanner.name;
-            scanner.matchBytes(text.data(), kBlocks, wanted, 5, gotBytes.data());
-            ASSERT_EQ(gotBytes, expectedBytes) << scanner.name;
+            scanner.matchNeedles(text.data(), kBlocks, tests, 3, gotNeedles.data());
+            ASSERT_EQ(gotNeedles, expectedNeedles) << scanner.name;
         }
     }
 }
