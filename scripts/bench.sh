@@ -145,5 +145,7 @@ if [ "${BENCH_PROFILE:-0}" = 1 ] && command -v valgrind >/dev/null; then
   valgrind --tool=callgrind --callgrind-out-file="$build/callgrind.out" \
     --toggle-collect='*BuildDayReport*' \
     "$build/app/gapscope-report" "$histories/prime-365" --defaults --day "$day" >/dev/null 2>&1
-  callgrind_annotate --inclusive=no "$build/callgrind.out" 2>/dev/null | sed -n '/^Ir/,$p' | head -25
+  # sed reads to the end, so that no part of the pipe is cut off early.
+  callgrind_annotate --inclusive=no "$build/callgrind.out" 2>/dev/null | sed -n '/^Ir/,$p' |
+    sed -n '1,25p' | cut -c1-150
 fi
