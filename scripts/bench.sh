@@ -11,10 +11,10 @@ repetitions=${BENCH_REPETITIONS:-9}
 mkdir -p "$histories"
 
 # name service days; every history ends on the same day, the report day is its middle.
-specs=("prime-1 prime 1" "prime-30 prime 30" "prime-365 prime 365" "rapid-365 rapid 365")
+setups=("prime-1 prime 1" "prime-30 prime 30" "prime-365 prime 365" "rapid-365 rapid 365")
 last=2025-06-30
-for spec in "${specs[@]}"; do
-  read -r name service days <<<"$spec"
+for setup in "${setups[@]}"; do
+  read -r name service days <<<"$setup"
   dir="$histories/$name"
   if [ ! -f "$dir/report-day.txt" ]; then
     rm -rf "$dir"
@@ -49,8 +49,8 @@ echo "$(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/m
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 echo "== History sizes (the three logs read at start-up)"
-for spec in "${specs[@]}"; do
-  read -r name _ _ <<<"$spec"
+for setup in "${setups[@]}"; do
+  read -r name _ _ <<<"$setup"
   printf '%-10s %10d bytes  report day %s\n' "$name" "$(log_bytes "$name")" \
     "$(cat "$histories/$name/report-day.txt")"
 done
@@ -62,8 +62,8 @@ echo "== Core: baseline read, load, one report run (medians of $repetitions; ms)
   --benchmark_report_aggregates_only=true --benchmark_out="$core_csv" \
   --benchmark_out_format=csv >/dev/null 2>&1
 printf '%-20s %10s %10s %12s\n' benchmark wall cpu MB/s
-for spec in "${specs[@]}"; do
-  read -r name _ _ <<<"$spec"
+for setup in "${setups[@]}"; do
+  read -r name _ _ <<<"$setup"
   for kind in Baseline Load Report; do
     bps=$(field "$core_csv" "$kind/$name" bytes_per_second)
     printf '%-20s %10.3f %10.3f %12s\n' "$kind/$name" "$(field "$core_csv" "$kind/$name" real_time)" \
@@ -76,8 +76,8 @@ echo
 echo "== gapscope-report process (medians of $repetitions runs)"
 printf '%-10s %10s %14s %22s\n' history "wall ms" "peak KiB" "limit 1.5 B + 30 MB KiB"
 memory_holds=yes
-for spec in "${specs[@]}"; do
-  read -r name _ _ <<<"$spec"
+for setup in "${setups[@]}"; do
+  read -r name _ _ <<<"$setup"
   day=$(cat "$histories/$name/report-day.txt")
   : > "$build/time.txt"
   : > "$build/wall.txt"
@@ -102,8 +102,8 @@ if [ -x "$build/bench/gapscope_window_bench" ]; then
     --benchmark_report_aggregates_only=true --benchmark_out="$window_csv" \
     --benchmark_out_format=csv >/dev/null 2>&1
   printf '%-38s %10s %10s\n' benchmark wall cpu
-  for spec in "${specs[@]}"; do
-    read -r name _ _ <<<"$spec"
+  for setup in "${setups[@]}"; do
+    read -r name _ _ <<<"$setup"
     for kind in WindowDateChanged WindowDateChangedAndRepaint CoreRun; do
       printf '%-38s %10.3f %10.3f\n' "$kind/$name" "$(field "$window_csv" "$kind/$name" real_time)" \
         "$(field "$window_csv" "$kind/$name" cpu_time)"
