@@ -73,9 +73,12 @@ std::optional<std::string> WriteReportFile(const std::filesystem::path& path, co
     // The new report is complete on disk before it replaces the old one, so a full disk or
     // a crash mid-write leaves yesterday's good report in place.
     std::random_device entropy;
-    const fs::path temporary =
-        path.parent_path() /
-        ("." + path.filename().string() + "." + std::to_string(entropy() % 1000000) + ".partial");
+    std::string temporaryName = ".";
+    temporaryName += path.filename().string();
+    temporaryName += '.';
+    temporaryName += std::to_string(entropy() % 1000000);
+    temporaryName += ".partial";
+    const fs::path temporary = path.parent_path() / temporaryName;
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out) return "cannot create " + temporary.string();

@@ -100,7 +100,8 @@ std::string Wrapped(std::string lead, std::string_view text, std::size_t indent)
         const std::size_t space = text.find(' ');
         const std::string_view word = text.substr(0, space);
         if (!first && column + 1 + word.size() > kWidth) {
-            out += "\n" + std::string(indent, ' ');
+            out += '\n';
+            out.append(indent, ' ');
             column = indent;
         } else if (!first) {
             out += ' ';

@@ -93,7 +93,10 @@ fs::path DirectorySink::FinalPath(std::size_t i) const {
 }
 
 fs::path DirectorySink::TempPath(std::size_t i) const {
-    return directory_ / ("." + std::string(kNames[i]) + ".writing");
+    std::string name = ".";
+    name += kNames[i];
+    name += ".writing";
+    return directory_ / name;
 }
 
 void DirectorySink::Append(LogFile file, std::string_view text) {
