@@ -53,7 +53,9 @@ Finding CheckItems(std::string_view record, const ItemList& items) {
 
 std::string ChannelKey(ScanMode mode, ChannelNumber n) {
     const char* prefix = mode == ScanMode::RapidScan ? "R" : mode == ScanMode::Iodc ? "I" : "";
-    return prefix + std::to_string(n);
+    std::string key = prefix;
+    key += std::to_string(n);
+    return key;
 }
 
 bool IsPrologEpilogKey(std::string_view key) {
