@@ -125,8 +125,8 @@ std::optional<std::uint32_t> ReferenceMask(std::string_view text) {
 // The message names the mask with its "$"; a short, printable one exactly, anything else
 // by a printable start of bounded length.
 Finding CheckMaskMessage(std::string_view text, std::string_view message) {
-    const std::string shown =
-        (!text.empty() && text.front() == '$') ? std::string(text) : "$" + std::string(text);
+    std::string shown = (!text.empty() && text.front() == '$') ? "" : "$";
+    shown += text;
     const std::string_view tail = "'' is not a valid integer value";
     const bool printable = std::none_of(shown.begin(), shown.end(), [](char c) {
         return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
