@@ -190,8 +190,10 @@ Finding CheckScanners(std::string_view bytes) {
     return std::nullopt;
 }
 
-// The one-pass search for several needles against searching the joined text for each.
-Finding CheckContainsEach(const HistoryLog& log, const std::string& joined) {
+// The one-pass search for several needles against searching the joined text for each, and
+// the answer of a log prepared for those needles (and not for dates) against both.
+Finding CheckContainsEach(const HistoryLog& log, std::string_view bytes, const std::string& joined,
+                          const std::vector<std::string>& dates) {
     const auto piece = [&](std::size_t at, std::size_t length) {
         return joined.empty() ? std::string("x") : joined.substr(at % joined.size(), length);
     };
@@ -213,10 +215,20 @@ Finding CheckContainsEach(const HistoryLog& log, const std::string& joined) {
             return "TextContainsEach is wrong for needle " + std::to_string(k);
         }
     }
+    std::array<std::string_view, 9> views;
+    std::copy(needles.begin(), needles.end(), views.begin());
+    const HistoryLog prepared = HistoryLog::FromBytes(bytes, {.dates = false, .needles = views});
+    if (prepared.TextContainsEach(views) != found) return "needles prepared at load are wrong";
+    for (const std::string& date : dates) {
+        if (prepared.ContainsDate(date) != log.ContainsDate(date)) {
+            return "ContainsDate(\"" + date + "\") without dates prepared differs";
+        }
+    }
     return std::nullopt;
 }
 
-Finding CheckSearches(const HistoryLog& log, const std::vector<std::string_view>& lines) {
+Finding CheckSearches(const HistoryLog& log, std::string_view bytes,
+                      const std::vector<std::string_view>& lines) {
     std::string joined;
     for (const std::string_view line : lines) {
         joined.append(line);
@@ -249,7 +261,7 @@ Finding CheckSearches(const HistoryLog& log, const std::vector<std::string_view>
         const bool expected = joined.find(needle) != std::string::npos;
         if (log.TextContains(needle) != expected) return "TextContains is wrong for a needle";
     }
-    return CheckContainsEach(log, joined);
+    return CheckContainsEach(log, bytes, joined, dates);
 }
 
 }  // namespace
@@ -275,7 +287,7 @@ Finding CheckHistoryLogInput(std::string_view bytes) {
     if (Finding f = CheckValueOf(read, lines)) return "from a file buffer: " + *f;
     if (Finding f = CheckScanners(bytes)) return f;
     if (Finding f = CheckValueOf(log, lines)) return f;
-    return CheckSearches(log, lines);
+    return CheckSearches(log, bytes, lines);
 }
 
 }  // namespace gapscope::fuzz

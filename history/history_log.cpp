@@ -2,16 +2,22 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <stop_token>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include "history/date_set.h"
 #include "history/items.h"
+#include "history/key_hash.h"
+#include "history/log_builder.h"
 #include "history/log_text.h"
+#include "history/needle_search.h"
 
 #if defined(_WIN32)
 #include <share.h>
@@ -21,76 +27,28 @@ namespace gapscope {
 
 namespace {
 
-constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-constexpr std::uint64_t kLowBits = 0x7F7F7F7F7F7F7F7FULL;
-
-std::uint64_t LoadWord(const char* p) {
-    std::uint64_t w;
-    std::memcpy(&w, p, sizeof w);
-    return w;
-}
-
-// ASCII letters of eight bytes at once to lower case; other bytes stay as they are.
-std::uint64_t FoldCase(std::uint64_t w) {
-    const std::uint64_t low = w & kLowBits;
-    const std::uint64_t atLeastA = low + (0x80 - 'A') * kOnes;
-    const std::uint64_t pastZ = low + (0x80 - 'Z' - 1) * kOnes;
-    const std::uint64_t upper = atLeastA & ~pastZ & ~w & kHighBits;
-    return w | (upper >> 2);
-}
-
-std::uint64_t MixWord(std::uint64_t h, std::uint64_t w) {
-    h = (h ^ w) * 0xff51afd7ed558ccdULL;
-    return h ^ (h >> 29);
-}
-
-// Hash of the case-folded key, eight bytes at a time, finished so that the top bits that
-// choose the slot depend on every byte (minute keys differ only in their last digits).
-std::uint32_t HashKey(std::string_view key) {
-    const char* const p = key.data();
-    const std::size_t n = key.size();
-    std::uint64_t h = static_cast<std::uint64_t>(n) * 0x9E3779B97F4A7C15ULL;
-    if (n >= 8) {
-        for (std::size_t i = 0; i + 8 < n; i += 8) h = MixWord(h, FoldCase(LoadWord(p + i)));
-        // The last eight bytes, overlapping the word before when the length is no multiple.
-        h = MixWord(h, FoldCase(LoadWord(p + n - 8)));
-    } else if (n >= 4) {
-        std::uint32_t first;
-        std::uint32_t last;
-        std::memcpy(&first, p, 4);
-        std::memcpy(&last, p + n - 4, 4);
-        h = MixWord(h, FoldCase(std::uint64_t{first} << 32 | last));
-    } else if (n > 0) {
-        const auto byte = [&](std::size_t i) {
-            return std::uint64_t{static_cast<unsigned char>(p[i])};
-        };
-        h = MixWord(h, FoldCase(byte(0) | byte(n / 2) << 8 | byte(n - 1) << 16));
-    }
-    h ^= h >> 33;
-    h *= 0xc4ceb9fe1a85ec53ULL;
-    h ^= h >> 33;
-    return static_cast<std::uint32_t>(h >> 32);
-}
-
 constexpr std::size_t kFirstTableSize = 16;
-// After this many lines the size of the whole log is estimated.
-constexpr std::size_t kLinesToEstimate = 2048;
-constexpr std::size_t kNoKey = static_cast<std::size_t>(-1);
-constexpr std::uint64_t kTopBit = std::uint64_t{1} << 63;
-constexpr std::size_t kKeysInFlight = 16;
-// Blocks classified at a time: 4 KB of text, still in the nearest cache when it is read.
-constexpr std::size_t kBlocksPerScan = 64;
+// Files are read in chunks of this size, and built while they are read from this size on
+// (below it a thread costs more than it saves).
+constexpr std::size_t kReadChunk = std::size_t{128} << 10;
+constexpr std::size_t kBuildWhileReadingFrom = std::size_t{1} << 20;
+// About a tenth of a millisecond of yielding before the builder sleeps until a chunk comes.
+constexpr int kYieldsBeforeSleep = 256;
 // Line numbers are 32-bit, so more slots would never be filled.
 constexpr std::size_t kLastTableSize = std::size_t{1} << 32;
 
-std::size_t HomeSlot(std::uint32_t hash, std::size_t tableSize) {
-    // Table sizes are powers of two of at least 16 slots.
-    return static_cast<std::size_t>(hash) >> (32 - std::countr_zero(tableSize));
-}
-
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
+}
+
+bool IsUtf16Marked(std::string_view raw) {
+    return raw.substr(0, 2) == "\xFF\xFE" || raw.substr(0, 2) == "\xFE\xFF";
+}
+
+// A UTF-8 mark is stepped over rather than cut out of the buffer.
+std::size_t Utf8MarkBytes(std::string_view raw) {
+    constexpr std::string_view kMark = "\xEF\xBB\xBF";
+    return raw.substr(0, kMark.size()) == kMark ? kMark.size() : 0;
 }
 
 bool HasLineBreak(std::string_view text) {
@@ -177,235 +135,84 @@ std::string_view HistoryLog::TextStore::View() const {
     return text_;
 }
 
-HistoryLog HistoryLog::FromBytes(std::string_view bytes) {
-    return FromStore(TextStore(DecodeLogBytes(bytes)));
+HistoryLog HistoryLog::FromBytes(std::string_view bytes, const LogPreparation& prepare) {
+    return FromStore(TextStore(DecodeLogBytes(bytes)), prepare);
 }
 
-HistoryLog HistoryLog::FromOwnedBytes(std::string bytes) {
+HistoryLog HistoryLog::FromOwnedBytes(std::string bytes, const LogPreparation& prepare) {
     DecodeLogBytesInPlace(bytes);
-    return FromStore(TextStore(std::move(bytes)));
+    return FromStore(TextStore(std::move(bytes)), prepare);
 }
 
-HistoryLog HistoryLog::FromFileBuffer(std::unique_ptr<char[]> bytes, std::size_t size) {
+HistoryLog HistoryLog::FromFileBuffer(std::unique_ptr<char[]> bytes, std::size_t size,
+                                      const LogPreparation& prepare) {
     const std::string_view raw(bytes.get(), size);
-    const std::string_view utf8Mark = "\xEF\xBB\xBF";
-    if (raw.substr(0, 2) == "\xFF\xFE" || raw.substr(0, 2) == "\xFE\xFF") {
-        return FromStore(TextStore(DecodeLogBytes(raw)));
-    }
-    // A UTF-8 mark is stepped over rather than cut out of the buffer.
-    const std::size_t offset = raw.substr(0, utf8Mark.size()) == utf8Mark ? utf8Mark.size() : 0;
-    return FromStore(TextStore(std::move(bytes), size, offset));
+    if (IsUtf16Marked(raw)) return FromStore(TextStore(DecodeLogBytes(raw)), prepare);
+    return FromStore(TextStore(std::move(bytes), size, Utf8MarkBytes(raw)), prepare);
 }
 
-HistoryLog HistoryLog::FromStore(TextStore store) {
+HistoryLog HistoryLog::FromStore(TextStore store, const LogPreparation& prepare) {
     HistoryLog log;
     log.store_ = std::move(store);
-    log.Build();
+    const std::string_view text = log.Text();
+    Builder builder(log, text.size(), prepare.dates);
+    builder.Finish(text.data(), text.size());
+    NeedleSearch needles(prepare.needles);
+    needles.Advance(text, true);
+    log.TakeNeedles(needles, prepare.needles);
     return log;
 }
 
-void HistoryLog::Build() {
-    const std::string_view text = Text();
-    const char* const p = text.data();
-    const std::size_t n = text.size();
-    const BlockScanner& scanner = BestBlockScanner();
-    DateSet dates(text);
+void HistoryLog::TakeNeedles(const NeedleSearch& search,
+                             std::span<const std::string_view> needles) {
+    const std::size_t count = std::min(needles.size(), NeedleSearch::kMaxNeedles);
+    preparedNeedles_.assign(needles.begin(), needles.begin() + count);
+    preparedFound_ = search.Found();
+}
 
-    // Digit runs long enough to hold a date: each block continues the previous block's.
-    std::uint64_t lastDigits = 0;
-    std::uint64_t lastPairs = 0;
-    std::uint64_t lastQuads = 0;
-    std::size_t runStart = 0;
-    std::size_t openRunEnd = 0;  // a run reaching the end of its block: where that is
-    bool runOpen = false;
-
-    std::size_t lineStart = 0;
-    std::size_t keyEnd = kNoKey;  // the current line's first "=" once seen
-    // Keys wait a little before they go into the table, so that the slots they need are
-    // fetched from memory meanwhile rather than one after the other.
-    std::array<PendingKey, kKeysInFlight> pending;
-    std::size_t queued = 0;
-    const auto addLine = [&](std::size_t end) {
-        lineEnds_.push_back(end);
-        if (lineEnds_.size() == kLinesToEstimate) ReserveLike(end);
-        // Slots hold line numbers in 32 bits; a log of more lines has no key beyond them.
-        if (keyEnd == kNoKey || lineEnds_.size() >= std::numeric_limits<std::uint32_t>::max()) {
-            return;
-        }
-        const PendingKey key{lineStart, keyEnd - lineStart,
-                             HashKey(text.substr(lineStart, keyEnd - lineStart)),
-                             static_cast<std::uint32_t>(lineEnds_.size())};
-        PrefetchSlot(key.hash);
-        PendingKey& place = pending[queued++ % kKeysInFlight];
-        if (queued > kKeysInFlight) InsertKey(place);
-        place = key;
+void HistoryLog::IndexKeys(const std::vector<Slot>& keyed) {
+    // Sized once for every keyed line, at most two thirds full (repeated keys only leave it
+    // emptier).
+    std::size_t size = kFirstTableSize;
+    while (size < kLastTableSize && size * 2 < keyed.size() * 3) size *= 2;
+    slots_.assign(size, Slot{});
+    // The keys go in grouped by the part of the table their home slot lies in, so that the
+    // table fills part by part rather than at random. The grouping is stable: the lines of
+    // one key keep their file order, and the first line of a key keeps its slot.
+    const int groupBits = std::min(std::countr_zero(size), 12);
+    std::vector<std::uint32_t> starts((std::size_t{1} << groupBits) + 1);
+    const auto group = [&](const Slot& slot) {
+        return static_cast<std::size_t>(slot.hash) >> (32 - groupBits);
     };
+    for (const Slot& slot : keyed) ++starts[group(slot) + 1];
+    for (std::size_t g = 1; g < starts.size(); ++g) starts[g] += starts[g - 1];
+    std::vector<Slot> grouped(keyed.size());
+    for (const Slot& slot : keyed) grouped[starts[group(slot)]++] = slot;
 
-    // One part of the text at a time, kBlocksPerScan blocks or the padded last block. The
-    // blocks are first reduced to lists (where lines break, which blocks end windows)
-    // without a branch on what a block holds, as that is all but unforeseeable; the lists
-    // are then worked through.
-    std::array<BlockClasses, kBlocksPerScan> classes;
-    std::array<std::uint16_t, kBlocksPerScan * kBlockBytes + 2> breaks;
-    std::array<std::uint8_t, kBlocksPerScan + 1> windowBlocks;
-    std::array<std::uint64_t, kBlocksPerScan + 1> windowMasks;
-    const auto part = [&](std::size_t partBase, std::size_t count) {
-        std::size_t breakCount = 0;
-        std::size_t windowCount = 0;
-        for (std::size_t b = 0; b < count; ++b) {
-            const BlockClasses& c = classes[b];
-            // Bit i of `eights`: the bytes i-7..i are all digits, so a window ends at i.
-            const std::uint64_t pairs = c.digit & ((c.digit << 1) | (lastDigits >> 63));
-            const std::uint64_t quads = pairs & ((pairs << 2) | (lastPairs >> 62));
-            const std::uint64_t eights = quads & ((quads << 4) | (lastQuads >> 60));
-            lastDigits = c.digit;
-            lastPairs = pairs;
-            lastQuads = quads;
-            windowBlocks[windowCount] = static_cast<std::uint8_t>(b);
-            windowMasks[windowCount] = eights;
-            windowCount += eights != 0;
-
-            const auto offset = static_cast<std::uint16_t>(b * kBlockBytes);
-            std::uint64_t bits = c.breaks;
-            for (int unrolled = 0; unrolled < 2; ++unrolled) {
-                // Written whether or not there is a break; only a break is counted. The top
-                // bit keeps the count of zeros defined, and free of a branch, for no break.
-                breaks[breakCount] =
-                    static_cast<std::uint16_t>(offset + std::countr_zero(bits | kTopBit));
-                breakCount += bits != 0;
-                bits &= bits - 1;
-            }
-            for (; bits != 0; bits &= bits - 1) {
-                breaks[breakCount++] = static_cast<std::uint16_t>(offset + std::countr_zero(bits));
-            }
+    const std::size_t mask = size - 1;
+    for (const Slot& slot : grouped) {
+        std::size_t s = HomeSlot(slot.hash, size);
+        bool known = false;
+        for (; slots_[s].line != 0 && !known; s = (s + 1) & mask) {
+            known = slots_[s].hash == slot.hash &&
+                    KeyEquals(slots_[s].line - 1, KeyOfLine(slot.line - 1));
         }
-
-        // Each group of consecutive window ends is one run of digits: windows end at
-        // start + 7 .. end - 1 of the run start..end.
-        for (std::size_t w = 0; w < windowCount; ++w) {
-            const std::size_t base = partBase + windowBlocks[w] * kBlockBytes;
-            std::uint64_t windows = windowMasks[w];
-            if (runOpen && (base != openRunEnd || (windows & 1) == 0)) {
-                dates.AddRun(runStart, openRunEnd);
-                runOpen = false;
-            }
-            while (windows != 0) {
-                const int at = std::countr_zero(windows);
-                const int ones = std::countr_zero(~(windows >> at));
-                if (!runOpen) runStart = base + static_cast<std::size_t>(at) - 7;
-                if (at + ones == 64) {
-                    runOpen = true;
-                    openRunEnd = base + kBlockBytes;
-                    break;
-                }
-                runOpen = false;
-                dates.AddRun(runStart, base + static_cast<std::size_t>(at + ones));
-                windows &= ~std::uint64_t{0} << (at + ones);
-            }
-        }
-
-        // The first "=" of the current line from `from` on, before `to`, within this part.
-        const std::size_t partEnd = partBase + count * kBlockBytes;
-        const auto firstEquals = [&](std::size_t from, std::size_t to) {
-            while (from < to) {
-                const std::size_t b = (from - partBase) / kBlockBytes;
-                const std::uint64_t bits = classes[b].equals >> ((from - partBase) % kBlockBytes);
-                if (bits != 0) {
-                    const std::size_t at = from + static_cast<std::size_t>(std::countr_zero(bits));
-                    return at < to ? at : kNoKey;
-                }
-                from = partBase + (b + 1) * kBlockBytes;
-            }
-            return kNoKey;
-        };
-        for (std::size_t i = 0; i < breakCount; ++i) {
-            const std::size_t end = partBase + breaks[i];
-            // The LF of a CR LF pair: the line ended at the CR.
-            if (p[end] == '\n' && end > 0 && p[end - 1] == '\r') {
-                lineStart = end + 1;
-                continue;
-            }
-            if (keyEnd == kNoKey) keyEnd = firstEquals(std::max(lineStart, partBase), end);
-            addLine(end);
-            lineStart = end + 1;
-            keyEnd = kNoKey;
-        }
-        // The line still open at the end of the part.
-        if (keyEnd == kNoKey && lineStart < partEnd) {
-            keyEnd = firstEquals(std::max(lineStart, partBase), partEnd);
-        }
-    };
-
-    const std::size_t wholeBlocks = n / kBlockBytes;
-    for (std::size_t first = 0; first < wholeBlocks; first += kBlocksPerScan) {
-        const std::size_t count = std::min(kBlocksPerScan, wholeBlocks - first);
-        scanner.classify(p + first * kBlockBytes, count, classes.data());
-        part(first * kBlockBytes, count);
+        if (!known) slots_[s] = slot;
     }
-    // The last part block, padded with NULs (no line end, no "=", no digit).
-    if (const std::size_t rest = n % kBlockBytes; rest != 0) {
-        std::array<char, kBlockBytes> tail{};
-        std::memcpy(tail.data(), p + wholeBlocks * kBlockBytes, rest);
-        scanner.classify(tail.data(), 1, classes.data());
-        part(wholeBlocks * kBlockBytes, 1);
-    }
-    // A run reaching the end of the text, and a final line without a line end.
-    if (runOpen) dates.AddRun(runStart, openRunEnd);
-    if (lineStart < n) addLine(n);
-    for (std::size_t k = queued > kKeysInFlight ? queued - kKeysInFlight : 0; k < queued; ++k) {
-        InsertKey(pending[k % kKeysInFlight]);
-    }
-    dates_ = dates.Sorted();
 }
 
-void HistoryLog::PrefetchSlot(std::uint32_t hash) const {
-#if defined(__GNUC__)
-    if (!slots_.empty()) __builtin_prefetch(&slots_[HomeSlot(hash, slots_.size())]);
-#else
-    (void)hash;
-#endif
+std::string_view HistoryLog::KeyOfLine(std::size_t i) const {
+    const std::string_view line = Line(i);
+    return line.substr(0, line.find('='));
 }
 
-void HistoryLog::InsertKey(const PendingKey& pending) {
-    const std::string_view key = Text().substr(pending.start, pending.length);
-    if ((keys_ + 1) * 3 > slots_.size() * 2 && slots_.size() < kLastTableSize) {
-        GrowIndex(2 * slots_.size());
-    }
-    const std::size_t mask = slots_.size() - 1;
-    std::size_t s = HomeSlot(pending.hash, slots_.size());
-    for (; slots_[s].line != 0; s = (s + 1) & mask) {
-        // Keys go in in file order, so the first line of a key keeps its slot.
-        if (slots_[s].hash == pending.hash && KeyEquals(slots_[s].line - 1, key)) return;
-    }
-    slots_[s] = Slot{pending.line, pending.hash};
-    ++keys_;
-}
-
-void HistoryLog::ReserveLike(std::size_t bytesSoFar) {
-    // The rest of a log is taken to look like its start, with an eighth to spare, so that
-    // the table is not rebuilt again and again as it fills.
-    const std::size_t total = Text().size();
-    const auto scaled = [&](std::size_t count) {
-        const double estimate = static_cast<double>(count) * static_cast<double>(total) /
-                                static_cast<double>(std::max<std::size_t>(bytesSoFar, 1));
-        return static_cast<std::size_t>(std::min(estimate * 1.125, 4e9));
-    };
-    lineEnds_.reserve(scaled(lineEnds_.size()));
-    std::size_t size = slots_.empty() ? kFirstTableSize : slots_.size();
-    while (size < kLastTableSize && size * 2 < scaled(keys_) * 3) size *= 2;
-    if (size > slots_.size()) GrowIndex(size);
-}
-
-void HistoryLog::GrowIndex(std::size_t size) {
-    std::vector<Slot> grown(std::max(kFirstTableSize, size));
-    const std::size_t mask = grown.size() - 1;
-    for (const Slot& slot : slots_) {
-        if (slot.line == 0) continue;
-        std::size_t s = HomeSlot(slot.hash, grown.size());
-        while (grown[s].line != 0) s = (s + 1) & mask;
-        grown[s] = slot;
-    }
-    slots_.swap(grown);
+void HistoryLog::ReserveLike(std::size_t bytesSoFar, std::size_t totalBytes) {
+    // The rest of a log is taken to look like its start, with an eighth to spare.
+    const std::size_t total = std::max(totalBytes, bytesSoFar);
+    const double scale = 1.125 * static_cast<double>(total) /
+                         static_cast<double>(std::max<std::size_t>(bytesSoFar, 1));
+    lineEnds_.reserve(
+        static_cast<std::size_t>(std::min(static_cast<double>(lineEnds_.size()) * scale, 4e9)));
 }
 
 std::size_t HistoryLog::LineStart(std::size_t i) const {
@@ -457,112 +264,36 @@ bool HistoryLog::TextContains(std::string_view needle) const {
 }
 
 std::uint32_t HistoryLog::TextContainsEach(std::initializer_list<std::string_view> needles) const {
-    constexpr std::size_t kMaxNeedles = 32;
-    std::array<std::string_view, kMaxNeedles> wanted;
+    return TextContainsEach(std::span<const std::string_view>(needles.begin(), needles.size()));
+}
+
+std::uint32_t HistoryLog::TextContainsEach(std::span<const std::string_view> needles) const {
+    const std::span<const std::string_view> wanted =
+        needles.first(std::min(needles.size(), NeedleSearch::kMaxNeedles));
     std::uint32_t found = 0;
-    std::uint32_t pending = 0;
-    std::size_t count = 0;
-    for (const std::string_view needle : needles) {
-        if (count == kMaxNeedles) break;
-        const std::uint32_t bit = std::uint32_t{1} << count;
-        wanted[count++] = needle;
-        if (needle.empty() || HasLineBreak(needle)) {
-            if (TextContains(needle)) found |= bit;
-        } else {
-            pending |= bit;
-        }
+    if (std::equal(wanted.begin(), wanted.end(), preparedNeedles_.begin(),
+                   preparedNeedles_.end())) {
+        found = preparedFound_;
+    } else {
+        NeedleSearch search(wanted);
+        search.Advance(Text(), true);
+        found = search.Found();
     }
-
-    // A needle may stand where its first, middle and last bytes stand; only there is it
-    // compared. Needles that differ only in the middle byte share one test without it;
-    // longer ones are tested by their first byte alone.
-    std::array<NeedleTest, kMaxNeedles> tests;
-    std::size_t testCount = 0;
-    const auto collectTests = [&] {
-        testCount = 0;
-        for (std::uint32_t bits = pending; bits != 0; bits &= bits - 1) {
-            const std::string_view needle =
-                wanted[static_cast<std::size_t>(std::countr_zero(bits))];
-            const std::size_t span = needle.size() <= kBlockBytes ? needle.size() - 1 : 0;
-            const NeedleTest test{needle.front(), needle[span / 2], needle[span],
-                                  static_cast<std::uint8_t>(span / 2),
-                                  static_cast<std::uint8_t>(span)};
-            NeedleTest* const same =
-                std::find_if(tests.begin(), tests.begin() + testCount, [&](const NeedleTest& o) {
-                    return o.first == test.first && o.last == test.last && o.span == test.span;
-                });
-            if (same == tests.begin() + testCount) {
-                tests[testCount++] = test;
-            } else if (same->middle != test.middle || same->middleAt != test.middleAt) {
-                same->middle = test.first;
-                same->middleAt = 0;
-            }
-        }
-    };
-    // Compares the pending needles at the candidate places; true when one was found.
-    const std::string_view text = Text();
-    const std::size_t n = text.size();
-    const auto check = [&](std::size_t base, std::uint64_t candidates) {
-        bool changed = false;
-        for (std::uint64_t bits = candidates; bits != 0; bits &= bits - 1) {
-            const std::size_t at = base + static_cast<std::size_t>(std::countr_zero(bits));
-            if (at >= n) break;
-            for (std::uint32_t left = pending; left != 0; left &= left - 1) {
-                const std::size_t k = static_cast<std::size_t>(std::countr_zero(left));
-                const std::string_view needle = wanted[k];
-                if (text[at] == needle.front() && text.substr(at, needle.size()) == needle) {
-                    found |= std::uint32_t{1} << k;
-                    pending &= ~(std::uint32_t{1} << k);
-                    changed = true;
-                }
-            }
-        }
-        return changed;
-    };
-
-    // Whole blocks whose reads stay inside the text, a few at a time; the rest from a copy
-    // padded with NULs.
-    const BlockScanner& scanner = BestBlockScanner();
-    std::array<std::uint64_t, kBlocksPerScan> candidates;
-    const std::size_t reach = 2 * kBlockBytes - 1;
-    const std::size_t safeBlocks = n >= reach ? (n - reach) / kBlockBytes + 1 : 0;
-    collectTests();
-    std::size_t first = 0;
-    while (first < safeBlocks && pending != 0) {
-        const std::size_t blocks = std::min(kBlocksPerScan, safeBlocks - first);
-        scanner.matchNeedles(text.data() + first * kBlockBytes, blocks, tests.data(), testCount,
-                             candidates.data());
-        std::size_t next = first + blocks;
-        for (std::size_t b = 0; b < blocks; ++b) {
-            if (candidates[b] != 0 && check((first + b) * kBlockBytes, candidates[b])) {
-                // Fewer needles, other tests: the scan goes on from the next block.
-                collectTests();
-                next = first + b + 1;
-                break;
-            }
-        }
-        first = next;
-    }
-    const std::size_t done = std::min(first, safeBlocks) * kBlockBytes;
-    if (pending != 0 && done < n) {
-        std::array<char, 4 * kBlockBytes> tail{};
-        std::memcpy(tail.data(), text.data() + done, n - done);
-        const std::size_t blocks = (n - done + kBlockBytes - 1) / kBlockBytes;
-        scanner.matchNeedles(tail.data(), blocks, tests.data(), testCount, candidates.data());
-        for (std::size_t b = 0; b < blocks && pending != 0; ++b) {
-            if (candidates[b] != 0 && check(done + b * kBlockBytes, candidates[b])) collectTests();
-        }
+    // Empty needles and those spanning lines are matched against the joined text.
+    for (std::size_t k = 0; k < wanted.size(); ++k) {
+        if (!IsPlainNeedle(wanted[k]) && TextContains(wanted[k])) found |= std::uint32_t{1} << k;
     }
     return found;
 }
 
 bool HistoryLog::ContainsDate(std::string_view yyyymmdd) const {
     if (yyyymmdd.size() == 8 && std::all_of(yyyymmdd.begin(), yyyymmdd.end(), IsDigit)) {
-        if (const std::optional<std::uint32_t> value = PlausibleDateValue(yyyymmdd)) {
+        const std::optional<std::uint32_t> value = PlausibleDateValue(yyyymmdd);
+        if (datesPrepared_ && value && DateSet::Covers(*value)) {
             return std::binary_search(dates_.begin(), dates_.end(), *value);
         }
     }
-    // Not a date, so not prepared at load.
+    // Not a date kept at load: looked for in the text.
     return TextContains(yyyymmdd);
 }
 
@@ -587,28 +318,104 @@ LogReadStatus ReadLogFileText(const std::filesystem::path& path, std::string& te
     return status;
 }
 
-LogReadResult ReadHistoryLog(const std::filesystem::path& path) {
+LogReadResult ReadHistoryLog(const std::filesystem::path& path, const LogPreparation& prepare) {
     LogReadResult result;
     FilePtr file;
     std::size_t size = 0;
     result.status = OpenLogFile(path, file, size);
     if (result.status != LogReadStatus::Ok) return result;
-    // One buffer of the file's size, filled by one read and never cleared beforehand.
+    // One buffer of the file's size, never cleared beforehand. The first chunk tells the
+    // encoding; a large 8-bit or UTF-8 log is then built behind a thread reading ahead.
     std::unique_ptr<char[]> bytes(new char[size]);
-    std::size_t got = std::fread(bytes.get(), 1, size, file.get());
+    std::size_t got = std::fread(bytes.get(), 1, std::min(size, kReadChunk), file.get());
+    const std::string_view head(bytes.get(), got);
+    if (size < kBuildWhileReadingFrom || got < kReadChunk || IsUtf16Marked(head)) {
+        got += std::fread(bytes.get() + got, 1, size - got, file.get());
+        std::string rest;
+        if (!ReadRest(file.get(), rest)) {
+            result.status = LogReadStatus::Unreadable;
+            return result;
+        }
+        if (!rest.empty()) {
+            std::unique_ptr<char[]> grown(new char[got + rest.size()]);
+            std::memcpy(grown.get(), bytes.get(), got);
+            std::memcpy(grown.get() + got, rest.data(), rest.size());
+            bytes = std::move(grown);
+            got += rest.size();
+        }
+        result.log = HistoryLog::FromFileBuffer(std::move(bytes), got, prepare);
+        return result;
+    }
+
+    const std::size_t offset = Utf8MarkBytes(head);
+    HistoryLog& log = result.log;
+    log.store_ = HistoryLog::TextStore(std::move(bytes), size, offset);
+    char* buffer = log.store_.Buffer();
+    HistoryLog::Builder builder(log, size - offset, prepare.dates);
+    NeedleSearch needles(prepare.needles);
+    {
+        // Bytes read so far; the top bit is set once the reader has stopped.
+        constexpr std::uint64_t kStopped = std::uint64_t{1} << 63;
+        std::atomic<std::uint64_t> progress{got};
+        // Reads ahead, and searches each chunk for the needles while it is fresh in the
+        // cache. Joined before the buffer and the file go, even when the builder throws.
+        const std::jthread reader([&, buffer](const std::stop_token& stop) {
+            std::size_t have = got;
+            const auto find = [&] {
+                if (needles.Pending()) {
+                    needles.Advance(std::string_view(buffer + offset, have - offset), false);
+                }
+            };
+            find();
+            while (have < size && !stop.stop_requested()) {
+                const std::size_t n =
+                    std::fread(buffer + have, 1, std::min(kReadChunk, size - have), file.get());
+                if (n == 0) break;  // the end (the file shrank) or an error, told apart later
+                have += n;
+                find();
+                progress.store(have, std::memory_order_release);
+                progress.notify_one();
+            }
+            progress.store(have | kStopped, std::memory_order_release);
+            progress.notify_one();
+        });
+        std::uint64_t seen = got;
+        for (;;) {
+            const auto available = static_cast<std::size_t>(seen & ~kStopped) - offset;
+            builder.Advance(buffer + offset, available);
+            if ((seen & kStopped) != 0) break;
+            // The next chunk is usually a moment away: waiting for it by yielding keeps this
+            // processor awake, where sleeping would cost a wake-up per chunk (dear on a
+            // virtual machine). Only a slow disk makes it sleep.
+            for (int spin = 0; spin < kYieldsBeforeSleep; ++spin) {
+                if (progress.load(std::memory_order_acquire) != seen) break;
+                std::this_thread::yield();
+            }
+            progress.wait(seen, std::memory_order_acquire);
+            seen = progress.load(std::memory_order_acquire);
+        }
+        got = static_cast<std::size_t>(seen & ~kStopped);
+    }
     std::string rest;
-    if (!ReadRest(file.get(), rest)) {
+    if (std::ferror(file.get()) != 0 || !ReadRest(file.get(), rest)) {
+        result.log = HistoryLog();
         result.status = LogReadStatus::Unreadable;
         return result;
     }
     if (!rest.empty()) {
+        // The log grew while it was read: the text moves to a larger buffer and the build
+        // goes on over the new bytes.
         std::unique_ptr<char[]> grown(new char[got + rest.size()]);
-        std::memcpy(grown.get(), bytes.get(), got);
+        std::memcpy(grown.get(), buffer, got);
         std::memcpy(grown.get() + got, rest.data(), rest.size());
-        bytes = std::move(grown);
         got += rest.size();
+        log.store_ = HistoryLog::TextStore(std::move(grown), got, offset);
+        buffer = log.store_.Buffer();
     }
-    result.log = HistoryLog::FromFileBuffer(std::move(bytes), got);
+    log.store_.Truncate(got - offset);
+    builder.Finish(buffer + offset, got - offset);
+    needles.Advance(std::string_view(buffer + offset, got - offset), true);
+    log.TakeNeedles(needles, prepare.needles);
     return result;
 }
 

@@ -1,15 +1,29 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <initializer_list>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace gapscope {
+
+class HistoryLog;
+struct LogReadResult;
+
+// What a log's build prepares besides its lines and key index, so that the questions a
+// caller will ask of the whole text are answered without another pass over it.
+struct LogPreparation {
+    bool dates = true;  // for ContainsDate
+    // For TextContainsEach asked with exactly these needles (at most 32, none empty or
+    // holding a line break). Views: they must outlive the build.
+    std::span<const std::string_view> needles;
+};
 
 // One history log held in memory: its decoded text, its lines, and an index from the
 // key of each keyed line (letter case folded) to the first line with that key. Built
@@ -18,11 +32,12 @@ class HistoryLog {
   public:
     HistoryLog() = default;
     // Builds the log from raw file bytes (decoded as log files are).
-    static HistoryLog FromBytes(std::string_view bytes);
+    static HistoryLog FromBytes(std::string_view bytes, const LogPreparation& prepare = {});
     // The same, taking over the buffer so that a plain 8-bit log is never copied.
-    static HistoryLog FromOwnedBytes(std::string bytes);
+    static HistoryLog FromOwnedBytes(std::string bytes, const LogPreparation& prepare = {});
     // The same for the `size` bytes of a buffer that a file was read into.
-    static HistoryLog FromFileBuffer(std::unique_ptr<char[]> bytes, std::size_t size);
+    static HistoryLog FromFileBuffer(std::unique_ptr<char[]> bytes, std::size_t size,
+                                     const LogPreparation& prepare = {});
 
     std::size_t LineCount() const { return lineEnds_.size(); }
     std::string_view Line(std::size_t i) const;
@@ -37,11 +52,13 @@ class HistoryLog {
     // Used by the start-up tests only; it scans.
     bool TextContains(std::string_view needle) const;
     // The same for up to 32 needles at once, in one pass over the text for those without
-    // line breaks: bit k of the result is set when needles[k] occurs.
+    // line breaks: bit k of the result is set when needles[k] occurs. The needles the log
+    // was prepared for are answered from what the build found.
     std::uint32_t TextContainsEach(std::initializer_list<std::string_view> needles) const;
+    std::uint32_t TextContainsEach(std::span<const std::string_view> needles) const;
 
-    // Whether `yyyymmdd` occurs anywhere in the whole text. Prepared at load, so the
-    // answer costs the same whatever the size of the log.
+    // Whether `yyyymmdd` occurs anywhere in the whole text. When the log was prepared for
+    // dates, the answer costs the same whatever the size of the log; otherwise it scans.
     bool ContainsDate(std::string_view yyyymmdd) const;
 
   private:
@@ -57,6 +74,10 @@ class HistoryLog {
         TextStore(TextStore&& other) noexcept;
         TextStore& operator=(TextStore&& other) noexcept;
         std::string_view View() const;
+        // The file buffer itself, for filling it while the text is built.
+        char* Buffer() { return bytes_.get(); }
+        // Keeps only the first `size` bytes of the text (a file read short).
+        void Truncate(std::size_t size) { size_ = std::min(size_, size); }
 
       private:
         std::unique_ptr<char[]> bytes_;  // a file's bytes, read without being cleared first
@@ -72,33 +93,34 @@ class HistoryLog {
         std::uint32_t hash = 0;
     };
 
-    static HistoryLog FromStore(TextStore store);
+    // Builds the lines, the index and the dates (history/log_builder.h).
+    class Builder;
+    friend LogReadResult ReadHistoryLog(const std::filesystem::path& path,
+                                        const LogPreparation& prepare);
+
+    static HistoryLog FromStore(TextStore store, const LogPreparation& prepare);
+    // Keeps what a needle search beside the build found.
+    void TakeNeedles(const class NeedleSearch& search, std::span<const std::string_view> needles);
     std::string_view Text() const { return store_.View(); }
-    // One pass over the text: line ends, the key index and the dates.
-    void Build();
-    // A keyed line on its way into the table.
-    struct PendingKey {
-        std::size_t start = 0;
-        std::size_t length = 0;
-        std::uint32_t hash = 0;
-        std::uint32_t line = 0;  // line index + 1
-    };
-    void PrefetchSlot(std::uint32_t hash) const;
-    void InsertKey(const PendingKey& pending);
-    // Sizes the line table and the index for a whole log like its first `bytesSoFar` bytes.
-    void ReserveLike(std::size_t bytesSoFar);
+    // Builds the table from the keyed lines (line index + 1 and key hash) in file order.
+    void IndexKeys(const std::vector<Slot>& keyed);
+    // The key of line i (which holds a "=").
+    std::string_view KeyOfLine(std::size_t i) const;
+    // Sizes the line table for a whole log of `totalBytes` like its first `bytesSoFar`.
+    void ReserveLike(std::size_t bytesSoFar, std::size_t totalBytes);
     std::size_t LineStart(std::size_t i) const;
     // Whether line i's key equals `key` (which holds no "=") ignoring letter case.
     bool KeyEquals(std::size_t i, std::string_view key) const;
-    void GrowIndex(std::size_t size);
 
     // Kept lean: a year of segment history is hundreds of MB, so each line costs only its
     // end offset and its share of the hash table.
     TextStore store_;
-    std::vector<std::uint64_t> lineEnds_;  // offset just past the last character of each line
-    std::vector<Slot> slots_;              // a power of two in size, at most two thirds full
-    std::size_t keys_ = 0;                 // distinct keys in slots_
-    std::vector<std::uint32_t> dates_;     // sorted yyyymmdd values found in the text
+    std::vector<std::uint64_t> lineEnds_;       // offset just past the last character of each line
+    std::vector<Slot> slots_;                   // a power of two in size, at most two thirds full
+    std::vector<std::uint32_t> dates_;          // sorted yyyymmdd values found in the text
+    bool datesPrepared_ = false;                // dates_ holds them all
+    std::vector<std::string> preparedNeedles_;  // searched for while the log was built
+    std::uint32_t preparedFound_ = 0;           // bit k: preparedNeedles_[k] occurs
 };
 
 // Outcome of reading one log file from disk.
@@ -114,8 +136,10 @@ LogReadStatus ReadLogFileBytes(const std::filesystem::path& path, std::string& b
 // As ReadLogFileBytes, then decoded as log files are (DecodeLogBytes).
 LogReadStatus ReadLogFileText(const std::filesystem::path& path, std::string& text);
 
-// Reads a log file whole, in one go. A missing file gives an empty log with status
-// Missing; one that exists but cannot be read gives an empty log with Unreadable.
-LogReadResult ReadHistoryLog(const std::filesystem::path& path);
+// Reads a log file whole and builds it. A missing file gives an empty log with status
+// Missing; one that exists but cannot be read gives an empty log with Unreadable. A large
+// file is built while it is read: a second thread reads ahead (and collects the dates),
+// and the lines and keys are worked through behind it, part by part.
+LogReadResult ReadHistoryLog(const std::filesystem::path& path, const LogPreparation& prepare = {});
 
 }  // namespace gapscope

@@ -264,41 +264,30 @@ __attribute__((target("avx2"))) void ClassifyAvx2(const char* blocks, std::size_
 __attribute__((target("avx2"))) void MatchNeedlesAvx2(const char* blocks, std::size_t count,
                                                       const NeedleTest* tests,
                                                       std::size_t testCount, std::uint64_t* out) {
-    for (std::size_t b = 0; b < count; ++b) {
-        const char* const block = blocks + b * kBlockBytes;
-        __m256i hit0 = _mm256_setzero_si256();
-        __m256i hit1 = _mm256_setzero_si256();
-        for (std::size_t t = 0; t < testCount; ++t) {
-            const NeedleTest& test = tests[t];
-            const __m256i first = _mm256_set1_epi8(test.first);
-            const __m256i middle = _mm256_set1_epi8(test.middle);
-            const __m256i last = _mm256_set1_epi8(test.last);
+    // One test at a time over all the blocks, so that its bytes stay in registers.
+    for (std::size_t b = 0; b < count; ++b) out[b] = 0;
+    for (std::size_t t = 0; t < testCount; ++t) {
+        const NeedleTest test = tests[t];
+        const __m256i first = _mm256_set1_epi8(test.first);
+        const __m256i middle = _mm256_set1_epi8(test.middle);
+        const __m256i last = _mm256_set1_epi8(test.last);
+        for (std::size_t b = 0; b < count; ++b) {
+            const char* const block = blocks + b * kBlockBytes;
+            std::uint64_t mask = 0;
             for (int half = 0; half < 2; ++half) {
                 const char* const at = block + 32 * half;
-                const __m256i here = _mm256_and_si256(
-                    _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)),
-                                      first),
-                    _mm256_cmpeq_epi8(
-                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + test.middleAt)),
-                        middle));
+                const auto* const here = reinterpret_cast<const __m256i*>(at);
+                const auto* const mid = reinterpret_cast<const __m256i*>(at + test.middleAt);
+                const auto* const end = reinterpret_cast<const __m256i*>(at + test.span);
                 const __m256i hit = _mm256_and_si256(
-                    here, _mm256_cmpeq_epi8(
-                              _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + test.span)),
-                              last));
-                if (half == 0) {
-                    hit0 = _mm256_or_si256(hit0, hit);
-                } else {
-                    hit1 = _mm256_or_si256(hit1, hit);
-                }
+                    _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_loadu_si256(here), first),
+                                     _mm256_cmpeq_epi8(_mm256_loadu_si256(mid), middle)),
+                    _mm256_cmpeq_epi8(_mm256_loadu_si256(end), last));
+                mask |= std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(hit))}
+                        << (32 * half);
             }
+            out[b] |= mask;
         }
-        if (_mm256_testz_si256(_mm256_or_si256(hit0, hit1), _mm256_or_si256(hit0, hit1))) {
-            out[b] = 0;
-            continue;
-        }
-        const auto low = static_cast<std::uint32_t>(_mm256_movemask_epi8(hit0));
-        const auto high = static_cast<std::uint32_t>(_mm256_movemask_epi8(hit1));
-        out[b] = std::uint64_t{low} | std::uint64_t{high} << 32;
     }
 }
 
@@ -321,19 +310,19 @@ __attribute__((target("avx512bw"))) void MatchNeedlesAvx512(const char* blocks, 
                                                             const NeedleTest* tests,
                                                             std::size_t testCount,
                                                             std::uint64_t* out) {
-    for (std::size_t b = 0; b < count; ++b) {
-        const char* const block = blocks + b * kBlockBytes;
-        const __m512i here = _mm512_loadu_si512(block);
-        std::uint64_t mask = 0;
-        for (std::size_t t = 0; t < testCount; ++t) {
-            const NeedleTest& test = tests[t];
-            mask |= _mm512_cmpeq_epi8_mask(here, _mm512_set1_epi8(test.first)) &
-                    _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(block + test.middleAt),
-                                           _mm512_set1_epi8(test.middle)) &
-                    _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(block + test.span),
-                                           _mm512_set1_epi8(test.last));
+    // One test at a time over all the blocks, so that its bytes stay in registers.
+    for (std::size_t b = 0; b < count; ++b) out[b] = 0;
+    for (std::size_t t = 0; t < testCount; ++t) {
+        const NeedleTest test = tests[t];
+        const __m512i first = _mm512_set1_epi8(test.first);
+        const __m512i middle = _mm512_set1_epi8(test.middle);
+        const __m512i last = _mm512_set1_epi8(test.last);
+        for (std::size_t b = 0; b < count; ++b) {
+            const char* const block = blocks + b * kBlockBytes;
+            out[b] |= _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(block), first) &
+                      _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(block + test.middleAt), middle) &
+                      _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(block + test.span), last);
         }
-        out[b] = mask;
     }
 }
 

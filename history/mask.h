@@ -11,7 +11,7 @@ namespace gapscope {
 // A segment mask that is not a hexadecimal number fitting in 32 bits. Ends a report run;
 // what() is the message the operator sees.
 class MaskError : public std::runtime_error {
-public:
+  public:
     explicit MaskError(std::string_view text);
 };
 

@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "history/lines.h"
 #include "catalogue/channel_set.h"
+#include "history/lines.h"
 #include "report/run_state.h"
 #include "startup/startup_state.h"
 
@@ -30,8 +30,7 @@ struct ScanContext {
 // Appends the prolog/epilog lines and the item lines of channels ∩ reportableChannels,
 // in rising channel order, and adds to the counters. Throws MaskError on a bad mask.
 void ScanMissingSegments(const ScanContext& ctx, int minute, std::string_view record,
-                         const ChannelSet& channels, Lines& lines, long& expected,
-                         long& received);
+                         const ChannelSet& channels, Lines& lines, long& expected, long& received);
 
 // Appends one late-segments line per channel first..last (plain keys) with late segments.
 void ScanLateSegments(Day reportDay, std::string_view record, ChannelNumber first,

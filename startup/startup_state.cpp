@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <exception>
+#include <span>
 #include <string_view>
 #include <system_error>
 
@@ -44,21 +45,29 @@ std::string WithSeparator(std::string directory) {
     return directory;
 }
 
+// What the start-up flags ask of the segment history's text, in the order of Needle.
+enum Needle { kIp, kIe, kI9, kRp, kRe, kR9, kFy2c67, kFy2c71 };
+constexpr std::array<std::string_view, 8> kSegNeedles = {
+    "IP=", "IE=", "I9=", "RP=", "RE=", "R9=", "67=", "71="};
+
 // The logs in the order they are loaded; one that cannot be read stops the rest.
 struct LogFile {
     const char* name;
     HistoryLog StartupState::*log;
+    // What the report asks of the whole text: the segment history is asked whether it
+    // holds the report day and the start-up needles; the others only for keys.
+    LogPreparation prepare;
 };
 constexpr std::array<LogFile, 3> kLogFiles = {{
-    {"FileHistory.log", &StartupState::FileHistory},
-    {"LateSegHistory.log", &StartupState::LateSegHistory},
-    {"SegHistory.log", &StartupState::SegHistory},
+    {"FileHistory.log", &StartupState::FileHistory, {.dates = false, .needles = {}}},
+    {"LateSegHistory.log", &StartupState::LateSegHistory, {.dates = false, .needles = {}}},
+    {"SegHistory.log", &StartupState::SegHistory, {.dates = true, .needles = kSegNeedles}},
 }};
 
 bool LoadLogs(StartupState& state) {
     try {
         for (const LogFile& file : kLogFiles) {
-            LogReadResult result = ReadHistoryLog(state.DataDirectory + file.name);
+            LogReadResult result = ReadHistoryLog(state.DataDirectory + file.name, file.prepare);
             if (result.status == LogReadStatus::Unreadable) return false;
             state.*file.log = std::move(result.log);
         }
@@ -113,10 +122,9 @@ std::string ResolveDataDirectory(const std::vector<std::string>& arguments,
 }
 
 void DeriveStartupFlags(StartupState& state, const Switches& switches) {
-    // One pass over the segment history answers every question asked of its text.
-    enum Needle { kIp, kIe, kI9, kRp, kRe, kR9, kFy2c67, kFy2c71 };
-    const std::uint32_t found =
-        state.SegHistory.TextContainsEach({"IP=", "IE=", "I9=", "RP=", "RE=", "R9=", "67=", "71="});
+    // One pass over the segment history answers every question asked of its text; a log
+    // loaded from disk has made it already.
+    const std::uint32_t found = state.SegHistory.TextContainsEach(kSegNeedles);
     const auto has = [found](Needle needle) { return ((found >> needle) & 1u) != 0; };
 
     state.ParallelMode = switches.parallel;

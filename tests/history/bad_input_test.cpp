@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -117,6 +118,59 @@ TEST_F(LogFiles, LogAppendedToWhileReadIsAPrefixOfWhatWasWritten) {
     const LogReadResult final = ReadHistoryLog(path);
     ASSERT_EQ(final.log.LineCount(), static_cast<std::size_t>(kLines));
     EXPECT_EQ(final.log.Line(kLines - 1), MinuteLine(kLines - 1));
+}
+
+// A log too large to read in one go is built while it is read; appends meanwhile, also
+// beyond the size it had when opened, must still give whole lines and a cut last line.
+TEST_F(LogFiles, LargeLogAppendedToWhileBuiltIsAPrefixOfWhatWasWritten) {
+    const fs::path path = dir_ / "SegHistory.log";
+    std::string all;
+    int lines = 0;
+    for (; all.size() < (std::size_t{3} << 20); ++lines) all += MinuteLine(lines) + "\r\n";
+    const std::size_t start = std::size_t{3} << 19;
+    std::ofstream(path, std::ios::binary).write(all.data(), static_cast<std::streamsize>(start));
+
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        const int fd = open(path.c_str(), O_WRONLY | O_APPEND);
+        for (std::size_t at = start; at < all.size();) {
+            const std::size_t piece = std::min<std::size_t>(all.size() - at, 4093 + at % 8191);
+            if (write(fd, all.data() + at, piece) != static_cast<ssize_t>(piece)) break;
+            at += piece;
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        close(fd);
+        done = true;
+    });
+
+    std::string problem;
+    std::size_t reads = 0;
+    while (!done && problem.empty()) {
+        ++reads;
+        const LogReadResult read = ReadHistoryLog(path);
+        const HistoryLog& log = read.log;
+        if (read.status != LogReadStatus::Ok || log.TextBytes() < start) {
+            problem = "a growing log was not read whole";
+        }
+        for (std::size_t i = 0; i < log.LineCount() && problem.empty(); ++i) {
+            const std::string whole = MinuteLine(static_cast<int>(i));
+            const std::string_view line = log.Line(i);
+            const bool last = i + 1 == log.LineCount();
+            if (last ? whole.substr(0, line.size()) != line : line != whole) {
+                problem = "line " + std::to_string(i) + " reads \"" + std::string(line) + "\"";
+            }
+        }
+        const std::size_t mid = log.LineCount() / 2;
+        const std::string middle = MinuteLine(static_cast<int>(mid));
+        if (problem.empty() && log.ValueOf(middle.substr(0, 12)) != middle.substr(13)) {
+            problem = "the key of line " + std::to_string(mid) + " is not found";
+        }
+    }
+    writer.join();
+    ASSERT_EQ(problem, "") << "after " << reads << " reads";
+    const LogReadResult final = ReadHistoryLog(path);
+    ASSERT_EQ(final.log.LineCount(), static_cast<std::size_t>(lines));
+    EXPECT_EQ(final.log.Line(final.log.LineCount() - 1), MinuteLine(lines - 1));
 }
 
 // Process CPU time of the fastest of `runs` calls: the load is compared with itself at

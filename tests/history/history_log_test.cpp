@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <fstream>
+#include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace gapscope {
@@ -114,6 +117,30 @@ TEST(HistoryLog, ContainsDateAnywhereButNotAcrossLines) {
     EXPECT_FALSE(HistoryLog{}.ContainsDate("20240115"));
 }
 
+TEST(HistoryLog, DatesOutsideTheKeptYearsAndUnpreparedLogsAreLookedForInTheText) {
+    const std::string text = "21000101=1\nx=18991231\n202402291200=P=1\n";
+    const HistoryLog prepared = HistoryLog::FromBytes(text);
+    const HistoryLog scanned = HistoryLog::FromBytes(text, {.dates = false, .needles = {}});
+    for (const HistoryLog* log : {&prepared, &scanned}) {
+        EXPECT_TRUE(log->ContainsDate("21000101"));
+        EXPECT_TRUE(log->ContainsDate("18991231"));
+        EXPECT_TRUE(log->ContainsDate("20240229"));
+        EXPECT_FALSE(log->ContainsDate("21000102"));
+        EXPECT_FALSE(log->ContainsDate("20240228"));
+    }
+}
+
+TEST(HistoryLog, PreparedNeedlesAnswerAsASearchDoes) {
+    const std::string text = "202401010000=IP=1,67=01\r\nxRE=\r\n";
+    constexpr std::array<std::string_view, 4> kNeedles = {"IP=", "71=", "RE=", "67="};
+    const HistoryLog prepared = HistoryLog::FromBytes(text, {.dates = true, .needles = kNeedles});
+    const HistoryLog plain = HistoryLog::FromBytes(text);
+    EXPECT_EQ(prepared.TextContainsEach(kNeedles), 0b1101u);
+    EXPECT_EQ(plain.TextContainsEach(kNeedles), 0b1101u);
+    // Other needles, or the same in another order, are searched for.
+    EXPECT_EQ(prepared.TextContainsEach({"67=", "IP=", "\r\nxRE", ""}), 0b1111u);
+}
+
 TEST(HistoryLog, TextContainsSeesLinesJoinedByLineBreaks) {
     const HistoryLog log = HistoryLog::FromBytes("a=IP\rE=1\nlast");
     EXPECT_TRUE(log.TextContains("E=1"));
@@ -124,7 +151,7 @@ TEST(HistoryLog, TextContainsSeesLinesJoinedByLineBreaks) {
 }
 
 class ReadHistoryLogTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
                ("gapscope_read_log_" +
@@ -144,6 +171,70 @@ TEST_F(ReadHistoryLogTest, TellsMissingFromUnreadable) {
     EXPECT_TRUE(result.log.Empty());
     { std::ofstream(dir_ / "Empty.log", std::ios::binary); }
     EXPECT_EQ(ReadHistoryLog(dir_ / "Empty.log").status, LogReadStatus::Ok);
+}
+
+// A log large enough to be built while it is read, in chunks, with lines, keys, digit runs
+// and needles across every chunk and block edge.
+std::string LargeLogText(bool utf8Mark) {
+    std::mt19937 random(7);
+    std::string text = utf8Mark ? "\xEF\xBB\xBF" : "";
+    const char* const ends[] = {"\r\n", "\n", "\r"};
+    for (int i = 0; text.size() < (std::size_t{3} << 20); ++i) {
+        const int day = 1 + i % 28;
+        char key[32];
+        std::snprintf(key, sizeof key, "20%02d%02d%02d%04d", 20 + i % 7, 1 + i % 12, day, i % 1440);
+        text += key;
+        // Some keys again, in another case, and items of every kind.
+        if (i % 97 == 0)
+            text += "\n" + std::string(i % 2 ? "Seq" : "SEQ") + "=" + std::to_string(i);
+        text += "=P=1,E=1,1=FF," + std::to_string(random() % 100000) + "=" +
+                std::string(random() % 90, 'F');
+        if (i % 1013 == 0) text += ",71=01";
+        if (i % 4099 == 0) text += ",x21000101y";
+        text += ends[random() % 3];
+    }
+    text += "202612312359=last,IE=";  // no line end
+    return text;
+}
+
+TEST_F(ReadHistoryLogTest, LargeLogReadWhileBuiltEqualsTheSameBytesInMemory) {
+    constexpr std::array<std::string_view, 5> kNeedles = {"IE=", "71=", "RP=", "IE=,", "x2100"};
+    for (const bool mark : {false, true}) {
+        const std::string bytes = LargeLogText(mark);
+        const fs::path path = dir_ / "SegHistory.log";
+        std::ofstream(path, std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        const LogReadResult read = ReadHistoryLog(path, {.dates = true, .needles = kNeedles});
+        ASSERT_EQ(read.status, LogReadStatus::Ok);
+        const HistoryLog& log = read.log;
+        const HistoryLog memory = HistoryLog::FromBytes(bytes, {.dates = false, .needles = {}});
+
+        ASSERT_EQ(log.LineCount(), memory.LineCount()) << mark;
+        for (std::size_t i = 0; i < log.LineCount(); ++i) {
+            ASSERT_EQ(log.Line(i), memory.Line(i)) << i;
+            const std::string_view line = log.Line(i);
+            const std::string_view key = line.substr(0, line.find('='));
+            if (key.size() != line.size()) {
+                ASSERT_EQ(log.ValueOf(key), memory.ValueOf(key)) << i;
+            }
+        }
+        // The first of the keys written in either case.
+        EXPECT_TRUE(log.ValueOf("seq").starts_with("0=P=1,")) << log.ValueOf("seq");
+        EXPECT_EQ(log.ValueOf("202612312359"), "last,IE=");
+        // Prepared answers against a plain search of the text.
+        const std::string_view text = std::string_view(bytes).substr(mark ? 3 : 0);
+        std::uint32_t expected = 0;
+        for (std::size_t k = 0; k < kNeedles.size(); ++k) {
+            if (text.find(kNeedles[k]) != std::string_view::npos) expected |= 1u << k;
+        }
+        EXPECT_EQ(log.TextContainsEach(kNeedles), expected);
+        EXPECT_EQ(expected, 0b10011u);
+        for (const char* date :
+             {"20200101", "20261231", "20230228", "20250229", "21000101", "20211301", "20260101"}) {
+            EXPECT_EQ(log.ContainsDate(date), text.find(date) != std::string_view::npos) << date;
+            EXPECT_EQ(memory.ContainsDate(date), log.ContainsDate(date)) << date;
+        }
+    }
 }
 
 }  // namespace

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "history/date_collector.h"
+#include "history/history_log.h"
+#include "history/log_text.h"
+
+namespace gapscope {
+
+// Builds a log's line table, key index and (when asked) its dates in one pass that can
+// follow the text as it is read: what has arrived is worked through in parts of a few
+// kilobytes while they are still in the nearest caches. Needles are searched apart
+// (NeedleSearch), so that another thread can look for them meanwhile.
+class HistoryLog::Builder {
+  public:
+    // `expectedSize` is what the whole text is expected to hold; it sizes the tables.
+    Builder(HistoryLog& log, std::size_t expectedSize, bool dates);
+
+    // The first `available` bytes of the text at `text` are final. The text may have moved
+    // since the last call (a buffer grown), but the bytes already given are the same.
+    void Advance(const char* text, std::size_t available);
+    // The whole text is the `size` bytes at `text`; the lines, the index and the dates are
+    // complete afterwards.
+    void Finish(const char* text, std::size_t size);
+
+  private:
+    // Blocks classified at a time: 4 KB of text, still in the nearest cache when it is read.
+    static constexpr std::size_t kBlocksPerPart = 64;
+    static constexpr std::size_t kPartBytes = kBlocksPerPart * kBlockBytes;
+
+    void SetText(const char* text, std::size_t available);
+    // Classifies `count` blocks from `partBase` (read from `blocks`) and works through them.
+    void Part(const char* blocks, std::size_t partBase, std::size_t count);
+    void AddLine(std::size_t end);
+    // The first "=" of the current line from `from` on, before `to`, within the part.
+    std::size_t FirstEquals(std::size_t partBase, std::size_t from, std::size_t to) const;
+
+    HistoryLog& log_;
+    const std::size_t expected_;
+    const BlockScanner& scanner_;
+    std::string_view text_;  // the part of the text that has arrived
+    std::size_t done_ = 0;   // bytes worked through: whole parts until the end
+    const bool collectDates_;
+    DateCollector dates_;
+
+    std::size_t lineStart_ = 0;
+    std::size_t keyEnd_;  // the current line's first "=" once seen
+    // The keyed lines in file order; they go into the table once all are known, as its
+    // size is then known and it can be filled part by part.
+    std::vector<Slot> keyed_;
+
+    std::array<BlockClasses, kBlocksPerPart> classes_{};
+    std::array<std::uint16_t, kPartBytes + 2> breaks_{};
+};
+
+}  // namespace gapscope
