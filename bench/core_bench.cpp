@@ -97,8 +97,11 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("Baseline/" + h.name).c_str(), Baseline, h)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
+        // A large log is read on a second thread while it is built: the CPU time counts
+        // both threads.
         benchmark::RegisterBenchmark(("Load/" + h.name).c_str(), Load, h)
             ->Unit(benchmark::kMillisecond)
+            ->MeasureProcessCPUTime()
             ->UseRealTime();
         benchmark::RegisterBenchmark(("Report/" + h.name).c_str(), Report, h)
             ->Unit(benchmark::kMillisecond)

@@ -1,5 +1,6 @@
 #include "history/log_text.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -310,19 +311,40 @@ __attribute__((target("avx512bw"))) void MatchNeedlesAvx512(const char* blocks, 
                                                             const NeedleTest* tests,
                                                             std::size_t testCount,
                                                             std::uint64_t* out) {
-    // One test at a time over all the blocks, so that its bytes stay in registers.
-    for (std::size_t b = 0; b < count; ++b) out[b] = 0;
+    // The tests' bytes are spread into vectors once. Consecutive tests with the same last
+    // byte at the same span share its comparison, and a middle byte at 0 (any middle) is
+    // the first byte again, so neither is compared twice.
+    constexpr std::size_t kMaxTests = 32;
+    __m512i first[kMaxTests];
+    __m512i middle[kMaxTests];
+    __m512i last[kMaxTests];
+    bool sameLast[kMaxTests];
+    testCount = std::min(testCount, kMaxTests);
     for (std::size_t t = 0; t < testCount; ++t) {
-        const NeedleTest test = tests[t];
-        const __m512i first = _mm512_set1_epi8(test.first);
-        const __m512i middle = _mm512_set1_epi8(test.middle);
-        const __m512i last = _mm512_set1_epi8(test.last);
-        for (std::size_t b = 0; b < count; ++b) {
-            const char* const block = blocks + b * kBlockBytes;
-            out[b] |= _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(block), first) &
-                      _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(block + test.middleAt), middle) &
-                      _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(block + test.span), last);
+        first[t] = _mm512_set1_epi8(tests[t].first);
+        middle[t] = _mm512_set1_epi8(tests[t].middle);
+        last[t] = _mm512_set1_epi8(tests[t].last);
+        sameLast[t] =
+            t > 0 && tests[t].last == tests[t - 1].last && tests[t].span == tests[t - 1].span;
+    }
+    for (std::size_t b = 0; b < count; ++b) {
+        const char* const block = blocks + b * kBlockBytes;
+        const __m512i here = _mm512_loadu_si512(block);
+        std::uint64_t mask = 0;
+        std::uint64_t lastHits = 0;
+        for (std::size_t t = 0; t < testCount; ++t) {
+            const NeedleTest& test = tests[t];
+            if (!sameLast[t]) {
+                lastHits = _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(block + test.span), last[t]);
+            }
+            std::uint64_t hits = _mm512_cmpeq_epi8_mask(here, first[t]) & lastHits;
+            if (test.middleAt != 0 || test.middle != test.first) {
+                hits &=
+                    _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(block + test.middleAt), middle[t]);
+            }
+            mask |= hits;
         }
+        out[b] = mask;
     }
 }
 

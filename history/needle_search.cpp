@@ -47,6 +47,12 @@ void NeedleSearch::CollectTests() {
             same->middleAt = 0;
         }
     }
+    // Tests that end in the same byte at the same span next to each other: a scanner may
+    // then compare that byte once for them all.
+    std::stable_sort(tests_.begin(), tests_.begin() + testCount_,
+                     [](const NeedleTest& a, const NeedleTest& b) {
+                         return a.last != b.last ? a.last < b.last : a.span < b.span;
+                     });
 }
 
 bool NeedleSearch::Check(std::string_view text, std::size_t base, std::uint64_t candidates) {

@@ -37,9 +37,11 @@ median() {
 # Field of a benchmark's median row in a CSV file: real_time, cpu_time or bytes_per_second.
 field() {
   local csv=$1 name=$2 column=$3
-  awk -F, -v name="\"$name/real_time_median\"" -v column="$column" '
+  # Benchmarks timing the whole process's CPU carry "/process_time" in their names.
+  awk -F, -v name="\"$name/real_time_median\"" -v other="\"$name/process_time/real_time_median\"" \
+    -v column="$column" '
     /^name,/ { for (i = 1; i <= NF; i++) col[$i] = i; next }
-    $1 == name { print $(col[column]); exit }' "$csv"
+    $1 == name || $1 == other { print $(col[column]); exit }' "$csv"
 }
 
 echo "== Machine"
@@ -58,7 +60,10 @@ done
 core_csv="$build/core-bench.csv"
 echo
 echo "== Core: baseline read, load, one report run (medians of $repetitions; ms)"
+# Repetitions run in random order, so that the machine speeding up or slowing down during
+# the run falls on the baseline and the load alike.
 "$build/bench/gapscope_core_bench" --benchmark_repetitions="$repetitions" \
+  --benchmark_enable_random_interleaving=true \
   --benchmark_report_aggregates_only=true --benchmark_out="$core_csv" \
   --benchmark_out_format=csv >/dev/null 2>&1
 printf '%-20s %10s %10s %12s\n' benchmark wall cpu MB/s
