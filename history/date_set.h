@@ -30,15 +30,21 @@ class DateSet {
     // "19" or "20" is taken. Consecutive minute keys repeat their date window, which is
     // passed over.
     void AddRun(const char* run, std::size_t length) {
-        for (std::size_t k = 0; k + 8 <= length; ++k) {
-            const bool century =
-                (run[k] == '2' && run[k + 1] == '0') || (run[k] == '1' && run[k + 1] == '9');
-            if (!century) continue;
-            std::uint64_t window;
-            std::memcpy(&window, run + k, sizeof window);
-            if (window == lastWindow_) continue;
-            lastWindow_ = window;
-            AddWindow(run + k);
+        if (length < 9 || length > 15 || std::endian::native != std::endian::little) {
+            for (std::size_t k = 0; k + 8 <= length; ++k) {
+                if (IsCentury(run[k], run[k + 1])) Take(run + k);
+            }
+            return;
+        }
+        // The windows of a minute key and the like at once: bit 8k + 7 of `starts` is set
+        // where bytes k and k + 1 are "19" or "20", for the windows k = 0 .. length - 8.
+        const std::uint64_t here = LoadWord(run);
+        const std::uint64_t next = LoadWord(run + 1);
+        const std::uint64_t starts =
+            ((Bytes(here, '2') & Bytes(next, '0')) | (Bytes(here, '1') & Bytes(next, '9'))) &
+            (kHighBits >> (8 * (15 - length)));
+        for (std::uint64_t bits = starts; bits != 0; bits &= bits - 1) {
+            Take(run + static_cast<std::size_t>(std::countr_zero(bits)) / 8);
         }
     }
 
@@ -48,6 +54,31 @@ class DateSet {
   private:
     static constexpr std::size_t kDaysPerYear = 12 * 31;
     static constexpr std::size_t kSlots = (kLastYear - kFirstYear + 1) * kDaysPerYear;
+
+    static constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    static constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    static constexpr std::uint64_t kLowBits = 0x7F7F7F7F7F7F7F7FULL;
+
+    static bool IsCentury(char first, char second) {
+        return (first == '2' && second == '0') || (first == '1' && second == '9');
+    }
+    static std::uint64_t LoadWord(const char* p) {
+        std::uint64_t w;
+        std::memcpy(&w, p, sizeof w);
+        return w;
+    }
+    // High bit of each byte of `w` (first byte lowest) that is `c`.
+    static std::uint64_t Bytes(std::uint64_t w, char c) {
+        const std::uint64_t x = w ^ (static_cast<unsigned char>(c) * kOnes);
+        return ~(((x & kLowBits) + kLowBits) | x | kLowBits);
+    }
+    // The window at `digits`, unless it repeats the one taken last.
+    void Take(const char* digits) {
+        const std::uint64_t window = LoadWord(digits);
+        if (window == lastWindow_) return;
+        lastWindow_ = window;
+        AddWindow(digits);
+    }
 
     void AddWindow(const char* digits) {
         const auto d = [&](int i) { return static_cast<std::size_t>(digits[i] - '0'); };
