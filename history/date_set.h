@@ -40,9 +40,20 @@ class DateSet {
         // where bytes k and k + 1 are "19" or "20", for the windows k = 0 .. length - 8.
         const std::uint64_t here = LoadWord(run);
         const std::uint64_t next = LoadWord(run + 1);
-        const std::uint64_t starts =
-            ((Bytes(here, '2') & Bytes(next, '0')) | (Bytes(here, '1') & Bytes(next, '9'))) &
-            (kHighBits >> (8 * (15 - length)));
+        std::uint64_t starts = 0;
+        if (length == previousLength_ && here == previousHere_ && next == previousNext_) {
+            // Begun as the run before (the same day and hour of a minute key): the same
+            // windows may be dates, and the first is the one that run began with.
+            starts = previousStarts_ & ~std::uint64_t{0x80};
+        } else {
+            starts =
+                ((Bytes(here, '2') & Bytes(next, '0')) | (Bytes(here, '1') & Bytes(next, '9'))) &
+                (kHighBits >> (8 * (15 - length)));
+            previousLength_ = length;
+            previousHere_ = here;
+            previousNext_ = next;
+            previousStarts_ = starts;
+        }
         for (std::uint64_t bits = starts; bits != 0; bits &= bits - 1) {
             Take(run + static_cast<std::size_t>(std::countr_zero(bits)) / 8);
         }
@@ -91,6 +102,11 @@ class DateSet {
     }
 
     std::uint64_t lastWindow_ = 0;
+    // The first nine bytes of the last run of 9 to 15 digits, and its window starts.
+    std::size_t previousLength_ = 0;
+    std::uint64_t previousHere_ = 0;
+    std::uint64_t previousNext_ = 0;
+    std::uint64_t previousStarts_ = 0;
     std::array<std::uint64_t, (kSlots + 63) / 64> bits_{};
 };
 
