@@ -10,23 +10,17 @@ namespace gapscope {
 
 namespace key_hash_detail {
 
-constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-constexpr std::uint64_t kLowBits = 0x7F7F7F7F7F7F7F7FULL;
-
 inline std::uint64_t LoadWord(const char* p) {
     std::uint64_t w;
     std::memcpy(&w, p, sizeof w);
     return w;
 }
 
-// ASCII letters of eight bytes at once to lower case; other bytes stay as they are.
+// Eight bytes with bit 5 of each set: an ASCII letter and its other case become the same
+// byte. Other bytes may meet too ("@" and "`"), which only makes such keys share a hash;
+// keys are compared exactly when their hashes agree.
 inline std::uint64_t FoldCase(std::uint64_t w) {
-    const std::uint64_t low = w & kLowBits;
-    const std::uint64_t atLeastA = low + (0x80 - 'A') * kOnes;
-    const std::uint64_t pastZ = low + (0x80 - 'Z' - 1) * kOnes;
-    const std::uint64_t upper = atLeastA & ~pastZ & ~w & kHighBits;
-    return w | (upper >> 2);
+    return w | 0x2020202020202020ULL;
 }
 
 inline std::uint64_t MixWord(std::uint64_t h, std::uint64_t w) {
