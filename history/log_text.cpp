@@ -307,10 +307,54 @@ __attribute__((target("avx512bw"))) void ClassifyAvx512(const char* blocks, std:
     }
 }
 
+// A few tests that all end in the same byte at the same span (the start-up needles: "XY="),
+// with everything in registers.
+template <std::size_t N>
+__attribute__((target("avx512bw"))) void MatchFewNeedlesAvx512(const char* blocks,
+                                                               std::size_t count,
+                                                               const NeedleTest* tests,
+                                                               std::uint64_t* out) {
+    __m512i first[N];
+    __m512i middle[N];
+    std::size_t middleAt[N];
+    for (std::size_t t = 0; t < N; ++t) {
+        first[t] = _mm512_set1_epi8(tests[t].first);
+        middle[t] = _mm512_set1_epi8(tests[t].middle);
+        middleAt[t] = tests[t].middleAt;
+    }
+    const __m512i last = _mm512_set1_epi8(tests[0].last);
+    const std::size_t span = tests[0].span;
+    for (std::size_t b = 0; b < count; ++b) {
+        const char* const block = blocks + b * kBlockBytes;
+        const __m512i here = _mm512_loadu_si512(block);
+        std::uint64_t mask = 0;
+        for (std::size_t t = 0; t < N; ++t) {
+            mask |= _mm512_cmpeq_epi8_mask(here, first[t]) &
+                    _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(block + middleAt[t]), middle[t]);
+        }
+        out[b] = mask & _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(block + span), last);
+    }
+}
+
 __attribute__((target("avx512bw"))) void MatchNeedlesAvx512(const char* blocks, std::size_t count,
                                                             const NeedleTest* tests,
                                                             std::size_t testCount,
                                                             std::uint64_t* out) {
+    const auto sameEnd = [&](const NeedleTest& test) {
+        return test.last == tests[0].last && test.span == tests[0].span;
+    };
+    if (testCount >= 1 && testCount <= 4 && std::all_of(tests, tests + testCount, sameEnd)) {
+        switch (testCount) {
+            case 1:
+                return MatchFewNeedlesAvx512<1>(blocks, count, tests, out);
+            case 2:
+                return MatchFewNeedlesAvx512<2>(blocks, count, tests, out);
+            case 3:
+                return MatchFewNeedlesAvx512<3>(blocks, count, tests, out);
+            default:
+                return MatchFewNeedlesAvx512<4>(blocks, count, tests, out);
+        }
+    }
     // The tests' bytes are spread into vectors once. Consecutive tests with the same last
     // byte at the same span share its comparison, and a middle byte at 0 (any middle) is
     // the first byte again, so neither is compared twice.
