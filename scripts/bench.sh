@@ -77,6 +77,35 @@ for setup in "${setups[@]}"; do
   done
 done
 
+# The load of a large history uses both processors, so its ratio to the one-thread
+# baseline moves more from run to run than the other figures: BENCH_LOAD_RUNS=N repeats
+# that pair N - 1 more times and prints the spread of the ratio.
+load_runs=${BENCH_LOAD_RUNS:-1}
+if [ "$load_runs" -gt 1 ]; then
+  echo
+  echo "== Load / baseline over $load_runs runs (each the median of $repetitions; lowest, median, highest)"
+  load_ratio() {
+    awk -v a="$(field "$1" "Load/$2" bytes_per_second)" \
+      -v b="$(field "$1" "Baseline/$2" bytes_per_second)" 'BEGIN { printf "%.2f\n", a / b }'
+  }
+  for name in prime-365 rapid-365; do
+    load_ratio "$core_csv" "$name" > "$build/load-ratios-$name.txt"
+  done
+  for _ in $(seq 2 "$load_runs"); do
+    "$build/bench/gapscope_core_bench" --benchmark_filter='^(Baseline|Load)/.*-365' \
+      --benchmark_repetitions="$repetitions" --benchmark_enable_random_interleaving=true \
+      --benchmark_report_aggregates_only=true --benchmark_out="$build/load-run.csv" \
+      --benchmark_out_format=csv >/dev/null 2>&1
+    for name in prime-365 rapid-365; do
+      load_ratio "$build/load-run.csv" "$name" >> "$build/load-ratios-$name.txt"
+    done
+  done
+  for name in prime-365 rapid-365; do
+    sort -g "$build/load-ratios-$name.txt" | awk -v name="$name" '
+      { v[NR] = $1 } END { printf "%-10s %5.2f %5.2f %5.2f  (%s)\n", name, v[1], v[int((NR + 1) / 2)], v[NR], NR " runs" }'
+  done
+fi
+
 echo
 echo "== gapscope-report process (medians of $repetitions runs)"
 printf '%-10s %10s %14s %22s\n' history "wall ms" "peak KiB" "limit 1.5 B + 30 MB KiB"
