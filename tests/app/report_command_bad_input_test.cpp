@@ -1,11 +1,8 @@
 // gapscope-report on a station in trouble: logs it cannot read, a bad mask, and a data
 // directory that cannot take the report. Whatever happens, the exit status says so and an
 // earlier report file stays as it was.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <linux/fs.h>
 #include <signal.h>
-#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +11,7 @@
 #include <sstream>
 
 #include "app/report_command.h"
+#include "tests/support/test_support.h"
 
 namespace gapscope {
 namespace {
@@ -30,20 +28,10 @@ const char* const kOldReport = "the report saved earlier\r\n";
 class CommandOnBadStation : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("gapscope_command_bad_input_" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        SetImmutable(false);
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
         env_.programDirectory = dir_ / "program";
         env_.computerName = "Groundstation";
         env_.now = kNow;
         env_.versionText = "3.1.23.1366";
-    }
-    void TearDown() override {
-        SetImmutable(false);
-        fs::remove_all(dir_);
     }
     void Write(const std::string& name, const std::string& text) {
         std::ofstream(dir_ / name, std::ios::binary) << text;
@@ -64,20 +52,9 @@ class CommandOnBadStation : public ::testing::Test {
     std::size_t Entries() {
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {}));
     }
-    bool SetImmutable(bool on) {
-        const int fd = open(dir_.c_str(), O_RDONLY | O_DIRECTORY);
-        if (fd < 0) return false;
-        int flags = 0;
-        bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-        if (done) {
-            flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-            done = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-        }
-        close(fd);
-        return done;
-    }
 
-    fs::path dir_;
+    const test::TempDir temp_{"gapscope_command_bad_input_"};
+    const fs::path dir_ = temp_.path();
     CommandEnvironment env_;
     std::ostringstream out_, err_;
 };
@@ -143,13 +120,13 @@ TEST_F(CommandOnBadStation, FullDiskIsStatusThreeAndKeepsTheOldReport) {
 TEST_F(CommandOnBadStation, ReadOnlyDataDirectoryIsStatusThree) {
     Write(kReportName, kOldReport);
     Write("SegHistory.log", kCycle);
-    if (!SetImmutable(true)) {
+    if (!temp_.SetImmutable(true)) {
         fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
         if (access(dir_.c_str(), W_OK) == 0)
             GTEST_SKIP() << "no way to make a directory read-only here";
     }
     const int status = Run({"--save"});
-    SetImmutable(false);
+    temp_.SetImmutable(false);
     fs::permissions(dir_, fs::perms::owner_all);
     EXPECT_EQ(status, kSaveFailed);
     EXPECT_EQ(Read(kReportName), kOldReport);

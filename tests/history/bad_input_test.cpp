@@ -9,16 +9,15 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <thread>
 
 #include "history/day_queries.h"
 #include "history/history_log.h"
 #include "history/mask.h"
 #include "startup/startup_state.h"
+#include "tests/support/test_support.h"
 
 namespace gapscope {
 namespace {
@@ -27,15 +26,8 @@ namespace fs = std::filesystem;
 
 class LogFiles : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("gapscope_bad_input_" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    fs::path dir_;
+    const test::TempDir temp_{"gapscope_bad_input_"};
+    const fs::path dir_ = temp_.path();
 };
 
 TEST_F(LogFiles, SomethingOtherThanAFileIsUnreadableAndNeverWaitedOn) {
@@ -173,23 +165,6 @@ TEST_F(LogFiles, LargeLogAppendedToWhileBuiltIsAPrefixOfWhatWasWritten) {
     EXPECT_EQ(final.log.Line(final.log.LineCount() - 1), MinuteLine(lines - 1));
 }
 
-// Process CPU time of the fastest of `runs` calls: the load is compared with itself at
-// two sizes, never with a clock budget.
-double CpuSeconds(const std::function<void()>& work, int runs) {
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        const std::clock_t start = std::clock();
-        work();
-        best = std::min(best, static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC);
-    }
-    return best;
-}
-
-// Sixteen times the input may cost at most this many times the work, compared with itself
-// and never with a clock budget. Linear work measures 16 to about 50 here, the rest being
-// caches that hold the small input but not the large; a quadratic step measures 256, and
-// anything worse does not finish at these sizes.
-constexpr double kLinearBound = 128.0;
 constexpr std::size_t kLarge = 16u << 20;
 constexpr std::size_t kSmall = kLarge / 16;
 
@@ -261,11 +236,10 @@ TEST(LoadingBadInput, CostGrowsInProportionToTheLogWhateverItsShape) {
                 DayInSegHistory(state.SegHistory, Day{std::chrono::year{2024} / 1 / 5});
             };
         };
-        const double smallCost = std::max(CpuSeconds(load(small), 3), 1e-4);
-        const double largeCost = CpuSeconds(load(large), 1);
-        RecordProperty(shape.name, std::to_string(largeCost / smallCost));
-        EXPECT_LT(largeCost / smallCost, kLinearBound)
-            << shape.name << ": " << smallCost << " s for 1 MB, " << largeCost << " s for 16 MB";
+        const test::CostGrowth cost = test::MeasureGrowth(load(small), load(large), 1e-4);
+        RecordProperty(shape.name, std::to_string(cost.Ratio()));
+        EXPECT_LT(cost.Ratio(), test::kLinearBound)
+            << shape.name << ": " << cost.small << " s for 1 MB, " << cost.large << " s for 16 MB";
     }
 }
 

@@ -2,23 +2,19 @@
 // changes the report, a log cut off while it was written reports what it held, a bad mask
 // ends the run with its message, the cost stays in proportion to the logs, and a failed
 // save leaves the earlier report as it was.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <linux/fs.h>
 #include <signal.h>
-#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <sstream>
 
 #include "report/day_report.h"
 #include "report/report_file.h"
+#include "tests/support/test_support.h"
 
 namespace gapscope {
 namespace {
@@ -80,18 +76,10 @@ ReportOptions EveryCheck() {
     return o;
 }
 
-// Each test's own data directory, holding its process.log.
-fs::path DataDirectory() {
-    const fs::path dir =
-        fs::temp_directory_path() /
-        ("gapscope_report_bad_input_" +
-         std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::create_directories(dir);
-    return dir;
-}
-
+// Each report reads its process.log from a data directory of its own.
 DayReportResult Report(const Logs& logs, const ReportOptions& options = EveryCheck()) {
-    const fs::path dir = DataDirectory();
+    const test::TempDir temp("gapscope_report_bad_input_");
+    const fs::path& dir = temp.path();
     std::ofstream(dir / "process.log", std::ios::binary | std::ios::trunc) << logs.process;
     StartupState s = Station(logs);
     s.DataDirectory = (dir / "").string();
@@ -320,21 +308,6 @@ TEST(ReportOnBadInput, HalfWrittenLastLineIsReportedAsFarAsItWasWritten) {
     EXPECT_EQ(*u.error, "''$FFFFFF\xEF\xBF\xBD'' is not a valid integer value");
 }
 
-double CpuSeconds(const std::function<void()>& work, int runs) {
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        const std::clock_t start = std::clock();
-        work();
-        best = std::min(best, static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC);
-    }
-    return best;
-}
-
-// Sixteen times the input may cost at most this many times the work, compared with itself
-// and never with a clock budget. Linear work measures 16 to about 50 here, the rest being
-// caches that hold the small input but not the large; a quadratic step measures 256, and
-// anything worse does not finish at these sizes.
-constexpr double kLinearBound = 128.0;
 // Records are parsed for many look-ups each, so they are tried at a quarter of the size.
 constexpr std::size_t kLarge = 16u << 20;
 constexpr std::size_t kLargeRecord = kLarge / 4;
@@ -390,9 +363,8 @@ const Shape kShapes[] = {
 };
 
 TEST(ReportOnBadInput, CostGrowsInProportionToTheLogs) {
-    const fs::path dir = fs::temp_directory_path() / "gapscope_report_linear";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const test::TempDir temp("gapscope_report_linear_");
+    const fs::path& dir = temp.path();
     for (const Shape& shape : kShapes) {
         const auto run = [&](const Logs& logs) {
             return [&] {
@@ -406,13 +378,11 @@ TEST(ReportOnBadInput, CostGrowsInProportionToTheLogs) {
         };
         const Logs small = shape.make(shape.large / 16);
         const Logs large = shape.make(shape.large);
-        const double smallCost = std::max(CpuSeconds(run(small), 3), 1e-3);
-        const double largeCost = CpuSeconds(run(large), 1);
-        RecordProperty(shape.name, std::to_string(largeCost / smallCost));
-        EXPECT_LT(largeCost / smallCost, kLinearBound)
-            << shape.name << ": " << smallCost << " s, then " << largeCost << " s";
+        const test::CostGrowth cost = test::MeasureGrowth(run(small), run(large), 1e-3);
+        RecordProperty(shape.name, std::to_string(cost.Ratio()));
+        EXPECT_LT(cost.Ratio(), test::kLinearBound)
+            << shape.name << ": " << cost.small << " s, then " << cost.large << " s";
     }
-    fs::remove_all(dir);
 }
 
 std::string ReadAll(const fs::path& p) {
@@ -422,49 +392,22 @@ std::string ReadAll(const fs::path& p) {
     return s.str();
 }
 
-// Saving where it cannot succeed. Tests run as root, so a read-only directory is made
-// immutable rather than relying on its permissions.
+// Saving where it cannot succeed.
 class FailedSave : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("gapscope_failed_save_" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        Unlock();
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
         report_ = dir_ / "2024-01-05-missing-segments.txt";
         ASSERT_FALSE(WriteReportFile(report_, {"yesterday's report"}));
         for (int i = 0; i < 2000; ++i)
             lines_.push_back("   HRIT ch 09,  seg: 3 4 " + std::to_string(i));
-    }
-    void TearDown() override {
-        Unlock();
-        fs::remove_all(dir_);
-    }
-    bool SetImmutable(bool on) {
-        const int fd = open(dir_.c_str(), O_RDONLY | O_DIRECTORY);
-        if (fd < 0) return false;
-        int flags = 0;
-        bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-        if (done) {
-            flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-            done = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-        }
-        close(fd);
-        return done;
-    }
-    void Unlock() {
-        std::error_code error;
-        if (fs::exists(dir_, error)) SetImmutable(false);
-        if (fs::exists(dir_, error)) fs::permissions(dir_, fs::perms::owner_all, error);
     }
     // The old report is whole and nothing else was left behind.
     void ExpectOnlyTheOldReport() {
         EXPECT_EQ(ReadAll(report_), "yesterday's report\r\n");
         EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 1);
     }
-    fs::path dir_;
+    const test::TempDir temp_{"gapscope_failed_save_"};
+    const fs::path dir_ = temp_.path();
     fs::path report_;
     Lines lines_;
 };
@@ -493,13 +436,13 @@ TEST_F(FailedSave, DirectoryInThePlaceOfTheReport) {
 }
 
 TEST_F(FailedSave, ReadOnlyDataDirectory) {
-    if (!SetImmutable(true)) {
+    if (!temp_.SetImmutable(true)) {
         fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
         if (access(dir_.c_str(), W_OK) == 0)
             GTEST_SKIP() << "no way to make a directory read-only here";
     }
     EXPECT_TRUE(WriteReportFile(report_, lines_));
-    Unlock();
+    temp_.Unlock();
     ExpectOnlyTheOldReport();
 }
 

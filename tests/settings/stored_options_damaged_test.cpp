@@ -5,47 +5,25 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
-#include <memory>
 
 #include "settings/stored_options.h"
+#include "tests/settings/settings_test_support.h"
 
 namespace gapscope {
 namespace {
 
-// Set before the first settings object of the process, which fixes where stores live.
-class ConfigHome : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        dir_ = std::make_unique<QTemporaryDir>();
-        ASSERT_TRUE(dir_->isValid());
-        qputenv("XDG_CONFIG_HOME", dir_->path().toLocal8Bit());
-    }
-    void TearDown() override { dir_.reset(); }
-
-  private:
-    std::unique_ptr<QTemporaryDir> dir_;
-};
-const auto* const kConfigHome = ::testing::AddGlobalTestEnvironment(new ConfigHome);
+const auto* const kConfigHome = ::testing::AddGlobalTestEnvironment(new test::ConfigHome);
 
 // Each damaged store under a name of its own, so that no reading is cached between them.
 class DamagedStore : public ::testing::Test {
   protected:
-    QString File(int i) const {
-        return qEnvironmentVariable("XDG_CONFIG_HOME") + "/Quillan/" + Name(i).c_str() + ".conf";
-    }
+    QString File(int i) const { return test::StoreFile(Name(i)); }
     std::string Name(int i) const {
         return std::string("damaged-") +
                ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
                std::to_string(i);
     }
-    void Store(int i, const QByteArray& bytes) const {
-        QDir().mkpath(QFileInfo(File(i)).absolutePath());
-        QFile file(File(i));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-    }
+    void Store(int i, const QByteArray& bytes) const { test::WriteStore(Name(i), bytes); }
 };
 
 QByteArray Junk(std::size_t size, unsigned seed) {

@@ -3,32 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
-#include <memory>
 
 #include "settings/registry_variable.h"
+#include "tests/settings/settings_test_support.h"
 
 namespace gapscope {
 namespace {
 
-// The per-user store of every test lives in one temporary configuration directory, set
-// before the first settings object of the process.
-class ConfigHome : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        dir_ = std::make_unique<QTemporaryDir>();
-        ASSERT_TRUE(dir_->isValid());
-        qputenv("XDG_CONFIG_HOME", dir_->path().toLocal8Bit());
-    }
-    void TearDown() override { dir_.reset(); }
-
-  private:
-    std::unique_ptr<QTemporaryDir> dir_;
-};
-const auto* const kConfigHome = ::testing::AddGlobalTestEnvironment(new ConfigHome);
+const auto* const kConfigHome = ::testing::AddGlobalTestEnvironment(new test::ConfigHome);
 
 // A store of its own for each test, named after it.
 class StoredOptionsTest : public ::testing::Test {
@@ -36,16 +19,8 @@ class StoredOptionsTest : public ::testing::Test {
     std::string baseName_ =
         std::string("stored-") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
 
-    QString File() const {
-        return qEnvironmentVariable("XDG_CONFIG_HOME") + "/Quillan/" +
-               QString::fromStdString(baseName_) + ".conf";
-    }
-    void Store(const QByteArray& text) const {
-        QDir().mkpath(QFileInfo(File()).absolutePath());
-        QFile file(File());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("[General]\n" + text);
-    }
+    QString File() const { return test::StoreFile(baseName_); }
+    void Store(const QByteArray& text) const { test::WriteStore(baseName_, "[General]\n" + text); }
     QByteArray OnDisk() const {
         QFile file(File());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
