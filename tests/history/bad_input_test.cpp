@@ -56,6 +56,20 @@ std::string MinuteLine(int i) {
     return std::string(key) + "=P=1,E=1,1=FF,9=F3,12=FFFFFF," + std::to_string(i) + "=1";
 }
 
+// What is wrong with a log read while minute lines were appended to it: every line whole,
+// but the last, which may be cut anywhere and is then simply that much of a line.
+std::string NotAPrefixOfMinuteLines(const HistoryLog& log) {
+    for (std::size_t i = 0; i < log.LineCount(); ++i) {
+        const std::string whole = MinuteLine(static_cast<int>(i));
+        const std::string_view line = log.Line(i);
+        const bool last = i + 1 == log.LineCount();
+        if (last ? whole.substr(0, line.size()) != line : line != whole) {
+            return "line " + std::to_string(i) + " reads \"" + std::string(line) + "\"";
+        }
+    }
+    return "";
+}
+
 TEST_F(LogFiles, LogAppendedToWhileReadIsAPrefixOfWhatWasWritten) {
     const fs::path path = dir_ / "SegHistory.log";
     constexpr int kLines = 2000;
@@ -88,15 +102,10 @@ TEST_F(LogFiles, LogAppendedToWhileReadIsAPrefixOfWhatWasWritten) {
         const LogReadResult read = ReadHistoryLog(path);
         if (read.status != LogReadStatus::Ok) problem = "a growing log was not read";
         const HistoryLog& log = read.log;
-        for (std::size_t i = 0; i < log.LineCount() && problem.empty(); ++i) {
-            const std::string whole = MinuteLine(static_cast<int>(i));
-            const std::string_view line = log.Line(i);
-            // The last line may be cut anywhere, and is then simply that much of a line.
-            const bool last = i + 1 == log.LineCount();
-            if (last ? whole.substr(0, line.size()) != line : line != whole) {
-                problem = "line " + std::to_string(i) + " reads \"" + std::string(line) + "\"";
-            }
-            if (last && line.size() < whole.size()) ++partialLines;
+        if (problem.empty()) problem = NotAPrefixOfMinuteLines(log);
+        if (log.LineCount() > 0 && log.Line(log.LineCount() - 1).size() <
+                                       MinuteLine(static_cast<int>(log.LineCount() - 1)).size()) {
+            ++partialLines;
         }
         const std::string first = MinuteLine(0);
         if (log.LineCount() > 1 && log.ValueOf(first.substr(0, 12)) != first.substr(13)) {
@@ -144,14 +153,7 @@ TEST_F(LogFiles, LargeLogAppendedToWhileBuiltIsAPrefixOfWhatWasWritten) {
         if (read.status != LogReadStatus::Ok || log.TextBytes() < start) {
             problem = "a growing log was not read whole";
         }
-        for (std::size_t i = 0; i < log.LineCount() && problem.empty(); ++i) {
-            const std::string whole = MinuteLine(static_cast<int>(i));
-            const std::string_view line = log.Line(i);
-            const bool last = i + 1 == log.LineCount();
-            if (last ? whole.substr(0, line.size()) != line : line != whole) {
-                problem = "line " + std::to_string(i) + " reads \"" + std::string(line) + "\"";
-            }
-        }
+        if (problem.empty()) problem = NotAPrefixOfMinuteLines(log);
         const std::size_t mid = log.LineCount() / 2;
         const std::string middle = MinuteLine(static_cast<int>(mid));
         if (problem.empty() && log.ValueOf(middle.substr(0, 12)) != middle.substr(13)) {
