@@ -13,7 +13,6 @@
 
 namespace gapscope {
 
-class HistoryLog;
 struct LogReadResult;
 
 // What a log's build prepares besides its lines and key index, so that the questions a
@@ -138,8 +137,8 @@ LogReadStatus ReadLogFileText(const std::filesystem::path& path, std::string& te
 
 // Reads a log file whole and builds it. A missing file gives an empty log with status
 // Missing; one that exists but cannot be read gives an empty log with Unreadable. A large
-// file is built while it is read: a second thread reads ahead (and collects the dates),
-// and the lines and keys are worked through behind it, part by part.
+// file is built while it is read: a second thread reads ahead (and searches the needles),
+// and the lines, keys and dates are worked through behind it, part by part.
 LogReadResult ReadHistoryLog(const std::filesystem::path& path, const LogPreparation& prepare = {});
 
 }  // namespace gapscope
