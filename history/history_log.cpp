@@ -95,6 +95,14 @@ bool ReadRest(std::FILE* file, std::string& rest) {
     }
 }
 
+// A new buffer holding the `got` bytes at `bytes` followed by `rest`.
+std::unique_ptr<char[]> Appended(const char* bytes, std::size_t got, const std::string& rest) {
+    std::unique_ptr<char[]> joined(new char[got + rest.size()]);
+    std::memcpy(joined.get(), bytes, got);
+    std::memcpy(joined.get() + got, rest.data(), rest.size());
+    return joined;
+}
+
 }  // namespace
 
 HistoryLog::TextStore::TextStore(std::unique_ptr<char[]> bytes, std::size_t size,
@@ -337,10 +345,7 @@ LogReadResult ReadHistoryLog(const std::filesystem::path& path, const LogPrepara
             return result;
         }
         if (!rest.empty()) {
-            std::unique_ptr<char[]> grown(new char[got + rest.size()]);
-            std::memcpy(grown.get(), bytes.get(), got);
-            std::memcpy(grown.get() + got, rest.data(), rest.size());
-            bytes = std::move(grown);
+            bytes = Appended(bytes.get(), got, rest);
             got += rest.size();
         }
         result.log = HistoryLog::FromFileBuffer(std::move(bytes), got, prepare);
@@ -405,9 +410,7 @@ LogReadResult ReadHistoryLog(const std::filesystem::path& path, const LogPrepara
     if (!rest.empty()) {
         // The log grew while it was read: the text moves to a larger buffer and the build
         // goes on over the new bytes.
-        std::unique_ptr<char[]> grown(new char[got + rest.size()]);
-        std::memcpy(grown.get(), buffer, got);
-        std::memcpy(grown.get() + got, rest.data(), rest.size());
+        std::unique_ptr<char[]> grown = Appended(buffer, got, rest);
         got += rest.size();
         log.store_ = HistoryLog::TextStore(std::move(grown), got, offset);
         buffer = log.store_.Buffer();

@@ -30,12 +30,8 @@ HistoryLog::Builder::Builder(HistoryLog& log, std::size_t expectedSize, bool dat
     log_.slots_.clear();
 }
 
-void HistoryLog::Builder::SetText(const char* text, std::size_t available) {
-    text_ = std::string_view(text, available);
-}
-
 void HistoryLog::Builder::Advance(const char* text, std::size_t available) {
-    SetText(text, available);
+    text_ = std::string_view(text, available);
     for (; done_ + kPartBytes <= available; done_ += kPartBytes) {
         Part(text + done_, done_, kBlocksPerPart);
     }

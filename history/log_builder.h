@@ -33,7 +33,6 @@ class HistoryLog::Builder {
     static constexpr std::size_t kBlocksPerPart = 64;
     static constexpr std::size_t kPartBytes = kBlocksPerPart * kBlockBytes;
 
-    void SetText(const char* text, std::size_t available);
     // Classifies `count` blocks from `partBase` (read from `blocks`) and works through them.
     void Part(const char* blocks, std::size_t partBase, std::size_t count);
     void AddLine(std::size_t end);
