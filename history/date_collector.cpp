@@ -1,12 +1,18 @@
 #include "history/date_collector.h"
 
 #include <bit>
+#include <utility>
 
 namespace gapscope {
 
 void DateCollector::Finish() {
     if (runOpen_) AddRun(runStart_, openRunEnd_);
     runOpen_ = false;
+}
+
+void DateCollector::Absorb(DateCollector&& later) {
+    later.dates_.Add(dates_);
+    *this = std::move(later);
 }
 
 // The blocks that end 8-digit windows are listed first, without a branch on what a block

@@ -22,6 +22,9 @@ class DateCollector {
                    std::size_t count);
     // No more blocks come: a run reaching the end of the text is taken.
     void Finish();
+    // Goes on as `later`, the collector of the text from where this one has stopped (with
+    // no run open), keeping the dates of both.
+    void Absorb(DateCollector&& later);
     // The dates as yyyymmdd values in rising order; after Finish.
     std::vector<std::uint32_t> Sorted() const { return dates_.Sorted(); }
 

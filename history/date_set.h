@@ -61,6 +61,10 @@ class DateSet {
 
     // The dates as yyyymmdd values in rising order.
     std::vector<std::uint32_t> Sorted() const;
+    // Takes the dates of `other` too.
+    void Add(const DateSet& other) {
+        for (std::size_t w = 0; w < bits_.size(); ++w) bits_[w] |= other.bits_[w];
+    }
 
   private:
     static constexpr std::size_t kDaysPerYear = 12 * 31;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <stop_token>
 #include <system_error>
 #include <thread>
@@ -29,11 +30,20 @@ namespace {
 
 constexpr std::size_t kFirstTableSize = 16;
 // Files are read in chunks of this size, and built while they are read from this size on
-// (below it a thread costs more than it saves).
+// (below it a thread costs more than it saves); a text in memory is built in two halves at
+// once from the same size on.
 constexpr std::size_t kReadChunk = std::size_t{128} << 10;
 constexpr std::size_t kBuildWhileReadingFrom = std::size_t{1} << 20;
 // About a tenth of a millisecond of yielding before the builder sleeps until a chunk comes.
 constexpr int kYieldsBeforeSleep = 256;
+// The builder claims the text it is to build this much at a time, so that the reader can
+// take over what is left once it has read it all.
+constexpr std::size_t kClaimBytes = std::size_t{64} << 10;
+// A tail of less is not worth a hand-over.
+constexpr std::size_t kLeastTail = std::size_t{64} << 10;
+// The top bit of a position shared between the threads: for the bytes read, the reader has
+// stopped; for the text the builder has claimed, the reader has taken the rest.
+constexpr std::uint64_t kStopped = std::uint64_t{1} << 63;
 // Line numbers are 32-bit, so more slots would never be filled.
 constexpr std::size_t kLastTableSize = std::size_t{1} << 32;
 
@@ -103,6 +113,37 @@ std::unique_ptr<char[]> Appended(const char* bytes, std::size_t got, const std::
     return joined;
 }
 
+// Claims the text up to `want` for the builder; returns how far it may build, which is less
+// once the reader has taken the rest.
+std::size_t Claim(std::atomic<std::uint64_t>& bound, std::size_t want) {
+    std::uint64_t claimed = bound.load(std::memory_order_acquire);
+    for (;;) {
+        if ((claimed & kStopped) != 0) return static_cast<std::size_t>(claimed & ~kStopped);
+        if (want <= claimed) return static_cast<std::size_t>(claimed);
+        if (bound.compare_exchange_weak(claimed, want, std::memory_order_acq_rel)) return want;
+    }
+}
+
+// The first line start of `text` after `from` whose line is not the last, or 0.
+std::size_t LineStartAfter(std::string_view text, std::size_t from) {
+    const std::size_t lineFeed = text.find('\n', from);
+    return lineFeed == std::string_view::npos || lineFeed + 1 == text.size() ? 0 : lineFeed + 1;
+}
+
+// Takes for the reader the second half of the text the builder has not claimed yet, from a
+// line start; returns where it begins, or 0 when there is too little left to share.
+std::size_t ClaimTail(std::atomic<std::uint64_t>& bound, std::string_view text) {
+    std::uint64_t claimed = bound.load(std::memory_order_acquire);
+    for (;;) {
+        if (text.size() < claimed + 2 * kLeastTail) return 0;
+        const std::size_t split = LineStartAfter(text, claimed + (text.size() - claimed) / 2);
+        if (split == 0) return 0;
+        if (bound.compare_exchange_weak(claimed, split | kStopped, std::memory_order_acq_rel)) {
+            return split;
+        }
+    }
+}
+
 }  // namespace
 
 HistoryLog::TextStore::TextStore(std::unique_ptr<char[]> bytes, std::size_t size,
@@ -164,6 +205,18 @@ HistoryLog HistoryLog::FromStore(TextStore store, const LogPreparation& prepare)
     log.store_ = std::move(store);
     const std::string_view text = log.Text();
     Builder builder(log, text.size(), prepare.dates);
+    // A large text is built in two halves at once, split at a line start.
+    if (const std::size_t split =
+            text.size() < kBuildWhileReadingFrom ? 0 : LineStartAfter(text, text.size() / 2);
+        split != 0) {
+        Builder::Tail tail;
+        {
+            const std::jthread other(
+                [&] { tail.Build(text.data(), split, text.size(), prepare.dates); });
+            builder.CatchUp(text.data(), split);
+        }
+        builder.Absorb(tail);
+    }
     builder.Finish(text.data(), text.size());
     NeedleSearch needles(prepare.needles);
     needles.Advance(text, true);
@@ -356,20 +409,23 @@ LogReadResult ReadHistoryLog(const std::filesystem::path& path, const LogPrepara
     HistoryLog& log = result.log;
     log.store_ = HistoryLog::TextStore(std::move(bytes), size, offset);
     char* buffer = log.store_.Buffer();
+    const char* const text = buffer + offset;
     HistoryLog::Builder builder(log, size - offset, prepare.dates);
     NeedleSearch needles(prepare.needles);
+    // The end of the text, when the reader builds it.
+    HistoryLog::Builder::Tail tail;
     {
         // Bytes read so far; the top bit is set once the reader has stopped.
-        constexpr std::uint64_t kStopped = std::uint64_t{1} << 63;
         std::atomic<std::uint64_t> progress{got};
+        std::atomic<std::uint64_t> bound{0};
         // Reads ahead, and searches each chunk for the needles while it is fresh in the
-        // cache. Joined before the buffer and the file go, even when the builder throws.
-        const std::jthread reader([&, buffer](const std::stop_token& stop) {
+        // cache. Once all is read it takes the half of what the builder has yet to claim
+        // and builds it. Joined before the buffer and the file go, even when the builder
+        // throws.
+        const std::jthread reader([&](const std::stop_token& stop) {
             std::size_t have = got;
             const auto find = [&] {
-                if (needles.Pending()) {
-                    needles.Advance(std::string_view(buffer + offset, have - offset), false);
-                }
+                if (needles.Pending()) needles.Advance(std::string_view(text, have - offset), false);
             };
             find();
             while (have < size && !stop.stop_requested()) {
@@ -381,13 +437,20 @@ LogReadResult ReadHistoryLog(const std::filesystem::path& path, const LogPrepara
                 progress.store(have, std::memory_order_release);
                 progress.notify_one();
             }
+            const std::size_t split =
+                stop.stop_requested() ? 0 : ClaimTail(bound, std::string_view(text, have - offset));
             progress.store(have | kStopped, std::memory_order_release);
             progress.notify_one();
+            if (split != 0) tail.Build(text, split, have - offset, prepare.dates);
         });
         std::uint64_t seen = got;
         for (;;) {
             const auto available = static_cast<std::size_t>(seen & ~kStopped) - offset;
-            builder.Advance(buffer + offset, available);
+            // What has arrived, a claim at a time, up to the reader's tail once it has one.
+            for (std::size_t before = ~std::size_t{0}; builder.Done() != before;) {
+                before = builder.Done();
+                builder.Advance(text, Claim(bound, std::min(available, before + kClaimBytes)));
+            }
             if ((seen & kStopped) != 0) break;
             // The next chunk is usually a moment away: waiting for it by yielding keeps this
             // processor awake, where sleeping would cost a wake-up per chunk (dear on a
@@ -400,7 +463,13 @@ LogReadResult ReadHistoryLog(const std::filesystem::path& path, const LogPrepara
             seen = progress.load(std::memory_order_acquire);
         }
         got = static_cast<std::size_t>(seen & ~kStopped);
+        // The reader decided on its tail before it stopped.
+        if (const std::uint64_t claimed = bound.load(std::memory_order_acquire);
+            (claimed & kStopped) != 0) {
+            builder.CatchUp(text, static_cast<std::size_t>(claimed & ~kStopped));
+        }
     }
+    builder.Absorb(tail);
     std::string rest;
     if (std::ferror(file.get()) != 0 || !ReadRest(file.get(), rest)) {
         result.log = HistoryLog();

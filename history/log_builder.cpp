@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <string>
 #include <vector>
@@ -21,10 +22,17 @@ constexpr std::size_t kLinesToEstimate = 2048;
 }  // namespace
 
 HistoryLog::Builder::Builder(HistoryLog& log, std::size_t expectedSize, bool dates)
-    : log_(log),
+    : Builder(log, 0, expectedSize, dates) {}
+
+HistoryLog::Builder::Builder(HistoryLog& scratch, std::size_t start, std::size_t expectedSize,
+                             bool dates)
+    : log_(scratch),
+      start_(start),
       expected_(expectedSize),
       scanner_(BestBlockScanner()),
+      done_(start),
       collectDates_(dates),
+      lineStart_(start),
       keyEnd_(kNoKey) {
     log_.lineEnds_.clear();
     log_.slots_.clear();
@@ -37,20 +45,55 @@ void HistoryLog::Builder::Advance(const char* text, std::size_t available) {
     }
 }
 
-void HistoryLog::Builder::Finish(const char* text, std::size_t size) {
-    Advance(text, size);
-    const char* const p = text_.data();
-    if (const std::size_t blocks = (size - done_) / kBlockBytes; blocks != 0) {
-        Part(p + done_, done_, blocks);
+void HistoryLog::Builder::CatchUp(const char* text, std::size_t end) {
+    Advance(text, end);
+    if (const std::size_t blocks = (end - done_) / kBlockBytes; blocks != 0) {
+        Part(text + done_, done_, blocks);
         done_ += blocks * kBlockBytes;
     }
     // The last part block, padded with NULs (no line end, no "=", no digit).
-    if (const std::size_t rest = size - done_; rest != 0) {
+    if (const std::size_t rest = end - done_; rest != 0) {
         std::array<char, kBlockBytes> tail{};
-        std::memcpy(tail.data(), p + done_, rest);
+        std::memcpy(tail.data(), text + done_, rest);
         Part(tail.data(), done_, 1);
-        done_ = size;
+        done_ = end;
     }
+}
+
+void HistoryLog::Builder::Tail::Build(const char* text, std::size_t start, std::size_t end,
+                                      bool dates) noexcept {
+    try {
+        builder_.emplace(lines_, start, end - start, dates);
+        builder_->Advance(text, end);
+        built_ = true;
+    } catch (const std::exception&) {
+        built_ = false;
+    }
+}
+
+void HistoryLog::Builder::Absorb(Tail& tail) {
+    // Anything else leaves the tail's text for this builder to go on over.
+    if (!tail.built_ || tail.builder_->start_ != done_) return;
+    Builder& later = *tail.builder_;
+    std::vector<std::uint64_t>& lineEnds = log_.lineEnds_;
+    const std::vector<std::uint64_t>& more = later.log_.lineEnds_;
+    const std::size_t before = lineEnds.size();
+    lineEnds.insert(lineEnds.end(), more.begin(), more.end());
+    keyed_.reserve(keyed_.size() + later.keyed_.size());
+    for (const Slot& slot : later.keyed_) {
+        // Numbered from the later builder's first line; past 32 bits a line has no key.
+        const std::uint64_t line = slot.line + std::uint64_t{before};
+        if (line >= std::numeric_limits<std::uint32_t>::max()) break;
+        keyed_.push_back(Slot{static_cast<std::uint32_t>(line), slot.hash});
+    }
+    dates_.Absorb(std::move(later.dates_));
+    done_ = later.done_;
+    lineStart_ = later.lineStart_;
+    keyEnd_ = later.keyEnd_;
+}
+
+void HistoryLog::Builder::Finish(const char* text, std::size_t size) {
+    CatchUp(text, size);
     dates_.Finish();
     if (collectDates_) log_.dates_ = dates_.Sorted();
     log_.datesPrepared_ = collectDates_;
@@ -64,7 +107,7 @@ void HistoryLog::Builder::AddLine(std::size_t end) {
     std::vector<std::uint64_t>& lineEnds = log_.lineEnds_;
     lineEnds.push_back(end);
     if (lineEnds.size() == kLinesToEstimate) {
-        log_.ReserveLike(end, expected_);
+        log_.ReserveLike(end - start_, expected_);
         keyed_.reserve(lineEnds.capacity());
     }
     // Slots hold line numbers in 32 bits; a log of more lines has no key beyond them.

@@ -206,6 +206,31 @@ TEST(HistoryLogFastPath, ManyMinuteKeysWithRepeatsAndCaseVariants) {
     ExpectSameAsPlain(text, HistoryLog::FromBytes(text), random);
 }
 
+TEST(HistoryLogFastPath, LargeTextsBuiltInTwoHalvesReadAsPlain) {
+    // A text of a megabyte or more is built by two threads, split at a line start near its
+    // middle: whatever stands there, the lines, keys and dates are those of one reading.
+    std::mt19937 random(20261208);
+    for (int round = 0; round < 3; ++round) {
+        const std::string text = RandomText(random, (std::size_t{1} << 20) + random() % 4096);
+        SCOPED_TRACE("round " + std::to_string(round));
+        ExpectSameAsPlain(text, HistoryLog::FromBytes(text), random);
+        if (HasFatalFailure()) return;
+    }
+    // Minute keys whose repeats (in the other case) and first lines fall on both sides of
+    // the middle, a long line across it and a last line without a line end.
+    std::string text;
+    for (int minute = 0; text.size() < (std::size_t{1} << 20) + 5000; ++minute) {
+        char key[32];
+        std::snprintf(key, sizeof key, "2024%02d%02d%02d%02d", 1 + minute / 1440 % 12,
+                      1 + minute / 60 % 28, minute / 60 % 24, minute % 60);
+        text += std::string(minute % 2 == 0 ? "r" : "R") + key + "=1=FF,12=FFFFFF\r\n";
+        if (minute % 1001 == 0) text += "seq" + std::to_string(minute % 3) + "=" + key + "\n";
+        if (minute == 9000) text += std::string(9000, '7') + "=long\r";
+    }
+    text += "20261231=last";
+    ExpectSameAsPlain(text, HistoryLog::FromBytes(text), random);
+}
+
 TEST(HistoryLogFastPath, FixturesReadAsPlain) {
     for (const char* name : {"invalid_utf8.log", "no_final_eol.log", "nuls.log", "utf8_bom.log"}) {
         std::ifstream in(std::string(GAPSCOPE_TEST_DATA_DIR) + "/history/" + name,
