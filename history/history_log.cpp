@@ -379,7 +379,20 @@ LogReadStatus ReadLogFileText(const std::filesystem::path& path, std::string& te
     return status;
 }
 
-LogReadResult ReadHistoryLog(const std::filesystem::path& path, const LogPreparation& prepare) {
+LogReadResult ReadHistoryLog(const std::filesystem::path& path, const LogPreparation& prepare,
+                             const std::function<void()>& alongside) {
+    if (!alongside) return HistoryLog::Read(path, prepare, {});
+    bool done = false;
+    LogReadResult result = HistoryLog::Read(path, prepare, [&] {
+        alongside();
+        done = true;
+    });
+    if (!done) alongside();
+    return result;
+}
+
+LogReadResult HistoryLog::Read(const std::filesystem::path& path, const LogPreparation& prepare,
+                               const std::function<void()>& onReader) {
     LogReadResult result;
     FilePtr file;
     std::size_t size = 0;
@@ -425,7 +438,8 @@ LogReadResult ReadHistoryLog(const std::filesystem::path& path, const LogPrepara
         const std::jthread reader([&](const std::stop_token& stop) {
             std::size_t have = got;
             const auto find = [&] {
-                if (needles.Pending()) needles.Advance(std::string_view(text, have - offset), false);
+                if (needles.Pending())
+                    needles.Advance(std::string_view(text, have - offset), false);
             };
             find();
             while (have < size && !stop.stop_requested()) {
@@ -437,6 +451,9 @@ LogReadResult ReadHistoryLog(const std::filesystem::path& path, const LogPrepara
                 progress.store(have, std::memory_order_release);
                 progress.notify_one();
             }
+            // Whatever the caller has to do besides, while the builder catches up; the tail
+            // is claimed afterwards, so that the two threads still finish together.
+            if (onReader && !stop.stop_requested()) onReader();
             const std::size_t split =
                 stop.stop_requested() ? 0 : ClaimTail(bound, std::string_view(text, have - offset));
             progress.store(have | kStopped, std::memory_order_release);

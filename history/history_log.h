@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -95,7 +96,12 @@ class HistoryLog {
     // Builds the lines, the index and the dates (history/log_builder.h).
     class Builder;
     friend LogReadResult ReadHistoryLog(const std::filesystem::path& path,
-                                        const LogPreparation& prepare);
+                                        const LogPreparation& prepare,
+                                        const std::function<void()>& alongside);
+    // ReadHistoryLog; `onReader`, if any, is called on the thread reading ahead, when there
+    // is one, once it has read the file.
+    static LogReadResult Read(const std::filesystem::path& path, const LogPreparation& prepare,
+                              const std::function<void()>& onReader);
 
     static HistoryLog FromStore(TextStore store, const LogPreparation& prepare);
     // Keeps what a needle search beside the build found.
@@ -138,7 +144,12 @@ LogReadStatus ReadLogFileText(const std::filesystem::path& path, std::string& te
 // Reads a log file whole and builds it. A missing file gives an empty log with status
 // Missing; one that exists but cannot be read gives an empty log with Unreadable. A large
 // file is built while it is read: a second thread reads ahead (and searches the needles),
-// and the lines, keys and dates are worked through behind it, part by part.
-LogReadResult ReadHistoryLog(const std::filesystem::path& path, const LogPreparation& prepare = {});
+// and the lines, keys and dates are worked through behind it, part by part; once it has
+// read the file, that thread builds the end of it.
+// `alongside`, when given, is done once before the function returns: on the thread reading
+// ahead, while this one builds, or else on this thread after the log is read. It must not
+// throw; when the function throws, it may not have been done.
+LogReadResult ReadHistoryLog(const std::filesystem::path& path, const LogPreparation& prepare = {},
+                             const std::function<void()>& alongside = {});
 
 }  // namespace gapscope

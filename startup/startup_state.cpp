@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <span>
 #include <string_view>
 #include <system_error>
@@ -50,7 +51,7 @@ enum Needle { kIp, kIe, kI9, kRp, kRe, kR9, kFy2c67, kFy2c71 };
 constexpr std::array<std::string_view, 8> kSegNeedles = {
     "IP=", "IE=", "I9=", "RP=", "RE=", "R9=", "67=", "71="};
 
-// The logs in the order they are loaded; one that cannot be read stops the rest.
+// The logs in order: one that cannot be read stops the rest.
 struct LogFile {
     const char* name;
     HistoryLog StartupState::*log;
@@ -63,19 +64,39 @@ constexpr std::array<LogFile, 3> kLogFiles = {{
     {"LateSegHistory.log", &StartupState::LateSegHistory, {.dates = false, .needles = {}}},
     {"SegHistory.log", &StartupState::SegHistory, {.dates = true, .needles = kSegNeedles}},
 }};
+// By far the largest: the others are read alongside it.
+constexpr std::size_t kLargestLog = 2;
 
 bool LoadLogs(StartupState& state) {
-    try {
-        for (const LogFile& file : kLogFiles) {
-            LogReadResult result = ReadHistoryLog(state.DataDirectory + file.name, file.prepare);
-            if (result.status == LogReadStatus::Unreadable) return false;
-            state.*file.log = std::move(result.log);
+    struct Loaded {
+        bool read = false;  // neither unreadable nor failed (out of memory and the like)
+        LogReadResult result;
+    };
+    std::array<Loaded, kLogFiles.size()> loaded;
+    const auto load = [&](std::size_t i, const std::function<void()>& alongside) {
+        try {
+            loaded[i].result = ReadHistoryLog(state.DataDirectory + kLogFiles[i].name,
+                                              kLogFiles[i].prepare, alongside);
+            loaded[i].read = loaded[i].result.status != LogReadStatus::Unreadable;
+        } catch (const std::exception&) {
+            loaded[i].read = false;
         }
-        return true;
-    } catch (const std::exception&) {
-        // Out of memory on a huge log and the like: the logs not yet read stay empty.
-        return false;
+    };
+    bool othersTried = false;
+    const auto loadOthers = [&] {
+        othersTried = true;
+        for (std::size_t i = 0; i < kLogFiles.size(); ++i) {
+            if (i != kLargestLog) load(i, {});
+        }
+    };
+    load(kLargestLog, loadOthers);
+    if (!othersTried) loadOthers();
+    // The logs before one that could not be read are kept; it and those after stay empty.
+    for (std::size_t i = 0; i < kLogFiles.size(); ++i) {
+        if (!loaded[i].read) return false;
+        state.*kLogFiles[i].log = std::move(loaded[i].result.log);
     }
+    return true;
 }
 
 }  // namespace
