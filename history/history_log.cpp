@@ -204,23 +204,19 @@ HistoryLog HistoryLog::FromStore(TextStore store, const LogPreparation& prepare)
     HistoryLog log;
     log.store_ = std::move(store);
     const std::string_view text = log.Text();
-    Builder builder(log, text.size(), prepare.dates);
+    Builder builder(log, text.size(), prepare);
     // A large text is built in two halves at once, split at a line start.
     if (const std::size_t split =
             text.size() < kBuildWhileReadingFrom ? 0 : LineStartAfter(text, text.size() / 2);
         split != 0) {
         Builder::Tail tail;
         {
-            const std::jthread other(
-                [&] { tail.Build(text.data(), split, text.size(), prepare.dates); });
+            const std::jthread other([&] { tail.Build(text.data(), split, text.size(), prepare); });
             builder.CatchUp(text.data(), split);
         }
         builder.Absorb(tail);
     }
     builder.Finish(text.data(), text.size());
-    NeedleSearch needles(prepare.needles);
-    needles.Advance(text, true);
-    log.TakeNeedles(needles, prepare.needles);
     return log;
 }
 
@@ -423,31 +419,23 @@ LogReadResult HistoryLog::Read(const std::filesystem::path& path, const LogPrepa
     log.store_ = HistoryLog::TextStore(std::move(bytes), size, offset);
     char* buffer = log.store_.Buffer();
     const char* const text = buffer + offset;
-    HistoryLog::Builder builder(log, size - offset, prepare.dates);
-    NeedleSearch needles(prepare.needles);
+    HistoryLog::Builder builder(log, size - offset, prepare);
     // The end of the text, when the reader builds it.
     HistoryLog::Builder::Tail tail;
     {
         // Bytes read so far; the top bit is set once the reader has stopped.
         std::atomic<std::uint64_t> progress{got};
         std::atomic<std::uint64_t> bound{0};
-        // Reads ahead, and searches each chunk for the needles while it is fresh in the
-        // cache. Once all is read it takes the half of what the builder has yet to claim
-        // and builds it. Joined before the buffer and the file go, even when the builder
-        // throws.
+        // Reads ahead; once all is read, it takes the half of what the builder has yet to
+        // claim and builds it. Joined before the buffer and the file go, even when the
+        // builder throws.
         const std::jthread reader([&](const std::stop_token& stop) {
             std::size_t have = got;
-            const auto find = [&] {
-                if (needles.Pending())
-                    needles.Advance(std::string_view(text, have - offset), false);
-            };
-            find();
             while (have < size && !stop.stop_requested()) {
                 const std::size_t n =
                     std::fread(buffer + have, 1, std::min(kReadChunk, size - have), file.get());
                 if (n == 0) break;  // the end (the file shrank) or an error, told apart later
                 have += n;
-                find();
                 progress.store(have, std::memory_order_release);
                 progress.notify_one();
             }
@@ -458,7 +446,7 @@ LogReadResult HistoryLog::Read(const std::filesystem::path& path, const LogPrepa
                 stop.stop_requested() ? 0 : ClaimTail(bound, std::string_view(text, have - offset));
             progress.store(have | kStopped, std::memory_order_release);
             progress.notify_one();
-            if (split != 0) tail.Build(text, split, have - offset, prepare.dates);
+            if (split != 0) tail.Build(text, split, have - offset, prepare);
         });
         std::uint64_t seen = got;
         for (;;) {
@@ -503,8 +491,6 @@ LogReadResult HistoryLog::Read(const std::filesystem::path& path, const LogPrepa
     }
     log.store_.Truncate(got - offset);
     builder.Finish(buffer + offset, got - offset);
-    needles.Advance(std::string_view(buffer + offset, got - offset), true);
-    log.TakeNeedles(needles, prepare.needles);
     return result;
 }
 

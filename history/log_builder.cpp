@@ -21,17 +21,20 @@ constexpr std::size_t kLinesToEstimate = 2048;
 
 }  // namespace
 
-HistoryLog::Builder::Builder(HistoryLog& log, std::size_t expectedSize, bool dates)
-    : Builder(log, 0, expectedSize, dates) {}
+HistoryLog::Builder::Builder(HistoryLog& log, std::size_t expectedSize,
+                             const LogPreparation& prepare)
+    : Builder(log, 0, expectedSize, prepare) {}
 
 HistoryLog::Builder::Builder(HistoryLog& scratch, std::size_t start, std::size_t expectedSize,
-                             bool dates)
+                             const LogPreparation& prepare)
     : log_(scratch),
       start_(start),
       expected_(expectedSize),
       scanner_(BestBlockScanner()),
       done_(start),
-      collectDates_(dates),
+      collectDates_(prepare.dates),
+      needleList_(prepare.needles),
+      needles_(prepare.needles, start),
       lineStart_(start),
       keyEnd_(kNoKey) {
     log_.lineEnds_.clear();
@@ -42,6 +45,7 @@ void HistoryLog::Builder::Advance(const char* text, std::size_t available) {
     text_ = std::string_view(text, available);
     for (; done_ + kPartBytes <= available; done_ += kPartBytes) {
         Part(text + done_, done_, kBlocksPerPart);
+        if (needles_.Pending()) needles_.Advance(text_.substr(0, done_ + kPartBytes), false);
     }
 }
 
@@ -58,12 +62,13 @@ void HistoryLog::Builder::CatchUp(const char* text, std::size_t end) {
         Part(tail.data(), done_, 1);
         done_ = end;
     }
+    needles_.SearchUpTo(text_.substr(0, end));
 }
 
 void HistoryLog::Builder::Tail::Build(const char* text, std::size_t start, std::size_t end,
-                                      bool dates) noexcept {
+                                      const LogPreparation& prepare) noexcept {
     try {
-        builder_.emplace(lines_, start, end - start, dates);
+        builder_.emplace(lines_, start, end - start, prepare);
         builder_->Advance(text, end);
         built_ = true;
     } catch (const std::exception&) {
@@ -87,6 +92,7 @@ void HistoryLog::Builder::Absorb(Tail& tail) {
         keyed_.push_back(Slot{static_cast<std::uint32_t>(line), slot.hash});
     }
     dates_.Absorb(std::move(later.dates_));
+    needles_.Absorb(later.needles_);
     done_ = later.done_;
     lineStart_ = later.lineStart_;
     keyEnd_ = later.keyEnd_;
@@ -97,6 +103,7 @@ void HistoryLog::Builder::Finish(const char* text, std::size_t size) {
     dates_.Finish();
     if (collectDates_) log_.dates_ = dates_.Sorted();
     log_.datesPrepared_ = collectDates_;
+    log_.TakeNeedles(needles_, needleList_);
     // A final line without a line end.
     if (lineStart_ < size) AddLine(size);
     log_.IndexKeys(keyed_);

@@ -10,21 +10,22 @@
 #include "history/date_collector.h"
 #include "history/history_log.h"
 #include "history/log_text.h"
+#include "history/needle_search.h"
 
 namespace gapscope {
 
-// Builds a log's line table, key index and (when asked) its dates in one pass that can
-// follow the text as it is read: what has arrived is worked through in parts of a few
-// kilobytes while they are still in the nearest caches. Needles are searched apart
-// (NeedleSearch), so that another thread can look for them meanwhile.
+// Builds a log's line table, key index and what else it is prepared for (its dates and
+// needles) in one pass that can follow the text as it is read: what has arrived is worked
+// through in parts of a few kilobytes while they are still in the nearest caches.
 class HistoryLog::Builder {
   public:
     // `expectedSize` is what the whole text is expected to hold; it sizes the tables.
-    Builder(HistoryLog& log, std::size_t expectedSize, bool dates);
+    Builder(HistoryLog& log, std::size_t expectedSize, const LogPreparation& prepare);
     // A builder of the text from `start` on, a line start, about `expectedSize` bytes, so
     // that another thread can build the end of a log meanwhile. Its lines go into `scratch`
     // until the builder of the text before it absorbs them (Absorb).
-    Builder(HistoryLog& scratch, std::size_t start, std::size_t expectedSize, bool dates);
+    Builder(HistoryLog& scratch, std::size_t start, std::size_t expectedSize,
+            const LogPreparation& prepare);
 
     // The first `available` bytes of the text at `text` are final. The text may have moved
     // since the last call (a buffer grown), but the bytes already given are the same.
@@ -61,6 +62,8 @@ class HistoryLog::Builder {
     std::size_t done_ = 0;   // bytes worked through: whole parts until the end
     const bool collectDates_;
     DateCollector dates_;
+    const std::span<const std::string_view> needleList_;
+    NeedleSearch needles_;
 
     std::size_t lineStart_ = 0;
     std::size_t keyEnd_;  // the current line's first "=" once seen
@@ -79,7 +82,8 @@ class HistoryLog::Builder::Tail {
     // Builds the text at `text` from `start`, a line start, up to `end`; the last part of
     // less than a few kilobytes is left to the builder that absorbs it. Never throws: what
     // could not be built (out of memory) is left to that builder too.
-    void Build(const char* text, std::size_t start, std::size_t end, bool dates) noexcept;
+    void Build(const char* text, std::size_t start, std::size_t end,
+               const LogPreparation& prepare) noexcept;
 
   private:
     friend class Builder;

@@ -17,7 +17,8 @@ bool IsPlainNeedle(std::string_view needle) {
     return !needle.empty() && needle.find_first_of("\r\n") == std::string_view::npos;
 }
 
-NeedleSearch::NeedleSearch(std::span<const std::string_view> needles) {
+NeedleSearch::NeedleSearch(std::span<const std::string_view> needles, std::size_t start)
+    : nextBlock_(start / kBlockBytes) {
     const std::size_t count = std::min(needles.size(), kMaxNeedles);
     for (std::size_t k = 0; k < count; ++k) {
         needles_[k] = needles[k];
@@ -72,6 +73,20 @@ bool NeedleSearch::Check(std::string_view text, std::size_t base, std::uint64_t 
     }
     if (changed) CollectTests();
     return changed;
+}
+
+void NeedleSearch::SearchUpTo(std::string_view text) {
+    Advance(text, true);
+    // The places from the block holding the end on are searched again when more follows.
+    nextBlock_ = text.size() / kBlockBytes;
+}
+
+void NeedleSearch::Absorb(const NeedleSearch& later) {
+    const std::uint32_t found = found_ | later.found_;
+    *this = later;
+    found_ = found;
+    pending_ &= ~found;
+    CollectTests();
 }
 
 void NeedleSearch::Advance(std::string_view text, bool whole) {

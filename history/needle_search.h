@@ -17,11 +17,18 @@ class NeedleSearch {
     static constexpr std::size_t kMaxNeedles = 32;
 
     NeedleSearch() = default;
-    explicit NeedleSearch(std::span<const std::string_view> needles);
+    // A search of the text from `start` on (places just before it may be searched too).
+    explicit NeedleSearch(std::span<const std::string_view> needles, std::size_t start = 0);
 
     // `text` is all of the text so far, from its first byte. Places are examined only where
     // every byte a test reads is already there, unless `whole` says no more will come.
     void Advance(std::string_view text, bool whole);
+    // Every place before the end of `text`, which is a line start or the end of the whole
+    // text: no needle runs across it. More text may follow.
+    void SearchUpTo(std::string_view text);
+    // Goes on as `later`, the search of the text from where this one has searched up to,
+    // keeping what both have found.
+    void Absorb(const NeedleSearch& later);
 
     std::uint32_t Found() const { return found_; }
     bool Pending() const { return pending_ != 0; }

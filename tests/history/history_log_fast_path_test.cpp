@@ -231,6 +231,30 @@ TEST(HistoryLogFastPath, LargeTextsBuiltInTwoHalvesReadAsPlain) {
     ExpectSameAsPlain(text, HistoryLog::FromBytes(text), random);
 }
 
+TEST(HistoryLogFastPath, NeedlesNextToTheMiddleOfALargeTextAreFound) {
+    // Lines of one length, so that the lines next to the split are known: each of their
+    // keys is searched for once, with the last line's and one that is nowhere.
+    constexpr std::size_t kLines = 90000;
+    constexpr std::size_t kLineBytes = 14;  // "q0012345=vvvv\n"
+    std::string text;
+    for (std::size_t i = 0; i < kLines; ++i) {
+        char line[32];
+        std::snprintf(line, sizeof line, "q%07zu=vvvv\n", i);
+        text += line;
+    }
+    ASSERT_GE(text.size(), std::size_t{1} << 20);
+    const std::size_t middle = text.size() / 2 / kLineBytes;
+    std::vector<std::string> keys;
+    for (std::size_t i = middle - 3; i <= middle + 3; ++i)
+        keys.push_back(text.substr(i * kLineBytes, 9));
+    keys.push_back(text.substr((kLines - 1) * kLineBytes, 9));
+    keys.emplace_back("q9999999=");
+    const std::vector<std::string_view> needles(keys.begin(), keys.end());
+    const HistoryLog log = HistoryLog::FromBytes(text, {.dates = false, .needles = needles});
+    EXPECT_EQ(log.TextContainsEach(needles), (1u << (needles.size() - 1)) - 1);
+    EXPECT_EQ(log.LineCount(), kLines);
+}
+
 TEST(HistoryLogFastPath, FixturesReadAsPlain) {
     for (const char* name : {"invalid_utf8.log", "no_final_eol.log", "nuls.log", "utf8_bom.log"}) {
         std::ifstream in(std::string(GAPSCOPE_TEST_DATA_DIR) + "/history/" + name,
