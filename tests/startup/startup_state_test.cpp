@@ -44,7 +44,7 @@ TEST(ComputerName, LowersLettersThenRaisesTheFirst) {
 }
 
 class StartupDirTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
                ("gapscope_startup_" +
@@ -124,6 +124,32 @@ TEST_F(StartupDirTest, UnreadableLogStopsItAndTheLaterOnes) {
     Write("LateSegHistory.log", "202401151215=9=0C\n");
     r = Load();
     EXPECT_FALSE(r.logsLoaded);
+    EXPECT_TRUE(r.state.LateSegHistory.Empty());
+    EXPECT_TRUE(r.state.SegHistory.Empty());
+}
+
+TEST_F(StartupDirTest, SmallLogsReadBesideALargeSegmentHistoryKeepTheirOrderRule) {
+    // A segment history of a megabyte or more is read on a thread of its own, which reads
+    // the small logs too; what is kept is the same as when they are read one after another.
+    std::string seg;
+    for (int minute = 0; seg.size() < (std::size_t{1} << 20) + 1000; ++minute) {
+        seg += "2024" + std::to_string(1010000 + minute) + "=RP=1,RE=1,R1=E0,R2=E0,R12=FF8000\r\n";
+    }
+    Write("SegHistory.log", seg);
+    Write("FileHistory.log", "20240115-dcp=ab_\n");
+    Write("LateSegHistory.log", "202401151215=9=0C\n");
+    StartupResult r = Load();
+    EXPECT_TRUE(r.logsLoaded);
+    EXPECT_EQ(r.state.FileHistory.ValueOf("20240115-dcp"), "ab_");
+    EXPECT_EQ(r.state.LateSegHistory.ValueOf("202401151215"), "9=0C");
+    EXPECT_EQ(r.state.SegHistory.ValueOf("20241010000"), "RP=1,RE=1,R1=E0,R2=E0,R12=FF8000");
+    EXPECT_TRUE(r.state.IsRapidScan());
+
+    fs::remove(dir_ / "data" / "LateSegHistory.log");
+    fs::create_directory(dir_ / "data" / "LateSegHistory.log");
+    r = Load();
+    EXPECT_FALSE(r.logsLoaded);
+    EXPECT_EQ(r.state.FileHistory.ValueOf("20240115-dcp"), "ab_");
     EXPECT_TRUE(r.state.LateSegHistory.Empty());
     EXPECT_TRUE(r.state.SegHistory.Empty());
 }
