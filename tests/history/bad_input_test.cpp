@@ -170,21 +170,14 @@ TEST_F(LogFiles, LargeLogAppendedToWhileBuiltIsAPrefixOfWhatWasWritten) {
 constexpr std::size_t kLarge = 16u << 20;
 constexpr std::size_t kSmall = kLarge / 16;
 
-std::string Repeat(std::string_view unit, std::size_t bytes) {
-    std::string text;
-    text.reserve(bytes + unit.size());
-    while (text.size() < bytes) text += unit;
-    return text;
-}
-
 // Junk that touches every branch of the loader: keys, quotes, NULs, bytes above 127,
 // digit runs that look like dates, every kind of line end.
 std::string OneLongLine(std::size_t bytes) {
     static constexpr char kUnit[] = "9=FF,\"x,\0\xC3(\xFF 2024010512,=\"\"7,";
-    return "20240105=" + Repeat(std::string_view(kUnit, sizeof kUnit - 1), bytes);
+    return "20240105=" + test::Repeat(std::string_view(kUnit, sizeof kUnit - 1), bytes);
 }
 std::string LinesWithoutEquals(std::size_t bytes) {
-    return Repeat("2024010512 x\n", bytes);
+    return test::Repeat("2024010512 x\n", bytes);
 }
 std::string OneKeyInEveryCase(std::size_t bytes) {
     std::string text;
@@ -206,12 +199,12 @@ std::string DistinctKeys(std::size_t bytes) {
     return text;
 }
 std::string LoneCarriageReturns(std::size_t bytes) {
-    return Repeat("\r", bytes);
+    return test::Repeat("\r", bytes);
 }
 std::string BrokenUtf16(std::size_t bytes) {
     // Unpaired surrogates, a NUL and an odd trailing byte.
     static constexpr char kUnits[] = "2\0=\0\x00\xD8\x41\0\0\0\r\0\n\0\x00\xDC";
-    return "\xFF\xFE" + Repeat(std::string_view(kUnits, sizeof kUnits - 1), bytes) + "x";
+    return "\xFF\xFE" + test::Repeat(std::string_view(kUnits, sizeof kUnits - 1), bytes) + "x";
 }
 
 struct Shape {

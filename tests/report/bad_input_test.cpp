@@ -312,13 +312,6 @@ TEST(ReportOnBadInput, HalfWrittenLastLineIsReportedAsFarAsItWasWritten) {
 constexpr std::size_t kLarge = 16u << 20;
 constexpr std::size_t kLargeRecord = kLarge / 4;
 
-std::string Repeat(std::string_view unit, std::size_t bytes) {
-    std::string text;
-    text.reserve(bytes + unit.size());
-    while (text.size() < bytes) text += unit;
-    return text;
-}
-
 struct Shape {
     const char* name;
     std::size_t large;
@@ -329,31 +322,32 @@ const Shape kShapes[] = {
     {"a long record of the day", kLargeRecord,
      [](std::size_t n) {
          Logs logs = PrimeDay();
-         logs.seg += "202401051900=" + Record("", "", "FF") + "," + Repeat("junk=1,x ", n) + "\r\n";
+         logs.seg +=
+             "202401051900=" + Record("", "", "FF") + "," + test::Repeat("junk=1,x ", n) + "\r\n";
          return logs;
      }},
     {"a long late record", kLargeRecord,
      [](std::size_t n) {
          Logs logs = PrimeDay();
-         logs.late += "202401051900=" + Repeat("27=1,", n) + "9=FF\r\n";
+         logs.late += "202401051900=" + test::Repeat("27=1,", n) + "9=FF\r\n";
          return logs;
      }},
     {"a quote that never closes", kLargeRecord,
      [](std::size_t n) {
          Logs logs = PrimeDay();
-         logs.seg += "202401051900=" + Record("", "", "FF") + ",\"" + Repeat("a=\"\"b, ", n);
+         logs.seg += "202401051900=" + Record("", "", "FF") + ",\"" + test::Repeat("a=\"\"b, ", n);
          return logs;
      }},
     {"a 16 MB sequence string", kLarge,
      [](std::size_t n) {
          Logs logs = PrimeDay();
-         logs.files += "20240105-wmo=" + Repeat("x_#", n) + "\r\n";
+         logs.files += "20240105-wmo=" + test::Repeat("x_#", n) + "\r\n";
          return logs;
      }},
     {"a million lines without = in the logs", kLarge,
      [](std::size_t n) {
          Logs logs = PrimeDay();
-         const std::string lines = Repeat("2024-01-05 08 x\n", n / 4);
+         const std::string lines = test::Repeat("2024-01-05 08 x\n", n / 4);
          logs.seg += lines;
          logs.late += lines;
          logs.files += lines;

@@ -102,4 +102,12 @@ inline CostGrowth MeasureGrowth(const std::function<void()>& small,
     return cost;
 }
 
+// `unit` repeated up to at least `bytes` bytes: the inputs of the linear-cost tests.
+inline std::string Repeat(std::string_view unit, std::size_t bytes) {
+    std::string text;
+    text.reserve(bytes + unit.size());
+    while (text.size() < bytes) text += unit;
+    return text;
+}
+
 }  // namespace gapscope::test

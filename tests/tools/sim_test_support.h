@@ -10,6 +10,7 @@
 #include <string>
 
 #include "history/time_keys.h"
+#include "tests/support/test_support.h"
 #include "tools/simulator/simulator.h"
 
 namespace gapscope::sim::testing {
@@ -22,24 +23,10 @@ inline Instant At(Day day, int hour, int minute) {
     return Instant(day) + std::chrono::minutes(hour * 60 + minute);
 }
 
-// A fresh directory under the system's temporary directory, removed afterwards.
-class TempDir {
+// A fresh directory for the running test, removed afterwards.
+class TempDir : public gapscope::test::TempDir {
   public:
-    TempDir() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        path_ = std::filesystem::temp_directory_path() /
-                ("gapscope-sim-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
-                 std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::filesystem::path& path() const { return path_; }
-
-  private:
-    std::filesystem::path path_;
+    TempDir() : gapscope::test::TempDir("gapscope-sim-") {}
 };
 
 inline std::string ReadFile(const std::filesystem::path& path) {
