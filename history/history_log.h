@@ -143,9 +143,9 @@ LogReadStatus ReadLogFileText(const std::filesystem::path& path, std::string& te
 
 // Reads a log file whole and builds it. A missing file gives an empty log with status
 // Missing; one that exists but cannot be read gives an empty log with Unreadable. A large
-// file is built while it is read: a second thread reads ahead (and searches the needles),
-// and the lines, keys and dates are worked through behind it, part by part; once it has
-// read the file, that thread builds the end of it.
+// file is built while it is read: a second thread reads ahead, and the lines, keys, dates
+// and needles are worked through behind it, part by part; once it has read the file, that
+// thread builds the end of it.
 // `alongside`, when given, is done once before the function returns: on the thread reading
 // ahead, while this one builds, or else on this thread after the log is read. It must not
 // throw; when the function throws, it may not have been done.

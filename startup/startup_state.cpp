@@ -79,7 +79,7 @@ bool LoadLogs(StartupState& state) {
                                               kLogFiles[i].prepare, alongside);
             loaded[i].read = loaded[i].result.status != LogReadStatus::Unreadable;
         } catch (const std::exception&) {
-            loaded[i].read = false;
+            // Out of memory on a huge log and the like: it counts as not read.
         }
     };
     bool othersTried = false;
