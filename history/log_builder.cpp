@@ -72,7 +72,7 @@ void HistoryLog::Builder::Tail::Build(const char* text, std::size_t start, std::
         builder_->Advance(text, end);
         built_ = true;
     } catch (const std::exception&) {
-        built_ = false;
+        // Out of memory on this thread: not built, so the absorbing builder goes over it.
     }
 }
 

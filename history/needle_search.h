@@ -16,7 +16,6 @@ class NeedleSearch {
   public:
     static constexpr std::size_t kMaxNeedles = 32;
 
-    NeedleSearch() = default;
     // A search of the text from `start` on (places just before it may be searched too).
     explicit NeedleSearch(std::span<const std::string_view> needles, std::size_t start = 0);
 
