@@ -284,8 +284,7 @@ void TFormGapscope::FormCreate() {
     startup_.FileHistory = HistoryLog{};
     startup_.LateSegHistory = HistoryLog{};
     startup_.SegHistory = HistoryLog{};
-    startup_.ComputerName =
-        NormaliseComputerName(services_.startup.computerName.value_or(std::string{}));
+    startup_.ComputerName = NormaliseComputerName(services_.computerName.value_or(std::string{}));
 }
 
 void TFormGapscope::showEvent(QShowEvent* event) {
@@ -303,11 +302,10 @@ void TFormGapscope::FormShow() {
     QGuiApplication::setApplicationDisplayName(caption);
     setWindowTitle(caption);
 
-    const std::string computerName = startup_.ComputerName;
-    StartupResult loaded = LoadStartupState(services_.startup);
+    StartupLoad loaded = LoadStartupState(services_.startup);
+    loaded.state.ComputerName = startup_.ComputerName;  // found when the window was created
     startup_ = std::move(loaded.state);
-    startup_.ComputerName = computerName;
-    autoRun_ = loaded.switches.autoRun;
+    autoRun_ = startup_.switches.autoRun;
     if (autoRun_) TimerAutoRun->start();
     if (loaded.logsLoaded) {
         LabelSource->setText(QStringLiteral("Data from: ") +
@@ -387,13 +385,13 @@ void TFormGapscope::ButtonSaveClick() {
     }
     if (failure) {
         // An interactive save fails without a word; only the automatic run must say so.
-        if (startup_.AutoRunning) {
+        if (AutoRunning) {
             FailAutoRun(QStringLiteral("report not saved to ") + PathText(path) +
                         QStringLiteral(": ") + QString::fromStdString(*failure));
         }
         return;
     }
-    if (!startup_.AutoRunning) {
+    if (!AutoRunning) {
         services_.inform(this, windowTitle(),
                          QStringLiteral("Report saved to:") + QStringLiteral(" ") + PathText(path));
     }
@@ -410,7 +408,7 @@ void TFormGapscope::ButtonCloseClick() {
 
 void TFormGapscope::TimerAutoRunTimer() {
     TimerAutoRun->stop();
-    startup_.AutoRunning = true;
+    AutoRunning = true;
     if (reportError_) {
         // A report cut short would pass for a complete one: save nothing.
         FailAutoRun(QStringLiteral("report for ") + QString::fromStdString(IsoDate(reportDay_)) +

@@ -37,6 +37,7 @@ class TFormGapscope : public QWidget {
     void TimerAutoRunTimer();
 
     const StartupState& Startup() const { return startup_; }
+    bool IsAutoRunning() const { return AutoRunning; }
     // 0 unless an automatic run saved no report.
     int ExitStatus() const { return exitStatus_; }
 
@@ -71,6 +72,8 @@ class TFormGapscope : public QWidget {
     std::vector<TvelCheckBox*> storedBoxes_;
     bool shown_ = false;
     bool autoRun_ = false;  // no dialog may wait for a person
+    // Set by the automatic run just before it saves: the save then asks no one.
+    bool AutoRunning = false;
     int exitStatus_ = 0;
 
     QLabel* LabelMissingSegments = nullptr;

@@ -25,7 +25,7 @@ FormServices DefaultFormServices() {
         services.startup.arguments.push_back(argument.toStdString());
     }
     services.startup.programDirectory = ToPath(QCoreApplication::applicationDirPath());
-    services.startup.computerName = SystemComputerName();
+    services.computerName = SystemComputerName();
     services.settingsBaseName = RunningProgramBaseName();
     services.now = [] { return std::chrono::system_clock::now(); };
     services.buildReport = &BuildDayReport;

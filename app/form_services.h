@@ -3,6 +3,8 @@
 #include <QString>
 #include <chrono>
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "history/time_keys.h"
 #include "report/day_report.h"
@@ -18,6 +20,8 @@ namespace gapscope {
 // replace the clock and the message boxes so that nothing waits for a person.
 struct FormServices {
     StartupInputs startup;
+    // COMPUTERNAME when set (even empty), otherwise the host name; nullopt: no name at all.
+    std::optional<std::string> computerName;
     // Program base name under which the option switches are kept for this user.
     QString settingsBaseName;
     std::function<std::chrono::system_clock::time_point()> now;

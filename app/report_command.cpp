@@ -136,8 +136,8 @@ int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnv
     inputs.arguments.insert(inputs.arguments.end(), request.switches.begin(),
                             request.switches.end());
     inputs.programDirectory = env.programDirectory;
-    inputs.computerName = env.computerName;
-    StartupResult startup = LoadStartupState(inputs);
+    StartupLoad startup = LoadStartupState(inputs);
+    startup.state.ComputerName = NormaliseComputerName(env.computerName.value_or(std::string{}));
     if (!startup.logsLoaded) {
         err << "gapscope-report: warning: a history log in " << startup.state.DataDirectory
             << " could not be read; it and the logs after it are taken as empty\n";

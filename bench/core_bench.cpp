@@ -30,7 +30,6 @@ StartupInputs Inputs(const BenchHistory& h) {
     StartupInputs inputs;
     inputs.arguments = {h.directory.string()};
     inputs.programDirectory = h.directory;
-    inputs.computerName = "Bench";
     return inputs;
 }
 
@@ -67,14 +66,14 @@ void Baseline(benchmark::State& state, const BenchHistory& h) {
 void Load(benchmark::State& state, const BenchHistory& h) {
     const StartupInputs inputs = Inputs(h);
     for (auto _ : state) {
-        StartupResult result = LoadStartupState(inputs);
+        StartupLoad result = LoadStartupState(inputs);
         benchmark::DoNotOptimize(result.state.SegHistory.LineCount());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * LogBytes(h)));
 }
 
 void Report(benchmark::State& state, const BenchHistory& h) {
-    const StartupResult startup = LoadStartupState(Inputs(h));
+    const StartupLoad startup = LoadStartupState(Inputs(h));
     const ReportOptions options;
     for (auto _ : state) {
         DayReportResult result = BuildDayReport(startup.state, options, h.reportDay);

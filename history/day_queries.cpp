@@ -50,7 +50,7 @@ bool ChannelsSeenOnDay(const HistoryLog& segHistory, Day day, const ChannelSet& 
 }
 
 bool DayInSegHistory(const HistoryLog& segHistory, Day day) {
-    return segHistory.ContainsDate(CompactDate(day));
+    return segHistory.ContainsDate(day);
 }
 
 bool IsPartialScanDayInLines(const std::vector<std::string_view>& processLines, Day day) {
@@ -86,10 +86,10 @@ bool IsPartialScanDayInLines(const std::vector<std::string_view>& processLines, 
 }
 
 bool IsPartialScanDay(const std::filesystem::path& dataDirectory, Day day) {
-    std::string text;
-    if (ReadLogFileText(dataDirectory / "process.log", text) != LogReadStatus::Ok) text.clear();
+    // Unreadable or absent: no lines.
+    const LogFileText file = ReadLogText(dataDirectory / "process.log");
     std::vector<std::string_view> lines;
-    ForEachLine(text, [&](std::string_view line) { lines.push_back(line); });
+    ForEachLine(file.text, [&](std::string_view line) { lines.push_back(line); });
     return IsPartialScanDayInLines(lines, day);
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "history/lines.h"
+#include "report/lines.h"
 #include "history/time_keys.h"
 #include "report/report_options.h"
 #include "startup/startup_state.h"

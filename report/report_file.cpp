@@ -23,11 +23,11 @@ std::string Banner(const BannerInfo& banner) {
 }
 
 const char* FileSuffix(const StartupState& s) {
-    if (s.ParallelMode && s.IsRapidScan()) return "-PAR-RSS-missing-segments.txt";
-    if (s.ParallelMode) return "-PAR-missing-segments.txt";
+    if (s.ParallelMode() && s.IsRapidScan()) return "-PAR-RSS-missing-segments.txt";
+    if (s.ParallelMode()) return "-PAR-missing-segments.txt";
     if (s.IsRapidScan()) return "-RSS-missing-segments.txt";
     if (s.IsIodc()) return "-IODC-missing-segments.txt";
-    if (s.HimawariMode) return "-Himawari-missing-segments.txt";
+    if (s.HimawariMode()) return "-Himawari-missing-segments.txt";
     return "-missing-segments.txt";
 }
 
@@ -35,15 +35,15 @@ const char* FileSuffix(const StartupState& s) {
 
 Lines BuildReportText(DayReport& lists, const StartupState& startup, const BannerInfo& banner) {
     Lines text;
-    if (!startup.NeatMode) text.emplace_back(kFileSeparator);
-    if (startup.NeatMode && startup.HimawariMode) {
+    if (!startup.NeatMode()) text.emplace_back(kFileSeparator);
+    if (startup.NeatMode() && startup.HimawariMode()) {
         lists.missingSlots.clear();
         lists.lateSegs.clear();
         lists.missingSegs.clear();
     }
     text.insert(text.end(), lists.missingSlots.begin(), lists.missingSlots.end());
     for (const Lines* list : {&lists.lateSegs, &lists.missingSegs, &lists.missingProduct}) {
-        if (startup.NeatMode) {
+        if (startup.NeatMode()) {
             // Only the first list of a neat report keeps its date line.
             auto from = list->begin();
             if (!text.empty() && from != list->end()) ++from;
@@ -54,7 +54,7 @@ Lines BuildReportText(DayReport& lists, const StartupState& startup, const Banne
             text.insert(text.end(), list->begin(), list->end());
         }
     }
-    if (!startup.NeatMode) text.emplace_back();
+    if (!startup.NeatMode()) text.emplace_back();
     text.emplace_back();
     text.push_back(Banner(banner));
     text.emplace_back();

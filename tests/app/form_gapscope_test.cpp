@@ -99,7 +99,7 @@ class FormGapscopeTest : public QObject {
         FormServices services;
         services.startup.arguments = std::move(arguments);
         services.startup.programDirectory = program_.path().toStdString();
-        services.startup.computerName = std::move(computerName);
+        services.computerName = std::move(computerName);
         services.settingsBaseName = baseName_;
         services.now = [] { return system_clock::time_point(kNow); };
         services.buildReport = [this](const StartupState&, const ReportOptions& options, Day day) {
@@ -416,7 +416,7 @@ class FormGapscopeTest : public QObject {
         QVERIFY(QFile::exists(data_.filePath("2024-01-05-missing-segments.txt")));
         QVERIFY(recorder_.informed.empty());
         QCOMPARE(form->ExitStatus(), 0);
-        QVERIFY(form->Startup().AutoRunning);
+        QVERIFY(form->IsAutoRunning());
     }
 
     void automaticRunFailuresEndWithAStatusAndNoDialog() {

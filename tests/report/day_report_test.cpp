@@ -145,7 +145,7 @@ TEST(DayReport, LritOnlyStationListsQuarterCyclesAndNoProductsOrSequences) {
 
 TEST(DayReport, HimawariReportChecksItsOwnCadenceOnly) {
     StartupState s = Station("202401050000=93=3FF\r\n");
-    s.HimawariMode = true;
+    s.switches.himawari = true;
     ReportOptions o;
     o.himawari30min = true;
     const auto r = BuildDayReport(s, o, D(2024, 1, 5));
@@ -218,7 +218,7 @@ TEST(DayReport, RapidScanProductEndings) {
 
 TEST(DayReport, MpeMarkerAndGoes12Lines) {
     StartupState s = Station("");
-    s.NoMpe = true;
+    s.switches.noMpe = true;
     const auto marked = BuildDayReport(s, ReportOptions{}, D(2018, 6, 1));
     EXPECT_EQ(marked.lists.missingProduct,
               Concat(Header("Date: 2018-Jun-01", "Missing rebroadcast & derived products report"),
