@@ -105,6 +105,8 @@ install(PROGRAMS ${gapscope_pkg_src}/gapscope-daily DESTINATION ${CMAKE_INSTALL_
 
 # Documents: the README, the licence in Debian's machine-readable form, the change log.
 file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)
+string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)" notice "${license}")
+set(GAPSCOPE_COPYRIGHT "${CMAKE_MATCH_1}")
 string(REGEX REPLACE "^.*(Permission is hereby)" "\\1" license "${license}")
 string(STRIP "${license}" license)
 string(REPLACE "\n\n" "\n.\n" license "${license}")
@@ -137,14 +139,16 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT ${GAPSCOPE_PACKAGE_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "missing-data report of a Meteosat receiving station")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Gapscope reads the history logs that the data-management software of a Meteosat Second
-Generation receiving station writes, and tells for a UTC day which HRIT and LRIT segments,
-derived products and foreign-satellite images were expected but never arrived, which
-segments arrived late, which repeat cycles are missing and which DCP and MDD message
-numbers are missing, following the dissemination calendar of that day.
+    "Gapscope reads the history logs that the data-management software of a
+Meteosat Second Generation receiving station writes, and tells for a UTC day
+which HRIT and LRIT segments, derived products and foreign-satellite images
+were expected but never arrived, which segments arrived late, which repeat
+cycles are missing and which DCP and MDD message numbers are missing,
+following the dissemination calendar of that day.
 
-It holds the window program gapscope, the headless gapscope-report for scripts, and the
-station simulator gapscope-simulate; systemd timers save the daily report unattended.")
+It holds the window program gapscope, the headless gapscope-report for
+scripts, and the station simulator gapscope-simulate; systemd timers save
+the daily report unattended.")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR})
 set(CPACK_STRIP_FILES ON)
