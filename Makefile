@@ -12,7 +12,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 SAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
           UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps configure build test run bench clean sanitize fuzz-build fuzz fuzz-ci fuzz-seeds
+.PHONY: all deps configure build test run bench clean sanitize fuzz-build fuzz fuzz-ci fuzz-seeds package
 
 all: build
 
@@ -60,5 +60,12 @@ bench: deps
 	@cmake --build build-bench -j $(JOBS)
 	@bash scripts/bench.sh build-bench
 
+# The Debian package, built in a Release tree of its own and checked (lintian, the units, an
+# install into a throwaway root); installs the tools it needs first.
+PKG_BUILD ?= build-package
+package: deps
+	@bash packaging/install-tools.sh
+	@bash packaging/make-package.sh $(PKG_BUILD) $(JOBS)
+
 clean:
-	@rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
+	@rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(PKG_BUILD)
