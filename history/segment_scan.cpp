@@ -193,6 +193,17 @@ int LateSegmentCount(ChannelNumber n) {
     return ChannelSegments(n);
 }
 
+// Runs a mask reading; a bad mask leaves with the key of the item it belongs to.
+template <typename Read>
+std::string WithItemNamed(const std::string& key, Read read) {
+    try {
+        return read();
+    } catch (MaskError& error) {
+        error.item = key;
+        throw;
+    }
+}
+
 }  // namespace
 
 SplitRecord SplitMinuteRecord(std::string_view record, ScanMode mode) {
@@ -239,8 +250,9 @@ void ScanMissingSegments(const ScanContext& ctx, int minute, std::string_view re
         }
         const std::optional<SegmentRange> range = SegmentsToCheck(n, ctx);
         if (!range) continue;
-        const std::string text =
-            MissingSegmentText(value, range->first, range->count, expected, received);
+        const std::string text = WithItemNamed(ChannelKey(n, ctx.mode), [&] {
+            return MissingSegmentText(value, range->first, range->count, expected, received);
+        });
         if (!text.empty()) {
             lines.push_back("   " + ChannelLabel(n, ctx.reportDay) + ",  seg: " + text);
         }
@@ -258,7 +270,8 @@ void ScanLateSegments(Day reportDay, std::string_view record, ChannelNumber firs
         if (value.empty()) continue;
         const int count = LateSegmentCount(n);
         if (count <= 0) continue;
-        const std::string text = LateSegmentText(value, count);
+        const std::string text =
+            WithItemNamed(std::to_string(n), [&] { return LateSegmentText(value, count); });
         if (!text.empty()) lines.push_back("   " + ChannelLabel(n, reportDay) + ",  seg: " + text);
     }
 }

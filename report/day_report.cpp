@@ -114,6 +114,9 @@ public:
             Build(result.lists);
         } catch (const MaskError& error) {
             result.error = error.what();
+            result.errorPlace = "in " + std::string(scanning_) + ", minute key " + scannedKey_ +
+                                " (" + IsoDate(day_) + " " + scannedKey_.substr(8, 2) + ":" +
+                                scannedKey_.substr(10, 2) + " UTC), item " + error.item;
         }
         return result;
     }
@@ -220,12 +223,15 @@ private:
         const bool quarter = m % 60 == 15 || m % 60 == 45;
         const bool cycle = s_.IsRapidScan() ? m % 5 == 0 : m % 15 == 0;
 
+        scannedKey_ = key;
+        scanning_ = "LateSegHistory.log";
         const std::string_view late = s_.LateSegHistory.ValueOf(key);
         if (!late.empty()) {
             ScanLateSegments(day_, late, 1, 26, lateLines_);
             AppendCycle(out.lateSegs, hhnn, lateLines_);
         }
 
+        scanning_ = "SegHistory.log";
         SplitRecord split = SplitMinuteRecord(s_.SegHistory.ValueOf(key), s_.Mode);
 
         if (m % 10 == 0 && !himawariAbsent_) {
@@ -342,6 +348,9 @@ private:
     ChannelSet himawariChannels_;
     bool himawariAbsent_ = true;
     Lines segLines_, productLines_, lateLines_;
+    // The log and minute being scanned, to tell where a bad mask is.
+    std::string_view scanning_ = "SegHistory.log";
+    std::string scannedKey_;
     long expected_ = 0;
     long received_ = 0;
     long scratch_ = 0;
