@@ -20,6 +20,8 @@ constexpr std::array<std::string_view, 6> kMiddaySaves = {"1140-fir", "1210-fir"
 
 // The rapid-scan file names moved from the first to the second satellite in 2018.
 constexpr int kMsg2RapidScanYear = 2018;
+constexpr std::string_view kMsg1RapidScanMarker = "H-000-MSG1__-MSG1_RSS";
+constexpr std::string_view kMsg2RapidScanMarker = "H-000-MSG2__-MSG2_RSS";
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
@@ -49,6 +51,38 @@ std::optional<RecordTime> MinuteOfKey(std::string_view key) {
                                           std::chrono::day{static_cast<unsigned>(fields[2])}};
     if (!ymd.ok() || fields[3] > 23 || fields[4] > 59) return std::nullopt;
     return Day{ymd} + std::chrono::hours{fields[3]} + std::chrono::minutes{fields[4]};
+}
+
+// Reads `width` decimal digits; nullopt when any is not a digit or the text is short.
+std::optional<int> Digits(std::string_view text, std::size_t at, std::size_t width) {
+    if (text.size() < at + width) return std::nullopt;
+    int value = 0;
+    for (std::size_t i = at; i < at + width; ++i) {
+        if (text[i] < '0' || text[i] > '9') return std::nullopt;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+std::optional<Day> DayOf(std::optional<int> y, std::optional<int> m, std::optional<int> d) {
+    if (!y || !m || !d) return std::nullopt;
+    const std::chrono::year_month_day ymd{std::chrono::year{*y},
+                                          std::chrono::month{static_cast<unsigned>(*m)},
+                                          std::chrono::day{static_cast<unsigned>(*d)}};
+    if (!ymd.ok()) return std::nullopt;
+    return Day{ymd};
+}
+
+// The day a "yyyy-mm-dd" text names, when it is a real one.
+std::optional<Day> ParseIsoDate(std::string_view text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
+    return DayOf(Digits(text, 0, 4), Digits(text, 5, 2), Digits(text, 8, 2));
+}
+
+// The day a "yyyymmdd" text names, when it is a real one.
+std::optional<Day> ParseCompactDate(std::string_view text) {
+    if (text.size() != 8) return std::nullopt;
+    return DayOf(Digits(text, 0, 4), Digits(text, 4, 2), Digits(text, 6, 2));
 }
 
 }  // namespace
@@ -85,7 +119,7 @@ bool DayInSegHistory(const HistoryLog& segHistory, Day day) {
 bool IsPartialScanDayInLines(const std::vector<std::string_view>& processLines, Day day) {
     const int year = static_cast<int>(std::chrono::year_month_day{day}.year());
     const std::string_view marker =
-        year < kMsg2RapidScanYear ? "H-000-MSG1__-MSG1_RSS" : "H-000-MSG2__-MSG2_RSS";
+        year < kMsg2RapidScanYear ? kMsg1RapidScanMarker : kMsg2RapidScanMarker;
     const std::string iso = IsoDate(day);
     const std::string hour08 = iso + " 08";
     const std::string hour10 = iso + " 10";
@@ -120,6 +154,56 @@ bool IsPartialScanDay(const std::filesystem::path& dataDirectory, Day day) {
     std::vector<std::string_view> lines;
     ForEachLine(file.text, [&](std::string_view line) { lines.push_back(line); });
     return IsPartialScanDayInLines(lines, day);
+}
+
+ProcessLogDays ProcessLogDays::FromLines(const std::vector<std::string_view>& processLines) {
+    ProcessLogDays index;
+    const auto marks = [&index](Day day) -> DayMarks& {
+        return index.days_[static_cast<int>(day.time_since_epoch().count())];
+    };
+    // Marker lines: "yyyy-mm-dd 08" or "... 10" at the start, not among the last two lines.
+    for (std::size_t i = 0; i + 2 < processLines.size(); ++i) {
+        const std::string_view line = processLines[i];
+        if (line.size() < 13 || line[10] != ' ') continue;
+        const std::string_view hour = line.substr(11, 2);
+        if (hour != "08" && hour != "10") continue;
+        const std::optional<Day> day = ParseIsoDate(line.substr(0, 10));
+        if (!day) continue;
+        if (line.find(kMsg1RapidScanMarker) != std::string_view::npos) marks(*day).msg1Marker = true;
+        if (line.find(kMsg2RapidScanMarker) != std::string_view::npos) marks(*day).msg2Marker = true;
+    }
+    // Save notes: "save yyyymmdd" and a tail, anywhere in any line.
+    constexpr std::string_view kSave = "save ";
+    constexpr std::size_t kDateLength = 8;
+    constexpr std::size_t kTailLength = 8;
+    for (const std::string_view line : processLines) {
+        for (std::size_t at = line.find(kSave); at != std::string_view::npos;
+             at = line.find(kSave, at + 1)) {
+            const std::size_t dateAt = at + kSave.size();
+            const std::optional<Day> day = ParseCompactDate(line.substr(dateAt, kDateLength));
+            if (!day) continue;
+            const std::string_view tail = line.substr(dateAt + kDateLength, kTailLength);
+            if (AnyOf(kMorningSaves, tail)) marks(*day).morningSave = true;
+            if (AnyOf(kMiddaySaves, tail)) marks(*day).middaySave = true;
+        }
+    }
+    return index;
+}
+
+ProcessLogDays ProcessLogDays::Read(const std::filesystem::path& dataDirectory) {
+    const LogFileText file = ReadLogText(dataDirectory / "process.log");
+    std::vector<std::string_view> lines;
+    ForEachLine(file.text, [&](std::string_view line) { lines.push_back(line); });
+    return FromLines(lines);
+}
+
+bool ProcessLogDays::IsPartialScanDay(Day day) const {
+    const auto found = days_.find(static_cast<int>(day.time_since_epoch().count()));
+    if (found == days_.end()) return true;
+    const DayMarks& m = found->second;
+    const int year = static_cast<int>(std::chrono::year_month_day{day}.year());
+    if (year < kMsg2RapidScanYear ? m.msg1Marker : m.msg2Marker) return true;
+    return !(m.morningSave && m.middaySave);
 }
 
 }  // namespace gapscope

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "catalogue/channel_set.h"
@@ -29,5 +30,26 @@ bool DayInSegHistory(const HistoryLog& segHistory, Day day);
 bool IsPartialScanDayInLines(const std::vector<std::string_view>& processLines, Day day);
 // Reads dataDirectory/process.log anew and answers as above; unreadable means no lines.
 bool IsPartialScanDay(const std::filesystem::path& dataDirectory, Day day);
+
+// What process.log says about each day it names, read once for any number of days: the
+// same answers as reading it for each day.
+class ProcessLogDays {
+  public:
+    ProcessLogDays() = default;  // no lines: every day is a fill-in day
+    static ProcessLogDays FromLines(const std::vector<std::string_view>& processLines);
+    // Reads dataDirectory/process.log; unreadable means no lines.
+    static ProcessLogDays Read(const std::filesystem::path& dataDirectory);
+
+    bool IsPartialScanDay(Day day) const;
+
+  private:
+    struct DayMarks {
+        bool msg1Marker = false;  // a marker line of the first satellite at 08 or 10 o'clock
+        bool msg2Marker = false;
+        bool morningSave = false;
+        bool middaySave = false;
+    };
+    std::unordered_map<int, DayMarks> days_;  // by days since 1970-01-01
+};
 
 }  // namespace gapscope

@@ -168,18 +168,85 @@ PrologEpilogKeys PrologEpilogKeysOf(ScanMode mode) {
 }
 
 void AddPrologEpilogLines(const ItemList& items, ScanMode mode, const ChannelSet& scanned,
-                          std::vector<std::string>& lines) {
+                          std::vector<std::string>& lines, ScanFindings* found) {
     const PrologEpilogKeys keys = PrologEpilogKeysOf(mode);
     const bool hrit = scanned.Contains(kFirstHritChannel);
     const bool lrit = scanned.Contains(kFirstLritChannel);
+    const auto add = [&](ScanSubject subject, ChannelNumber service, const char* line) {
+        lines.emplace_back(line);
+        if (found) found->items.push_back(ScanItem{subject, service, true, {1}});
+    };
     if (PrologOrEpilogMissing(ValueOf(items, keys.prolog), scanned)) {
-        if (hrit) lines.emplace_back("   HRIT prolog missing");
-        if (lrit) lines.emplace_back("   LRIT prolog missing");
+        if (hrit) add(ScanSubject::Prolog, kFirstHritChannel, "   HRIT prolog missing");
+        if (lrit) add(ScanSubject::Prolog, kFirstLritChannel, "   LRIT prolog missing");
     }
     if (PrologOrEpilogMissing(ValueOf(items, keys.epilog), scanned)) {
-        if (hrit) lines.emplace_back("   HRIT epilog missing");
-        if (lrit) lines.emplace_back("   LRIT epilog missing");
+        if (hrit) add(ScanSubject::Epilog, kFirstHritChannel, "   HRIT epilog missing");
+        if (lrit) add(ScanSubject::Epilog, kFirstLritChannel, "   LRIT epilog missing");
     }
+}
+
+// The prolog and epilog files the scan of the set looks for, in the order of their lines.
+void PlanPrologEpilog(const ChannelSet& scanned, std::vector<ScannedChannel>& out) {
+    for (ScanSubject subject : {ScanSubject::Prolog, ScanSubject::Epilog}) {
+        for (ChannelNumber service : {kFirstHritChannel, kFirstLritChannel}) {
+            if (scanned.Contains(service)) out.push_back(ScannedChannel{subject, service, 1, 1});
+        }
+    }
+}
+
+// A channel as the scan examines it: the segments it checks, or the one segment of a
+// channel checked for presence only.
+ScannedChannel Examined(ChannelNumber n, const ScanContext& ctx) {
+    const std::optional<SegmentRange> range = SegmentsToCheck(n, ctx);
+    if (!range) return ScannedChannel{ScanSubject::Channel, n, 1, 1};
+    return ScannedChannel{ScanSubject::Channel, n, range->first, range->count};
+}
+
+std::vector<int> SegmentNumbers(int first, int last) {
+    std::vector<int> numbers;
+    for (int k = first; k <= last; ++k) numbers.push_back(k);
+    return numbers;
+}
+
+// The segment list of MissingSegmentText and, when asked, its numbers.
+std::string MissingSegments(std::string_view mask, int firstSegment, int segmentCount,
+                            long& expected, long& received, std::vector<int>* numbers) {
+    expected += segmentCount;
+    const std::uint64_t receivedMask = ParseMask(mask);
+    const std::uint64_t wanted = SegmentBits(firstSegment, segmentCount);
+    if (receivedMask == wanted) {
+        received += segmentCount;
+        return {};
+    }
+    std::string text;
+    for (int k = 1; k <= segmentCount; ++k) {
+        if (k >= firstSegment && HasSegment(wanted, k) && !HasSegment(receivedMask, k)) {
+            text += std::to_string(k) + ' ';
+            if (numbers) numbers->push_back(k);
+        } else {
+            ++received;
+        }
+    }
+    return text;
+}
+
+// The late list of LateSegmentText and, when asked, its numbers (every segment for "all").
+std::string LateSegments(std::string_view mask, int segmentCount, std::vector<int>* numbers) {
+    const std::uint64_t late = ParseMask(mask);
+    const std::uint64_t all = SegmentBits(1, segmentCount);
+    if (late == all) {
+        if (numbers) *numbers = SegmentNumbers(1, segmentCount);
+        return "all";
+    }
+    std::string text;
+    for (int k = 1; k <= segmentCount; ++k) {
+        if (HasSegment(late, k)) {
+            text += std::to_string(k) + ' ';
+            if (numbers) numbers->push_back(k);
+        }
+    }
+    return text;
 }
 
 // Late-segment counts of the channels the late history is read for; beyond those the
@@ -228,83 +295,92 @@ SplitRecord SplitMinuteRecord(std::string_view record, ScanMode mode) {
 
 void ScanMissingSegments(const ScanContext& ctx, int minute, std::string_view record,
                          const ChannelSet& channels, std::vector<std::string>& lines,
-                         long& expected, long& received) {
+                         long& expected, long& received, ScanFindings* found) {
     if (channels.Empty()) return;
     const ChannelSet scanned = channels & ctx.reportableChannels;
     if (scanned.Empty()) return;
     const ItemList items = ParseItems(record);
 
     if (ctx.checkPrologEpilog) {
-        AddPrologEpilogLines(items, ctx.mode, scanned, lines);
+        if (found) PlanPrologEpilog(scanned, found->scanned);
+        AddPrologEpilogLines(items, ctx.mode, scanned, lines, found);
     }
 
     for (ChannelNumber n = kFirstChannel; n <= kLastChannel; ++n) {
         if (!scanned.Contains(n)) continue;
         if (InVisibleNight(n, minute, ctx.reportDay)) continue;
+        if (found) found->scanned.push_back(Examined(n, ctx));
         const std::string_view value = ValueOf(items, ChannelKey(n, ctx.mode));
         if (value.empty()) {
             const std::string label = ChannelLabel(n, ctx.reportDay);
             lines.push_back("   " + label +
                             (ChannelSegments(n) == 1 ? "   missing" : "   all missing"));
+            if (found) {
+                const ScannedChannel& examined = found->scanned.back();
+                found->items.push_back(
+                    ScanItem{ScanSubject::Channel, n, true,
+                             SegmentNumbers(examined.firstSegment, examined.lastSegment)});
+            }
             continue;
         }
         const std::optional<SegmentRange> range = SegmentsToCheck(n, ctx);
         if (!range) continue;
+        ScanItem item{ScanSubject::Channel, n, false, {}};
         const std::string text = WithItemNamed(ChannelKey(n, ctx.mode), [&] {
-            return MissingSegmentText(value, range->first, range->count, expected, received);
+            return MissingSegments(value, range->first, range->count, expected, received,
+                                   found ? &item.segments : nullptr);
         });
         if (!text.empty()) {
             lines.push_back("   " + ChannelLabel(n, ctx.reportDay) + ",  seg: " + text);
+            if (found) found->items.push_back(std::move(item));
+        }
+    }
+}
+
+void PlanScan(const ScanContext& ctx, int minute, const ChannelSet& channels,
+              std::vector<ScannedChannel>& scanned) {
+    const ChannelSet set = channels & ctx.reportableChannels;
+    if (set.Empty()) return;
+    if (ctx.checkPrologEpilog) PlanPrologEpilog(set, scanned);
+    for (ChannelNumber n = kFirstChannel; n <= kLastChannel; ++n) {
+        if (set.Contains(n) && !InVisibleNight(n, minute, ctx.reportDay)) {
+            scanned.push_back(Examined(n, ctx));
         }
     }
 }
 
 void ScanLateSegments(Day reportDay, std::string_view record, ChannelNumber first,
-                      ChannelNumber last, std::vector<std::string>& lines) {
+                      ChannelNumber last, std::vector<std::string>& lines,
+                      std::vector<ScanItem>* items) {
     first = std::max(first, kFirstChannel);
     last = std::min(last, kLastChannel);
     if (first > last || record.empty()) return;
-    const ItemList items = ParseItems(record);
+    const ItemList parsed = ParseItems(record);
     for (ChannelNumber n = first; n <= last; ++n) {
-        const std::string_view value = ValueOf(items, std::to_string(n));
+        const std::string_view value = ValueOf(parsed, std::to_string(n));
         if (value.empty()) continue;
         const int count = LateSegmentCount(n);
         if (count <= 0) continue;
-        const std::string text =
-            WithItemNamed(std::to_string(n), [&] { return LateSegmentText(value, count); });
-        if (!text.empty()) lines.push_back("   " + ChannelLabel(n, reportDay) + ",  seg: " + text);
+        ScanItem item{ScanSubject::Channel, n, false, {}};
+        const std::string text = WithItemNamed(std::to_string(n), [&] {
+            return LateSegments(value, count, items ? &item.segments : nullptr);
+        });
+        if (text.empty()) continue;
+        lines.push_back("   " + ChannelLabel(n, reportDay) + ",  seg: " + text);
+        if (items) {
+            item.all = text == "all";
+            items->push_back(std::move(item));
+        }
     }
 }
 
 std::string MissingSegmentText(std::string_view mask, int firstSegment, int segmentCount,
                                long& expected, long& received) {
-    expected += segmentCount;
-    const std::uint64_t receivedMask = ParseMask(mask);
-    const std::uint64_t wanted = SegmentBits(firstSegment, segmentCount);
-    if (receivedMask == wanted) {
-        received += segmentCount;
-        return {};
-    }
-    std::string text;
-    for (int k = 1; k <= segmentCount; ++k) {
-        if (k >= firstSegment && HasSegment(wanted, k) && !HasSegment(receivedMask, k)) {
-            text += std::to_string(k) + ' ';
-        } else {
-            ++received;
-        }
-    }
-    return text;
+    return MissingSegments(mask, firstSegment, segmentCount, expected, received, nullptr);
 }
 
 std::string LateSegmentText(std::string_view mask, int segmentCount) {
-    const std::uint64_t late = ParseMask(mask);
-    const std::uint64_t all = SegmentBits(1, segmentCount);
-    if (late == all) return "all";
-    std::string text;
-    for (int k = 1; k <= segmentCount; ++k) {
-        if (HasSegment(late, k)) text += std::to_string(k) + ' ';
-    }
-    return text;
+    return LateSegments(mask, segmentCount, nullptr);
 }
 
 bool PrologOrEpilogMissing(std::string_view value, const ChannelSet& scanned) {

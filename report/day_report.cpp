@@ -5,6 +5,7 @@
 
 #include "history/day_queries.h"
 #include "history/mask.h"
+#include "catalogue/labels.h"
 #include "history/segment_scan.h"
 #include "report/calendar.h"
 #include "report/post_passes.h"
@@ -102,11 +103,41 @@ void CutBackToHeader(Lines& list) {
     if (list.size() > 3) list.resize(3);
 }
 
+// The product sets a cycle scans, in the order it scans them.
+struct ProductScan {
+    ChannelSet set;
+    bool mpef = false;  // counted into the day's expected and received product segments
+};
+struct ProductScans {
+    std::array<ProductScan, 8> scans;
+    std::size_t count = 0;
+    void Add(const ChannelSet& set, bool mpef) { scans[count++] = ProductScan{set, mpef}; }
+};
+
+ItemKind KindOf(ScanSubject subject, ChannelNumber channel) {
+    switch (subject) {
+        case ScanSubject::Prolog:
+            return ItemKind::Prolog;
+        case ScanSubject::Epilog:
+            return ItemKind::Epilog;
+        case ScanSubject::Channel:
+            break;
+    }
+    return KindOfChannel(channel);
+}
+
+// What the products list holds besides the MSG lists: products, foreign satellites, Himawari.
+bool InProductList(ItemKind kind) {
+    return kind == ItemKind::Product || kind == ItemKind::Fsd || kind == ItemKind::Himawari;
+}
+
 // All state of one run. The run writes `run` before it scans; the scan reads it by reference.
+// Beside the lists it records the same decisions as findings.
 class DayReportRun {
 public:
-    DayReportRun(const StartupState& startup, const ReportOptions& options, Day day)
-        : s_(startup), o_(options), day_(day) {}
+    DayReportRun(const StartupState& startup, const ReportOptions& options, Day day,
+                 const RunInputs& inputs)
+        : s_(startup), o_(options), day_(day), inputs_(inputs) {}
 
     DayReportResult Run() {
         DayReportResult result;
@@ -118,30 +149,134 @@ public:
                                 " (" + IsoDate(day_) + " " + scannedKey_.substr(8, 2) + ":" +
                                 scannedKey_.substr(10, 2) + " UTC), item " + error.item;
         }
+        result.findings = std::move(findings_);
         return result;
     }
 
 private:
     // What the segment scan needs of this run, as the run stands at the minute scanned.
-    ScanContext Context() const {
+    ScanContext Context(const ReportRunState& run) const {
         ScanContext ctx;
-        ctx.reportDay = run_.reportDay;
+        ctx.reportDay = run.reportDay;
         ctx.mode = s_.Mode;
         ctx.checkPrologEpilog = o_.prologEpilogFiles && !s_.NoPrologCheck;
-        ctx.reportableChannels = run_.reportableChannels;
-        ctx.goes12Bypass = run_.goes12Bypass;
-        ctx.csrInService = run_.csrInService;
-        ctx.singleSegmentProducts = run_.singleSegmentProducts;
+        ctx.reportableChannels = run.reportableChannels;
+        ctx.goes12Bypass = run.goes12Bypass;
+        ctx.csrInService = run.csrInService;
+        ctx.singleSegmentProducts = run.singleSegmentProducts;
         ctx.countedProducts =
             s_.IsRapidScan()
-                ? run_.rapidScanProducts | run_.quarterHourlyProducts | run_.rapidScanAmvProducts
-                : run_.quarterHourlyProducts | run_.quarterToProducts | run_.threeHourlyProducts;
+                ? run.rapidScanProducts | run.quarterHourlyProducts | run.rapidScanAmvProducts
+                : run.quarterHourlyProducts | run.quarterToProducts | run.threeHourlyProducts;
         return ctx;
     }
+    ScanContext Context() const { return Context(run_); }
+
+    // ---- Findings -----------------------------------------------------------------------
+
+    // The last minute whose cycles are due: the current minute on the current day.
+    static int LastDueMinute(Day day, const std::optional<MinuteTime>& now) {
+        if (!now) return kMinutesPerDay - 1;
+        const Day today = std::chrono::floor<std::chrono::days>(*now);
+        if (day < today) return kMinutesPerDay - 1;
+        if (day > today) return -1;
+        return static_cast<int>((*now - MinuteTime{today}).count());
+    }
+    bool Due(int m) const { return m <= lastDueMinute_; }
+
+    std::string LabelOf(ScanSubject subject, ChannelNumber n) {
+        if (subject != ScanSubject::Channel) return ItemLabel(KindOf(subject, n), n, day_);
+        std::string& label = labels_[static_cast<std::size_t>(n)];
+        if (label.empty()) label = ChannelLabel(n, day_);
+        return label;
+    }
+
+    FoundItem ItemOf(int m, const ScanItem& item, Within within) {
+        return FoundItem{m, KindOf(item.subject, item.channel), item.channel,
+                         LabelOf(item.subject, item.channel), item.all, item.segments, within};
+    }
+    // Everything examined, nothing of it arrived.
+    FoundItem AbsentItem(int m, const ScannedChannel& c, Within within) {
+        std::vector<int> segments;
+        for (int k = c.firstSegment; k <= c.lastSegment; ++k) segments.push_back(k);
+        return FoundItem{m, KindOf(c.subject, c.channel), c.channel, LabelOf(c.subject, c.channel),
+                         true, std::move(segments), within};
+    }
+
+    void Expect(int m, const std::vector<ScannedChannel>& scanned) {
+        for (const ScannedChannel& c : scanned) {
+            findings_.expected.push_back(ExpectedChannel{m, KindOf(c.subject, c.channel), c.channel,
+                                                         c.firstSegment, c.lastSegment});
+        }
+    }
+
+    // What a scan examined and found at minute m: expected there, and its items missing
+    // unless the cycle is not yet due.
+    void RecordScan(int m, ScanFindings& found) {
+        Expect(m, found.scanned);
+        if (Due(m)) {
+            for (const ScanItem& item : found.items) {
+                findings_.missing.push_back(ItemOf(m, item, Within::Nothing));
+            }
+        }
+        found.items.clear();
+        found.scanned.clear();
+    }
+
+    // Channels the text gives one line for: expected at m and, when due, missing.
+    void RecordAbsent(int m, const std::vector<ScannedChannel>& planned, Within within) {
+        Expect(m, planned);
+        if (!Due(m)) return;
+        for (const ScannedChannel& c : planned) findings_.missing.push_back(AbsentItem(m, c, within));
+    }
+
+    NotChecked& NotCheckedEntry(NotCheckedReason reason) {
+        for (NotChecked& entry : findings_.notChecked) {
+            if (entry.reason == reason) return entry;
+        }
+        findings_.notChecked.push_back(NotChecked{reason, std::nullopt, {}});
+        return findings_.notChecked.back();
+    }
+
+    // The products list was cut back to its header: what it held is findings no more, and
+    // a line shown for another reason before is gone with it.
+    void ClearProductFindings(NotCheckedReason reason, const std::string& line) {
+        std::vector<FoundItem> earlier;
+        for (NotChecked& entry : findings_.notChecked) {
+            entry.text.reset();
+            // What an earlier cut cleared goes with this one, whose line is the one shown.
+            if (entry.reason == NotCheckedReason::NoProductsFound) earlier.swap(entry.items);
+        }
+        NotChecked& entry = NotCheckedEntry(reason);
+        entry.text = line;
+        entry.items.insert(entry.items.end(), std::make_move_iterator(earlier.begin()),
+                           std::make_move_iterator(earlier.end()));
+        std::vector<FoundItem> kept;
+        for (FoundItem& item : findings_.missing) {
+            (InProductList(item.kind) ? entry.items : kept).push_back(std::move(item));
+        }
+        findings_.missing = std::move(kept);
+        std::erase_if(findings_.expected,
+                      [](const ExpectedChannel& c) { return InProductList(c.kind); });
+        findings_.absentAllDay.clear();
+    }
+
+    // ---- Report -------------------------------------------------------------------------
 
     bool FsdDayLongAllowed(bool dayInHistory) const {
         return o_.includeFsd && dayInHistory && !s_.IsRapidScan() && !s_.IsIodc() &&
                !s_.ParallelMode() && !o_.met8LritOnly;
+    }
+
+    void AddAbsentAllDay(Lines& product, const char* cycles, const char* name,
+                         const ChannelSet& channels) {
+        AppendDayLong(product, (" " + std::string(cycles)).c_str(),
+                      (std::string(name) + " missing").c_str());
+        AbsentAllDay absent{name, cycles, {}};
+        for (ChannelNumber n = kFirstChannel; n <= kLastChannel; ++n) {
+            if (channels.Contains(n)) absent.channels.push_back(n);
+        }
+        findings_.absentAllDay.push_back(std::move(absent));
     }
 
     void DayLongChecks(Lines& product) {
@@ -151,7 +286,8 @@ private:
             dayLong_.fy2gChannels = ChannelSet::Range(67, 72);
             dayLong_.fy2gAbsent = !ChannelsSeenOnDay(s_.SegHistory, day_, dayLong_.fy2gChannels, 60);
             if (dayLong_.fy2gAbsent && FsdDayLongAllowed(dayInHistory) && !s_.HimawariMode()) {
-                AppendDayLong(product, " 0000..2300", "FY-2G missing");
+                AddAbsentAllDay(product, "0000..2300", "FY-2G", dayLong_.fy2gChannels);
+                fy2gAllDayLine_ = true;
             }
         }
         dayLong_.fy2eAbsent = false;
@@ -160,7 +296,8 @@ private:
             // FY-2E is sent at half past the hour, so it is looked for at every half hour.
             dayLong_.fy2eAbsent = !ChannelsSeenOnDay(s_.SegHistory, day_, dayLong_.fy2eChannels, 30);
             if (dayLong_.fy2eAbsent && FsdDayLongAllowed(dayInHistory) && !s_.HimawariMode()) {
-                AppendDayLong(product, " 0030..2330", "FY-2E missing");
+                AddAbsentAllDay(product, "0030..2330", "FY-2E", dayLong_.fy2eChannels);
+                fy2eAllDayLine_ = true;
             }
         }
         himawariAbsent_ = true;
@@ -168,48 +305,98 @@ private:
             himawariChannels_ = HimawariChannelsForDay(day_);
             himawariAbsent_ = !ChannelsSeenOnDay(s_.SegHistory, day_, himawariChannels_, 30);
             if (himawariAbsent_ && FsdDayLongAllowed(dayInHistory)) {
-                AppendDayLong(product, " 0000..2330", "Himawari missing");
+                AddAbsentAllDay(product, "0000..2330", "Himawari", himawariChannels_);
+                himawariAllDayLine_ = true;
             }
         }
     }
 
-    void CheckHimawariMinute(int minute, std::string_view otherPart, Lines& lines) {
+    // Whether the Himawari bands are looked for at minute m (every 10 or 30 minutes).
+    bool HimawariMinute(int minute) const {
         const int step = himawariChannels_.Contains(kHimawariB01) ? 10 : 30;
-        if (minute % step != 0 || minute == 160 || minute == 880) return;
+        return minute % step == 0 && minute != 160 && minute != 880;
+    }
+
+    // The satellites of the day-long lines, one by one at the cycles the lines name.
+    void RecordAbsentAllDay(int m) {
+        const auto record = [&](const ChannelSet& channels) {
+            planned_.clear();
+            PlanScan(Context(), m, channels, planned_);
+            RecordAbsent(m, planned_, Within::AbsentAllDay);
+        };
+        if (fy2gAllDayLine_ && m % 60 == 0) record(dayLong_.fy2gChannels);
+        if (fy2eAllDayLine_ && m % 60 == 30) record(dayLong_.fy2eChannels);
+        if (himawariAllDayLine_ && m % 10 == 0 && HimawariMinute(m)) record(himawariChannels_);
+    }
+
+    void CheckHimawariMinute(int minute, std::string_view otherPart, Lines& lines) {
+        if (!HimawariMinute(minute)) return;
         if (!otherPart.empty()) {
-            ScanMissingSegments(Context(), minute, otherPart, himawariChannels_, lines, scratch_, scratch_);
+            ScanMissingSegments(Context(), minute, otherPart, himawariChannels_, lines, scratch_,
+                                scratch_, &found_);
+            RecordScan(minute, found_);
         } else {
             lines.emplace_back("   HIM9 all 16 channels missing");
+            planned_.clear();
+            PlanScan(Context(), minute, himawariChannels_, planned_);
+            RecordAbsent(minute, planned_, Within::Nothing);
         }
     }
 
-    void ScanProducts(int m, std::string_view otherPart, Lines& lines) {
-        auto scanFsd = [&](const ChannelSet& set) {
-            ScanMissingSegments(Context(), m, otherPart, set, lines, scratch_, scratch_);
-        };
-        auto scanMpef = [&](const ChannelSet& set) {
-            ScanMissingSegments(Context(), m, otherPart, set, lines, expected_, received_);
-        };
+    // The product sets due at cycle m; builds them in `run`.
+    ProductScans ProductScansAt(ReportRunState& run, int m) const {
+        ProductScans scans;
         if (s_.IsRapidScan()) {
-            if (!RapidScanMpefInService(day_) || !o_.includeMpef || o_.decontaminating) return;
-            BuildRapidScanProducts(run_, s_.NoMpe());
-            scanMpef(run_.rapidScanProducts);
-            if (m % 15 == 0) scanMpef(run_.quarterHourlyProducts);
-            if ((m + 10) % 20 == 0) scanMpef(run_.rapidScanAmvProducts);
-            return;
+            if (!RapidScanMpefInService(day_) || !o_.includeMpef || o_.decontaminating) return scans;
+            BuildRapidScanProducts(run, s_.NoMpe());
+            scans.Add(run.rapidScanProducts, true);
+            if (m % 15 == 0) scans.Add(run.quarterHourlyProducts, true);
+            if ((m + 10) % 20 == 0) scans.Add(run.rapidScanAmvProducts, true);
+            return scans;
         }
         const FsdSets fsd = BuildFsdSets(day_, m, o_, s_, rules_, dayLong_);
-        if (m % 60 == 0) scanFsd(fsd.hourly);
-        if ((m + 30) % 60 == 0) scanFsd(fsd.halfHourly);
-        if (m % 180 == 0) scanFsd(fsd.threeHourly);
-        if (!o_.includeMpef) return;
-        BuildQuarterHourlyProducts(run_, m, o_, s_.Mode, s_.NoMpe(), rules_);
-        if (o_.decontaminating) return;
-        scanMpef(run_.quarterHourlyProducts);
-        if (m % 60 == 0) scanMpef(run_.hourlyProducts);
-        if ((m + 15) % 60 == 0) scanMpef(run_.quarterToProducts);
-        if ((m + 30) % 60 == 0) scanMpef(run_.halfPastProducts);
-        if ((m + 15) % 180 == 0) scanMpef(run_.threeHourlyProducts);
+        if (m % 60 == 0) scans.Add(fsd.hourly, false);
+        if ((m + 30) % 60 == 0) scans.Add(fsd.halfHourly, false);
+        if (m % 180 == 0) scans.Add(fsd.threeHourly, false);
+        if (!o_.includeMpef) return scans;
+        BuildQuarterHourlyProducts(run, m, o_, s_.Mode, s_.NoMpe(), rules_);
+        if (o_.decontaminating) return scans;
+        scans.Add(run.quarterHourlyProducts, true);
+        if (m % 60 == 0) scans.Add(run.hourlyProducts, true);
+        if ((m + 15) % 60 == 0) scans.Add(run.quarterToProducts, true);
+        if ((m + 30) % 60 == 0) scans.Add(run.halfPastProducts, true);
+        if ((m + 15) % 180 == 0) scans.Add(run.threeHourlyProducts, true);
+        return scans;
+    }
+
+    void ScanProducts(int m, std::string_view otherPart, Lines& lines) {
+        const ProductScans scans = ProductScansAt(run_, m);
+        for (std::size_t i = 0; i < scans.count; ++i) {
+            const ProductScan& scan = scans.scans[i];
+            long& expected = scan.mpef ? expected_ : scratch_;
+            long& received = scan.mpef ? received_ : scratch_;
+            ScanMissingSegments(Context(), m, otherPart, scan.set, lines, expected, received, &found_);
+        }
+        RecordScan(m, found_);
+    }
+
+    // A cycle whose record names no product or foreign satellite: the products due were not
+    // looked for. In a missing cycle they are part of what the cycle line says is missing.
+    void RecordUnscannedProducts(int m, bool missingCycle) {
+        ReportRunState planned = run_;
+        const ProductScans scans = ProductScansAt(planned, m);
+        const ScanContext ctx = Context(planned);
+        planned_.clear();
+        for (std::size_t i = 0; i < scans.count; ++i) PlanScan(ctx, m, scans.scans[i].set, planned_);
+        if (missingCycle) {
+            RecordAbsent(m, planned_, Within::MissingCycle);
+            return;
+        }
+        if (planned_.empty() || !Due(m)) return;
+        NotChecked& entry = NotCheckedEntry(NotCheckedReason::NoProductRecord);
+        for (const ScannedChannel& c : planned_) {
+            entry.items.push_back(AbsentItem(m, c, Within::Nothing));
+        }
     }
 
     void Minute(int m, DayReport& out) {
@@ -227,12 +414,18 @@ private:
         scanning_ = "LateSegHistory.log";
         const std::string_view late = s_.LateSegHistory.ValueOf(key);
         if (!late.empty()) {
-            ScanLateSegments(day_, late, 1, 26, lateLines_);
+            ScanLateSegments(day_, late, 1, 26, lateLines_, &lateItems_);
             AppendCycle(out.lateSegs, hhnn, lateLines_);
+            for (const ScanItem& item : lateItems_) {
+                findings_.late.push_back(ItemOf(m, item, Within::Nothing));
+            }
+            lateItems_.clear();
         }
 
         scanning_ = "SegHistory.log";
         SplitRecord split = SplitMinuteRecord(s_.SegHistory.ValueOf(key), s_.Mode);
+
+        RecordAbsentAllDay(m);
 
         if (m % 10 == 0 && !himawariAbsent_) {
             CheckHimawariMinute(m, split.otherPart, productLines_);
@@ -248,42 +441,63 @@ private:
             hrit = ChannelSet{};
             split.otherPart.clear();
         }
+        const bool scanLrit =
+            !s_.ParallelMode() && !s_.IsRapidScan() && !s_.IsIodc() && o_.includeLrit && quarter;
 
+        const bool missingCycle = split.msgPart.empty() && (!o_.met8LritOnly || quarter);
         if (split.msgPart.empty()) {
-            if (!o_.met8LritOnly || quarter) out.missingSlots.push_back(SlotLine(hhnn));
-        } else {
-            ScanMissingSegments(Context(), m, split.msgPart, hrit, segLines_, scratch_, scratch_);
-            if (!s_.ParallelMode() && !s_.IsRapidScan() && !s_.IsIodc() && o_.includeLrit && quarter) {
-                ScanMissingSegments(Context(), m, split.msgPart, lrit, segLines_, scratch_, scratch_);
+            if (missingCycle) {
+                out.missingSlots.push_back(SlotLine(hhnn));
+                if (Due(m)) findings_.missingCycles.push_back(m);
+                planned_.clear();
+                PlanScan(Context(), m, hrit, planned_);
+                if (scanLrit) PlanScan(Context(), m, lrit, planned_);
+                RecordAbsent(m, planned_, Within::MissingCycle);
             }
+        } else {
+            ScanMissingSegments(Context(), m, split.msgPart, hrit, segLines_, scratch_, scratch_,
+                                &found_);
+            if (scanLrit) {
+                ScanMissingSegments(Context(), m, split.msgPart, lrit, segLines_, scratch_, scratch_,
+                                    &found_);
+            }
+            RecordScan(m, found_);
             AppendCycle(out.missingSegs, hhnn, segLines_);
         }
 
         if (!split.otherPart.empty()) {
             ScanProducts(m, split.otherPart, productLines_);
             AppendCycle(out.missingProduct, hhnn, productLines_);
+        } else if (!o_.met8LritOnly) {
+            RecordUnscannedProducts(m, missingCycle);
         }
     }
 
     void CloseProducts(Lines& product) {
         if (o_.includeMpef && rules_.mpeMarkerEra && (!o_.includeMpe || s_.NoMpe())) {
             product.insert(product.begin() + 3, "  *** MPE (not checked) ***");
+            NotCheckedEntry(NotCheckedReason::MpeNotChecked).text = product[3];
         }
+        if (!o_.includeMpef) NotCheckedEntry(NotCheckedReason::MpefNotIncluded);
         if (product.size() == 3) {
             product.emplace_back(o_.includeMpef ? "  (none)" : "  (not checked)");
+            if (!o_.includeMpef) NotCheckedEntry(NotCheckedReason::MpefNotIncluded).text = product.back();
         } else if (s_.IsRapidScan() || s_.ParallelMode()) {
             if (received_ == 0) {
                 CutBackToHeader(product);
                 product.emplace_back("  (no products found)");
+                ClearProductFindings(NotCheckedReason::NoProductsFound, product.back());
             }
             if (run_.partialScan) {
                 CutBackToHeader(product);
                 product.emplace_back("  (not checked, partial scan)");
+                ClearProductFindings(NotCheckedReason::PartialScan, product.back());
             }
         } else if (s_.IsIodc()) {
             if (!IodcMpefInService(day_)) {
                 CutBackToHeader(product);
                 product.emplace_back("  (not checked, IODC MPEF not yet started)");
+                ClearProductFindings(NotCheckedReason::IodcMpefNotStarted, product.back());
             }
         } else {
             product.emplace_back(" ");
@@ -294,15 +508,38 @@ private:
         }
     }
 
+    bool PartialScanDay() const {
+        if (inputs_.processLog) return inputs_.processLog->IsPartialScanDay(day_);
+        return IsPartialScanDay(s_.DataDirectory, day_);
+    }
+
+    // The repeat cycles and Himawari minutes after the current minute.
+    void CollectNotYetDue() {
+        for (int m = lastDueMinute_ + 1; m < kMinutesPerDay; ++m) {
+            const bool cycle = !s_.HimawariMode() && m % (s_.IsRapidScan() ? 5 : 15) == 0;
+            const bool himawari = !himawariChannels_.Empty() && m % 10 == 0 && HimawariMinute(m) &&
+                                  (!himawariAbsent_ || himawariAllDayLine_);
+            if (cycle || himawari) findings_.notYetDue.push_back(m);
+        }
+    }
+
     void Build(DayReport& out) {
+        findings_.day = day_;
+        // Room for a rapid-scan day's MSG channels and files, so that it rarely grows.
+        findings_.expected.reserve(s_.IsRapidScan() ? 288 * 18 : 96 * 24);
+        findings_.service = s_.Mode;
+        findings_.options = o_;
+        findings_.switches = s_.switches;
+        lastDueMinute_ = LastDueMinute(day_, inputs_.now);
+
         run_.reportDay = day_;
         run_.goes12Bypass = o_.goes12Bypass;
         rules_ = ComputeDayRules(day_, s_.Mode);
         run_.csrInService = rules_.csrInService;
         run_.singleSegmentProducts = rules_.singleSegmentProducts;
-        run_.partialScan = o_.disableMsg1Mpef && o_.includeMpef &&
-                           IsPartialScanDay(s_.DataDirectory, day_);
+        run_.partialScan = o_.disableMsg1Mpef && o_.includeMpef && PartialScanDay();
         run_.reportableChannels = ReportableChannels(day_, s_.Mode);
+        if (o_.met8LritOnly) NotCheckedEntry(NotCheckedReason::LritOnly);
 
         const Titles titles = ChooseTitles(s_, o_);
         StartList(out.missingSegs, DateLine(day_, false), titles.segs);
@@ -312,6 +549,7 @@ private:
 
         DayLongChecks(out.missingProduct);
         for (int m = 0; m < kMinutesPerDay; ++m) Minute(m, out);
+        CollectNotYetDue();
 
         if (out.missingSegs.size() == 3) {
             out.missingSegs.emplace_back("  (none)");
@@ -334,7 +572,8 @@ private:
 
         if (!o_.met8LritOnly) {
             for (SequenceKind kind : {0, 7, 6, 8, 1, 3, 2, 4, 5}) {
-                AddSequenceReport(s_.FileHistory, day_, kind, s_.NeatMode(), out.missingProduct);
+                AddSequenceReport(s_.FileHistory, day_, kind, s_.NeatMode(), out.missingProduct,
+                                  &findings_.sequences);
             }
         }
     }
@@ -342,11 +581,16 @@ private:
     const StartupState& s_;
     const ReportOptions& o_;
     const Day day_;
+    const RunInputs& inputs_;
     ReportRunState run_;
     DayRules rules_;
     DayLongChannels dayLong_;
     ChannelSet himawariChannels_;
     bool himawariAbsent_ = true;
+    // Which day-long lines the products list holds.
+    bool fy2gAllDayLine_ = false;
+    bool fy2eAllDayLine_ = false;
+    bool himawariAllDayLine_ = false;
     Lines segLines_, productLines_, lateLines_;
     // The log and minute being scanned, to tell where a bad mask is.
     std::string_view scanning_ = "SegHistory.log";
@@ -354,12 +598,25 @@ private:
     long expected_ = 0;
     long received_ = 0;
     long scratch_ = 0;
+
+    Findings findings_;
+    int lastDueMinute_ = kMinutesPerDay - 1;
+    std::array<std::string, kLastChannel + 1> labels_;
+    // Scratch values of the scans, kept to be reused minute after minute.
+    ScanFindings found_;
+    std::vector<ScannedChannel> planned_;
+    std::vector<ScanItem> lateItems_;
 };
 
 }  // namespace
 
 DayReportResult BuildDayReport(const StartupState& startup, const ReportOptions& options, Day day) {
-    return DayReportRun(startup, options, day).Run();
+    return BuildDayReportWith(startup, options, day, RunInputs{});
+}
+
+DayReportResult BuildDayReportWith(const StartupState& startup, const ReportOptions& options,
+                                   Day day, const RunInputs& inputs) {
+    return DayReportRun(startup, options, day, inputs).Run();
 }
 
 }  // namespace gapscope

@@ -4,8 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "report/lines.h"
+#include "history/day_queries.h"
 #include "history/time_keys.h"
+#include "report/findings.h"
+#include "report/lines.h"
 #include "report/report_options.h"
 #include "startup/startup_state.h"
 
@@ -21,14 +23,28 @@ struct DayReport {
 };
 
 // A report run. When a bad segment mask stops it, `error` holds the operator's message
-// and the lists hold what they held at that moment.
+// and the lists and findings hold what they held at that moment.
 struct DayReportResult {
     DayReport lists;
+    Findings findings;
     std::optional<std::string> error;
     // Where the bad mask is, in words: the log, the minute key, the day and time, the item.
     std::optional<std::string> errorPlace;
 };
 
+using MinuteTime = std::chrono::sys_time<std::chrono::minutes>;
+
+// What a report run may take besides the logs, the options and the day.
+struct RunInputs {
+    // The current minute: cycles after it on its day are not yet due in the findings (the
+    // lists still show them as the report always has). None: every cycle is due.
+    std::optional<MinuteTime> now;
+    // process.log as read once for many runs; null: the run reads it when it needs it.
+    const ProcessLogDays* processLog = nullptr;
+};
+
 DayReportResult BuildDayReport(const StartupState& startup, const ReportOptions& options, Day day);
+DayReportResult BuildDayReportWith(const StartupState& startup, const ReportOptions& options,
+                                   Day day, const RunInputs& inputs);
 
 }  // namespace gapscope

@@ -92,13 +92,30 @@ Lines SequenceReportBlock(SequenceKind kind, std::string_view text, bool neatMod
     return block;
 }
 
+SequenceFinding SequenceBlockFinding(SequenceKind kind, std::string_view text) {
+    SequenceFinding finding;
+    finding.kind = kind;
+    if (!IsReported(kind)) return finding;
+    const std::string_view title = kKindTexts[static_cast<std::size_t>(kind)].title;
+    finding.name = std::string(title.substr(0, title.size() - std::string_view(" report").size()));
+    const std::u32string sequence = Characters(text);
+    finding.found = static_cast<int>(sequence.size());
+    for (std::size_t i = 0; i < sequence.size(); ++i) {
+        if (sequence[i] == kMissing) finding.missing.push_back(static_cast<int>(i + 1));
+        if (sequence[i] == kDuplicate) finding.repeated.push_back(static_cast<int>(i + 1));
+    }
+    finding.received = finding.found - static_cast<int>(finding.missing.size());
+    return finding;
+}
+
 void AddSequenceReport(const HistoryLog& fileHistory, Day day, SequenceKind kind, bool neatMode,
-                       Lines& missingProduct) {
+                       Lines& missingProduct, std::vector<SequenceFinding>* found) {
     if (!IsReported(kind)) return;
     const std::string key = CompactDate(day) + std::string(SequenceSuffix(kind));
     const std::string_view sequence = fileHistory.ValueOf(key);
     if (sequence.empty()) return;
     Lines block = SequenceReportBlock(kind, sequence, neatMode);
+    if (found) found->push_back(SequenceBlockFinding(kind, sequence));
     missingProduct.insert(missingProduct.end(), std::make_move_iterator(block.begin()),
                           std::make_move_iterator(block.end()));
 }
