@@ -326,7 +326,8 @@ private:
         };
         if (fy2gAllDayLine_ && m % 60 == 0) record(dayLong_.fy2gChannels);
         if (fy2eAllDayLine_ && m % 60 == 30) record(dayLong_.fy2eChannels);
-        if (himawariAllDayLine_ && m % 10 == 0 && HimawariMinute(m)) record(himawariChannels_);
+        // As the heading says: every half hour, the step the absence was looked for at.
+        if (himawariAllDayLine_ && m % 30 == 0) record(himawariChannels_);
     }
 
     void CheckHimawariMinute(int minute, std::string_view otherPart, Lines& lines) {
@@ -513,13 +514,15 @@ private:
         return IsPartialScanDay(s_.DataDirectory, day_);
     }
 
-    // The repeat cycles and Himawari minutes after the current minute.
+    // The repeat cycles after the current minute, and the other minutes with expected items.
     void CollectNotYetDue() {
+        auto expected = findings_.expected.begin();
         for (int m = lastDueMinute_ + 1; m < kMinutesPerDay; ++m) {
+            while (expected != findings_.expected.end() && expected->minute < m) ++expected;
             const bool cycle = !s_.HimawariMode() && m % (s_.IsRapidScan() ? 5 : 15) == 0;
-            const bool himawari = !himawariChannels_.Empty() && m % 10 == 0 && HimawariMinute(m) &&
-                                  (!himawariAbsent_ || himawariAllDayLine_);
-            if (cycle || himawari) findings_.notYetDue.push_back(m);
+            if (cycle || (expected != findings_.expected.end() && expected->minute == m)) {
+                findings_.notYetDue.push_back(m);
+            }
         }
     }
 
@@ -549,7 +552,6 @@ private:
 
         DayLongChecks(out.missingProduct);
         for (int m = 0; m < kMinutesPerDay; ++m) Minute(m, out);
-        CollectNotYetDue();
 
         if (out.missingSegs.size() == 3) {
             out.missingSegs.emplace_back("  (none)");
@@ -560,6 +562,7 @@ private:
                                     " 09=IR108  10=IR120  11=IR134  12=HRV"});
         }
         CloseProducts(out.missingProduct);
+        CollectNotYetDue();
         if (out.lateSegs.size() == 3) out.lateSegs.emplace_back("  (none)");
         if (out.missingSlots.size() == 3) out.missingSlots.emplace_back("  (none)");
 

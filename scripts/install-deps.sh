@@ -10,6 +10,7 @@ packages=(
   xvfb xauth
   clang libclang-rt-14-dev
   time
+  nlohmann-json3-dev python3-jsonschema
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <random>
 
 namespace gapscope {
 namespace {
@@ -122,6 +123,69 @@ TEST_F(IsPartialScanDayFile, ReadsProcessLogAnewEachCall) {
 TEST_F(IsPartialScanDayFile, UnreadableProcessLogMeansNoLines) {
     fs::create_directory(dir_ / "process.log");
     EXPECT_TRUE(IsPartialScanDay(dir_, kDay));
+}
+
+
+// Process logs made of the pieces the answer depends on, mixed at random: for every day the
+// index read once answers as reading the lines for that day.
+TEST(ProcessLogDays, AnswersAsTheLinesDoForEveryDay) {
+    const std::vector<Day> days = {sys_days{2017y / December / 31}, sys_days{2018y / January / 1},
+                                   kDay, sys_days{2024y / February / 29}};
+    const std::vector<std::string> dates = {"2017-12-31", "2018-01-01", "2024-01-15",
+                                            "2024-02-29", "2024-02-30", "2024-1-15"};
+    const std::vector<std::string> compact = {"20171231", "20180101", "20240115",
+                                              "20240229", "20240230", "2024011"};
+    const std::vector<std::string> tails = {"0240-fir", "0310-fir", "0320-mpe", "0450-mpe",
+                                            "0410-rii", "0510-rii", "1140-fir", "1210-fir",
+                                            "1220-mpe", "1350-mpe", "1310-rii", "1410-rii",
+                                            "0241-fir", "1220-mp"};
+    const std::vector<std::string> hours = {" 08", " 10", " 09", "08", " 8"};
+    const std::vector<std::string> markers = {"H-000-MSG1__-MSG1_RSS", "H-000-MSG2__-MSG2_RSS",
+                                              "H-000-MSG3__-MSG3_RSS", ""};
+    std::mt19937 rng(15);
+    const auto pick = [&rng](const std::vector<std::string>& from) {
+        return from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(rng)];
+    };
+    for (int trial = 0; trial < 3000; ++trial) {
+        std::vector<std::string> text;
+        const int lineCount = std::uniform_int_distribution<int>(0, 7)(rng);
+        for (int i = 0; i < lineCount; ++i) {
+            std::string line;
+            switch (std::uniform_int_distribution<int>(0, 3)(rng)) {
+                case 0:
+                    line = pick(dates) + pick(hours) + ":00 got " + pick(markers);
+                    break;
+                case 1:
+                    line = "x save " + pick(compact) + pick(tails) + " and save " + pick(compact) +
+                           pick(tails);
+                    break;
+                case 2:
+                    line = "save save " + pick(compact) + pick(tails);
+                    break;
+                default:
+                    line = pick(dates) + pick(hours) + " save " + pick(compact) + pick(tails) +
+                           " " + pick(markers);
+            }
+            text.push_back(line);
+        }
+        const std::vector<std::string_view> lines(text.begin(), text.end());
+        const ProcessLogDays index = ProcessLogDays::FromLines(lines);
+        for (const Day day : days) {
+            ASSERT_EQ(index.IsPartialScanDay(day), IsPartialScanDayInLines(lines, day))
+                << IsoDate(day) << "\n" << ::testing::PrintToString(text);
+        }
+    }
+}
+
+TEST_F(IsPartialScanDayFile, ReadOnceTheDaysKeepWhatTheFileSaidThen) {
+    Write("save 202401150240-fir\r\nsave 202401151220-mpe\r\n");
+    const ProcessLogDays index = ProcessLogDays::Read(dir_);
+    Write("");
+    EXPECT_FALSE(index.IsPartialScanDay(kDay));
+    EXPECT_TRUE(index.IsPartialScanDay(kDay + days{1}));
+    EXPECT_TRUE(ProcessLogDays::Read(dir_).IsPartialScanDay(kDay));
+    fs::remove(dir_ / "process.log");
+    EXPECT_TRUE(ProcessLogDays::Read(dir_).IsPartialScanDay(kDay));
 }
 
 }  // namespace

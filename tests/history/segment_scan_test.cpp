@@ -188,5 +188,82 @@ TEST(LateSegmentText, AllOrTheLateSegments) {
     EXPECT_THROW(LateSegmentText("0x1", 8), MaskError);
 }
 
+
+// The items a scan hands out say what its lines say.
+TEST(ScanMissingSegments, ItemsBesideTheLines) {
+    Scan scan;
+    scan.ctx.checkPrologEpilog = true;
+    scan.ctx.countedProducts = ChannelSet{53};
+    ScanFindings found;
+    Lines lines;
+    ScanMissingSegments(scan.ctx, 0, "P=1,1=FF,9=F3,53=0", ChannelSet{1, 2, 9, 53, 86}, lines,
+                        scan.expected, scan.received, &found);
+    EXPECT_EQ(lines, (Lines{"   HRIT epilog missing", "   HRIT ch 02   all missing",
+                            "   HRIT ch 09,  seg: 3 4 ", "   MPE,  seg: 1 ", "   OCAE   missing"}));
+    const std::vector<ScanItem> items = {
+        {ScanSubject::Epilog, 1, true, {1}},
+        {ScanSubject::Channel, 2, true, {1, 2, 3, 4, 5, 6, 7, 8}},
+        {ScanSubject::Channel, 9, false, {3, 4}},
+        {ScanSubject::Channel, 53, false, {1}},
+        {ScanSubject::Channel, 86, true, {1}},  // checked for presence only
+    };
+    EXPECT_EQ(found.items, items);
+    const std::vector<ScannedChannel> scanned = {
+        {ScanSubject::Prolog, 1, 1, 1},  {ScanSubject::Epilog, 1, 1, 1},
+        {ScanSubject::Channel, 1, 1, 8}, {ScanSubject::Channel, 2, 1, 8},
+        {ScanSubject::Channel, 9, 1, 8}, {ScanSubject::Channel, 53, 1, 1},
+        {ScanSubject::Channel, 86, 1, 1},
+    };
+    EXPECT_EQ(found.scanned, scanned);
+
+    // Rapid scan: an absent channel misses only the segments it is expected to send.
+    Scan rapid;
+    rapid.ctx.mode = ScanMode::RapidScan;
+    ScanFindings rapidFound;
+    ScanMissingSegments(rapid.ctx, 0, "R12=FF0000", ChannelSet{1, 12}, lines, rapid.expected,
+                        rapid.received, &rapidFound);
+    EXPECT_EQ(rapidFound.items, (std::vector<ScanItem>{{ScanSubject::Channel, 1, true, {6, 7, 8}},
+                                                        {ScanSubject::Channel, 12, false, {16}}}));
+}
+
+// What a scan examines depends on the set, the minute and the day, never on the record.
+TEST(PlanScan, ExaminesWhatTheScanExamines) {
+    Scan scan;
+    scan.ctx.checkPrologEpilog = true;
+    scan.ctx.reportableChannels.Remove(41);
+    scan.ctx.countedProducts = ChannelSet{36, 53};
+    scan.ctx.reportDay = Day{2011y / 6 / 28};
+    const ChannelSet sets[] = {kHrit, kLrit, kHrit | kLrit, ChannelSet{18, 21, 24, 41, 36, 53, 86},
+                               ChannelSet::Range(93, 106)};
+    for (const ScanMode mode : {ScanMode::Prime, ScanMode::RapidScan}) {
+        scan.ctx.mode = mode;
+        for (const ChannelSet& set : sets) {
+            for (int minute : {0, 420, 600, 780}) {
+                for (std::string_view record : {"", "P=3,E=3,1=FF,13=1,18=7F,36=1,93=3FF",
+                                                "R1=E0,RP=1,21=1,24=3F,53=F"}) {
+                    ScanFindings found;
+                    Lines lines;
+                    ScanMissingSegments(scan.ctx, minute, record, set, lines, scan.expected,
+                                        scan.received, &found);
+                    std::vector<ScannedChannel> planned;
+                    PlanScan(scan.ctx, minute, set, planned);
+                    EXPECT_EQ(planned, found.scanned) << minute << " " << record;
+                    EXPECT_EQ(found.items.size(), lines.size());
+                }
+            }
+        }
+    }
+}
+
+TEST(ScanLateSegments, ItemsBesideTheLines) {
+    Lines lines;
+    std::vector<ScanItem> items;
+    ScanLateSegments(Day{2024y / 1 / 5}, "12=C00000,9=FF,11=0,25=3F", 1, 26, lines, &items);
+    EXPECT_EQ(lines.size(), 3u);
+    EXPECT_EQ(items, (std::vector<ScanItem>{{ScanSubject::Channel, 9, true, {1, 2, 3, 4, 5, 6, 7, 8}},
+                                            {ScanSubject::Channel, 12, false, {23, 24}},
+                                            {ScanSubject::Channel, 25, true, {1, 2, 3, 4, 5, 6}}}));
+}
+
 }  // namespace
 }  // namespace gapscope

@@ -1,0 +1,180 @@
+#include "app/findings_json.h"
+
+#include <array>
+
+namespace gapscope {
+
+namespace {
+
+using nlohmann::json;
+
+// The switches as they are written on the command line.
+json SwitchesJson(const Switches& s) {
+    return json{{"neat", s.neat ? 1 : 0},     {"P", s.parallel ? 1 : 0},
+                {"NOFY2C", s.noFy2c ? 1 : 0}, {"NOMPE", s.noMpe ? 1 : 0},
+                {"HIM", s.himawari ? 1 : 0},  {"NOHIM", s.noHimawari ? 1 : 0}};
+}
+
+json OptionsJson(const ReportOptions& options, const Switches& switches) {
+    json out = json::object();
+    for (const OptionField& field : OptionFields()) {
+        out[std::string(field.storedName)] = options.*(field.member) ? 1 : 0;
+    }
+    out["switches"] = SwitchesJson(switches);
+    return out;
+}
+
+std::string_view WithinName(Within within) {
+    switch (within) {
+        case Within::MissingCycle:
+            return "missing_cycle";
+        case Within::AbsentAllDay:
+            return "absent_all_day";
+        case Within::Nothing:
+            break;
+    }
+    return "";
+}
+
+json ItemJson(const FoundItem& item) {
+    json out{{"cycle", CycleHhnn(item.minute)},
+             {"kind", ItemKindName(item.kind)},
+             {"channel", item.channel},
+             {"label", item.label}};
+    out["segments"] = item.all ? json("all") : json(item.segments);
+    if (item.within != Within::Nothing) out["within"] = WithinName(item.within);
+    return out;
+}
+
+json ItemsJson(const std::vector<FoundItem>& items) {
+    json out = json::array();
+    for (const FoundItem& item : items) out.push_back(ItemJson(item));
+    return out;
+}
+
+json CyclesJson(const std::vector<int>& minutes) {
+    json out = json::array();
+    for (int minute : minutes) out.push_back(CycleHhnn(minute));
+    return out;
+}
+
+// Grouped by cycle, each channel with its label on the day.
+json ExpectedJson(const Findings& findings) {
+    std::array<std::string, kLastChannel + 1> labels;
+    const auto label = [&](ItemKind kind, ChannelNumber n) {
+        if (kind == ItemKind::Prolog || kind == ItemKind::Epilog) return ItemLabel(kind, n, findings.day);
+        std::string& known = labels[static_cast<std::size_t>(n)];
+        if (known.empty()) known = ItemLabel(kind, n, findings.day);
+        return known;
+    };
+    json out = json::array();
+    for (const ExpectedChannel& c : findings.expected) {
+        const std::string cycle = CycleHhnn(c.minute);
+        if (out.empty() || out.back()["cycle"] != cycle) {
+            out.push_back(json{{"cycle", cycle}, {"channels", json::array()}});
+        }
+        out.back()["channels"].push_back(json{{"kind", ItemKindName(c.kind)},
+                                              {"channel", c.channel},
+                                              {"label", label(c.kind, c.channel)},
+                                              {"first_segment", c.firstSegment},
+                                              {"segments", c.SegmentCount()}});
+    }
+    return out;
+}
+
+json SequencesJson(const std::vector<SequenceFinding>& sequences) {
+    json out = json::array();
+    for (const SequenceFinding& s : sequences) {
+        std::string_view suffix = SequenceSuffix(s.kind);
+        suffix.remove_prefix(1);  // the leading "-"
+        out.push_back(json{{"name", s.name},
+                           {"kind", suffix},
+                           {"found", s.found},
+                           {"received", s.received},
+                           {"missing", s.missing},
+                           {"repeated", s.repeated}});
+    }
+    return out;
+}
+
+json NotCheckedJson(const std::vector<NotChecked>& entries) {
+    json out = json::array();
+    for (const NotChecked& entry : entries) {
+        out.push_back(json{{"reason", NotCheckedReasonName(entry.reason)},
+                           {"text", entry.text ? json(*entry.text) : json(nullptr)},
+                           {"items", ItemsJson(entry.items)}});
+    }
+    return out;
+}
+
+json AbsentJson(const std::vector<AbsentAllDay>& absent) {
+    json out = json::array();
+    for (const AbsentAllDay& a : absent) {
+        out.push_back(json{{"name", a.name}, {"cycles", a.cycles}, {"channels", a.channels}});
+    }
+    return out;
+}
+
+json SummaryJson(const DaySummary& s) {
+    return json{{"missing_cycles", s.missingCycles}, {"channels", s.channels},
+                {"segments", s.segments},            {"late_segments", s.lateSegments},
+                {"products", s.products},            {"sequence_numbers", s.sequenceNumbers}};
+}
+
+// The members every document starts with.
+json Heading(const Findings& findings, const DocumentFacts& facts) {
+    return json{{"schema_version", kFindingsSchemaVersion},
+                {"day", IsoDate(findings.day)},
+                {"service", ServiceName(findings.service)},
+                {"version", facts.version},
+                {"station", facts.station},
+                {"options", OptionsJson(findings.options, findings.switches)}};
+}
+
+}  // namespace
+
+std::string_view ServiceName(ScanMode mode) {
+    switch (mode) {
+        case ScanMode::RapidScan:
+            return "rapid";
+        case ScanMode::Iodc:
+            return "iodc";
+        case ScanMode::Prime:
+            break;
+    }
+    return "prime";
+}
+
+std::string JsonLine(const json& document) {
+    return document.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+json FindingsDocument(const Findings& findings, const DocumentFacts& facts) {
+    json doc = Heading(findings, facts);
+    doc["missing_cycles"] = CyclesJson(findings.missingCycles);
+    doc["missing"] = ItemsJson(findings.missing);
+    doc["late"] = ItemsJson(findings.late);
+    doc["absent_all_day"] = AbsentJson(findings.absentAllDay);
+    doc["sequences"] = SequencesJson(findings.sequences);
+    doc["expected"] = ExpectedJson(findings);
+    doc["not_yet_due"] = CyclesJson(findings.notYetDue);
+    doc["not_checked"] = NotCheckedJson(findings.notChecked);
+    doc["summary"] = SummaryJson(Summarise(findings));
+    return doc;
+}
+
+json ErrorDocument(const Findings& findings, const std::string& message, const std::string& place,
+                   const DocumentFacts& facts) {
+    json doc = Heading(findings, facts);
+    doc["error"] = json{{"message", message}, {"place", place}};
+    return doc;
+}
+
+json RunDocument(const DayReportResult& result, const DocumentFacts& facts) {
+    if (result.error) {
+        return ErrorDocument(result.findings, *result.error, result.errorPlace.value_or(""), facts);
+    }
+    return FindingsDocument(result.findings, facts);
+}
+
+}  // namespace gapscope

@@ -1,0 +1,82 @@
+#include "report/day_range.h"
+
+#include <system_error>
+
+namespace gapscope {
+
+namespace {
+
+// process.log once for the whole range, and only when a run would read it.
+std::optional<ProcessLogDays> ProcessLogFor(const StartupState& startup,
+                                            const ReportOptions& options) {
+    if (!options.disableMsg1Mpef || !options.includeMpef) return std::nullopt;
+    return ProcessLogDays::Read(startup.DataDirectory);
+}
+
+void Count(RangeOutcome& outcome, const DayReportResult& result) {
+    if (result.error) {
+        ++outcome.failed;
+    } else {
+        ++outcome.days;
+        outcome.totals += Summarise(result.findings);
+    }
+}
+
+}  // namespace
+
+RangeOutcome RunDayRange(const StartupState& startup, const ReportOptions& options,
+                         const DayRange& range,
+                         const std::function<void(Day, DayReportResult&)>& each) {
+    const std::optional<ProcessLogDays> processLog = ProcessLogFor(startup, options);
+    RunInputs inputs;
+    inputs.now = range.now;
+    inputs.processLog = processLog ? &*processLog : nullptr;
+    RangeOutcome outcome;
+    for (Day day = range.from; day <= range.to; day += std::chrono::days{1}) {
+        DayReportResult result = BuildDayReportWith(startup, options, day, inputs);
+        Count(outcome, result);
+        each(day, result);
+    }
+    return outcome;
+}
+
+BackfillStep DecideBackfill(Day day, Day today, bool fileExists, bool overwrite) {
+    if (day >= today) return BackfillStep::SkipCurrentDay;
+    if (fileExists && !overwrite) return BackfillStep::KeepExisting;
+    return BackfillStep::Write;
+}
+
+RangeOutcome BackfillReports(const StartupState& startup, const ReportOptions& options,
+                             Day from, Day to, const BannerInfo& banner,
+                             const std::filesystem::path& programDirectory, bool overwrite,
+                             const std::function<void(const BackfillDay&)>& each) {
+    const std::optional<ProcessLogDays> processLog = ProcessLogFor(startup, options);
+    RunInputs inputs;
+    inputs.now = std::chrono::floor<std::chrono::minutes>(banner.savedAt);
+    inputs.processLog = processLog ? &*processLog : nullptr;
+    const Day today = std::chrono::floor<std::chrono::days>(banner.savedAt);
+
+    RangeOutcome outcome;
+    for (Day day = from; day <= to; day += std::chrono::days{1}) {
+        BackfillDay done;
+        done.day = day;
+        done.path = ReportFilePath(startup, programDirectory, day);
+        std::error_code ignored;
+        done.step = DecideBackfill(day, today, std::filesystem::exists(done.path, ignored), overwrite);
+        if (done.step == BackfillStep::Write) {
+            DayReportResult result = BuildDayReportWith(startup, options, day, inputs);
+            Count(outcome, result);
+            if (result.error) {
+                done.reportError = result.error;
+                done.reportErrorPlace = result.errorPlace;
+            } else {
+                done.saveError =
+                    WriteReportFile(done.path, BuildReportText(result.lists, startup, banner));
+            }
+        }
+        each(done);
+    }
+    return outcome;
+}
+
+}  // namespace gapscope

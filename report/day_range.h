@@ -1,0 +1,63 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "report/day_report.h"
+#include "report/report_file.h"
+#include "startup/startup_state.h"
+
+namespace gapscope {
+
+// The days from..to (both included) and the current minute (see RunInputs::now).
+struct DayRange {
+    Day from{};
+    Day to{};
+    std::optional<MinuteTime> now;
+};
+
+// What a range came to: the days reported, the days whose run failed, and the counts of the
+// days reported, added up.
+struct RangeOutcome {
+    int days = 0;
+    int failed = 0;
+    DaySummary totals;
+};
+
+// Reports each day of the range in order, each as a single-day run would, from the logs
+// already in memory; process.log, when the options ask for it, is read once for the range.
+// A day whose run fails is handed on with its error and the range goes on. The result may be
+// changed by `each` (BuildReportText empties lists in one case).
+RangeOutcome RunDayRange(const StartupState& startup, const ReportOptions& options,
+                         const DayRange& range,
+                         const std::function<void(Day, DayReportResult&)>& each);
+
+// What back-filling does about one day's report file.
+enum class BackfillStep {
+    Write,           // no file yet, or overwriting was asked for
+    KeepExisting,    // the file is there and is left alone
+    SkipCurrentDay,  // the day is not over (or still to come): no file yet
+};
+BackfillStep DecideBackfill(Day day, Day today, bool fileExists, bool overwrite);
+
+struct BackfillDay {
+    Day day{};
+    std::filesystem::path path;
+    BackfillStep step = BackfillStep::Write;
+    std::optional<std::string> reportError;  // the run failed: nothing was written
+    std::optional<std::string> reportErrorPlace;
+    std::optional<std::string> saveError;    // the file could not be written
+};
+
+// Writes for each day of the range the file a single-day save writes (the same bytes, the
+// banner's time being `banner.savedAt`), leaving existing files alone unless `overwrite`,
+// and never one for the current day (the day of `banner.savedAt`) or later. Each day's
+// outcome goes to `each`; the counts are those of the days reported.
+RangeOutcome BackfillReports(const StartupState& startup, const ReportOptions& options,
+                             Day from, Day to, const BannerInfo& banner,
+                             const std::filesystem::path& programDirectory, bool overwrite,
+                             const std::function<void(const BackfillDay&)>& each);
+
+}  // namespace gapscope

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "history/time_keys.h"
+#include "report/findings.h"
+
+namespace gapscope {
+
+// The text of a range report: a heading, one line per day, then the totals.
+//
+//   day         missing cycles  channels  segments  late segments  products  sequence nos.
+//   2024-06-01               1         3        12              2         1              4
+//   total                    1         3        12              2         1              4
+
+std::string RangeSummaryHeading();
+// `dayNotOver`: the current day, counted up to the current minute ("so far" follows).
+std::string RangeSummaryLine(Day day, const DaySummary& summary, bool dayNotOver = false);
+// A day whose run failed: its error (and where it is, when known) in place of the counts.
+std::string RangeErrorLine(Day day, const std::string& error, const std::string& place = "");
+// The counts of the days reported, added up; the days that failed are named after them.
+std::string RangeTotalsLine(const DaySummary& totals, int failedDays = 0);
+
+}  // namespace gapscope
