@@ -1,6 +1,5 @@
 #include "app/findings_json.h"
 
-#include <array>
 
 namespace gapscope {
 
@@ -58,26 +57,32 @@ json CyclesJson(const std::vector<int>& minutes) {
     return out;
 }
 
-// Grouped by cycle, each channel with its label on the day.
+// Grouped by cycle.
 json ExpectedJson(const Findings& findings) {
-    std::array<std::string, kLastChannel + 1> labels;
-    const auto label = [&](ItemKind kind, ChannelNumber n) {
-        if (kind == ItemKind::Prolog || kind == ItemKind::Epilog) return ItemLabel(kind, n, findings.day);
-        std::string& known = labels[static_cast<std::size_t>(n)];
-        if (known.empty()) known = ItemLabel(kind, n, findings.day);
-        return known;
-    };
     json out = json::array();
+    int minute = -1;
     for (const ExpectedChannel& c : findings.expected) {
-        const std::string cycle = CycleHhnn(c.minute);
-        if (out.empty() || out.back()["cycle"] != cycle) {
-            out.push_back(json{{"cycle", cycle}, {"channels", json::array()}});
+        if (out.empty() || c.minute != minute) {
+            minute = c.minute;
+            out.push_back(json{{"cycle", CycleHhnn(minute)}, {"channels", json::array()}});
         }
         out.back()["channels"].push_back(json{{"kind", ItemKindName(c.kind)},
                                               {"channel", c.channel},
-                                              {"label", label(c.kind, c.channel)},
                                               {"first_segment", c.firstSegment},
                                               {"segments", c.SegmentCount()}});
+    }
+    return out;
+}
+
+// The label of every channel expected on the day, by channel number.
+json LabelsJson(const Findings& findings) {
+    ChannelSet channels;
+    for (const ExpectedChannel& c : findings.expected) {
+        if (c.kind != ItemKind::Prolog && c.kind != ItemKind::Epilog) channels.Add(c.channel);
+    }
+    json out = json::object();
+    for (ChannelNumber n = kFirstChannel; n <= kLastChannel; ++n) {
+        if (channels.Contains(n)) out[std::to_string(n)] = ItemLabel(KindOfChannel(n), n, findings.day);
     }
     return out;
 }
@@ -157,6 +162,7 @@ json FindingsDocument(const Findings& findings, const DocumentFacts& facts) {
     doc["absent_all_day"] = AbsentJson(findings.absentAllDay);
     doc["sequences"] = SequencesJson(findings.sequences);
     doc["expected"] = ExpectedJson(findings);
+    doc["labels"] = LabelsJson(findings);
     doc["not_yet_due"] = CyclesJson(findings.notYetDue);
     doc["not_checked"] = NotCheckedJson(findings.notChecked);
     doc["summary"] = SummaryJson(Summarise(findings));

@@ -156,7 +156,9 @@ TEST(Findings, ClearedProductsListKeepsItsItemsUnderTheReasonShown) {
     std::vector<std::string> at1200;
     for (const FoundItem& i : cleared.items) {
         if (i.within == Within::Nothing) at1200.push_back(CycleHhnn(i.minute) + " " + i.label);
-        if (i.within != Within::Nothing) EXPECT_EQ(i.within, Within::MissingCycle);
+        if (i.within != Within::Nothing) {
+            EXPECT_EQ(i.within, Within::MissingCycle);
+        }
     }
     EXPECT_EQ(at1200, (std::vector<std::string>{"1200 FIRG", "1200 MPE", "1200 RII"}));
     EXPECT_EQ(cleared.items.size(), 3u + 287u * 3u + 72u);  // AMV every 20 minutes
