@@ -1,5 +1,10 @@
 #include "app/findings_json.h"
 
+#include <array>
+#include <map>
+#include <utility>
+#include <vector>
+
 
 namespace gapscope {
 
@@ -57,19 +62,32 @@ json CyclesJson(const std::vector<int>& minutes) {
     return out;
 }
 
-// Grouped by cycle.
+// The cycles that expect the same channels share one entry, so that a day of many alike
+// cycles stays short; entries come in the order of their first cycles.
 json ExpectedJson(const Findings& findings) {
-    json out = json::array();
-    int minute = -1;
-    for (const ExpectedChannel& c : findings.expected) {
-        if (out.empty() || c.minute != minute) {
-            minute = c.minute;
-            out.push_back(json{{"cycle", CycleHhnn(minute)}, {"channels", json::array()}});
+    using Channel = std::array<int, 4>;  // kind, channel, first and last segment
+    std::vector<std::pair<std::vector<int>, std::vector<Channel>>> groups;
+    std::map<std::vector<Channel>, std::size_t> groupOf;
+    for (auto c = findings.expected.begin(); c != findings.expected.end();) {
+        const int minute = c->minute;
+        std::vector<Channel> channels;
+        for (; c != findings.expected.end() && c->minute == minute; ++c) {
+            channels.push_back({static_cast<int>(c->kind), c->channel, c->firstSegment, c->lastSegment});
         }
-        out.back()["channels"].push_back(json{{"kind", ItemKindName(c.kind)},
-                                              {"channel", c.channel},
-                                              {"first_segment", c.firstSegment},
-                                              {"segments", c.SegmentCount()}});
+        const auto [group, added] = groupOf.emplace(channels, groups.size());
+        if (added) groups.push_back({{}, std::move(channels)});
+        groups[group->second].first.push_back(minute);
+    }
+    json out = json::array();
+    for (const auto& [minutes, channels] : groups) {
+        json list = json::array();
+        for (const Channel& c : channels) {
+            list.push_back(json{{"kind", ItemKindName(static_cast<ItemKind>(c[0]))},
+                                {"channel", c[1]},
+                                {"first_segment", c[2]},
+                                {"segments", c[3] - c[2] + 1}});
+        }
+        out.push_back(json{{"cycles", CyclesJson(minutes)}, {"channels", std::move(list)}});
     }
     return out;
 }

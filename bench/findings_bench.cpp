@@ -1,66 +1,96 @@
-// Report runs with their findings: one day on a one-day and on a two-year history, and a
-// year of days over the two-year history as one range. The histories are simulated in
-// memory when the benchmark starts (the same seed every time).
+// Report runs with their findings: one day on a one-day and on a two-year history, and the
+// last year of the two-year history as one range (summary lines; JSON documents). The
+// histories are simulated once into the system's temporary directory (the same seed every
+// time) and loaded as gapscope-report loads a data directory.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdio>
 
-#include "report/day_report.h"
+#include "app/findings_json.h"
+#include "report/day_range.h"
+#include "report/range_summary.h"
 #include "startup/startup_state.h"
 #include "tools/simulator/simulator.h"
 
 namespace gapscope::bench {
 namespace {
 
+namespace fs = std::filesystem;
 using std::chrono::days;
 
 constexpr Day kLastDay{std::chrono::year{2025} / std::chrono::June / 30};
 
-StartupState SimulatedStation(ScanMode service, int dayCount) {
-    sim::SimulationConfig config;
-    config.service = service;
-    config.last = kLastDay;
-    config.first = kLastDay - days{dayCount - 1};
-    config.rates = sim::FindScenario("typical")->rates;
-    config.seed = 7;
-    config.recordFaults = false;
-    sim::MemorySink sink;
-    sim::Simulate(config, sink);
-    StartupState state;
-    state.SegHistory = HistoryLog::FromText(sink.Text(sim::LogFile::Seg));
-    state.LateSegHistory = HistoryLog::FromText(sink.Text(sim::LogFile::LateSeg));
-    state.FileHistory = HistoryLog::FromText(sink.Text(sim::LogFile::File));
-    DeriveStartupFlags(state);
-    return state;
+StartupState SimulatedStation(const std::string& name, ScanMode service, int dayCount) {
+    const fs::path dir = fs::temp_directory_path() / "gapscope-findings-bench" / name;
+    if (!fs::exists(dir / "SegHistory.log")) {
+        sim::SimulationConfig config;
+        config.service = service;
+        config.last = kLastDay;
+        config.first = kLastDay - days{dayCount - 1};
+        config.rates = sim::FindScenario("typical")->rates;
+        config.seed = 7;
+        config.recordFaults = false;
+        sim::SimulateToDirectory(config, dir, true);
+    }
+    StartupInputs inputs;
+    inputs.arguments = {dir.string()};
+    inputs.programDirectory = dir;
+    return LoadStartupState(inputs).state;
 }
 
 const StartupState& Station(ScanMode service, int dayCount) {
-    static const StartupState prime1 = SimulatedStation(ScanMode::Prime, 1);
-    static const StartupState prime730 = SimulatedStation(ScanMode::Prime, 730);
-    static const StartupState rapid730 = SimulatedStation(ScanMode::RapidScan, 730);
+    static const StartupState prime1 = SimulatedStation("prime-1", ScanMode::Prime, 1);
+    static const StartupState prime730 = SimulatedStation("prime-730", ScanMode::Prime, 730);
+    static const StartupState rapid730 = SimulatedStation("rapid-730", ScanMode::RapidScan, 730);
     if (service == ScanMode::RapidScan) return rapid730;
     return dayCount == 1 ? prime1 : prime730;
 }
 
+// One report run, as gapscope-report --day makes it.
 void OneDay(benchmark::State& state, ScanMode service, int historyDays) {
     const StartupState& station = Station(service, historyDays);
     const Day day = historyDays == 1 ? kLastDay : kLastDay - days{365};
     for (auto _ : state) {
         DayReportResult result = BuildDayReport(station, ReportOptions{}, day);
-        benchmark::DoNotOptimize(result.lists.missingProduct.size());
+        benchmark::DoNotOptimize(result.findings.expected.size());
     }
 }
 
-// The year before the history's last day, each day as a single-day run would report it.
-void Year(benchmark::State& state, ScanMode service) {
+ReportOptions RangeOptions(bool detectFillIn) {
+    ReportOptions options;
+    options.disableMsg1Mpef = detectFillIn;  // process.log is read (once) for the range
+    return options;
+}
+
+const DayRange kLastYear{kLastDay - days{364}, kLastDay, std::nullopt};
+
+// The last year as a range with its summary lines, as gapscope-report --from --to prints it.
+void YearSummary(benchmark::State& state, ScanMode service, bool detectFillIn) {
     const StartupState& station = Station(service, 730);
-    const Day from = kLastDay - days{364};
     for (auto _ : state) {
-        std::size_t lines = 0;
-        for (Day day = from; day <= kLastDay; day += days{1}) {
-            lines += BuildDayReport(station, ReportOptions{}, day).lists.missingProduct.size();
-        }
-        benchmark::DoNotOptimize(lines);
+        std::size_t bytes = RangeSummaryHeading().size();
+        const RangeOutcome outcome = RunDayRange(station, RangeOptions(detectFillIn), kLastYear,
+                                                 [&](Day day, DayReportResult& r) {
+            bytes += r.error ? RangeErrorLine(day, *r.error).size()
+                             : RangeSummaryLine(day, Summarise(r.findings)).size();
+        });
+        bytes += RangeTotalsLine(outcome.totals, outcome.failed).size();
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+
+// The same range as JSON Lines, one document per day.
+void YearJson(benchmark::State& state, ScanMode service) {
+    const StartupState& station = Station(service, 730);
+    const DocumentFacts facts{"3.1.23.1366", "Bench"};
+    for (auto _ : state) {
+        std::size_t bytes = 0;
+        RunDayRange(station, ReportOptions{}, kLastYear, [&](Day, DayReportResult& r) {
+            bytes += JsonLine(RunDocument(r, facts)).size() + 1;
+        });
+        benchmark::DoNotOptimize(bytes);
+        state.counters["MB"] = static_cast<double>(bytes) / 1e6;
     }
 }
 
@@ -70,13 +100,18 @@ void Year(benchmark::State& state, ScanMode service) {
 int main(int argc, char** argv) {
     using namespace gapscope;
     using namespace gapscope::bench;
-    benchmark::RegisterBenchmark("FindingsDay/prime-1", OneDay, ScanMode::Prime, 1)
+    benchmark::RegisterBenchmark("Findings/Day/prime-1", OneDay, ScanMode::Prime, 1)
         ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("FindingsDay/prime-730", OneDay, ScanMode::Prime, 730)
+    benchmark::RegisterBenchmark("Findings/Day/prime-730", OneDay, ScanMode::Prime, 730)
         ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("FindingsYear/prime-730", Year, ScanMode::Prime)
+    benchmark::RegisterBenchmark("Findings/YearSummary/prime-730", YearSummary, ScanMode::Prime, false)
         ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("FindingsYear/rapid-730", Year, ScanMode::RapidScan)
+    benchmark::RegisterBenchmark("Findings/YearSummary/rapid-730", YearSummary, ScanMode::RapidScan, false)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Findings/YearSummary/rapid-730-fill-in", YearSummary,
+                                 ScanMode::RapidScan, true)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Findings/YearJson/prime-730", YearJson, ScanMode::Prime)
         ->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

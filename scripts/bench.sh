@@ -183,3 +183,24 @@ if [ "${BENCH_PROFILE:-0}" = 1 ] && command -v valgrind >/dev/null; then
   callgrind_annotate --inclusive=no "$build/callgrind.out" 2>/dev/null | sed -n '/^Ir/,$p' |
     sed -n '1,25p' | cut -c1-150
 fi
+
+# Findings: one report run on a one-day and a two-year history, and the last year of the
+# two-year history as one range (summary lines; JSON Lines). Histories of its own, made once.
+if [ -x "$build/bench/gapscope_findings_bench" ]; then
+  findings_csv="$build/findings-bench.csv"
+  echo
+  echo "== Findings: a day, and a year of days over two years of history (medians of $repetitions; ms)"
+  "$build/bench/gapscope_findings_bench" --benchmark_repetitions="$repetitions" \
+    --benchmark_report_aggregates_only=true --benchmark_out="$findings_csv" \
+    --benchmark_out_format=csv >/dev/null 2>&1
+  printf '%-40s %10s %10s\n' benchmark wall cpu
+  for name in Day/prime-1 Day/prime-730 YearSummary/prime-730 YearSummary/rapid-730 \
+              YearSummary/rapid-730-fill-in YearJson/prime-730; do
+    printf '%-40s %10.1f %10.1f\n' "Findings/$name" "$(field "$findings_csv" "Findings/$name" real_time)" \
+      "$(field "$findings_csv" "Findings/$name" cpu_time)"
+  done
+  for name in prime-730 rapid-730; do
+    year=$(field "$findings_csv" "Findings/YearSummary/$name" real_time)
+    echo "a year of days, $name: $year ms  limit 1000   $(verdict "$year" 1000 '<=')"
+  done
+fi

@@ -29,7 +29,8 @@ Findings Example() {
     f.late = {{635, ItemKind::Hrit, 12, "HRIT ch 12", false, {24}, Within::Nothing}};
     f.sequences = {{3, "MDD (ACMAD)", 600, 599, {251}, {2}}};
     f.expected = {{305, ItemKind::Hrit, 9, 6, 8}, {725, ItemKind::Prolog, 1, 1, 1},
-                  {725, ItemKind::Hrit, 9, 6, 8}, {725, ItemKind::Product, 53, 1, 1}};
+                  {725, ItemKind::Hrit, 9, 6, 8}, {725, ItemKind::Product, 53, 1, 1},
+                  {1140, ItemKind::Hrit, 9, 6, 8}};
     f.notYetDue = {1435};
     f.notChecked = {{NotCheckedReason::PartialScan, "  (not checked, partial scan)",
                      {{725, ItemKind::Product, 52, "FIRG", true, {1}, Within::Nothing}}},
@@ -59,8 +60,8 @@ TEST(FindingsJson, MembersByTheirNames) {
     EXPECT_EQ(doc["sequences"], json::parse(R"j([
         {"name":"MDD (ACMAD)","kind":"acmad","found":600,"received":599,"missing":[251],"repeated":[2]}])j"));
     EXPECT_EQ(doc["expected"], json::parse(R"j([
-        {"cycle":"0505","channels":[{"kind":"hrit","channel":9,"first_segment":6,"segments":3}]},
-        {"cycle":"1205","channels":[
+        {"cycles":["0505","1900"],"channels":[{"kind":"hrit","channel":9,"first_segment":6,"segments":3}]},
+        {"cycles":["1205"],"channels":[
             {"kind":"prolog","channel":1,"first_segment":1,"segments":1},
             {"kind":"hrit","channel":9,"first_segment":6,"segments":3},
             {"kind":"product","channel":53,"first_segment":1,"segments":1}]}])j"));
