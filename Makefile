@@ -28,8 +28,9 @@ build: configure
 test: build
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-run: build
-	@bash scripts/run-example.sh $(BUILD)
+# Shows the report, not the build: the build's output goes to a log file in $(BUILD).
+run: deps
+	@bash scripts/run-example.sh $(BUILD) $(JOBS)
 
 sanitize: deps
 	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DGAPSCOPE_SANITIZE=ON >/dev/null
