@@ -175,36 +175,23 @@ std::string_view HistoryLog::ValueOf(std::string_view key) const {
 }
 
 bool HistoryLog::TextContains(std::string_view needle) const {
-    if (!text_) return false;
-    if (needle.find_first_of("\r\n") == std::string_view::npos) {
-        return text_->find(needle) != std::string::npos;
-    }
-    // A needle with a line break is matched against the lines as joined.
-    std::string joined;
-    for (const std::string_view line : lines_) {
-        joined.append(line);
-        joined.append("\r\n");
-    }
-    return joined.find(needle) != std::string::npos;
+    return text_ && text_->find(needle) != std::string::npos;
 }
 
 bool HistoryLog::TextContainsAny(std::initializer_list<std::string_view> needles) const {
     if (!text_ || needles.size() == 0) return false;
-    const std::string_view first = *needles.begin();
-    const bool oneLead = std::all_of(needles.begin(), needles.end(), [first](std::string_view n) {
-        return !n.empty() && n.front() == first.front() &&
-               n.find_first_of("\r\n") == std::string_view::npos;
+    const char lead = needles.begin()->empty() ? '\0' : needles.begin()->front();
+    const bool oneLead = std::all_of(needles.begin(), needles.end(), [lead](std::string_view n) {
+        return !n.empty() && n.front() == lead;
     });
-    if (!oneLead || first.empty()) {
+    if (!oneLead) {
         return std::any_of(needles.begin(), needles.end(),
                            [this](std::string_view n) { return TextContains(n); });
     }
     const std::string_view text = *text_;
-    for (std::size_t at = text.find(first.front()); at != std::string_view::npos;
-         at = text.find(first.front(), at + 1)) {
-        const std::string_view rest = text.substr(at);
+    for (std::size_t at = text.find(lead); at != std::string_view::npos; at = text.find(lead, at + 1)) {
         for (const std::string_view needle : needles) {
-            if (rest.starts_with(needle)) return true;
+            if (text.substr(at).starts_with(needle)) return true;
         }
     }
     return false;

@@ -31,10 +31,11 @@ class HistoryLog {
     // ignoring ASCII letter case; empty when there is none.
     std::string_view ValueOf(std::string_view key) const;
 
-    // Case-sensitive search in the whole text: all lines, each followed by a line break.
+    // Case-sensitive search in the whole text, for a needle without line breaks (the text's
+    // own line ends stand where a joining of the lines would put its own).
     bool TextContains(std::string_view needle) const;
     // Whether any of the needles occurs; in one pass over the text when they all begin with
-    // the same character and hold no line break, as the keys of one service do.
+    // the same character, as the keys of one service do.
     bool TextContainsAny(std::initializer_list<std::string_view> needles) const;
 
     // Whether the day, written "yyyymmdd", occurs anywhere in the text.
