@@ -37,12 +37,7 @@ class CommandOnBadStation : public ::testing::Test {
     void Write(const std::string& name, const std::string& text) {
         std::ofstream(dir_ / name, std::ios::binary) << text;
     }
-    std::string Read(const std::string& name) {
-        std::ifstream in(dir_ / name, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    std::string Read(const std::string& name) { return test::ReadFile(dir_ / name); }
     int Run(std::vector<std::string> extra = {}) {
         out_.str("");
         err_.str("");

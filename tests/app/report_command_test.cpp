@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/test_support.h"
+
 namespace gapscope {
 namespace {
 
@@ -38,12 +40,6 @@ class ReportCommand : public ::testing::Test {
         out_.str("");
         err_.str("");
         return RunReportCommand(args, env_, out_, err_);
-    }
-    static std::string ReadAll(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
     }
 
     fs::path dir_;
@@ -150,7 +146,7 @@ TEST_F(ReportCommand, SaveWritesTheSameLinesWithCrLf) {
     EXPECT_EQ(out_.str(), "Report saved to: " + file.string() + "\n");
     std::string crlf;
     for (char c : printed) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    EXPECT_EQ(ReadAll(file), crlf);
+    EXPECT_EQ(test::ReadFile(file), crlf);
 }
 
 TEST_F(ReportCommand, SwitchesDayAndOptionsShapeTheReport) {

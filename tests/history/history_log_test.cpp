@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/test_support.h"
+
 namespace gapscope {
 namespace {
 
@@ -104,9 +106,7 @@ TEST(HistoryLog, LoadsDamagedAndEncodedFiles) {
     EXPECT_EQ(open.ValueOf("202401151230"), "9=0F");
 }
 
-constexpr Day Date(int y, unsigned m, unsigned d) {
-    return Day{std::chrono::year{y} / std::chrono::month{m} / std::chrono::day{d}};
-}
+using test::Date;
 
 TEST(HistoryLog, ContainsDateAnywhereButNotAcrossLines) {
     const HistoryLog log = HistoryLog::FromBytes(
