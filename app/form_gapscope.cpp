@@ -7,21 +7,18 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
-#include <QLocale>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
-#include <QStyledItemDelegate>
 #include <QTimer>
 #include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <functional>
-#include <stdexcept>
 #include <system_error>
 #include <utility>
 
+#include "app/form_controls.h"
 #include "app/form_layout.h"
 #include "app/platform.h"
 #include "app/qt_day.h"
@@ -36,54 +33,6 @@
 namespace gapscope {
 namespace {
 
-using layout::Kind;
-
-// Every row the same height, and as wide as the widest line of the list's current fill:
-// the list then scrolls sideways to the end of every line. (With uniform row sizes the
-// view asks for the size of one row only, which alone would set the width of all.)
-class ReportLineDelegate : public QStyledItemDelegate {
-  public:
-    ReportLineDelegate(int rowHeight, QObject* parent)
-        : QStyledItemDelegate(parent), rowHeight_(rowHeight) {}
-    void SetWidestRow(int row) { widestRow_ = row; }
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        const QModelIndex widest = index.sibling(widestRow_, index.column());
-        QSize size = QStyledItemDelegate::sizeHint(option, widest.isValid() ? widest : index);
-        size.setHeight(rowHeight_);
-        return size;
-    }
-
-  private:
-    int rowHeight_;
-    int widestRow_ = 0;
-};
-
-// Tab leaves the picker for the next control at once, as the window's tab order says; the
-// arrow keys still move between day, month and year.
-class DatePicker : public QDateEdit {
-  public:
-    using QDateEdit::QDateEdit;
-
-  protected:
-    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
-};
-
-// A label that answers a click with the left button (the data label opens the folder
-// dialog); it takes no focus, so the designed tab order stays as it is.
-class ClickableLabel : public QLabel {
-  public:
-    using QLabel::QLabel;
-    std::function<void()> clicked;
-
-  protected:
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        QLabel::mouseReleaseEvent(event);
-        if (clicked && event->button() == Qt::LeftButton && rect().contains(event->pos())) {
-            clicked();
-        }
-    }
-};
-
 class BusyCursor {
   public:
     BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -92,86 +41,9 @@ class BusyCursor {
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
-QWidget* MakeControl(const layout::ControlDesign& design, QWidget* parent) {
-    const QString text = QString::fromLatin1(design.text);
-    QWidget* widget = nullptr;
-    switch (design.kind) {
-        case Kind::Label: {
-            auto* label = new ClickableLabel(text, parent);
-            // The ampersands are characters, not key markers.
-            label->setTextFormat(Qt::PlainText);
-            widget = label;
-            break;
-        }
-        case Kind::List: {
-            auto* list = new QListWidget(parent);
-            list->setSelectionMode(QAbstractItemView::SingleSelection);
-            list->setSortingEnabled(false);
-            // Thousands of rows: without uniform sizes every row is laid out at each fill.
-            list->setUniformItemSizes(true);
-            widget = list;
-            break;
-        }
-        case Kind::GroupBox:
-            widget = new QGroupBox(text, parent);
-            break;
-        case Kind::Button: {
-            auto* button = new QPushButton(text, parent);
-            button->setAutoDefault(false);
-            widget = button;
-            break;
-        }
-        case Kind::DatePicker: {
-            auto* picker = new DatePicker(parent);
-            picker->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
-            picker->setCalendarPopup(true);
-            widget = picker;
-            break;
-        }
-    }
-    widget->setObjectName(QString::fromLatin1(design.name));
-    if (design.width > 0) {
-        widget->setGeometry(design.x, design.y, design.width, design.height);
-    } else {
-        widget->move(design.x, design.y);
-        widget->adjustSize();
-    }
-    return widget;
-}
-
 template <typename T>
 T* Child(const QWidget* parent, const char* name) {
     return parent->findChild<T*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
-}
-
-const layout::ControlDesign& Design(const char* name) {
-    for (const layout::ControlDesign& design : layout::kWindowControls) {
-        if (std::string_view(design.name) == name) return design;
-    }
-    throw std::logic_error(std::string("no such control: ") + name);
-}
-
-void FillList(QListWidget* list, const Lines& lines) {
-    QStringList items;
-    items.reserve(static_cast<qsizetype>(lines.size()));
-    const QFontMetrics metrics = list->fontMetrics();
-    int widestRow = 0;
-    int widest = -1;
-    for (const std::string& line : lines) {
-        items.append(QString::fromStdString(line));
-        const int width = metrics.horizontalAdvance(items.back());
-        if (width > widest) {
-            widest = width;
-            widestRow = static_cast<int>(items.size()) - 1;
-        }
-    }
-    if (auto* delegate = dynamic_cast<ReportLineDelegate*>(list->itemDelegate())) {
-        delegate->SetWidestRow(widestRow);
-    }
-    list->setUpdatesEnabled(false);
-    list->clear();
-    list->addItems(items);
-    list->setUpdatesEnabled(true);
 }
 
 QString PathText(const std::filesystem::path& path) {
@@ -340,7 +212,7 @@ void TFormGapscope::FitListRows() {
     const int rowHeight = std::max(layout::kRowHeight, QFontMetrics(font()).height());
     for (QListWidget* list :
          {ListBoxMissingSegs, ListBoxMissingProduct, ListBoxLateSegs, ListBoxMissingSlots}) {
-        list->setItemDelegate(new ReportLineDelegate(rowHeight, list));
+        SetReportRows(list, rowHeight);
     }
 }
 
@@ -425,10 +297,14 @@ void TFormGapscope::ShowSource(const StartupLoad& loaded) {
     }
     LabelSource->setToolTip(tip);
     LabelSource->setCursor(Qt::PointingHandCursor);
-    if (prefix.isEmpty()) return;
+    if (prefix.isEmpty()) {
+        LabelSource->setText(QStringLiteral("Data source"));
+        LabelSource->adjustSize();
+        return;
+    }
 
     // Up to the Save button: a long path is shortened in its middle, whole in the tooltip.
-    const int room = Design("ButtonSave").x - Design("LabelSource").x - 8;
+    const int room = ButtonSave->x() - LabelSource->x() - 8;
     const QFontMetrics metrics = LabelSource->fontMetrics();
     QString shown = folder;
     if (metrics.horizontalAdvance(prefix + folder) > room) {
@@ -464,10 +340,10 @@ void TFormGapscope::SetPickerDay(Day day) {
 }
 
 void TFormGapscope::ShowLists() {
-    FillList(ListBoxMissingSegs, report_.missingSegs);
-    FillList(ListBoxMissingProduct, report_.missingProduct);
-    FillList(ListBoxLateSegs, report_.lateSegs);
-    FillList(ListBoxMissingSlots, report_.missingSlots);
+    FillReportList(ListBoxMissingSegs, report_.missingSegs);
+    FillReportList(ListBoxMissingProduct, report_.missingProduct);
+    FillReportList(ListBoxLateSegs, report_.lateSegs);
+    FillReportList(ListBoxMissingSlots, report_.missingSlots);
 }
 
 void TFormGapscope::DateChanged() {
