@@ -282,7 +282,8 @@ void TFormGapscope::ShowSource(const StartupLoad& loaded) {
         tip = folder + QStringLiteral(" does not exist.\n") + click;
     } else if (!loaded.anyLogFound) {
         prefix = QStringLiteral("No history log found in: ");
-        tip = QStringLiteral("None of SegHistory.log, LateSegHistory.log and FileHistory.log is in ") +
+        tip = QStringLiteral(
+                  "None of SegHistory.log, LateSegHistory.log and FileHistory.log is in ") +
               folder + QStringLiteral(".\n") + click;
     } else if (!loaded.logsLoaded) {
         // As designed, the label keeps its design text; the tooltip says why.
@@ -308,7 +309,8 @@ void TFormGapscope::ShowSource(const StartupLoad& loaded) {
     const QFontMetrics metrics = LabelSource->fontMetrics();
     QString shown = folder;
     if (metrics.horizontalAdvance(prefix + folder) > room) {
-        shown = metrics.elidedText(folder, Qt::ElideMiddle, room - metrics.horizontalAdvance(prefix));
+        shown =
+            metrics.elidedText(folder, Qt::ElideMiddle, room - metrics.horizontalAdvance(prefix));
     }
     LabelSource->setText(prefix + shown);
     LabelSource->adjustSize();
@@ -419,10 +421,9 @@ void TFormGapscope::TimerAutoRunTimer() {
         FailAutoRun(kExitDataUnreadable, {QString::fromStdString(*dataProblem_)});
     } else if (reportError_) {
         // A report cut short would pass for a complete one: save nothing.
-        QStringList lines = {QStringLiteral("report for ") +
-                             QString::fromStdString(IsoDate(reportDay_)) +
-                             QStringLiteral(" not saved: ") +
-                             QString::fromStdString(*reportError_)};
+        QStringList lines = {
+            QStringLiteral("report for ") + QString::fromStdString(IsoDate(reportDay_)) +
+            QStringLiteral(" not saved: ") + QString::fromStdString(*reportError_)};
         if (reportErrorPlace_) lines.append(QString::fromStdString(*reportErrorPlace_));
         FailAutoRun(kExitReportFailed, lines);
     } else {

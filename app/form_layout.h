@@ -67,8 +67,8 @@ inline constexpr int kBoxHeight = 17;
 
 inline constexpr BoxDesign kBoxes[] = {
     // Kept and used on every run, but no longer offered to the operator.
-    {"CheckBoxReportGOES12bypass", "GOES-12 from GOES-10", 139, 14, 11, false,
-     "ReportGOES12bypass", true, nullptr, false},
+    {"CheckBoxReportGOES12bypass", "GOES-12 from GOES-10", 139, 14, 11, false, "ReportGOES12bypass",
+     true, nullptr, false},
     {"CheckBoxDecontaminating", "Decontaminating", 19, 84, 2, false, "Decontaminating", false,
      "Check to ignore MSG-1 thermal data"},
     {"CheckBoxDisableMSG1_MPEF", "Detect RSS fill-in (no MPEF)", 19, 107, 15, false,

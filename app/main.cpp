@@ -97,9 +97,10 @@ int main(int argc, char* argv[]) {
     }
     const bool autoRun = gapscope::ParseSwitches(arguments).autoRun;
     if (!PrepareDisplay(autoRun)) {
-        std::fputs("gapscope: the window needs a display (neither DISPLAY nor WAYLAND_DISPLAY is "
-                   "set); for the daily report without one run: gapscope DATA_DIR -s\n",
-                   stderr);
+        std::fputs(
+            "gapscope: the window needs a display (neither DISPLAY nor WAYLAND_DISPLAY is "
+            "set); for the daily report without one run: gapscope DATA_DIR -s\n",
+            stderr);
         return gapscope::kExitBadUsage;
     }
     if (autoRun) qInstallMessageHandler(QuietUnlessCritical);

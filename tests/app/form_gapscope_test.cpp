@@ -163,8 +163,9 @@ class FormGapscopeTest : public QObject {
         services.startup.arguments = std::move(arguments);
         services.startup.programDirectory = program_.path().toStdString();
         services.startup.readLog = readLog_;
-        services.unattendedRetry = {3, milliseconds{1500},
-                                    [this](milliseconds pause) { recorder_.waits.push_back(pause); }};
+        services.unattendedRetry = {3, milliseconds{1500}, [this](milliseconds pause) {
+                                        recorder_.waits.push_back(pause);
+                                    }};
         services.computerName = std::move(computerName);
         services.settingsBaseName = baseName_;
         services.now = [] { return system_clock::time_point(kNow); };
@@ -261,7 +262,8 @@ class FormGapscopeTest : public QObject {
             QVERIFY2(widget != nullptr, d.name);
             QCOMPARE(widget->pos(), QPoint(d.x, d.y));
             if (d.width > 0) QCOMPARE(widget->size(), QSize(d.width, d.height));
-            QCOMPARE(widget->focusPolicy() != Qt::NoFocus, d.tab >= 0 && d.kind != layout::Kind::GroupBox);
+            QCOMPARE(widget->focusPolicy() != Qt::NoFocus,
+                     d.tab >= 0 && d.kind != layout::Kind::GroupBox);
             const char* property = d.kind == layout::Kind::GroupBox ? "title" : "text";
             if (*d.text != '\0' && d.name != std::string_view("LabelSource")) {
                 QCOMPARE(widget->property(property).toString(), QString::fromLatin1(d.text));
@@ -290,25 +292,34 @@ class FormGapscopeTest : public QObject {
 
         // Every visible control lies inside its parent and clear of its siblings.
         for (QWidget* widget : form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (!widget->isHidden()) QVERIFY2(form.rect().contains(widget->geometry()), qPrintable(widget->objectName()));
+            if (!widget->isHidden())
+                QVERIFY2(form.rect().contains(widget->geometry()),
+                         qPrintable(widget->objectName()));
         }
         for (QWidget* widget : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (!widget->isHidden()) QVERIFY2(group->rect().contains(widget->geometry()), qPrintable(widget->objectName()));
+            if (!widget->isHidden())
+                QVERIFY2(group->rect().contains(widget->geometry()),
+                         qPrintable(widget->objectName()));
         }
         QCOMPARE(Overlaps(&form), QStringList());
         QCOMPARE(Overlaps(group), QStringList());
 
         // A few places, sizes and texts straight from the design, so that a slip in the
         // tables shows.
-        QCOMPARE(form.findChild<QWidget*>("ListBoxMissingSegs")->geometry(), QRect(8, 24, 337, 137));
-        QCOMPARE(form.findChild<QWidget*>("ListBoxMissingProduct")->geometry(), QRect(8, 192, 337, 234));
-        QCOMPARE(form.findChild<QWidget*>("ListBoxMissingSlots")->geometry(), QRect(376, 456, 240, 97));
+        QCOMPARE(form.findChild<QWidget*>("ListBoxMissingSegs")->geometry(),
+                 QRect(8, 24, 337, 137));
+        QCOMPARE(form.findChild<QWidget*>("ListBoxMissingProduct")->geometry(),
+                 QRect(8, 192, 337, 234));
+        QCOMPARE(form.findChild<QWidget*>("ListBoxMissingSlots")->geometry(),
+                 QRect(376, 456, 240, 97));
         QCOMPARE(group->geometry(), QRect(376, 8, 240, 418));
         QCOMPARE(form.findChild<QWidget*>("ButtonClose")->geometry(), QRect(535, 567, 81, 25));
         QCOMPARE(form.findChild<QWidget*>("ButtonToday")->geometry(), QRect(135, 37, 74, 25));
-        QCOMPARE(form.findChild<QWidget*>("DateTimePickerDate")->geometry(), QRect(17, 38, 104, 25));
+        QCOMPARE(form.findChild<QWidget*>("DateTimePickerDate")->geometry(),
+                 QRect(17, 38, 104, 25));
         QCOMPARE(Box(&form, "CheckBoxReportHourlyFY2G")->geometry(), QRect(19, 202, 206, 17));
-        QCOMPARE(Box(&form, "CheckBoxReportPrologAndEpilogFiles")->geometry(), QRect(19, 393, 206, 17));
+        QCOMPARE(Box(&form, "CheckBoxReportPrologAndEpilogFiles")->geometry(),
+                 QRect(19, 393, 206, 17));
         QCOMPARE(Source(&form)->pos(), QPoint(16, 572));
         QCOMPARE(group->title(), QStringLiteral(" Report Settings "));
         QCOMPARE(form.findChild<QLabel*>("LabelMissingMpefSegments")->text(),
@@ -337,9 +348,9 @@ class FormGapscopeTest : public QObject {
         }
         QCOMPARE(visited, expected);
         // The design's own numbers at a few places: a slip in the table shows here.
-        QCOMPARE(visited.mid(0, 5), QStringList({"ListBoxMissingSegs", "ListBoxMissingProduct",
-                                                 "ListBoxLateSegs", "DateTimePickerDate",
-                                                 "ButtonToday"}));
+        QCOMPARE(visited.mid(0, 5),
+                 QStringList({"ListBoxMissingSegs", "ListBoxMissingProduct", "ListBoxLateSegs",
+                              "DateTimePickerDate", "ButtonToday"}));
         QCOMPARE(visited.mid(5, 2),
                  QStringList({"CheckBoxDecontaminating", "CheckBoxReportHourlyFSD"}));
         QCOMPARE(visited.mid(16, 6),
@@ -436,7 +447,8 @@ class FormGapscopeTest : public QObject {
         };
         // Needs the width of a line's text and the item's margins on either side.
         const auto needed = [](const QListWidget* list, const QString& text) {
-            const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+            const int margin =
+                list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
             return list->fontMetrics().horizontalAdvance(text) + 2 * margin;
         };
         const auto contentsWidth = [](QListWidget* list) {
@@ -481,7 +493,8 @@ class FormGapscopeTest : public QObject {
 
     void badMaskShowsTheMessageAndWhereAndKeepsTheListsSoFar() {
         recorder_.nextError = "''ZZ'' is not a valid integer value";
-        recorder_.nextPlace = "in SegHistory.log, minute key 202401051200 (2024-01-05 12:00 UTC), item 9";
+        recorder_.nextPlace =
+            "in SegHistory.log, minute key 202401051200 (2024-01-05 12:00 UTC), item 9";
         auto form = ShownForm(DataArgs());
         QCOMPARE(recorder_.errors,
                  std::vector<QString>{QStringLiteral(
@@ -504,16 +517,19 @@ class FormGapscopeTest : public QObject {
     void automaticRunFailuresEndWithTheirStatusAndNoDialog() {
         // A report cut short by a bad mask is not saved at all; the place follows the message.
         recorder_.nextError = "''ZZ'' is not a valid integer value";
-        recorder_.nextPlace = "in SegHistory.log, minute key 202401052345 (2024-01-05 23:45 UTC), item 1";
+        recorder_.nextPlace =
+            "in SegHistory.log, minute key 202401052345 (2024-01-05 23:45 UTC), item 1";
         auto form = ShownForm({data_.path().toStdString(), "/S"});
         TickAutoRun(*form);
         QVERIFY(recorder_.errors.empty());
         QVERIFY(!QFile::exists(ReportFile()));
         QCOMPARE(form->ExitStatus(), int(kExitReportFailed));
-        QCOMPARE(recorder_.autoRunFailures,
-                 std::vector<QString>{QStringLiteral(
-                     "gapscope: report for 2024-01-05 not saved: ''ZZ'' is not a valid integer value\n"
-                     "gapscope: in SegHistory.log, minute key 202401052345 (2024-01-05 23:45 UTC), item 1")});
+        QCOMPARE(
+            recorder_.autoRunFailures,
+            std::vector<QString>{QStringLiteral(
+                "gapscope: report for 2024-01-05 not saved: ''ZZ'' is not a valid integer value\n"
+                "gapscope: in SegHistory.log, minute key 202401052345 (2024-01-05 23:45 UTC), item "
+                "1")});
 
         // A save that fails: a directory stands where the file should go.
         recorder_ = Recorder{};
@@ -522,7 +538,8 @@ class FormGapscopeTest : public QObject {
         TickAutoRun(*form);
         QCOMPARE(form->ExitStatus(), int(kExitSaveFailed));
         QCOMPARE(recorder_.autoRunFailures.size(), std::size_t{1});
-        QVERIFY(recorder_.autoRunFailures[0].startsWith("gapscope: report not saved to " + ReportFile()));
+        QVERIFY(recorder_.autoRunFailures[0].startsWith("gapscope: report not saved to " +
+                                                        ReportFile()));
         QVERIFY(recorder_.informed.empty());
     }
 
@@ -537,7 +554,8 @@ class FormGapscopeTest : public QObject {
             // No folder given and no log beside the program (installed in /usr/bin).
             {{"-s"}, "gapscope: no history log in " + WithSlash(program_.path())},
             // A folder given after a switch is no folder argument.
-            {{"-s", data_.path().toStdString()}, "gapscope: no history log in " + WithSlash(program_.path())},
+            {{"-s", data_.path().toStdString()},
+             "gapscope: no history log in " + WithSlash(program_.path())},
         };
         for (const Case& c : cases) {
             recorder_ = Recorder{};
@@ -545,7 +563,8 @@ class FormGapscopeTest : public QObject {
             TickAutoRun(*form);
             QCOMPARE(form->ExitStatus(), int(kExitDataUnreadable));
             QCOMPARE(recorder_.autoRunFailures.size(), std::size_t{1});
-            QVERIFY2(recorder_.autoRunFailures[0].startsWith(c.failure), qPrintable(recorder_.autoRunFailures[0]));
+            QVERIFY2(recorder_.autoRunFailures[0].startsWith(c.failure),
+                     qPrintable(recorder_.autoRunFailures[0]));
             QVERIFY(!recorder_.autoRunFailures[0].contains('\n'));
         }
         QCOMPARE(QDir(program_.path()).entryList(QDir::Files), QStringList());
@@ -623,10 +642,12 @@ class FormGapscopeTest : public QObject {
         QCOMPARE(Source(form.get())->text(), "No history log found in: " + DataFolder());
         // No folder argument and no stored folder: the program's own, as designed.
         form = ShownForm({"-P"});
-        QCOMPARE(Source(form.get())->text(), "No history log found in: " + WithSlash(program_.path()));
+        QCOMPARE(Source(form.get())->text(),
+                 "No history log found in: " + WithSlash(program_.path()));
 
         // A long path is shortened in its middle before the Save button; the tooltip has it whole.
-        const QString deep = data_.path() + "/" + QString(60, 'a') + "/" + QString(60, 'b') + "/station";
+        const QString deep =
+            data_.path() + "/" + QString(60, 'a') + "/" + QString(60, 'b') + "/station";
         WriteFile(deep + "/SegHistory.log", "202401052345=P=1\r\n");
         form = ShownForm({deep.toStdString()});
         QLabel* label = Source(form.get());
@@ -697,7 +718,17 @@ class FormGapscopeTest : public QObject {
         form = ShownForm({});
         QCOMPARE(Source(form.get())->text(), "Folder not found: " + DataFolder());
         QVERIFY(form->Startup().SegHistory.Empty());
-        QDir().mkpath(data_.path());
+
+        // A chosen folder whose log cannot be read: the label as designed, the tooltip says why.
+        const QString locked = program_.path() + "/locked";
+        QVERIFY(QDir().mkpath(locked + "/FileHistory.log"));
+        recorder_.chosenFolder = locked;
+        QTest::mouseClick(Source(form.get()), Qt::LeftButton);
+        QCOMPARE(Source(form.get())->text(), QStringLiteral("Data source"));
+        QVERIFY2(Source(form.get())
+                     ->toolTip()
+                     .startsWith("Could not read " + WithSlash(locked) + "FileHistory.log: "),
+                 qPrintable(Source(form.get())->toolTip()));
     }
 
     void firstRunShowsDefaultsAndStoresEveryValueAsAnInteger() {

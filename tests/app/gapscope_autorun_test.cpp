@@ -175,8 +175,8 @@ class GapscopeAutoRunTest : public QObject {
         QTemporaryDir data;
         Write(data.filePath("SegHistory.log"), (Compact(Yesterday()) + "0000=P=1\r\n").toLatin1());
         const QString picture = data.filePath("window.png");
-        const Run run = Start({data.path()}, {"QT_QPA_PLATFORM=offscreen",
-                                              "GAPSCOPE_SCREENSHOT=" + picture});
+        const Run run =
+            Start({data.path()}, {"QT_QPA_PLATFORM=offscreen", "GAPSCOPE_SCREENSHOT=" + picture});
         QCOMPARE(run.status, 0);
         QVERIFY(QFile(picture).size() > 0);
     }
