@@ -20,6 +20,9 @@ namespace gapscope {
 // replace the clock and the message boxes so that nothing waits for a person.
 struct FormServices {
     StartupInputs startup;
+    // How the unattended run (-s) retries a log that another program holds busy; the
+    // window itself reads each log once, as designed.
+    RetryPolicy unattendedRetry;
     // COMPUTERNAME when set (even empty), otherwise the host name; nullopt: no name at all.
     std::optional<std::string> computerName;
     // Program base name under which the option switches are kept for this user.
@@ -32,6 +35,9 @@ struct FormServices {
     std::function<void(QWidget* parent, const QString& title, const QString& text)> showError;
     // Where the automatic run reports why it saved nothing: no dialog may wait there.
     std::function<void(const QString& text)> autoRunFailure;
+    // Modal folder dialog starting at `start`; empty text when the operator cancels.
+    std::function<QString(QWidget* parent, const QString& title, const QString& start)>
+        chooseFolder;
 };
 
 // The services of the running program; needs the application object.

@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     // The window's own per-user options, so that a scripted report matches what the
     // operator sees on screen.
     env.storedOptions = [] { return ReadStoredOptions("gapscope"); };
+    env.busyRetry = UnattendedRetryPolicy();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     return RunReportCommand(arguments, env, std::cout, std::cerr);
 }

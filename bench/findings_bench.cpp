@@ -1,11 +1,11 @@
 // Report runs with their findings: one day on a one-day and on a two-year history, and the
 // last year of the two-year history as one range (summary lines; JSON documents). The
-// histories are simulated once into the system's temporary directory (the same seed every
-// time) and loaded as gapscope-report loads a data directory.
+// histories are those scripts/bench.sh makes ($GAPSCOPE_BENCH_HISTORIES), or simulated the
+// same way into the system's temporary directory, and loaded as gapscope-report loads them.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cstdio>
+#include <cstdlib>
 
 #include "app/findings_json.h"
 #include "report/day_range.h"
@@ -22,7 +22,9 @@ using std::chrono::days;
 constexpr Day kLastDay{std::chrono::year{2025} / std::chrono::June / 30};
 
 StartupState SimulatedStation(const std::string& name, ScanMode service, int dayCount) {
-    const fs::path dir = fs::temp_directory_path() / "gapscope-findings-bench" / name;
+    const char* shared = std::getenv("GAPSCOPE_BENCH_HISTORIES");
+    const fs::path root = shared ? fs::path(shared) : fs::temp_directory_path() / "gapscope-findings-bench";
+    const fs::path dir = root / name;
     if (!fs::exists(dir / "SegHistory.log")) {
         sim::SimulationConfig config;
         config.service = service;
@@ -40,7 +42,7 @@ StartupState SimulatedStation(const std::string& name, ScanMode service, int day
 }
 
 const StartupState& Station(ScanMode service, int dayCount) {
-    static const StartupState prime1 = SimulatedStation("prime-1", ScanMode::Prime, 1);
+    static const StartupState prime1 = SimulatedStation("day-1", ScanMode::Prime, 1);
     static const StartupState prime730 = SimulatedStation("prime-730", ScanMode::Prime, 730);
     static const StartupState rapid730 = SimulatedStation("rapid-730", ScanMode::RapidScan, 730);
     if (service == ScanMode::RapidScan) return rapid730;

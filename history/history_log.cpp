@@ -1,5 +1,6 @@
 #include "history/history_log.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cerrno>
@@ -100,8 +101,13 @@ HistoryLog HistoryLog::FromText(std::string text) {
     HistoryLog log;
     log.text_ = std::make_shared<const std::string>(std::move(text));
     log.lines_.reserve(log.text_->size() / 64);  // log lines are some tens of characters or more
-    ForEachLine(*log.text_, [&log](std::string_view line) { log.lines_.push_back(line); });
-    log.slots_.resize(std::bit_ceil(2 * log.lines_.size() + 2));
+    std::size_t keyed = 0;
+    ForEachLine(*log.text_, [&](std::string_view line) {
+        log.lines_.push_back(line);
+        keyed += line.find('=') != std::string_view::npos ? 1 : 0;
+    });
+    // Sized by the keyed lines, so that a log of junk lines costs no table.
+    log.slots_.resize(std::bit_ceil(keyed + keyed / 2 + 1));
     log.dates_.resize(kDatePlaces);
     for (std::size_t i = 0; i < log.lines_.size(); ++i) {
         log.IndexKey(i);
@@ -169,17 +175,26 @@ std::string_view HistoryLog::ValueOf(std::string_view key) const {
 }
 
 bool HistoryLog::TextContains(std::string_view needle) const {
-    if (!text_) return false;
-    if (needle.find_first_of("\r\n") == std::string_view::npos) {
-        return text_->find(needle) != std::string::npos;
+    return text_ && text_->find(needle) != std::string::npos;
+}
+
+bool HistoryLog::TextContainsAny(std::initializer_list<std::string_view> needles) const {
+    if (!text_ || needles.size() == 0) return false;
+    const char lead = needles.begin()->empty() ? '\0' : needles.begin()->front();
+    const bool oneLead = std::all_of(needles.begin(), needles.end(), [lead](std::string_view n) {
+        return !n.empty() && n.front() == lead;
+    });
+    if (!oneLead) {
+        return std::any_of(needles.begin(), needles.end(),
+                           [this](std::string_view n) { return TextContains(n); });
     }
-    // A needle with a line break is matched against the lines as joined.
-    std::string joined;
-    for (const std::string_view line : lines_) {
-        joined.append(line);
-        joined.append("\r\n");
+    const std::string_view text = *text_;
+    for (std::size_t at = text.find(lead); at != std::string_view::npos; at = text.find(lead, at + 1)) {
+        for (const std::string_view needle : needles) {
+            if (text.substr(at).starts_with(needle)) return true;
+        }
     }
-    return joined.find(needle) != std::string::npos;
+    return false;
 }
 
 bool HistoryLog::ContainsDate(Day day) const {

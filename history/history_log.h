@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,8 +31,12 @@ class HistoryLog {
     // ignoring ASCII letter case; empty when there is none.
     std::string_view ValueOf(std::string_view key) const;
 
-    // Case-sensitive search in the whole text: all lines, each followed by a line break.
+    // Case-sensitive search in the whole text, for a needle without line breaks (the text's
+    // own line ends stand where a joining of the lines would put its own).
     bool TextContains(std::string_view needle) const;
+    // Whether any of the needles occurs; in one pass over the text when they all begin with
+    // the same character, as the keys of one service do.
+    bool TextContainsAny(std::initializer_list<std::string_view> needles) const;
 
     // Whether the day, written "yyyymmdd", occurs anywhere in the text.
     bool ContainsDate(Day day) const;
@@ -52,7 +57,7 @@ class HistoryLog {
     // Shared and never changed, so that copies of a log can keep views into it.
     std::shared_ptr<const std::string> text_;
     std::vector<std::string_view> lines_;
-    // Open addressing with linear probing, a power of two in size, at most half full.
+    // Open addressing with linear probing, a power of two in size, at most two thirds full.
     std::vector<Slot> slots_;
     // Every eight-digit window of every run of digits that reads as a date of the years
     // 0000..9999, one bit each (DateIndex).

@@ -1,5 +1,6 @@
 #include "report/report_file.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -79,18 +80,25 @@ std::optional<std::string> WriteReportFile(const std::filesystem::path& path, co
     temporaryName += std::to_string(entropy() % 1000000);
     temporaryName += ".partial";
     const fs::path temporary = path.parent_path() / temporaryName;
+    // The operator is told the cause and the folder or file it concerns, never the
+    // temporary name; the stream leaves the cause in errno.
+    const auto cause = [] {
+        return errno == 0 ? std::string("unknown cause") : std::generic_category().message(errno);
+    };
     {
+        errno = 0;
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return "cannot create " + temporary.string();
+        if (!out) return "cannot create a file in " + path.parent_path().string() + ": " + cause();
         for (const std::string& line : lines) {
             out.write(line.data(), static_cast<std::streamsize>(line.size()));
             out.write("\r\n", 2);
         }
         out.close();
         if (!out) {
+            const std::string why = cause();
             std::error_code ignored;
             fs::remove(temporary, ignored);
-            return "cannot write " + temporary.string();
+            return "cannot write " + path.string() + ": " + why;
         }
     }
     std::error_code error;

@@ -126,15 +126,18 @@ std::string ResolveDataDirectory(const std::vector<std::string>& arguments,
 }
 
 void DeriveStartupFlags(StartupState& state) {
-    const auto has = [&state](std::string_view needle) {
-        return state.SegHistory.TextContains(needle);
-    };
-    state.Mode = ScanMode::Prime;
-    if (has("IP=") || has("IE=") || has("I9=")) state.Mode = ScanMode::Iodc;
+    const HistoryLog& seg = state.SegHistory;
     // Rapid-scan keys win when a history holds both kinds.
-    if (has("RP=") || has("RE=") || has("R9=")) state.Mode = ScanMode::RapidScan;
-    state.NoPrologCheck = (state.IsRapidScan() && !has("RP=")) || (state.IsIodc() && !has("IP="));
-    state.Fy2cSeen = !state.switches.noFy2c && (has("67=") || has("71="));
+    if (seg.TextContainsAny({"RP=", "RE=", "R9="})) {
+        state.Mode = ScanMode::RapidScan;
+    } else if (seg.TextContainsAny({"IP=", "IE=", "I9="})) {
+        state.Mode = ScanMode::Iodc;
+    } else {
+        state.Mode = ScanMode::Prime;
+    }
+    state.NoPrologCheck = (state.IsRapidScan() && !seg.TextContains("RP=")) ||
+                          (state.IsIodc() && !seg.TextContains("IP="));
+    state.Fy2cSeen = !state.switches.noFy2c && (seg.TextContains("67=") || seg.TextContains("71="));
 }
 
 StartupLoad LoadStartupState(const StartupInputs& inputs) {

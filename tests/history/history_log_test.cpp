@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/test_support.h"
+
 namespace gapscope {
 namespace {
 
@@ -104,9 +106,7 @@ TEST(HistoryLog, LoadsDamagedAndEncodedFiles) {
     EXPECT_EQ(open.ValueOf("202401151230"), "9=0F");
 }
 
-constexpr Day Date(int y, unsigned m, unsigned d) {
-    return Day{std::chrono::year{y} / std::chrono::month{m} / std::chrono::day{d}};
-}
+using test::Date;
 
 TEST(HistoryLog, ContainsDateAnywhereButNotAcrossLines) {
     const HistoryLog log = HistoryLog::FromBytes(
@@ -148,13 +148,18 @@ TEST(HistoryLog, ContainsDateAgreesWithASearchOfTheText) {
     EXPECT_GT(found, 1000);
 }
 
-TEST(HistoryLog, TextContainsSeesLinesJoinedByLineBreaks) {
+TEST(HistoryLog, TextContainsSearchesTheWholeText) {
     const HistoryLog log = HistoryLog::FromBytes("a=IP\rE=1\nlast");
     EXPECT_TRUE(log.TextContains("E=1"));
     EXPECT_FALSE(log.TextContains("IP="));
-    EXPECT_TRUE(log.TextContains("IP\r\nE"));
-    EXPECT_TRUE(log.TextContains("last\r\n"));
+    EXPECT_TRUE(log.TextContains("last"));
     EXPECT_FALSE(log.TextContains("e=1"));
+    EXPECT_FALSE(HistoryLog{}.TextContains("a"));
+
+    EXPECT_TRUE(log.TextContainsAny({"IE=", "IP", "I9="}));
+    EXPECT_FALSE(log.TextContainsAny({"IP=", "IE=", "I9="}));
+    EXPECT_TRUE(log.TextContainsAny({"RP=", "ast"}));  // needles that begin unlike
+    EXPECT_FALSE(log.TextContainsAny({}));
 }
 
 class ReadHistoryLogTest : public ::testing::Test {

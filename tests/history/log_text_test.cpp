@@ -2,17 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
+#include <filesystem>
 #include <vector>
+
+#include "tests/support/test_support.h"
 
 namespace gapscope {
 namespace {
 
 std::string Fixture(const std::string& name) {
-    std::ifstream in(std::string(GAPSCOPE_TEST_DATA_DIR) + "/history/" + name, std::ios::binary);
-    EXPECT_TRUE(in.is_open()) << name;
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::filesystem::path path = std::filesystem::path(GAPSCOPE_TEST_DATA_DIR) / "history" / name;
+    EXPECT_TRUE(std::filesystem::exists(path)) << name;
+    return test::ReadFile(path);
 }
 
 std::vector<std::string> Lines(std::string_view text) {
