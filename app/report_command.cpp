@@ -4,8 +4,11 @@
 #include <string_view>
 #include <system_error>
 
+#include "app/findings_json.h"
 #include "app/report_command_line.h"
+#include "report/day_range.h"
 #include "report/day_report.h"
+#include "report/range_summary.h"
 #include "report/report_file.h"
 
 namespace gapscope {
@@ -36,28 +39,83 @@ StartupLoad LoadStation(const Run& run, const RetryPolicy& retry) {
     return station;
 }
 
-Day ReportDay(const Run& run) {
-    return run.request.day.value_or(std::chrono::floor<std::chrono::days>(run.env.now) -
-                                    std::chrono::days{1});
+Day Yesterday(const Run& run) {
+    return std::chrono::floor<std::chrono::days>(run.env.now) - std::chrono::days{1};
+}
+
+Day ReportDay(const Run& run) { return run.request.day.value_or(Yesterday(run)); }
+
+// The current minute, for the findings of the current day.
+MinuteTime Now(const Run& run) { return std::chrono::floor<std::chrono::minutes>(run.env.now); }
+
+ReportOptions Options(const Run& run) {
+    ReportOptions options;
+    if (!run.request.defaults && run.env.storedOptions) options = run.env.storedOptions();
+    options.decontaminating = false;
+    for (const auto& [field, value] : run.request.settings) options.*(field.member) = value;
+    return options;
+}
+
+// A bad mask, said on standard error with where it is.
+void TellFailure(const Run& run, const DayReportResult& result) {
+    run.err << kName << *result.error << "\n";
+    if (result.errorPlace) run.err << kName << *result.errorPlace << "\n";
+}
+
+BannerInfo Banner(const Run& run, const StartupLoad& station) {
+    return BannerInfo{run.env.versionText, station.state.ComputerName, run.env.now};
+}
+
+DocumentFacts Facts(const Run& run, const StartupLoad& station) {
+    return DocumentFacts{run.env.versionText, station.state.ComputerName};
 }
 
 // The report's lines, or nothing when a bad mask stopped the run (said on standard error,
 // with where the mask is).
 std::optional<Lines> MakeReport(const Run& run, const StartupLoad& station) {
-    ReportOptions options;
-    if (!run.request.defaults && run.env.storedOptions) options = run.env.storedOptions();
-    options.decontaminating = false;
-    for (const auto& [field, value] : run.request.settings) options.*(field.member) = value;
-
-    DayReportResult result = BuildDayReport(station.state, options, ReportDay(run));
+    DayReportResult result = BuildDayReport(station.state, Options(run), ReportDay(run));
     if (result.error) {
-        run.err << kName << *result.error << "\n";
-        if (result.errorPlace) run.err << kName << *result.errorPlace << "\n";
+        TellFailure(run, result);
         return std::nullopt;
     }
-    return BuildReportText(
-        result.lists, station.state,
-        BannerInfo{run.env.versionText, station.state.ComputerName, run.env.now});
+    return BuildReportText(result.lists, station.state, Banner(run, station));
+}
+
+// The days of a range, or the reason they make none.
+std::optional<DayRange> RangeDays(const Run& run, std::string& error) {
+    const DayRange range{*run.request.from, run.request.to.value_or(Yesterday(run)), Now(run)};
+    if (range.from > range.to) {
+        error = "--from " + IsoDate(range.from) + " is after " +
+                (run.request.to ? "--to " : "yesterday, ") + IsoDate(range.to);
+        return std::nullopt;
+    }
+    return range;
+}
+
+int BadUsage(std::ostream& err, const std::string& problem) {
+    err << kName << problem << "\n"
+        << ReportUsage() << "Try 'gapscope-report --help' for the options and exit statuses.\n";
+    return kExitBadUsage;
+}
+
+// Data that cannot be read is warned about when a person (or a pipe) reads the result.
+void WarnAboutData(const Run& run, const StartupLoad& station) {
+    if (!station.logsLoaded) {
+        run.err << kName << "warning: a history log in " << station.state.DataDirectory
+                << " could not be read; it and the logs after it are taken as empty\n";
+    } else if (const auto problem = UnattendedDataProblem(run.request.dataDirectory, station)) {
+        run.err << kName << "warning: " << *problem << "\n";
+    }
+}
+
+bool IsFolderOrNone(const Run& run) {
+    std::error_code error;
+    const auto& folder = run.request.dataDirectory;
+    if (folder && !std::filesystem::is_directory(*folder, error)) {
+        run.err << kName << "not a directory: " << *folder << "\n";
+        return false;
+    }
+    return true;
 }
 
 // The modes. Each one is a function of the run that returns the exit status.
@@ -65,23 +123,45 @@ std::optional<Lines> MakeReport(const Run& run, const StartupLoad& station) {
 // A person (or a pipe) reads the report: data that cannot be read is warned about, and
 // the report of what could be read is printed all the same.
 int PrintReport(const Run& run) {
-    std::error_code error;
-    const auto& folder = run.request.dataDirectory;
-    if (folder && !std::filesystem::is_directory(*folder, error)) {
-        run.err << kName << "not a directory: " << *folder << "\n";
-        return kExitBadUsage;
-    }
+    if (!IsFolderOrNone(run)) return kExitBadUsage;
     const StartupLoad station = LoadStation(run, RetryPolicy{});
-    if (!station.logsLoaded) {
-        run.err << kName << "warning: a history log in " << station.state.DataDirectory
-                << " could not be read; it and the logs after it are taken as empty\n";
-    } else if (const auto problem = UnattendedDataProblem(folder, station)) {
-        run.err << kName << "warning: " << *problem << "\n";
+    WarnAboutData(run, station);
+    if (run.request.json) {
+        const DayReportResult result = BuildDayReportWith(
+            station.state, Options(run), ReportDay(run), RunInputs{Now(run), nullptr});
+        if (result.error) TellFailure(run, result);
+        run.out << JsonLine(RunDocument(result, Facts(run, station))) << '\n';
+        return result.error ? kExitReportFailed : kExitDone;
     }
     const auto text = MakeReport(run, station);
     if (!text) return kExitReportFailed;
     for (const std::string& line : *text) run.out << line << '\n';
     return kExitDone;
+}
+
+// Each day of a range: a summary line each and the totals, or one JSON document per line.
+int PrintRange(const Run& run) {
+    std::string problem;
+    const auto range = RangeDays(run, problem);
+    if (!range) return BadUsage(run.err, problem);
+    if (!IsFolderOrNone(run)) return kExitBadUsage;
+    const StartupLoad station = LoadStation(run, RetryPolicy{});
+    WarnAboutData(run, station);
+    const DocumentFacts facts = Facts(run, station);
+    if (!run.request.json) run.out << RangeSummaryHeading() << '\n';
+    const RangeOutcome outcome =
+        RunDayRange(station.state, Options(run), *range, [&](Day day, DayReportResult& r) {
+            if (run.request.json) {
+                run.out << JsonLine(RunDocument(r, facts)) << '\n';
+            } else if (r.error) {
+                run.out << RangeErrorLine(day, *r.error, r.errorPlace.value_or("")) << '\n';
+            } else {
+                run.out << RangeSummaryLine(day, Summarise(r.findings), !r.findings.notYetDue.empty())
+                        << '\n';
+            }
+        });
+    if (!run.request.json) run.out << RangeTotalsLine(outcome.totals, outcome.failed) << '\n';
+    return outcome.failed > 0 ? kExitReportFailed : kExitDone;
 }
 
 // Nobody may be watching: a report of data that could not be read is not saved at all.
@@ -102,35 +182,100 @@ int SaveReport(const Run& run) {
     return kExitDone;
 }
 
-// Which options go together: a mode is asked for by its option (printing by none) and
+// The report files of the days of a range that have none, as single-day saves write them;
+// the current day has none yet. The first failure gives the status; the range goes on.
+int SaveRange(const Run& run) {
+    std::string problem;
+    const auto range = RangeDays(run, problem);
+    if (!range) return BadUsage(run.err, problem);
+    const StartupLoad station = LoadStation(run, run.env.busyRetry);
+    if (const auto unreadable = UnattendedDataProblem(run.request.dataDirectory, station)) {
+        run.err << kName << *unreadable << "\n";
+        return kExitDataUnreadable;
+    }
+    int status = kExitDone;
+    BackfillReports(station.state, Options(run), range->from, range->to, Banner(run, station),
+                    run.env.programDirectory, run.request.overwrite, [&](const BackfillDay& d) {
+        if (d.reportError) {
+            run.err << kName << IsoDate(d.day) << ": " << *d.reportError << "\n";
+            if (d.reportErrorPlace) run.err << kName << *d.reportErrorPlace << "\n";
+            if (status == kExitDone) status = kExitReportFailed;
+        } else if (d.saveError) {
+            run.err << kName << "the report could not be saved: " << *d.saveError << "\n";
+            if (status == kExitDone) status = kExitSaveFailed;
+        } else if (!run.request.quiet) {
+            switch (d.step) {
+                case BackfillStep::Write:
+                    run.out << "Report saved to: " << d.path.string() << "\n";
+                    break;
+                case BackfillStep::KeepExisting:
+                    run.out << "Report kept: " << d.path.string() << " (--overwrite writes over it)\n";
+                    break;
+                case BackfillStep::SkipCurrentDay:
+                    run.out << "No report yet: " << IsoDate(d.day) << " is not over\n";
+                    break;
+            }
+        }
+    });
+    return status;
+}
+
+// Which options go together: a mode is asked for by its options (printing by none) and
 // takes the options listed beside it; any other option with it is bad usage. DATA_DIR and
-// the switches go with every mode.
+// the switches go with every mode. The --help text shows this table.
 struct Mode {
-    std::string_view askedBy;
+    std::vector<std::string_view> askedBy;
     std::vector<std::string_view> takes;
     int (*run)(const Run&);
 };
 
 const Mode kModes[] = {
-    {"", {"--day", "--set", "--defaults"}, PrintReport},
-    {"--save", {"--day", "--set", "--defaults", "--quiet"}, SaveReport},
+    {{}, {"--day", "--set", "--defaults", "--format", "--now"}, PrintReport},
+    {{"--save"}, {"--day", "--set", "--defaults", "--quiet", "--now"}, SaveReport},
+    {{"--from"}, {"--to", "--set", "--defaults", "--format", "--now"}, PrintRange},
+    {{"--from", "--save"}, {"--to", "--set", "--defaults", "--quiet", "--overwrite", "--now"}, SaveRange},
 };
 
+bool Has(const std::vector<std::string_view>& options, std::string_view option) {
+    return std::find(options.begin(), options.end(), option) != options.end();
+}
+
 bool Takes(const Mode& mode, std::string_view option) {
-    return option == mode.askedBy ||
-           std::find(mode.takes.begin(), mode.takes.end(), option) != mode.takes.end();
+    return Has(mode.askedBy, option) || Has(mode.takes, option);
+}
+
+// Whether the option asks for some mode.
+bool AsksForAMode(std::string_view option) {
+    for (const Mode& mode : kModes) {
+        if (Has(mode.askedBy, option)) return true;
+    }
+    return false;
+}
+
+std::string ModeName(const Mode& mode) {
+    if (mode.askedBy.empty()) return "the printed report";
+    std::string name;
+    for (std::string_view option : mode.askedBy) name += (name.empty() ? "" : " ") + std::string(option);
+    return name;
 }
 
 const Mode* ChooseMode(const ReportRequest& request, std::string& error) {
-    const Mode* chosen = &kModes[0];
+    std::vector<std::string_view> asked;
+    for (const std::string& option : request.given) {
+        if (AsksForAMode(option)) asked.push_back(option);
+    }
+    const Mode* chosen = nullptr;
     for (const Mode& mode : kModes) {
-        if (mode.askedBy.empty() || !request.Has(mode.askedBy)) continue;
-        if (!chosen->askedBy.empty()) {
-            error = std::string(chosen->askedBy) + " and " + std::string(mode.askedBy) +
-                    " do not go together";
-            return nullptr;
-        }
-        chosen = &mode;
+        const bool same = mode.askedBy.size() == asked.size() &&
+                          std::all_of(asked.begin(), asked.end(),
+                                      [&](std::string_view o) { return Has(mode.askedBy, o); });
+        if (same) chosen = &mode;
+    }
+    if (!chosen) {
+        error.clear();
+        for (std::string_view option : asked) error += (error.empty() ? "" : " and ") + std::string(option);
+        error += " do not go together";
+        return nullptr;
     }
     for (const std::string& option : request.given) {
         if (Takes(*chosen, option)) continue;
@@ -138,18 +283,12 @@ const Mode* ChooseMode(const ReportRequest& request, std::string& error) {
         for (const Mode& mode : kModes) {
             if (!Takes(mode, option)) continue;
             with += with.empty() ? "" : " or ";
-            with += mode.askedBy.empty() ? "the printed report" : mode.askedBy;
+            with += ModeName(mode);
         }
         error = option + " only goes with " + with;
         return nullptr;
     }
     return chosen;
-}
-
-int BadUsage(std::ostream& err, const std::string& problem) {
-    err << kName << problem << "\n"
-        << ReportUsage() << "Try 'gapscope-report --help' for the options and exit statuses.\n";
-    return kExitBadUsage;
 }
 
 }  // namespace
@@ -169,7 +308,10 @@ int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnv
     }
     const Mode* mode = ChooseMode(*request, problem);
     if (!mode) return BadUsage(err, problem);
-    return mode->run(Run{*request, env, out, err});
+    // --now stands for the clock everywhere: the default days, the banner, the current day.
+    CommandEnvironment at = env;
+    if (request->now) at.now = std::chrono::sys_seconds{*request->now};
+    return mode->run(Run{*request, at, out, err});
 }
 
 }  // namespace gapscope

@@ -14,7 +14,10 @@ namespace {
 
 const char* const kSynopsis =
     "Usage: gapscope-report [DATA_DIR] [SWITCH ...] [--day YYYY-MM-DD] [--set NAME=0|1 ...]\n"
-    "                       [--defaults] [--save [-q]]\n"
+    "                       [--defaults] [--format text|json | --save [-q]]\n"
+    "       gapscope-report [DATA_DIR] [SWITCH ...] --from YYYY-MM-DD [--to YYYY-MM-DD]\n"
+    "                       [--set NAME=0|1 ...] [--defaults]\n"
+    "                       [--format text|json | --save [--overwrite] [-q]]\n"
     "       gapscope-report --help | --version\n";
 
 const char* const kDescriptionAndOptions =
@@ -28,12 +31,29 @@ const char* const kDescriptionAndOptions =
     "  --set NAME=0|1     set one report option for this run (NAME below, letter case\n"
     "                     ignored)\n"
     "  --defaults         start from the design defaults, not this user's stored options\n"
+    "  --format text|json the report as text (the default), or its findings as one JSON\n"
+    "                     document per day (docs/report.schema.json)\n"
     "  --save             write the dated report file into DATA_DIR instead of printing\n"
     "                     it; a folder without logs, or a log that cannot be read, ends\n"
     "                     the run (status 4) instead of saving an all-missing report\n"
     "  -q, --quiet        with --save: print nothing on standard output when all is well\n"
+    "  --from YYYY-MM-DD  report each day from this one to --to: one summary line per day\n"
+    "                     and the totals, or one JSON document per line; with --save, the\n"
+    "                     report file of each day that has none (never of the current day)\n"
+    "  --to YYYY-MM-DD    the last day of the range (default: yesterday, UTC)\n"
+    "  --overwrite        with --from and --save: write the files that exist over\n"
+    "  --now YYYY-MM-DDThh:mm\n"
+    "                     take this UTC minute as the current time (tests, replays)\n"
     "  -h, --help         print this help\n"
     "  --version          print the version\n"
+    "\n"
+    "Modes (any other combination of options is bad usage, status 2):\n"
+    "  mode        asked for by     goes with\n"
+    "  print       (nothing)        --day --set --defaults --format --now\n"
+    "  save        --save           --day --set --defaults --quiet --now\n"
+    "  range       --from           --to --set --defaults --format --now\n"
+    "  back-fill   --from --save    --to --set --defaults --quiet --overwrite --now\n"
+    "DATA_DIR and the switches go with every mode.\n"
     "\n"
     "Switches as for the window: -neat, -P (parallel scan), -NOFY2C, -NOMPE, -HIM (Himawari\n"
     "report), -NOHIM; -s is accepted and ignored. Only -s and -neat may also start with '/'.\n"
@@ -43,7 +63,8 @@ const char* const kExitStatuses =
     "Exit status:\n"
     "  0  done: the report was printed or saved\n"
     "  1  the report run failed: a segment mask of the report day is not a hexadecimal\n"
-    "     number (standard error names the day, minute key and item); nothing is saved\n"
+    "     number (standard error names the day, minute key and item); nothing is saved;\n"
+    "     in a range, the other days are reported all the same\n"
     "  2  bad usage; when printing, also a DATA_DIR that is not a folder\n"
     "  3  the report file could not be written; an earlier report of that day stays whole\n"
     "  4  with --save: no such folder, none of the three logs in it, or a log that cannot\n"
@@ -63,6 +84,31 @@ std::optional<Day> ParseDay(std::string_view text) {
                                           std::chrono::day{d}};
     if (!ymd.ok()) return std::nullopt;
     return Day{ymd};
+}
+
+// "YYYY-MM-DDThh:mm", a UTC minute.
+std::optional<MinuteTime> ParseMinute(std::string_view text) {
+    if (text.size() != 16 || text[10] != 'T' || text[13] != ':') return std::nullopt;
+    const std::optional<Day> day = ParseDay(text.substr(0, 10));
+    int hour = 0, minute = 0;
+    const auto two = [&](std::size_t at, int& value) {
+        const auto [end, ec] = std::from_chars(text.data() + at, text.data() + at + 2, value);
+        return ec == std::errc{} && end == text.data() + at + 2;
+    };
+    if (!day || !two(11, hour) || !two(14, minute) || hour > 23 || minute > 59) return std::nullopt;
+    return MinuteTime{*day} + std::chrono::hours{hour} + std::chrono::minutes{minute};
+}
+
+// A day option's value, or the reason it is none.
+std::optional<Day> DayValue(const CLI::App& app, const char* option, const std::string& text,
+                            std::string& error, bool& bad) {
+    if (app.count(option) == 0) return std::nullopt;
+    const std::optional<Day> day = ParseDay(text);
+    if (!day) {
+        error = "not a valid day: '" + text + "' (expected YYYY-MM-DD)";
+        bad = true;
+    }
+    return day;
 }
 
 std::string OptionNames() {
@@ -156,7 +202,7 @@ std::optional<ReportRequest> ParseReportCommandLine(const std::vector<std::strin
         }
     }
 
-    std::string folder, day;
+    std::string folder, day, from, to, now, format;
     std::vector<std::string> settings;
     CLI::App app{"", "gapscope-report"};
     app.set_help_flag();
@@ -168,6 +214,11 @@ std::optional<ReportRequest> ParseReportCommandLine(const std::vector<std::strin
     app.option_defaults()->disable_flag_override();
     app.add_option("DATA_DIR", folder);
     app.add_option("--day", day)->type_name("YYYY-MM-DD");
+    app.add_option("--from", from)->type_name("YYYY-MM-DD");
+    app.add_option("--to", to)->type_name("YYYY-MM-DD");
+    app.add_option("--now", now)->type_name("YYYY-MM-DDThh:mm");
+    app.add_option("--format", format)->type_name("text|json");
+    app.add_flag("--overwrite", request.overwrite);
     app.add_option("--set", settings)->type_name("NAME=0|1");
     app.add_flag("--defaults", request.defaults);
     app.add_flag("--save");
@@ -193,12 +244,24 @@ std::optional<ReportRequest> ParseReportCommandLine(const std::vector<std::strin
     }
     if (request.help || request.version) return request;
 
-    if (app.count("--day") > 0) {
-        request.day = ParseDay(day);
-        if (!request.day) {
-            error = "not a valid day: '" + day + "' (expected YYYY-MM-DD)";
+    bool bad = false;
+    request.day = DayValue(app, "--day", day, error, bad);
+    if (!bad) request.from = DayValue(app, "--from", from, error, bad);
+    if (!bad) request.to = DayValue(app, "--to", to, error, bad);
+    if (bad) return std::nullopt;
+    if (app.count("--now") > 0) {
+        request.now = ParseMinute(now);
+        if (!request.now) {
+            error = "not a valid time: '" + now + "' (expected YYYY-MM-DDThh:mm, UTC)";
             return std::nullopt;
         }
+    }
+    if (app.count("--format") > 0) {
+        if (format != "text" && format != "json") {
+            error = "--format takes text or json, not '" + format + "'";
+            return std::nullopt;
+        }
+        request.json = format == "json";
     }
     for (const std::string& text : settings) {
         const auto setting = ParseSetting(text, error);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "history/time_keys.h"
+#include "report/day_report.h"
 #include "report/report_options.h"
 
 namespace gapscope {
@@ -18,8 +19,13 @@ struct ReportRequest {
     std::vector<std::string> switches;         // the window's switches, as given
     std::vector<std::string> given;            // long names of the options given ("--save")
     std::optional<Day> day;
+    std::optional<Day> from;
+    std::optional<Day> to;
+    std::optional<MinuteTime> now;  // --now: the current minute, UTC, for tests and replays
     std::vector<std::pair<OptionField, bool>> settings;  // --set, in the order given
+    bool json = false;  // --format json
     bool defaults = false;
+    bool overwrite = false;
     bool quiet = false;
     bool help = false;
     bool version = false;

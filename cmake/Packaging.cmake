@@ -121,7 +121,7 @@ add_custom_command(OUTPUT ${gapscope_pkg_out}/changelog.gz
   DEPENDS ${gapscope_pkg_out}/changelog VERBATIM)
 list(APPEND gapscope_generated ${gapscope_pkg_out}/changelog.gz)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${gapscope_pkg_out}/copyright
-              ${gapscope_pkg_out}/changelog.gz
+              ${gapscope_pkg_out}/changelog.gz ${PROJECT_SOURCE_DIR}/docs/report.schema.json
         DESTINATION ${gapscope_doc_dir})
 install(FILES ${gapscope_pkg_src}/examples/daily.env DESTINATION ${gapscope_doc_dir}/examples)
 

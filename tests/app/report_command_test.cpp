@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "tests/support/test_support.h"
@@ -34,6 +35,7 @@ class ReportCommand : public ::testing::Test {
     void Write(const std::string& name, const std::string& text) {
         std::ofstream(dir_ / name, std::ios::binary) << text;
     }
+    const fs::path& Dir() const { return dir_; }
 
   protected:
     int Run(std::vector<std::string> args) {
@@ -214,7 +216,7 @@ TEST_F(ReportCommand, QuietSavesWithoutAWordAndPrintingRefusesIt) {
     }
     // Printing quietly would print nothing at all.
     EXPECT_EQ(Run({dir_.string(), "--quiet"}), kExitBadUsage);
-    EXPECT_EQ(err_.str().rfind("gapscope-report: --quiet only goes with --save\n", 0), 0u)
+    EXPECT_EQ(err_.str().rfind("gapscope-report: --quiet only goes with --save or --from --save\n", 0), 0u)
         << err_.str();
     EXPECT_EQ(out_.str(), "");
 }
@@ -296,6 +298,164 @@ TEST_F(ReportCommand, HelpNamesEachOptionBesideItsBoxAndEveryExitStatus) {
     // Help wins over whatever else is given.
     EXPECT_EQ(Run({"--save", "--quiet", "--help"}), kExitDone);
     EXPECT_EQ(out_.str(), help);
+}
+
+
+// ---- JSON, ranges and back-filling --------------------------------------------------------
+
+using nlohmann::json;
+
+TEST_F(ReportCommand, JsonFormatGivesTheDaysFindings) {
+    WriteStation(*this);
+    ASSERT_EQ(Run({dir_.string(), "--set", "ReportHourlyFY2G=0", "--format", "json"}), kExitDone)
+        << err_.str();
+    EXPECT_EQ(out_.str().find('\n'), out_.str().size() - 1);  // one line
+    const json doc = json::parse(out_.str());
+    EXPECT_EQ(doc["day"], "2024-01-05");
+    EXPECT_EQ(doc["service"], "prime");
+    EXPECT_EQ(doc["station"], "Groundstation");
+    EXPECT_EQ(doc["options"]["ReportHourlyFY2G"], 0);
+    EXPECT_EQ(doc["missing_cycles"].size(), 93u);  // all but 12:15, 12:30 and 13:00
+    EXPECT_TRUE(doc["not_yet_due"].empty());
+    EXPECT_NE(std::find(doc["missing"].begin(), doc["missing"].end(),
+                        json::parse(R"({"cycle":"1215","kind":"hrit","channel":9,"label":"HRIT ch 09","segments":[3,4]})")),
+              doc["missing"].end());
+    EXPECT_EQ(doc["late"], json::parse(R"([{"cycle":"1215","kind":"hrit","channel":12,"label":"HRIT ch 12","segments":"all"}])"));
+    EXPECT_EQ(doc["sequences"], json::parse(R"([{"name":"MDD","kind":"gts","found":5,"received":3,"missing":[3,5],"repeated":[2]}])"));
+
+    // The text stays the default, and "text" asks for it.
+    ASSERT_EQ(Run({dir_.string(), "--set", "ReportHourlyFY2G=0"}), kExitDone);
+    const std::string text = out_.str();
+    ASSERT_EQ(Run({dir_.string(), "--set", "ReportHourlyFY2G=0", "--format", "text"}), kExitDone);
+    EXPECT_EQ(out_.str(), text);
+}
+
+TEST_F(ReportCommand, JsonOfABadMaskIsTheErrorObjectWithTheSameStatus) {
+    Write("SegHistory.log", "202401050000=P=1,E=1,1=FF,2=$G1\r\n");
+    EXPECT_EQ(Run({dir_.string(), "--format=json"}), kExitReportFailed);
+    const json doc = json::parse(out_.str());
+    EXPECT_EQ(doc["error"]["message"], "''$G1'' is not a valid integer value");
+    EXPECT_EQ(doc["error"]["place"], "in SegHistory.log, minute key 202401050000 (2024-01-05 00:00 UTC), item 2");
+    EXPECT_FALSE(doc.contains("missing"));
+    EXPECT_NE(err_.str().find("''$G1'' is not a valid integer value"), std::string::npos);
+}
+
+TEST_F(ReportCommand, NowStandsForTheClock) {
+    WriteStation(*this);
+    ASSERT_EQ(Run({dir_.string(), "--now", "2024-01-05T12:20", "--format", "json"}), kExitDone);
+    EXPECT_EQ(json::parse(out_.str())["day"], "2024-01-04");  // yesterday of --now
+    ASSERT_EQ(Run({dir_.string(), "--now", "2024-01-05T12:20", "--day", "2024-01-05", "--format",
+                   "json", "--set", "ReportHourlyFY2G=0"}),
+              kExitDone);
+    const json doc = json::parse(out_.str());
+    EXPECT_EQ(doc["not_yet_due"].front(), "1230");
+    EXPECT_EQ(doc["not_yet_due"].size(), 46u);  // 12:30 to 23:45
+    EXPECT_EQ(doc["missing_cycles"].size(), 49u);  // 00:00 to 12:00
+    for (const json& item : doc["missing"]) EXPECT_LE(item["cycle"].get<std::string>(), "1220");
+    // The text report of the day is the same whatever the clock says.
+    ASSERT_EQ(Run({dir_.string(), "--day", "2024-01-05", "--now", "2024-01-05T12:20"}), kExitDone);
+    const std::string early = out_.str();
+    ASSERT_EQ(Run({dir_.string(), "--day", "2024-01-05", "--now", "2024-01-06T06:10"}), kExitDone);
+    EXPECT_EQ(out_.str().substr(0, out_.str().rfind("[Gapscope")),
+              early.substr(0, early.rfind("[Gapscope")));
+}
+
+// The station above on the 5th, a bad mask on the 4th, nothing on the 3rd.
+void WriteRangeStation(ReportCommand& t) {
+    WriteStation(t);
+    std::ifstream in(t.Dir() / "SegHistory.log", std::ios::binary);
+    std::stringstream seg;
+    seg << in.rdbuf();
+    t.Write("SegHistory.log", "202401040000=P=1,E=1,1=FF,2=$G1\r\n" + seg.str());
+}
+
+TEST_F(ReportCommand, RangeGivesASummaryLinePerDayAndGoesOnPastAFailedDay) {
+    WriteRangeStation(*this);
+    ASSERT_EQ(Run({dir_.string(), "--defaults", "--day", "2024-01-05", "--format", "json"}), kExitDone);
+    const json summary = json::parse(out_.str())["summary"];
+
+    EXPECT_EQ(Run({dir_.string(), "--defaults", "--from", "2024-01-03"}), kExitReportFailed);
+    std::vector<std::string> lines;
+    std::istringstream text(out_.str());
+    for (std::string line; std::getline(text, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 5u) << out_.str();
+    EXPECT_EQ(lines[0].rfind("day         missing cycles  channels", 0), 0u);
+    EXPECT_EQ(lines[1].rfind("2024-01-03              96         0         0", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[2], "2024-01-04  not reported: ''$G1'' is not a valid integer value (in "
+                        "SegHistory.log, minute key 202401040000 (2024-01-04 00:00 UTC), item 2)");
+    std::istringstream day5(lines[3]);
+    std::string day;
+    int cycles, channels, segments, late, products, sequence;
+    day5 >> day >> cycles >> channels >> segments >> late >> products >> sequence;
+    EXPECT_EQ(day, "2024-01-05");
+    EXPECT_EQ(json({{"missing_cycles", cycles}, {"channels", channels}, {"segments", segments},
+                    {"late_segments", late}, {"products", products}, {"sequence_numbers", sequence}}),
+              summary);
+    EXPECT_EQ(lines[4].rfind("total", 0), 0u);
+    EXPECT_NE(lines[4].find("(1 day not reported)"), std::string::npos);
+
+    // As JSON Lines: one document per day, the failed one its error object.
+    EXPECT_EQ(Run({dir_.string(), "--defaults", "--from", "2024-01-04", "--format", "json"}),
+              kExitReportFailed);
+    std::istringstream docs(out_.str());
+    std::string first, second, none;
+    std::getline(docs, first);
+    std::getline(docs, second);
+    EXPECT_FALSE(std::getline(docs, none));
+    EXPECT_TRUE(json::parse(first).contains("error"));
+    EXPECT_EQ(json::parse(second)["summary"], summary);
+}
+
+TEST_F(ReportCommand, BackfillWritesWhatSingleDaySavesWriteAndKeepsWhatExists) {
+    WriteRangeStation(*this);
+    ASSERT_EQ(Run({dir_.string(), "--defaults", "--save", "-q"}), kExitDone);
+    const fs::path day5 = dir_ / "2024-01-05-missing-segments.txt";
+    const std::string single = test::ReadFile(day5);
+    fs::remove(day5);
+
+    EXPECT_EQ(Run({dir_.string(), "--defaults", "--from", "2024-01-03", "--to", "2024-01-06", "--save"}),
+              kExitReportFailed);
+    EXPECT_EQ(test::ReadFile(day5), single);
+    EXPECT_TRUE(fs::exists(dir_ / "2024-01-03-missing-segments.txt"));
+    EXPECT_FALSE(fs::exists(dir_ / "2024-01-04-missing-segments.txt"));
+    EXPECT_FALSE(fs::exists(dir_ / "2024-01-06-missing-segments.txt"));  // today
+    EXPECT_EQ(out_.str(), "Report saved to: " + (dir_ / "2024-01-03-missing-segments.txt").string() +
+                              "\nReport saved to: " + day5.string() +
+                              "\nNo report yet: 2024-01-06 is not over\n");
+    EXPECT_EQ(err_.str().rfind("gapscope-report: 2024-01-04: ''$G1'' is not a valid integer value\n", 0), 0u)
+        << err_.str();
+
+    Write("2024-01-05-missing-segments.txt", "kept");
+    EXPECT_EQ(Run({dir_.string(), "--defaults", "--from", "2024-01-05", "--save", "--quiet"}), kExitDone);
+    EXPECT_EQ(out_.str(), "");
+    EXPECT_EQ(test::ReadFile(day5), "kept");
+    EXPECT_EQ(Run({dir_.string(), "--defaults", "--from", "2024-01-05", "--save", "--overwrite"}), kExitDone);
+    EXPECT_EQ(test::ReadFile(day5), single);
+}
+
+TEST_F(ReportCommand, RangesAndFormatsRefuseWhatDoesNotGoWithThem) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{dir_.string(), "--from", "2024-01-01", "--day", "2024-01-02"},
+         "--day only goes with the printed report or --save"},
+        {{dir_.string(), "--to", "2024-01-02"}, "--to only goes with --from or --from --save"},
+        {{dir_.string(), "--save", "--overwrite"}, "--overwrite only goes with --from --save"},
+        {{dir_.string(), "--save", "--format", "json"},
+         "--format only goes with the printed report or --from"},
+        {{dir_.string(), "--from", "2024-01-05", "--to", "2024-01-04"},
+         "--from 2024-01-05 is after --to 2024-01-04"},
+        {{dir_.string(), "--from", "2024-01-06"}, "--from 2024-01-06 is after yesterday, 2024-01-05"},
+        {{dir_.string(), "--from", "2024-13-01"}, "not a valid day: '2024-13-01' (expected YYYY-MM-DD)"},
+        {{dir_.string(), "--format", "xml"}, "--format takes text or json, not 'xml'"},
+        {{dir_.string(), "--now", "2024-01-05 12:00"},
+         "not a valid time: '2024-01-05 12:00' (expected YYYY-MM-DDThh:mm, UTC)"},
+        {{dir_.string(), "--now", "2024-01-05T24:00"},
+         "not a valid time: '2024-01-05T24:00' (expected YYYY-MM-DDThh:mm, UTC)"},
+    };
+    for (const auto& [args, message] : cases) {
+        EXPECT_EQ(Run(args), kExitBadUsage) << message;
+        EXPECT_EQ(err_.str().rfind("gapscope-report: " + message + "\n", 0), 0u) << err_.str();
+        EXPECT_EQ(out_.str(), "");
+    }
 }
 
 }  // namespace
