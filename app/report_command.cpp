@@ -255,7 +255,10 @@ bool AsksForAMode(std::string_view option) {
 std::string ModeName(const Mode& mode) {
     if (mode.askedBy.empty()) return "the printed report";
     std::string name;
-    for (std::string_view option : mode.askedBy) name += (name.empty() ? "" : " ") + std::string(option);
+    for (std::string_view option : mode.askedBy) {
+        if (!name.empty()) name += ' ';
+        name += option;
+    }
     return name;
 }
 
@@ -273,7 +276,10 @@ const Mode* ChooseMode(const ReportRequest& request, std::string& error) {
     }
     if (!chosen) {
         error.clear();
-        for (std::string_view option : asked) error += (error.empty() ? "" : " and ") + std::string(option);
+        for (std::string_view option : asked) {
+            if (!error.empty()) error += " and ";
+            error += option;
+        }
         error += " do not go together";
         return nullptr;
     }
