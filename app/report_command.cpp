@@ -6,6 +6,7 @@
 #include "report/day_report.h"
 #include "report/report_file.h"
 #include "startup/startup_state.h"
+#include "startup/system_text.h"
 
 namespace gapscope {
 namespace {
@@ -125,7 +126,8 @@ int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnv
         return kDone;
     }
     std::error_code ec;
-    if (request.dataDirectory && !std::filesystem::is_directory(*request.dataDirectory, ec)) {
+    if (request.dataDirectory &&
+        !std::filesystem::is_directory(PathFromText(*request.dataDirectory), ec)) {
         err << "gapscope-report: not a directory: " << *request.dataDirectory << "\n";
         return kBadUsage;
     }
@@ -163,11 +165,11 @@ int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnv
         return kDone;
     }
     const std::filesystem::path path = ReportFilePath(startup.state, env.programDirectory, day);
-    if (const auto problem = WriteReportFile(path, text)) {
+    if (const auto problem = WriteReportFile(path, text, env.saveRetry)) {
         err << "gapscope-report: the report could not be saved: " << *problem << "\n";
         return kSaveFailed;
     }
-    out << "Report saved to: " << path.string() << "\n";
+    out << "Report saved to: " << TextOfPath(path) << "\n";
     return kDone;
 }
 

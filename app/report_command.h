@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "report/report_file.h"
 #include "report/report_options.h"
 
 namespace gapscope {
@@ -21,6 +22,8 @@ struct CommandEnvironment {
     std::string versionText;
     // The options the window would start with for this user.
     std::function<ReportOptions()> storedOptions;
+    // How long --save waits for a program that holds the old report open.
+    SaveRetry saveRetry;
 };
 
 // Exit statuses of gapscope-report.

@@ -5,6 +5,7 @@
 
 #include "history/day_queries.h"
 #include "history/mask.h"
+#include "startup/system_text.h"
 #include "history/segment_scan.h"
 #include "report/calendar.h"
 #include "report/post_passes.h"
@@ -278,7 +279,7 @@ private:
         run_.csrInService = rules_.csrInService;
         run_.singleSegmentProducts = rules_.singleSegmentProducts;
         run_.partialScan = o_.disableMsg1Mpef && o_.includeMpef &&
-                           IsPartialScanDay(s_.DataDirectory, day_);
+                           IsPartialScanDay(PathFromText(s_.DataDirectory), day_);
         run_.reportableChannels = ReportableChannels(day_, s_.Mode);
 
         const Titles titles = ChooseTitles(s_, o_);

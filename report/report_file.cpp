@@ -4,6 +4,10 @@
 #include <fstream>
 #include <random>
 #include <system_error>
+#include <thread>
+
+#include "startup/system_text.h"
+#include "report/replace_file.h"
 
 namespace gapscope {
 namespace {
@@ -64,43 +68,51 @@ Lines BuildReportText(DayReport& lists, const StartupState& startup, const Banne
 std::filesystem::path ReportFilePath(const StartupState& startup,
                                      const std::filesystem::path& programDirectory, Day day) {
     const std::filesystem::path directory =
-        startup.DataDirectory.empty() ? programDirectory : std::filesystem::path(startup.DataDirectory);
+        startup.DataDirectory.empty() ? programDirectory : PathFromText(startup.DataDirectory);
     return directory / (IsoDate(day) + FileSuffix(startup));
 }
 
-std::optional<std::string> WriteReportFile(const std::filesystem::path& path, const Lines& lines) {
+std::optional<std::string> WriteReportFile(const std::filesystem::path& path, const Lines& lines,
+                                           const SaveRetry& retry) {
     namespace fs = std::filesystem;
     // The new report is complete on disk before it replaces the old one, so a full disk or
     // a crash mid-write leaves yesterday's good report in place.
     std::random_device entropy;
     std::string temporaryName = ".";
-    temporaryName += path.filename().string();
+    temporaryName += TextOfPath(path.filename());
     temporaryName += '.';
     temporaryName += std::to_string(entropy() % 1000000);
     temporaryName += ".partial";
-    const fs::path temporary = path.parent_path() / temporaryName;
+    const fs::path temporary = path.parent_path() / PathFromText(temporaryName);
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return "cannot create " + temporary.string();
+        if (!out) return "cannot create " + TextOfPath(temporary);
         for (const std::string& line : lines) {
-            out.write(line.data(), static_cast<std::streamsize>(line.size()));
+            const std::string bytes = SystemText(line);
+            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
             out.write("\r\n", 2);
         }
         out.close();
         if (!out) {
             std::error_code ignored;
             fs::remove(temporary, ignored);
-            return "cannot write " + temporary.string();
+            return "cannot write " + TextOfPath(temporary);
         }
     }
-    std::error_code error;
-    fs::rename(temporary, path, error);
-    if (error) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        return "cannot replace " + path.string() + ": " + error.message();
+    ReplaceResult replaced = ReplaceFileWith(path, temporary);
+    for (int attempt = 1; replaced.outcome == ReplaceResult::kBusy && attempt < retry.attempts;
+         ++attempt) {
+        if (retry.wait) {
+            retry.wait(retry.pause);
+        } else {
+            std::this_thread::sleep_for(retry.pause);
+        }
+        replaced = ReplaceFileWith(path, temporary);
     }
-    return std::nullopt;
+    if (replaced.outcome == ReplaceResult::kDone) return std::nullopt;
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    return replaced.reason;
 }
 
 }  // namespace gapscope

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "history/items.h"
+#include "startup/system_text.h"
 
 namespace gapscope {
 
@@ -75,7 +76,7 @@ bool LoadLogs(StartupState& state) {
     std::array<Loaded, kLogFiles.size()> loaded;
     const auto load = [&](std::size_t i, const std::function<void()>& alongside) {
         try {
-            loaded[i].result = ReadHistoryLog(state.DataDirectory + kLogFiles[i].name,
+            loaded[i].result = ReadHistoryLog(PathFromText(state.DataDirectory + kLogFiles[i].name),
                                               kLogFiles[i].prepare, alongside);
             loaded[i].read = loaded[i].result.status != LogReadStatus::Unreadable;
         } catch (const std::exception&) {
@@ -133,12 +134,12 @@ std::string ResolveDataDirectory(const std::vector<std::string>& arguments,
                                  const std::filesystem::path& programDirectory) {
     if (!arguments.empty() && !arguments.front().empty()) {
         std::error_code error;
-        if (std::filesystem::is_directory(arguments.front(), error)) {
+        if (std::filesystem::is_directory(PathFromText(arguments.front()), error)) {
             return WithSeparator(arguments.front());
         }
     }
     // An unknown program directory must not turn into the file-system root.
-    const std::string own = programDirectory.empty() ? "." : programDirectory.string();
+    const std::string own = programDirectory.empty() ? "." : TextOfPath(programDirectory);
     return WithSeparator(own);
 }
 
