@@ -10,8 +10,11 @@ unset DISPLAY WAYLAND_DISPLAY
 wineserver -k 2>/dev/null || true
 rm -rf "$prefix"
 mkdir -p "$prefix"
-wineboot -i >/dev/null 2>&1
-wineserver -w
+# The server and Wine's own services start here, with no test's output pipes to inherit
+# (CTest waits for a test's pipes to close), and stay for the whole run: a minute after
+# the last program, or until the run's cleanup stops them.
+wineserver -p60 </dev/null >/dev/null 2>&1
+wineboot -i </dev/null >/dev/null 2>&1
 
 mkdir -p "$prefix/drive_c/station" "$prefix/dosdevices/unc/localhost"
 ln -sfn ../../../drive_c/station "$prefix/dosdevices/unc/localhost/station"

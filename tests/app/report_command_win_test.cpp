@@ -52,12 +52,13 @@ class ReportProgramOnWindows : public ::testing::Test {
                (L"gapscope-report-win-" +
                 Wide(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir_);
-        fs::create_directories(dir_ / L"output");
+        fs::create_directories(dir_);
         Reg({L"delete", kWindowKey, L"/f"});
     }
     void TearDown() override {
         Reg({L"delete", kWindowKey, L"/f"});
-        fs::remove_all(dir_);
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
     }
 
     static void WriteLogs(const fs::path& folder) {
@@ -66,14 +67,12 @@ class ReportProgramOnWindows : public ::testing::Test {
     }
     test::ProcessResult Run(const std::vector<std::wstring>& arguments,
                             const fs::path& program = ReportProgram()) const {
-        return test::RunProgram(program, arguments, dir_ / L"output");
+        return test::RunProgram(program, arguments);
     }
     DWORD Reg(const std::vector<std::wstring>& arguments) const {
         wchar_t system[MAX_PATH];
         GetSystemDirectoryW(system, MAX_PATH);
-        return test::RunProgram(fs::path(system) / L"reg.exe", arguments,
-                                fs::temp_directory_path())
-            .status;
+        return test::RunProgram(fs::path(system) / L"reg.exe", arguments).status;
     }
     // Saves the report of the test day from `folder` as given on the command line and
     // checks what the operator is told.

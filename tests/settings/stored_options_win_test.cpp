@@ -20,9 +20,7 @@ class StoredOptionsInRegistry : public ::testing::Test {
     static DWORD Reg(const std::vector<std::wstring>& arguments) {
         wchar_t system[MAX_PATH];
         GetSystemDirectoryW(system, MAX_PATH);
-        return test::RunProgram(std::filesystem::path(system) / L"reg.exe", arguments,
-                                std::filesystem::temp_directory_path())
-            .status;
+        return test::RunProgram(std::filesystem::path(system) / L"reg.exe", arguments).status;
     }
     static void Add(const wchar_t* name, const wchar_t* type, const wchar_t* data) {
         ASSERT_EQ(Reg({L"add", kKey, L"/v", name, L"/t", type, L"/d", data, L"/f"}), 0u) << name;

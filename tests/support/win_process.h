@@ -6,10 +6,9 @@
 
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace gapscope::test {
@@ -64,55 +63,58 @@ struct ProcessResult {
     std::string err;
 };
 
-// Runs `program` with `arguments` and waits for it; standard output and error go to files
-// of their own in `scratch`, which must be a writable folder, and are removed afterwards. (A process counts as ended
-// before all its handles are closed, so the files of one run are never reused.)
+// Everything written to a pipe until its last writer closes it.
+inline std::string ReadPipe(HANDLE pipe) {
+    std::string text;
+    char buffer[4096];
+    DWORD n = 0;
+    while (ReadFile(pipe, buffer, sizeof buffer, &n, nullptr) && n > 0) text.append(buffer, n);
+    return text;
+}
+
+// Runs `program` with `arguments` and waits for it, its standard output and error caught
+// through pipes. (Pipes, not files: under Wine a process counts as ended a moment before
+// its handles are closed, and a pipe only ends when the last of them is.)
 inline ProcessResult RunProgram(const std::filesystem::path& program,
-                                const std::vector<std::wstring>& arguments,
-                                const std::filesystem::path& scratch) {
+                                const std::vector<std::wstring>& arguments) {
     std::wstring commandLine = QuoteArgument(program.wstring());
     for (const std::wstring& argument : arguments) commandLine += L" " + QuoteArgument(argument);
 
-    static int runs = 0;
-    const std::wstring run = std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++runs);
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    const std::filesystem::path outPath = scratch / (L"stdout-" + run + L".txt");
-    const std::filesystem::path errPath = scratch / (L"stderr-" + run + L".txt");
-    auto create = [&](const std::filesystem::path& path) {
-        return CreateFileW(path.c_str(), GENERIC_WRITE,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    };
-    const HANDLE out = create(outPath);
-    const HANDLE err = create(errPath);
+    HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
     ProcessResult result;
     result.status = static_cast<DWORD>(-1);
-    if (out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE) return result;
+    if (!CreatePipe(&outRead, &outWrite, &inherit, 0)) return result;
+    if (!CreatePipe(&errRead, &errWrite, &inherit, 0)) {
+        CloseHandle(outRead);
+        CloseHandle(outWrite);
+        return result;
+    }
+    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = out;
-    startup.hStdError = err;
+    startup.hStdOutput = outWrite;
+    startup.hStdError = errWrite;
     PROCESS_INFORMATION process{};
-    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                       nullptr, nullptr, &startup, &process)) {
+    const bool started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+    CloseHandle(outWrite);
+    CloseHandle(errWrite);
+    if (started) {
+        // Standard error is read alongside, so that neither pipe can fill up and stall.
+        std::thread errReader([&] { result.err = ReadPipe(errRead); });
+        result.out = ReadPipe(outRead);
+        errReader.join();
         WaitForSingleObject(process.hProcess, INFINITE);
         GetExitCodeProcess(process.hProcess, &result.status);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
-    CloseHandle(out);
-    CloseHandle(err);
-    auto read = [](const std::filesystem::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    };
-    result.out = read(outPath);
-    result.err = read(errPath);
-    DeleteFileW(outPath.c_str());
-    DeleteFileW(errPath.c_str());
+    CloseHandle(outRead);
+    CloseHandle(errRead);
     return result;
 }
 
