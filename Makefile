@@ -15,7 +15,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 SAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
           UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps configure build test run bench clean sanitize fuzz-build fuzz fuzz-ci fuzz-seeds \
+.PHONY: all deps configure build test run bench bench-configure growth-check clean sanitize fuzz-build fuzz fuzz-ci fuzz-seeds package \
         windows-deps windows windows-test
 
 all: build
@@ -32,8 +32,9 @@ build: configure
 test: build
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-run: build
-	@bash scripts/run-example.sh $(BUILD)
+# Shows the report, not the build: the build's output goes to a log file in $(BUILD).
+run: deps
+	@bash scripts/run-example.sh $(BUILD) $(JOBS)
 
 sanitize: deps
 	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DGAPSCOPE_SANITIZE=ON >/dev/null
@@ -58,11 +59,25 @@ fuzz-seeds: fuzz-build
 	@bash fuzz/make-seeds.sh $(FUZZ_BUILD)
 
 # Benchmarks in an optimised build of their own, on simulated histories (made once).
-bench: deps
+bench-configure: deps
 	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DGAPSCOPE_BUILD_BENCH=ON \
 		-DGAPSCOPE_BUILD_TESTS=OFF >/dev/null
+
+bench: bench-configure
 	@cmake --build build-bench -j $(JOBS)
 	@bash scripts/bench.sh build-bench
+
+# Fails only when the cost of loading or reporting grows grossly faster than the logs.
+growth-check: bench-configure
+	@cmake --build build-bench --target gapscope_growth_check -j $(JOBS)
+	@build-bench/bench/gapscope_growth_check
+
+# The Debian package, built in a Release tree of its own and checked (lintian, the units, an
+# install into a throwaway root); installs the tools it needs first.
+PKG_BUILD ?= build-package
+package: deps
+	@bash packaging/install-tools.sh
+	@bash packaging/make-package.sh $(PKG_BUILD) $(JOBS)
 
 # The MinGW-w64 cross compiler, Wine and GoogleTest's sources: only these targets need them.
 windows-deps:
@@ -70,7 +85,7 @@ windows-deps:
 
 windows: windows-deps
 	@cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-	  -DCMAKE_BUILD_TYPE=Release -DGAPSCOPE_BUILD_GUI=OFF \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGAPSCOPE_BUILD_GUI=OFF \
 	  -DGAPSCOPE_LINUX_BUILD=$(abspath $(BUILD)) >/dev/null
 	@cmake --build $(WIN_BUILD) -j $(JOBS)
 
@@ -80,4 +95,4 @@ windows-test: windows configure
 	@ctest --test-dir $(WIN_BUILD) --output-on-failure -j $(JOBS)
 
 clean:
-	@rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(WIN_BUILD)
+	@rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(PKG_BUILD) $(WIN_BUILD)

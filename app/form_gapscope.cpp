@@ -7,105 +7,31 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
-#include <QLocale>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
-#include <QStyledItemDelegate>
 #include <QTimer>
 #include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <functional>
+#include <system_error>
 #include <utility>
 
+#include "app/form_controls.h"
+#include "app/form_layout.h"
 #include "app/platform.h"
 #include "app/qt_day.h"
+#include "app/unattended_run.h"
 #include "app/vel_check_box.h"
+#include "history/day_queries.h"
 #include "history/time_keys.h"
 #include "report/report_file.h"
+#include "settings/stored_folder.h"
 #include "settings/version.h"
 
 namespace gapscope {
 namespace {
-
-constexpr int kClientWidth = 624;
-constexpr int kClientHeight = 600;
-// The layout is in pixels for a 13-pixel text height; a larger desktop font gets taller
-// rows rather than clipped text, and no control moves.
-constexpr int kDesignRowHeight = 13;
-
-// One option check box of the report settings group, as designed; x, y are relative to
-// the group. `option` names the report option; only `stored` boxes are kept per user,
-// under that name.
-struct BoxDesign {
-    const char* name;
-    const char* text;
-    int x;
-    int y;
-    int tab;
-    bool checked;
-    const char* option;
-    bool stored;
-    const char* tooltip;
-};
-
-constexpr BoxDesign kBoxes[] = {
-    {"CheckBoxReportGOES12bypass", "GOES-12 from GOES-10", 139, 14, 11, false, "ReportGOES12bypass",
-     true, nullptr},
-    {"CheckBoxDecontaminating", "Decontaminating", 19, 84, 2, false, "Decontaminating", false,
-     "Check to ignore MSG-1 thermal data"},
-    {"CheckBoxDisableMSG1_MPEF", "Detect RSS fill-in (no MPEF)", 19, 107, 15, false,
-     "ReportDisableMSG1_MPEF", true, "Check to ignore MSG-1/2 RSS MPEF"},
-    {"CheckBoxReportHourlyFSD", "Hourly FSD", 19, 131, 3, true, "ReportHourlyFSD", true, nullptr},
-    {"CheckBoxReportIncludeFSD", "Include FSD", 19, 155, 6, true, "ReportIncludeFSD", true,
-     nullptr},
-    {"CheckBoxReportHourlyFY2D", "Include FY-2E", 19, 179, 12, false, "ReportHourlyFY2D", true,
-     "Data will be labelled as FY-2D, 86.5E"},
-    {"CheckBoxReportHourlyFY2G", "Include FY-2G", 19, 202, 16, true, "ReportHourlyFY2G", true,
-     "Data will be labelled as FY-2C"},
-    {"CheckBoxReport30minHimawari", "Include Himawari-8/9", 19, 226, 14, false,
-     "Report30minHimawari", true, nullptr},
-    {"CheckBoxReportIncludeLRIT", "Include LRIT", 19, 250, 8, false, "ReportIncludeLRIT", true,
-     nullptr},
-    {"CheckBoxReportIncludeGoesMIR", "Include mid-IR", 19, 274, 9, true, "ReportIncludeGoesMIR",
-     true, nullptr},
-    {"CheckBoxReportIncludeMPE", "Include MPE", 19, 297, 13, true, "ReportIncludeMPE", true,
-     nullptr},
-    {"CheckBoxReportIncludeMPEF", "Include MPEF", 19, 321, 7, true, "ReportIncludeMPEF", true,
-     nullptr},
-    {"CheckBoxReportIncludeRII", "Include RII  (data channel 4)", 19, 345, 10, true,
-     "ReportIncludeRII", true, "Before 2011-Mar-24, data was sent on [EUMETSAT_Data_Channel_4]"},
-    {"CheckBoxMet8LritOnly", "MSG FTP LRIT only", 19, 369, 4, false, "ReportMet8LritOnly", true,
-     "Check this box if the ONLY data you get is Met-8/9 LRIT data from the FTP service"},
-    {"CheckBoxReportPrologAndEpilogFiles", "Prolog && epilog files", 19, 393, 5, true,
-     "ReportPrologEpilogFiles", true, nullptr},
-};
-constexpr int kBoxWidth = 206;
-constexpr int kBoxHeight = 17;
-
-class FixedRowDelegate : public QStyledItemDelegate {
-  public:
-    FixedRowDelegate(int rowHeight, QObject* parent)
-        : QStyledItemDelegate(parent), rowHeight_(rowHeight) {}
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        QSize size = QStyledItemDelegate::sizeHint(option, index);
-        size.setHeight(rowHeight_);
-        return size;
-    }
-
-  private:
-    int rowHeight_;
-};
-
-// Tab leaves the picker for the next control at once, as the window's tab order says; the
-// arrow keys still move between day, month and year.
-class DatePicker : public QDateEdit {
-  public:
-    using QDateEdit::QDateEdit;
-
-  protected:
-    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
-};
 
 class BusyCursor {
   public:
@@ -115,47 +41,42 @@ class BusyCursor {
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x, int y) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setTextFormat(Qt::PlainText);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
-}
-
-QListWidget* MakeList(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* list = new QListWidget(parent);
-    list->setObjectName(QString::fromLatin1(name));
-    list->setGeometry(geometry);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setSortingEnabled(false);
-    // Thousands of rows: without uniform sizes every item is laid out at the first paint.
-    list->setUniformItemSizes(true);
-    return list;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text,
-                        const QRect& geometry) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    return button;
-}
-
-void FillList(QListWidget* list, const Lines& lines) {
-    QStringList items;
-    items.reserve(static_cast<qsizetype>(lines.size()));
-    for (const std::string& line : lines) items.append(QString::fromStdString(line));
-    list->setUpdatesEnabled(false);
-    list->clear();
-    list->addItems(items);
-    list->setUpdatesEnabled(true);
+template <typename T>
+T* Child(const QWidget* parent, const char* name) {
+    return parent->findChild<T*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
 }
 
 QString PathText(const std::filesystem::path& path) {
     return QString::fromStdU16String(path.u16string());
+}
+
+QString UtcMinuteText(RecordTime time) {
+    const Day day = std::chrono::floor<std::chrono::days>(time);
+    const auto minute = static_cast<int>((time - day).count());
+    return QString::fromStdString(IsoDate(day)) +
+           QString::asprintf(" %02d:%02d UTC", minute / 60, minute % 60);
+}
+
+std::optional<RecordTime> NewestRecordOf(const StartupState& state) {
+    const std::optional<RecordTime> seg = NewestRecord(state.SegHistory);
+    const std::optional<RecordTime> late = NewestRecord(state.LateSegHistory);
+    if (seg && late) return std::max(*seg, *late);
+    return seg ? seg : late;
+}
+
+// Only the first argument names the data folder, and only when it is no switch.
+bool FolderArgumentGiven(const std::vector<std::string>& arguments) {
+    return !arguments.empty() && !arguments.front().empty() && !IsSwitch(arguments.front());
+}
+
+std::vector<std::string> WithoutFolderArgument(std::vector<std::string> arguments) {
+    if (FolderArgumentGiven(arguments)) arguments.erase(arguments.begin());
+    return arguments;
+}
+
+QString Capitalised(QString text) {
+    if (!text.isEmpty()) text[0] = text[0].toUpper();
+    return text;
 }
 
 }  // namespace
@@ -165,7 +86,7 @@ TFormGapscope::TFormGapscope(FormServices services, QWidget* parent)
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       services_(std::move(services)) {
     setObjectName(QStringLiteral("FormGapscope"));
-    setFixedSize(kClientWidth, kClientHeight);
+    setFixedSize(layout::kClientWidth, layout::kClientHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
@@ -181,6 +102,7 @@ TFormGapscope::TFormGapscope(FormServices services, QWidget* parent)
     connect(ButtonSave, &QPushButton::clicked, this, [this] { ButtonSaveClick(); });
     connect(ButtonClose, &QPushButton::clicked, this, [this] { ButtonCloseClick(); });
     connect(TimerAutoRun, &QTimer::timeout, this, [this] { TimerAutoRunTimer(); });
+    static_cast<ClickableLabel*>(LabelSource)->clicked = [this] { LabelSourceClick(); };
     FormCreate();
 }
 
@@ -189,28 +111,20 @@ TFormGapscope::~TFormGapscope() {
 }
 
 void TFormGapscope::BuildControls() {
-    LabelMissingSegments = MakeLabel(this, "LabelMissingSegments",
-                                     QStringLiteral("Missing HRIT & LRIT segments"), 8, 8);
-    ListBoxMissingSegs = MakeList(this, "ListBoxMissingSegs", QRect(8, 24, 337, 137));
-    LabelMissingMpefSegments =
-        MakeLabel(this, "LabelMissingMpefSegments",
-                  QStringLiteral("Missing rebroadcast & derived segments"), 8, 176);
-    ListBoxMissingProduct = MakeList(this, "ListBoxMissingProduct", QRect(8, 192, 337, 234));
-    LabelLateSegments =
-        MakeLabel(this, "LabelLateSegments", QStringLiteral("Late segments"), 8, 440);
-    ListBoxLateSegs = MakeList(this, "ListBoxLateSegs", QRect(8, 456, 337, 97));
-
-    GroupBoxReportControl = new QGroupBox(QStringLiteral(" Report Settings "), this);
-    GroupBoxReportControl->setObjectName(QStringLiteral("GroupBoxReportControl"));
-    GroupBoxReportControl->setGeometry(376, 8, 240, 418);
+    for (const layout::ControlDesign& design : layout::kWindowControls) MakeControl(design, this);
+    LabelMissingSegments = Child<QLabel>(this, "LabelMissingSegments");
+    ListBoxMissingSegs = Child<QListWidget>(this, "ListBoxMissingSegs");
+    LabelMissingMpefSegments = Child<QLabel>(this, "LabelMissingMpefSegments");
+    ListBoxMissingProduct = Child<QListWidget>(this, "ListBoxMissingProduct");
+    LabelLateSegments = Child<QLabel>(this, "LabelLateSegments");
+    ListBoxLateSegs = Child<QListWidget>(this, "ListBoxLateSegs");
+    GroupBoxReportControl = Child<QGroupBox>(this, "GroupBoxReportControl");
+    LabelMissingScans = Child<QLabel>(this, "LabelMissingScans");
+    ListBoxMissingSlots = Child<QListWidget>(this, "ListBoxMissingSlots");
+    LabelSource = Child<QLabel>(this, "LabelSource");
+    ButtonSave = Child<QPushButton>(this, "ButtonSave");
+    ButtonClose = Child<QPushButton>(this, "ButtonClose");
     BuildReportSettings();
-
-    LabelMissingScans =
-        MakeLabel(this, "LabelMissingScans", QStringLiteral("Missing repeat cycles"), 376, 440);
-    ListBoxMissingSlots = MakeList(this, "ListBoxMissingSlots", QRect(376, 456, 240, 97));
-    LabelSource = MakeLabel(this, "LabelSource", QStringLiteral("Data source"), 16, 572);
-    ButtonSave = MakeButton(this, "ButtonSave", QStringLiteral("Save"), QRect(448, 567, 81, 25));
-    ButtonClose = MakeButton(this, "ButtonClose", QStringLiteral("Close"), QRect(535, 567, 81, 25));
 
     TimerAutoRun = new QTimer(this);
     TimerAutoRun->setObjectName(QStringLiteral("TimerAutoRun"));
@@ -223,15 +137,12 @@ void TFormGapscope::BuildControls() {
 
 void TFormGapscope::BuildReportSettings() {
     QGroupBox* group = GroupBoxReportControl;
-    LabelDate = MakeLabel(group, "LabelDate", QStringLiteral("Choose day"), 17, 22);
-    DateTimePickerDate = new DatePicker(group);
-    DateTimePickerDate->setObjectName(QStringLiteral("DateTimePickerDate"));
-    DateTimePickerDate->setGeometry(17, 38, 104, 25);
-    DateTimePickerDate->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
-    DateTimePickerDate->setCalendarPopup(true);
-    ButtonToday = MakeButton(group, "ButtonToday", QStringLiteral("Today"), QRect(135, 37, 74, 25));
+    for (const layout::ControlDesign& design : layout::kGroupControls) MakeControl(design, group);
+    LabelDate = Child<QLabel>(group, "LabelDate");
+    DateTimePickerDate = Child<QDateEdit>(group, "DateTimePickerDate");
+    ButtonToday = Child<QPushButton>(group, "ButtonToday");
 
-    for (const BoxDesign& design : kBoxes) {
+    for (const layout::BoxDesign& design : layout::kBoxes) {
         const QString text = QString::fromLatin1(design.text);
         QCheckBox* box = nullptr;
         if (design.stored) {
@@ -243,30 +154,43 @@ void TFormGapscope::BuildReportSettings() {
             box = new QCheckBox(text, group);
         }
         box->setObjectName(QString::fromLatin1(design.name));
-        box->setGeometry(design.x, design.y, kBoxWidth, kBoxHeight);
+        box->setGeometry(design.x, design.y, layout::kBoxWidth, layout::kBoxHeight);
         box->setChecked(design.checked);
         if (design.tooltip != nullptr) box->setToolTip(QString::fromLatin1(design.tooltip));
+        box->setVisible(design.visible);
         if (const std::optional<OptionField> field = FindOptionField(design.option)) {
             optionBoxes_.push_back({box, field->member});
         }
     }
-    // Kept and used on every run, but no longer offered to the operator.
-    group->findChild<QCheckBox*>(QStringLiteral("CheckBoxReportGOES12bypass"))->setVisible(false);
 }
 
 void TFormGapscope::SetTabOrder() {
-    std::vector<std::pair<int, QWidget*>> inGroup = {{0, DateTimePickerDate}, {1, ButtonToday}};
-    for (const BoxDesign& design : kBoxes) {
-        inGroup.emplace_back(design.tab, GroupBoxReportControl->findChild<QCheckBox*>(design.name));
+    using Place = std::pair<int, QWidget*>;
+    const auto byTab = [](const Place& a, const Place& b) { return a.first < b.first; };
+    QGroupBox* group = GroupBoxReportControl;
+    std::vector<Place> inGroup;
+    for (const layout::ControlDesign& design : layout::kGroupControls) {
+        if (design.tab >= 0) inGroup.emplace_back(design.tab, Child<QWidget>(group, design.name));
     }
-    std::sort(inGroup.begin(), inGroup.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const layout::BoxDesign& design : layout::kBoxes) {
+        inGroup.emplace_back(design.tab, Child<QWidget>(group, design.name));
+    }
+    std::sort(inGroup.begin(), inGroup.end(), byTab);
+    std::vector<Place> inWindow;
+    for (const layout::ControlDesign& design : layout::kWindowControls) {
+        if (design.tab >= 0) inWindow.emplace_back(design.tab, Child<QWidget>(this, design.name));
+    }
+    std::sort(inWindow.begin(), inWindow.end(), byTab);
 
-    std::vector<QWidget*> chain = {ButtonClose, ListBoxMissingSegs, ListBoxMissingProduct,
-                                   ListBoxLateSegs};
-    for (const auto& entry : inGroup) chain.push_back(entry.second);
-    chain.push_back(ListBoxMissingSlots);
-    chain.push_back(ButtonSave);
+    // The group takes no focus itself: its controls stand at its place in the order.
+    std::vector<QWidget*> chain;
+    for (const Place& place : inWindow) {
+        if (place.second != group) {
+            chain.push_back(place.second);
+            continue;
+        }
+        for (const Place& inner : inGroup) chain.push_back(inner.second);
+    }
     for (std::size_t i = 0; i + 1 < chain.size(); ++i) setTabOrder(chain[i], chain[i + 1]);
 }
 
@@ -274,18 +198,22 @@ void TFormGapscope::FormCreate() {
     // The desktop's own interface font; the pixel layout stays as it is.
     const QFont desktopFont = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     setFont(desktopFont);
-    const int rowHeight = std::max(kDesignRowHeight, QFontMetrics(desktopFont).height());
-    for (QListWidget* list :
-         {ListBoxMissingSegs, ListBoxMissingProduct, ListBoxLateSegs, ListBoxMissingSlots}) {
-        list->setItemDelegate(new FixedRowDelegate(rowHeight, list));
-    }
+    FitListRows();
     for (QLabel* label : findChildren<QLabel*>()) label->adjustSize();
 
     startup_.FileHistory = HistoryLog{};
     startup_.LateSegHistory = HistoryLog{};
     startup_.SegHistory = HistoryLog{};
-    startup_.ComputerName =
-        NormaliseComputerName(services_.startup.computerName.value_or(std::string{}));
+    startup_.ComputerName = NormaliseComputerName(services_.computerName.value_or(std::string{}));
+}
+
+void TFormGapscope::FitListRows() {
+    // A larger desktop font gets taller rows rather than clipped text, and no control moves.
+    const int rowHeight = std::max(layout::kRowHeight, QFontMetrics(font()).height());
+    for (QListWidget* list :
+         {ListBoxMissingSegs, ListBoxMissingProduct, ListBoxLateSegs, ListBoxMissingSlots}) {
+        SetReportRows(list, rowHeight);
+    }
 }
 
 void TFormGapscope::showEvent(QShowEvent* event) {
@@ -303,20 +231,90 @@ void TFormGapscope::FormShow() {
     QGuiApplication::setApplicationDisplayName(caption);
     setWindowTitle(caption);
 
-    const std::string computerName = startup_.ComputerName;
-    StartupResult loaded = LoadStartupState(services_.startup);
-    startup_ = std::move(loaded.state);
-    startup_.ComputerName = computerName;
-    autoRun_ = loaded.switches.autoRun;
-    if (autoRun_) TimerAutoRun->start();
-    if (loaded.logsLoaded) {
-        LabelSource->setText(QStringLiteral("Data from: ") +
-                             QString::fromStdString(startup_.DataDirectory));
-        LabelSource->adjustSize();
+    StartupInputs inputs = services_.startup;
+    autoRun_ = ParseSwitches(inputs.arguments).autoRun;
+    if (autoRun_) {
+        // Unattended, a log that another program holds is worth waiting for.
+        inputs.retry = services_.unattendedRetry;
+    } else if (!FolderArgumentGiven(inputs.arguments)) {
+        // The folder the operator chose last time stands in for the program's own.
+        const std::string base = services_.settingsBaseName.toStdString();
+        if (std::optional<std::filesystem::path> stored = ReadStoredDataFolder(base)) {
+            inputs.programDirectory = std::move(*stored);
+        }
     }
+    LoadLogs(inputs);
+    if (autoRun_) TimerAutoRun->start();
 
     SetPickerDay(UtcDayOf(services_.now()) - std::chrono::days{1});
     DateChanged();
+}
+
+void TFormGapscope::LoadLogs(const StartupInputs& inputs) {
+    StartupLoad loaded = LoadStartupState(inputs);
+    loaded.state.ComputerName = startup_.ComputerName;  // found when the window was created
+    ShowSource(loaded);
+    if (autoRun_) {
+        const auto& arguments = services_.startup.arguments;
+        const std::optional<std::string> first =
+            arguments.empty() ? std::nullopt : std::optional<std::string>(arguments.front());
+        dataProblem_ = UnattendedDataProblem(first, loaded);
+    }
+    startup_ = std::move(loaded.state);
+}
+
+void TFormGapscope::ShowSource(const StartupLoad& loaded) {
+    const std::string& directory = loaded.state.DataDirectory;
+    const QString folder = QString::fromStdString(directory);
+    const QString click = QStringLiteral("Click to choose the station's folder.");
+    const QString readAt = UtcMinuteText(std::chrono::floor<std::chrono::minutes>(services_.now()));
+    const std::optional<RecordTime> newest = NewestRecordOf(loaded.state);
+    const QString read = QStringLiteral("Logs read ") + readAt +
+                         (newest ? QStringLiteral("; newest record ") + UtcMinuteText(*newest)
+                                 : QStringLiteral("; no minute record in them")) +
+                         QStringLiteral(".");
+
+    QString prefix;
+    QString tip;
+    std::error_code error;
+    if (!std::filesystem::is_directory(directory, error)) {
+        prefix = QStringLiteral("Folder not found: ");
+        tip = folder + QStringLiteral(" does not exist.\n") + click;
+    } else if (!loaded.anyLogFound) {
+        prefix = QStringLiteral("No history log found in: ");
+        tip = QStringLiteral(
+                  "None of SegHistory.log, LateSegHistory.log and FileHistory.log is in ") +
+              folder + QStringLiteral(".\n") + click;
+    } else if (!loaded.logsLoaded) {
+        // As designed, the label keeps its design text; the tooltip says why.
+        tip = QStringLiteral("Could not read ") + folder +
+              QString::fromStdString(loaded.unreadableLog) + QStringLiteral(": ") +
+              QString::fromStdString(loaded.unreadableReason) +
+              QStringLiteral("; it and the logs after it are taken as empty.\n") + read +
+              QStringLiteral("\n") + click;
+    } else {
+        prefix = QStringLiteral("Data from: ");
+        tip = folder + QStringLiteral("\n") + read + QStringLiteral("\n") + click;
+    }
+    LabelSource->setToolTip(tip);
+    LabelSource->setCursor(Qt::PointingHandCursor);
+    if (prefix.isEmpty()) {
+        LabelSource->setText(QStringLiteral("Data source"));
+        LabelSource->adjustSize();
+        return;
+    }
+
+    // Up to the Save button: a long path is shortened in its middle, whole in the tooltip.
+    const int room = ButtonSave->x() - LabelSource->x() - 8;
+    const QFontMetrics metrics = LabelSource->fontMetrics();
+    QString shown = folder;
+    if (metrics.horizontalAdvance(prefix + folder) > room) {
+        shown =
+            metrics.elidedText(folder, Qt::ElideMiddle, room - metrics.horizontalAdvance(prefix));
+    }
+    LabelSource->setText(prefix + shown);
+    LabelSource->adjustSize();
+    if (LabelSource->width() > room) LabelSource->resize(room, LabelSource->height());
 }
 
 void TFormGapscope::FormDestroy() {
@@ -344,10 +342,10 @@ void TFormGapscope::SetPickerDay(Day day) {
 }
 
 void TFormGapscope::ShowLists() {
-    FillList(ListBoxMissingSegs, report_.missingSegs);
-    FillList(ListBoxMissingProduct, report_.missingProduct);
-    FillList(ListBoxLateSegs, report_.lateSegs);
-    FillList(ListBoxMissingSlots, report_.missingSlots);
+    FillReportList(ListBoxMissingSegs, report_.missingSegs);
+    FillReportList(ListBoxMissingProduct, report_.missingProduct);
+    FillReportList(ListBoxLateSegs, report_.lateSegs);
+    FillReportList(ListBoxMissingSlots, report_.missingSlots);
 }
 
 void TFormGapscope::DateChanged() {
@@ -360,14 +358,21 @@ void TFormGapscope::DateChanged() {
             DayReportResult result = services_.buildReport(startup_, options, day);
             report_ = std::move(result.lists);
             reportError_ = std::move(result.error);
+            reportErrorPlace_ = std::move(result.errorPlace);
         } catch (const std::exception& e) {
             reportError_ = e.what();
+            reportErrorPlace_.reset();
         }
         reportDay_ = day;
         ShowLists();
     }
     if (reportError_ && !autoRun_) {
-        services_.showError(this, windowTitle(), QString::fromStdString(*reportError_));
+        // The designed message, then where the damaged line is.
+        QString text = QString::fromStdString(*reportError_);
+        if (reportErrorPlace_) {
+            text += QStringLiteral("\n") + Capitalised(QString::fromStdString(*reportErrorPlace_));
+        }
+        services_.showError(this, windowTitle(), text);
     }
 }
 
@@ -387,13 +392,13 @@ void TFormGapscope::ButtonSaveClick() {
     }
     if (failure) {
         // An interactive save fails without a word; only the automatic run must say so.
-        if (startup_.AutoRunning) {
-            FailAutoRun(QStringLiteral("report not saved to ") + PathText(path) +
-                        QStringLiteral(": ") + QString::fromStdString(*failure));
+        if (AutoRunning) {
+            FailAutoRun(kExitSaveFailed, {QStringLiteral("report not saved to ") + PathText(path) +
+                                          QStringLiteral(": ") + QString::fromStdString(*failure)});
         }
         return;
     }
-    if (!startup_.AutoRunning) {
+    if (!AutoRunning) {
         services_.inform(this, windowTitle(),
                          QStringLiteral("Report saved to:") + QStringLiteral(" ") + PathText(path));
     }
@@ -410,20 +415,46 @@ void TFormGapscope::ButtonCloseClick() {
 
 void TFormGapscope::TimerAutoRunTimer() {
     TimerAutoRun->stop();
-    startup_.AutoRunning = true;
-    if (reportError_) {
+    AutoRunning = true;
+    if (dataProblem_) {
+        // A report built from nothing would pass for a day without a gap: save nothing.
+        FailAutoRun(kExitDataUnreadable, {QString::fromStdString(*dataProblem_)});
+    } else if (reportError_) {
         // A report cut short would pass for a complete one: save nothing.
-        FailAutoRun(QStringLiteral("report for ") + QString::fromStdString(IsoDate(reportDay_)) +
-                    QStringLiteral(" not saved: ") + QString::fromStdString(*reportError_));
+        QStringList lines = {
+            QStringLiteral("report for ") + QString::fromStdString(IsoDate(reportDay_)) +
+            QStringLiteral(" not saved: ") + QString::fromStdString(*reportError_)};
+        if (reportErrorPlace_) lines.append(QString::fromStdString(*reportErrorPlace_));
+        FailAutoRun(kExitReportFailed, lines);
     } else {
         ButtonSave->click();
     }
     close();
 }
 
-void TFormGapscope::FailAutoRun(const QString& reason) {
-    exitStatus_ = 1;
-    services_.autoRunFailure(QStringLiteral("gapscope: ") + reason);
+void TFormGapscope::LabelSourceClick() {
+    if (autoRun_ || !services_.chooseFolder) return;
+    const QString chosen =
+        services_.chooseFolder(this, QStringLiteral("Choose the station's folder"),
+                               QString::fromStdString(startup_.DataDirectory));
+    if (chosen.isEmpty()) return;
+    const std::filesystem::path folder(chosen.toStdU16String());
+
+    // Read as at start-up, with the same switches; the chosen folder stands in for the
+    // folder argument.
+    StartupInputs inputs = services_.startup;
+    inputs.arguments = WithoutFolderArgument(std::move(inputs.arguments));
+    inputs.programDirectory = folder;
+    LoadLogs(inputs);
+    StoreDataFolder(services_.settingsBaseName.toStdString(), folder);
+    DateChanged();
+}
+
+void TFormGapscope::FailAutoRun(int status, const QStringList& lines) {
+    exitStatus_ = status;
+    QStringList prefixed;
+    for (const QString& line : lines) prefixed.append(QStringLiteral("gapscope: ") + line);
+    services_.autoRunFailure(prefixed.join(QLatin1Char('\n')));
 }
 
 }  // namespace gapscope

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 #include <optional>
 #include <string>
@@ -35,9 +36,13 @@ class TFormGapscope : public QWidget {
     void ButtonTodayClick();
     void ButtonCloseClick();
     void TimerAutoRunTimer();
+    // A click on the data label: the operator picks the station's folder, its logs are read
+    // as at start-up, the report is run again and the folder is kept for the next start.
+    void LabelSourceClick();
 
     const StartupState& Startup() const { return startup_; }
-    // 0 unless an automatic run saved no report.
+    bool IsAutoRunning() const { return AutoRunning; }
+    // kExitDone unless an automatic run saved no report (the statuses of unattended_run.h).
     int ExitStatus() const { return exitStatus_; }
 
   protected:
@@ -52,25 +57,34 @@ class TFormGapscope : public QWidget {
     void BuildControls();
     void BuildReportSettings();
     void SetTabOrder();
+    void FitListRows();
     void FormCreate();
     void FormShow();
     void FormDestroy();
 
     QString Caption() const;
+    // Reads the logs as the show step does and shows in the data label what was found.
+    void LoadLogs(const StartupInputs& inputs);
+    void ShowSource(const StartupLoad& loaded);
     ReportOptions GatherOptions() const;
     void SetPickerDay(Day day);
     void ShowLists();
-    void FailAutoRun(const QString& reason);
+    void FailAutoRun(int status, const QStringList& lines);
 
     FormServices services_;
     StartupState startup_;
     DayReport report_;
     Day reportDay_{};
     std::optional<std::string> reportError_;
+    std::optional<std::string> reportErrorPlace_;
+    // Why the automatic run must not save: the data it would report on could not be read.
+    std::optional<std::string> dataProblem_;
     std::vector<OptionBox> optionBoxes_;
     std::vector<TvelCheckBox*> storedBoxes_;
     bool shown_ = false;
     bool autoRun_ = false;  // no dialog may wait for a person
+    // Set by the automatic run just before it saves: the save then asks no one.
+    bool AutoRunning = false;
     int exitStatus_ = 0;
 
     QLabel* LabelMissingSegments = nullptr;

@@ -1,10 +1,12 @@
 #include "app/form_services.h"
 
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
 #include <cstdio>
 
+#include "app/unattended_run.h"
 #include "settings/registry_variable.h"
 #include "startup/computer_name.h"
 
@@ -25,7 +27,8 @@ FormServices DefaultFormServices() {
         services.startup.arguments.push_back(argument.toStdString());
     }
     services.startup.programDirectory = ToPath(QCoreApplication::applicationDirPath());
-    services.startup.computerName = SystemComputerName();
+    services.unattendedRetry = UnattendedRetryPolicy();
+    services.computerName = SystemComputerName();
     services.settingsBaseName = RunningProgramBaseName();
     services.now = [] { return std::chrono::system_clock::now(); };
     services.buildReport = &BuildDayReport;
@@ -38,6 +41,9 @@ FormServices DefaultFormServices() {
     services.autoRunFailure = [](const QString& text) {
         std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
         std::fflush(stderr);
+    };
+    services.chooseFolder = [](QWidget* parent, const QString& title, const QString& start) {
+        return QFileDialog::getExistingDirectory(parent, title, start);
     };
     return services;
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <chrono>
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "history/time_keys.h"
 #include "report/day_report.h"
@@ -18,6 +20,11 @@ namespace gapscope {
 // replace the clock and the message boxes so that nothing waits for a person.
 struct FormServices {
     StartupInputs startup;
+    // How the unattended run (-s) retries a log that another program holds busy; the
+    // window itself reads each log once, as designed.
+    RetryPolicy unattendedRetry;
+    // COMPUTERNAME when set (even empty), otherwise the host name; nullopt: no name at all.
+    std::optional<std::string> computerName;
     // Program base name under which the option switches are kept for this user.
     QString settingsBaseName;
     std::function<std::chrono::system_clock::time_point()> now;
@@ -28,6 +35,9 @@ struct FormServices {
     std::function<void(QWidget* parent, const QString& title, const QString& text)> showError;
     // Where the automatic run reports why it saved nothing: no dialog may wait there.
     std::function<void(const QString& text)> autoRunFailure;
+    // Modal folder dialog starting at `start`; empty text when the operator cancels.
+    std::function<QString(QWidget* parent, const QString& title, const QString& start)>
+        chooseFolder;
 };
 
 // The services of the running program; needs the application object.

@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "report/report_file.h"
+#include "app/unattended_run.h"
 #include "report/report_options.h"
+#include "startup/startup_state.h"
 
 namespace gapscope {
 
@@ -22,13 +23,16 @@ struct CommandEnvironment {
     std::string versionText;
     // The options the window would start with for this user.
     std::function<ReportOptions()> storedOptions;
-    // How long --save waits for a program that holds the old report open.
-    SaveRetry saveRetry;
+    // How a run that saves without a person watching treats a log held busy (the program
+    // uses UnattendedRetryPolicy()); a printed report tries each log once.
+    RetryPolicy busyRetry;
+    // How --save waits for a program that holds the old report open (SaveRetryPolicy()).
+    RetryPolicy saveRetry;
+    // Reads one log; empty: the file itself. Tests put a log that stays busy in its place.
+    std::function<LogReadResult(const std::filesystem::path&)> readLog;
 };
 
-// Exit statuses of gapscope-report.
-enum CommandStatus { kDone = 0, kReportFailed = 1, kBadUsage = 2, kSaveFailed = 3 };
-
+// Runs gapscope-report; returns its exit status (ExitStatus, shared with `gapscope -s`).
 int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnvironment& env,
                      std::ostream& out, std::ostream& err);
 

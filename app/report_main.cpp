@@ -1,6 +1,5 @@
 // gapscope-report: the day report without a window, for scripts, cron jobs and servers.
 #include <chrono>
-#include <cstdlib>
 #include <sstream>
 
 #include "app/console.h"
@@ -10,21 +9,6 @@
 #include "settings/version_text.h"
 #include "startup/computer_name.h"
 
-namespace {
-
-// GAPSCOPE_SAVE_RETRY_MS: the pause between attempts to replace a report that another
-// program holds open (tests shorten it).
-std::chrono::milliseconds SaveRetryPause(std::chrono::milliseconds fallback) {
-    const char* text = std::getenv("GAPSCOPE_SAVE_RETRY_MS");
-    if (text == nullptr || *text == '\0') return fallback;
-    char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (*end != '\0' || value < 0) return fallback;
-    return std::chrono::milliseconds{value};
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
     using namespace gapscope;
     CommandEnvironment env;
@@ -32,10 +16,12 @@ int main(int argc, char** argv) {
     env.computerName = SystemComputerName();
     env.now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
     env.versionText = ProgramVersionText();
-    env.saveRetry.pause = SaveRetryPause(env.saveRetry.pause);
     // The window's own per-user options, so that a scripted report matches what the
     // operator sees on screen.
     env.storedOptions = [] { return ReadStoredOptions("gapscope"); };
+    env.busyRetry = UnattendedRetryPolicy();
+    env.saveRetry = SaveRetryPolicy();
+    // Text goes out whole at the end, converted for a Windows console where there is one.
     std::ostringstream out;
     std::ostringstream err;
     const int status = RunReportCommand(CommandArguments(argc, argv), env, out, err);

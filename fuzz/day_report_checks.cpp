@@ -141,7 +141,8 @@ Finding CheckDayReportInput(std::string_view bytes, const std::filesystem::path&
     state.SegHistory = HistoryLog::FromBytes(input.segHistory);
     state.LateSegHistory = HistoryLog::FromBytes(input.lateSegHistory);
     state.FileHistory = HistoryLog::FromBytes(input.fileHistory);
-    DeriveStartupFlags(state, input.switches);
+    state.switches = input.switches;
+    DeriveStartupFlags(state);
 
     DayReportResult result = BuildDayReport(state, input.options, input.day);
     if (bytes.size() < kRepeatBelowBytes) {

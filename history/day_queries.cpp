@@ -33,6 +33,24 @@ bool AnyOf(const std::array<std::string_view, N>& tails, std::string_view tail) 
     return false;
 }
 
+// The minute a key "yyyymmddhhnn" names, when it names a real one.
+std::optional<RecordTime> MinuteOfKey(std::string_view key) {
+    int fields[5] = {};
+    const int widths[5] = {4, 2, 2, 2, 2};
+    std::size_t at = 0;
+    for (int f = 0; f < 5; ++f) {
+        for (int k = 0; k < widths[f]; ++k, ++at) {
+            if (key[at] < '0' || key[at] > '9') return std::nullopt;
+            fields[f] = fields[f] * 10 + (key[at] - '0');
+        }
+    }
+    const std::chrono::year_month_day ymd{std::chrono::year{fields[0]},
+                                          std::chrono::month{static_cast<unsigned>(fields[1])},
+                                          std::chrono::day{static_cast<unsigned>(fields[2])}};
+    if (!ymd.ok() || fields[3] > 23 || fields[4] > 59) return std::nullopt;
+    return Day{ymd} + std::chrono::hours{fields[3]} + std::chrono::minutes{fields[4]};
+}
+
 }  // namespace
 
 bool ChannelsSeenOnDay(const HistoryLog& segHistory, Day day, const ChannelSet& channels,
@@ -49,8 +67,19 @@ bool ChannelsSeenOnDay(const HistoryLog& segHistory, Day day, const ChannelSet& 
     return false;
 }
 
+std::optional<RecordTime> NewestRecord(const HistoryLog& log) {
+    std::optional<RecordTime> newest;
+    for (std::size_t i = 0; i < log.LineCount(); ++i) {
+        const std::string_view line = log.Line(i);
+        if (line.size() < 13 || line[12] != '=') continue;
+        const std::optional<RecordTime> time = MinuteOfKey(line.substr(0, 12));
+        if (time && (!newest || *time > *newest)) newest = time;
+    }
+    return newest;
+}
+
 bool DayInSegHistory(const HistoryLog& segHistory, Day day) {
-    return segHistory.ContainsDate(CompactDate(day));
+    return segHistory.ContainsDate(day);
 }
 
 bool IsPartialScanDayInLines(const std::vector<std::string_view>& processLines, Day day) {
@@ -86,10 +115,10 @@ bool IsPartialScanDayInLines(const std::vector<std::string_view>& processLines, 
 }
 
 bool IsPartialScanDay(const std::filesystem::path& dataDirectory, Day day) {
-    std::string text;
-    if (ReadLogFileText(dataDirectory / "process.log", text) != LogReadStatus::Ok) text.clear();
+    // Unreadable or absent: no lines.
+    const LogFileText file = ReadLogText(dataDirectory / "process.log");
     std::vector<std::string_view> lines;
-    ForEachLine(text, [&](std::string_view line) { lines.push_back(line); });
+    ForEachLine(file.text, [&](std::string_view line) { lines.push_back(line); });
     return IsPartialScanDayInLines(lines, day);
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -13,6 +15,12 @@ namespace gapscope {
 // Whether any record of SegHistory at minutes 0, step, 2*step ... of `day` names a channel
 // of the set (plain channel number as key, whatever the service).
 bool ChannelsSeenOnDay(const HistoryLog& segHistory, Day day, const ChannelSet& channels, int step);
+
+using RecordTime = std::chrono::sys_time<std::chrono::minutes>;
+
+// The latest minute of a record in a segment or late-segment history: the greatest key of
+// twelve digits that reads as a real date and time ("yyyymmddhhnn"); nullopt when none.
+std::optional<RecordTime> NewestRecord(const HistoryLog& log);
 
 // Whether the segment history mentions the day ("yyyymmdd") anywhere in its text.
 bool DayInSegHistory(const HistoryLog& segHistory, Day day);

@@ -1,69 +1,42 @@
 #pragma once
 
-#include <cstdint>
+#include <algorithm>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace gapscope {
 
-// The text of a log file as the report reads it: a UTF-8 or UTF-16 (LE/BE) byte-order
-// mark selects that encoding (UTF-16 becomes UTF-8, invalid sequences U+FFFD); any other
-// file is 8-bit text taken byte for byte. The mark itself is not part of the text.
-std::string DecodeLogBytes(std::string_view bytes);
-// The same, in place: a plain 8-bit file is kept in its buffer rather than copied.
-void DecodeLogBytesInPlace(std::string& bytes);
+// The text of a log file as the report reads it, always valid UTF-8. A UTF-8 or UTF-16
+// (LE/BE) byte-order mark selects that encoding; any other file is 8-bit text in
+// Windows-1252, the code page of the stations' PCs, so that every system reads a log alike.
+// Invalid sequences become U+FFFD; the mark itself is not part of the text. Plain ASCII
+// comes back in the buffer it came in.
+std::string DecodeLogBytes(std::string bytes);
 
 // Calls `line` for every line of text. Lines end at CR LF, lone LF or lone CR; a last
 // line without a line end still counts, an empty text has no lines.
 template <typename F>
 void ForEachLine(std::string_view text, F&& line) {
-    std::size_t start = 0;
     const std::size_t n = text.size();
+    // Where the next LF and CR are; each is looked for again only once passed, so a text
+    // of lone CRs costs no more than one of LFs.
+    std::size_t lf = text.find('\n');
+    std::size_t cr = text.find('\r');
+    std::size_t start = 0;
     while (start < n) {
-        std::size_t i = start;
-        while (i < n && text[i] != '\n' && text[i] != '\r') ++i;
-        line(text.substr(start, i - start));
-        if (i < n && text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
-        start = i + 1;
+        if (lf < start) lf = text.find('\n', start);
+        if (cr < start) cr = text.find('\r', start);
+        const std::size_t end = std::min({lf, cr, n});
+        line(text.substr(start, end - start));
+        const bool crLf = end + 1 < n && text[end] == '\r' && text[end + 1] == '\n';
+        start = end + (crLf ? 2 : 1);
     }
 }
 
-// Bytes of one 64-byte block of log text by kind, bit i standing for byte i: what the
-// loader needs to split lines, find keys and find runs of digits in a single pass.
-struct BlockClasses {
-    std::uint64_t breaks = 0;  // CR or LF
-    std::uint64_t equals = 0;
-    std::uint64_t digit = 0;
-    friend bool operator==(const BlockClasses&, const BlockClasses&) = default;
-};
-inline constexpr std::size_t kBlockBytes = 64;
-
-// Where a short needle may stand: a place whose byte is `first`, whose byte `middleAt`
-// further on is `middle` and whose byte `span` further on is `last`.
-struct NeedleTest {
-    char first = 0;
-    char middle = 0;
-    char last = 0;
-    std::uint8_t middleAt = 0;  // at most span
-    std::uint8_t span = 0;      // below kBlockBytes
-};
-
-// One way of scanning blocks of text. Vector forms are chosen by what the processor
-// offers; the plain form runs anywhere and is the yardstick the others are held to.
-struct BlockScanner {
-    const char* name;
-    // out[b] = the classes of the block at blocks + b * kBlockBytes, for b < count.
-    void (*classify)(const char* blocks, std::size_t count, BlockClasses* out);
-    // out[b] bit i set where one of the tests holds at byte i of block b. Reads up to
-    // kBlockBytes - 1 bytes past the last block.
-    void (*matchNeedles)(const char* blocks, std::size_t count, const NeedleTest* tests,
-                         std::size_t testCount, std::uint64_t* out);
-};
-
-// The scanners this processor can run, fastest first; the plain form is always last.
-const std::vector<BlockScanner>& BlockScanners();
-// The fastest of them.
-const BlockScanner& BestBlockScanner();
+// The characters of UTF-8 text such as DecodeLogBytes gives: rules that count or number
+// characters (sequence numbers, the length of a shown text) count these, not bytes.
+std::u32string Characters(std::string_view utf8);
+// Appends the UTF-8 form of one character.
+void AppendUtf8(std::string& out, char32_t c);
 
 }  // namespace gapscope

@@ -1,21 +1,28 @@
 #include "history/mask.h"
 
+#include "history/log_text.h"
+
 namespace gapscope {
 
 namespace {
 
 // A mask is a few hex digits; a longer text is damage, of which the operator is shown the
-// start only. Control characters are shown as '?' so that a log cannot drive a terminal.
+// first characters only. Control characters are shown as '?' so that a log cannot drive a
+// terminal.
 constexpr std::size_t kShownMaskLength = 64;
+
+bool IsControl(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
 
 std::string ShownMask(std::string_view text) {
     std::string shown = (!text.empty() && text.front() == '$') ? "" : "$";
     const std::size_t room = kShownMaskLength - shown.size();
-    for (const char c : text.substr(0, room)) {
-        const auto u = static_cast<unsigned char>(c);
-        shown += (u < 0x20 || u == 0x7F) ? '?' : c;
+    const std::u32string characters = Characters(text);
+    for (std::size_t i = 0; i < characters.size() && i < room; ++i) {
+        AppendUtf8(shown, IsControl(characters[i]) ? U'?' : characters[i]);
     }
-    if (text.size() > room) shown += "...";
+    if (characters.size() > room) shown += "...";
     return shown;
 }
 

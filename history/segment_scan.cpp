@@ -22,22 +22,6 @@ constexpr std::array<std::string_view, 6> kPrologEpilogKeys = {"P", "IP", "RP", 
 // Up to this day MTSAT visible was dark for longer around local night.
 constexpr Day kMtsatShortNightFrom{std::chrono::year{2011} / std::chrono::June / 29};
 
-std::string_view KeyPrefix(ScanMode mode) {
-    switch (mode) {
-        case ScanMode::RapidScan:
-            return "R";
-        case ScanMode::Iodc:
-            return "I";
-        case ScanMode::Prime:
-            break;
-    }
-    return "";
-}
-
-std::string ChannelKey(ChannelNumber n, ScanMode mode) {
-    return std::string(KeyPrefix(mode)) + std::to_string(n);
-}
-
 bool NeedsQuotes(std::string_view entry) {
     return std::any_of(entry.begin(), entry.end(), [](char c) {
         return static_cast<unsigned char>(c) <= 32 || c == ',' || c == '"';
@@ -67,7 +51,7 @@ void AppendIfPresent(std::string& part, const ItemList& items, std::string_view 
 // The channel a key names in the mode's key form ("9", "R9", "I9", prefix in either
 // case), or 0. A leading zero makes a different key, as the look-up by text would.
 ChannelNumber ChannelOfKey(std::string_view key, ScanMode mode) {
-    const std::string_view prefix = KeyPrefix(mode);
+    const std::string_view prefix = ChannelKeyPrefix(mode);
     if (!prefix.empty()) {
         if (key.empty() || (key.front() | 0x20) != (prefix.front() | 0x20)) return 0;
         key.remove_prefix(1);
@@ -130,34 +114,28 @@ struct SegmentRange {
 
 // What a present channel is checked against; nullopt: checked for presence only.
 std::optional<SegmentRange> SegmentsToCheck(ChannelNumber n, const ScanContext& ctx) {
-    const ReportRunState& run = ctx.run;
     const int first = FirstSegment(n, ctx.mode);
     if (n >= 1 && n <= 11) return SegmentRange{first, 8};
     if (n == 12) return SegmentRange{first, 24};
     if (n >= 13 && n <= 17) return SegmentRange{1, 8};
     if (n >= 18 && n <= 22) return SegmentRange{1, 7};
-    if (n == 23) return SegmentRange{1, run.goes12Bypass ? 4 : 7};
+    if (n == 23) return SegmentRange{1, ctx.goes12Bypass ? 4 : 7};
     if (n >= 24 && n <= 26) return SegmentRange{1, 6};
     if (n == 56 || n == 57) return SegmentRange{1, 7};
     if (n == 58 || n == 84) return SegmentRange{1, 6};
     if ((n >= 67 && n <= 72) || (n >= 77 && n <= 82)) return SegmentRange{1, 1};
     if ((n >= 93 && n <= 106) || n == 123 || n == 124) return SegmentRange{1, 10};
 
+    if (!ctx.countedProducts.Contains(n)) return std::nullopt;
     if (ctx.mode == ScanMode::RapidScan) {
-        const ChannelSet counted =
-            run.rapidScanProducts | run.quarterHourlyProducts | run.rapidScanAmvProducts;
-        if (!counted.Contains(n)) return std::nullopt;
-        if (n == 53) return SegmentRange{1, run.singleSegmentProducts ? 1 : 4};
+        if (n == 53) return SegmentRange{1, ctx.singleSegmentProducts ? 1 : 4};
         if (n == 59) {
-            if (!run.csrInService) return std::nullopt;
+            if (!ctx.csrInService) return std::nullopt;
             return SegmentRange{1, 3};
         }
         return SegmentRange{1, 1};
     }
-    const ChannelSet counted =
-        run.quarterHourlyProducts | run.quarterToProducts | run.threeHourlyProducts;
-    if (!counted.Contains(n)) return std::nullopt;
-    return SegmentRange{1, run.singleSegmentProducts ? 1 : ChannelSegments(n)};
+    return SegmentRange{1, ctx.singleSegmentProducts ? 1 : ChannelSegments(n)};
 }
 
 // Segments 1..count as bits; counts above 32 cannot occur in a 32-bit mask.
@@ -190,7 +168,7 @@ PrologEpilogKeys PrologEpilogKeysOf(ScanMode mode) {
 }
 
 void AddPrologEpilogLines(const ItemList& items, ScanMode mode, const ChannelSet& scanned,
-                          Lines& lines) {
+                          std::vector<std::string>& lines) {
     const PrologEpilogKeys keys = PrologEpilogKeysOf(mode);
     const bool hrit = scanned.Contains(kFirstHritChannel);
     const bool lrit = scanned.Contains(kFirstLritChannel);
@@ -213,6 +191,17 @@ int LateSegmentCount(ChannelNumber n) {
     if (n >= 18 && n <= 23) return 7;
     if (n >= 24 && n <= 26) return 6;
     return ChannelSegments(n);
+}
+
+// Runs a mask reading; a bad mask leaves with the key of the item it belongs to.
+template <typename Read>
+std::string WithItemNamed(const std::string& key, Read read) {
+    try {
+        return read();
+    } catch (MaskError& error) {
+        error.item = key;
+        throw;
+    }
 }
 
 }  // namespace
@@ -238,38 +227,40 @@ SplitRecord SplitMinuteRecord(std::string_view record, ScanMode mode) {
 }
 
 void ScanMissingSegments(const ScanContext& ctx, int minute, std::string_view record,
-                         const ChannelSet& channels, Lines& lines, long& expected, long& received) {
+                         const ChannelSet& channels, std::vector<std::string>& lines,
+                         long& expected, long& received) {
     if (channels.Empty()) return;
-    const ChannelSet scanned = channels & ctx.run.reportableChannels;
+    const ChannelSet scanned = channels & ctx.reportableChannels;
     if (scanned.Empty()) return;
     const ItemList items = ParseItems(record);
 
-    if (ctx.prologEpilogFiles && !ctx.noPrologCheck) {
+    if (ctx.checkPrologEpilog) {
         AddPrologEpilogLines(items, ctx.mode, scanned, lines);
     }
 
     for (ChannelNumber n = kFirstChannel; n <= kLastChannel; ++n) {
         if (!scanned.Contains(n)) continue;
-        if (InVisibleNight(n, minute, ctx.run.reportDay)) continue;
+        if (InVisibleNight(n, minute, ctx.reportDay)) continue;
         const std::string_view value = ValueOf(items, ChannelKey(n, ctx.mode));
         if (value.empty()) {
-            const std::string label = ChannelLabel(n, ctx.run.reportDay);
+            const std::string label = ChannelLabel(n, ctx.reportDay);
             lines.push_back("   " + label +
                             (ChannelSegments(n) == 1 ? "   missing" : "   all missing"));
             continue;
         }
         const std::optional<SegmentRange> range = SegmentsToCheck(n, ctx);
         if (!range) continue;
-        const std::string text =
-            MissingSegmentText(value, range->first, range->count, expected, received);
+        const std::string text = WithItemNamed(ChannelKey(n, ctx.mode), [&] {
+            return MissingSegmentText(value, range->first, range->count, expected, received);
+        });
         if (!text.empty()) {
-            lines.push_back("   " + ChannelLabel(n, ctx.run.reportDay) + ",  seg: " + text);
+            lines.push_back("   " + ChannelLabel(n, ctx.reportDay) + ",  seg: " + text);
         }
     }
 }
 
 void ScanLateSegments(Day reportDay, std::string_view record, ChannelNumber first,
-                      ChannelNumber last, Lines& lines) {
+                      ChannelNumber last, std::vector<std::string>& lines) {
     first = std::max(first, kFirstChannel);
     last = std::min(last, kLastChannel);
     if (first > last || record.empty()) return;
@@ -279,7 +270,8 @@ void ScanLateSegments(Day reportDay, std::string_view record, ChannelNumber firs
         if (value.empty()) continue;
         const int count = LateSegmentCount(n);
         if (count <= 0) continue;
-        const std::string text = LateSegmentText(value, count);
+        const std::string text =
+            WithItemNamed(std::to_string(n), [&] { return LateSegmentText(value, count); });
         if (!text.empty()) lines.push_back("   " + ChannelLabel(n, reportDay) + ",  seg: " + text);
     }
 }

@@ -5,9 +5,8 @@
 #include <vector>
 
 #include "catalogue/channel_set.h"
-#include "history/lines.h"
-#include "report/run_state.h"
-#include "startup/startup_state.h"
+#include "history/scan_mode.h"
+#include "history/time_keys.h"
 
 namespace gapscope {
 
@@ -19,22 +18,31 @@ struct SplitRecord {
 };
 SplitRecord SplitMinuteRecord(std::string_view record, ScanMode mode);
 
-// What the segment scan reads besides the record.
+// What the segment scan reads besides the record: the service, the rules of the report day
+// and the products counted segment by segment at the minute scanned. The report run fills it.
 struct ScanContext {
-    const ReportRunState& run;
+    Day reportDay{};
     ScanMode mode = ScanMode::Prime;
-    bool noPrologCheck = false;
-    bool prologEpilogFiles = true;  // the "Prolog && epilog files" box
+    // The "Prolog && epilog files" box is ticked and the service's prolog key was seen.
+    bool checkPrologEpilog = true;
+    ChannelSet reportableChannels;
+    bool goes12Bypass = false;
+    bool csrInService = false;
+    bool singleSegmentProducts = false;
+    // Products whose segments are counted at this minute; other products are checked for
+    // presence only.
+    ChannelSet countedProducts;
 };
 
 // Appends the prolog/epilog lines and the item lines of channels ∩ reportableChannels,
 // in rising channel order, and adds to the counters. Throws MaskError on a bad mask.
 void ScanMissingSegments(const ScanContext& ctx, int minute, std::string_view record,
-                         const ChannelSet& channels, Lines& lines, long& expected, long& received);
+                         const ChannelSet& channels, std::vector<std::string>& lines,
+                         long& expected, long& received);
 
 // Appends one late-segments line per channel first..last (plain keys) with late segments.
 void ScanLateSegments(Day reportDay, std::string_view record, ChannelNumber first,
-                      ChannelNumber last, Lines& lines);
+                      ChannelNumber last, std::vector<std::string>& lines);
 
 // Segment list ("3 4 ") of the segments first..count missing from the mask; adds count
 // to expected and the segments not listed to received.

@@ -119,7 +119,7 @@ FsdSets BuildFsdSets(Day reportDay, int minute, const ReportOptions& options,
     } else {
         sets.hourly = {};
     }
-    if (startup.ParallelMode || startup.IsIodc() || startup.HimawariMode || !options.includeFsd) {
+    if (startup.ParallelMode() || startup.IsIodc() || startup.HimawariMode() || !options.includeFsd) {
         sets = {};
     }
     if (!options.includeGoesMir) {

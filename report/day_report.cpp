@@ -32,7 +32,7 @@ Titles ChooseTitles(const StartupState& s, const ReportOptions& o) {
         if (!t.late) t.late = late;
         if (!t.slots) t.slots = slots;
     };
-    if (s.IsRapidScan() && s.ParallelMode) {
+    if (s.IsRapidScan() && s.ParallelMode()) {
         take("Missing HRIT Parallel Rapid Scan segments report",
              "Missing Parallel Rapid Scan products report", "Late Parallel Rapid Scan segments report",
              "Missing Parallel Rapid Scan cycles report");
@@ -41,7 +41,7 @@ Titles ChooseTitles(const StartupState& s, const ReportOptions& o) {
         take("Missing HRIT Rapid Scan segments report", "Missing Rapid Scan products report",
              "Late Rapid Scan segments report", "Missing Rapid Scan cycles report");
     }
-    if (s.ParallelMode) {
+    if (s.ParallelMode()) {
         take("Missing HRIT Parallel Scan segments report", "Missing Parallel Scan products report",
              "Late Parallel Scan segments report", "Missing Parallel Scan cycles report");
     }
@@ -49,7 +49,7 @@ Titles ChooseTitles(const StartupState& s, const ReportOptions& o) {
         take("Missing HRIT IODC segments report", "Missing IODC products report",
              "Late IODC segments report", "Missing IODC cycles report");
     }
-    if (s.HimawariMode) take(nullptr, "Missing Himawari report", nullptr, nullptr);
+    if (s.HimawariMode()) take(nullptr, "Missing Himawari report", nullptr, nullptr);
     if (o.includeLrit) take("Missing HRIT & LRIT segments report", nullptr, nullptr, nullptr);
     take("Missing HRIT segments report", "Missing rebroadcast & derived products report",
          "Late segments report", "Missing cycles report");
@@ -115,14 +115,34 @@ public:
             Build(result.lists);
         } catch (const MaskError& error) {
             result.error = error.what();
+            result.errorPlace = "in " + std::string(scanning_) + ", minute key " + scannedKey_ +
+                                " (" + IsoDate(day_) + " " + scannedKey_.substr(8, 2) + ":" +
+                                scannedKey_.substr(10, 2) + " UTC), item " + error.item;
         }
         return result;
     }
 
 private:
+    // What the segment scan needs of this run, as the run stands at the minute scanned.
+    ScanContext Context() const {
+        ScanContext ctx;
+        ctx.reportDay = run_.reportDay;
+        ctx.mode = s_.Mode;
+        ctx.checkPrologEpilog = o_.prologEpilogFiles && !s_.NoPrologCheck;
+        ctx.reportableChannels = run_.reportableChannels;
+        ctx.goes12Bypass = run_.goes12Bypass;
+        ctx.csrInService = run_.csrInService;
+        ctx.singleSegmentProducts = run_.singleSegmentProducts;
+        ctx.countedProducts =
+            s_.IsRapidScan()
+                ? run_.rapidScanProducts | run_.quarterHourlyProducts | run_.rapidScanAmvProducts
+                : run_.quarterHourlyProducts | run_.quarterToProducts | run_.threeHourlyProducts;
+        return ctx;
+    }
+
     bool FsdDayLongAllowed(bool dayInHistory) const {
         return o_.includeFsd && dayInHistory && !s_.IsRapidScan() && !s_.IsIodc() &&
-               !s_.ParallelMode && !o_.met8LritOnly;
+               !s_.ParallelMode() && !o_.met8LritOnly;
     }
 
     void DayLongChecks(Lines& product) {
@@ -131,7 +151,7 @@ private:
         if (o_.hourlyFy2g) {
             dayLong_.fy2gChannels = ChannelSet::Range(67, 72);
             dayLong_.fy2gAbsent = !ChannelsSeenOnDay(s_.SegHistory, day_, dayLong_.fy2gChannels, 60);
-            if (dayLong_.fy2gAbsent && FsdDayLongAllowed(dayInHistory) && !s_.HimawariMode) {
+            if (dayLong_.fy2gAbsent && FsdDayLongAllowed(dayInHistory) && !s_.HimawariMode()) {
                 AppendDayLong(product, " 0000..2300", "FY-2G missing");
             }
         }
@@ -140,12 +160,12 @@ private:
             dayLong_.fy2eChannels = ChannelSet::Range(77, 82);
             // FY-2E is sent at half past the hour, so it is looked for at every half hour.
             dayLong_.fy2eAbsent = !ChannelsSeenOnDay(s_.SegHistory, day_, dayLong_.fy2eChannels, 30);
-            if (dayLong_.fy2eAbsent && FsdDayLongAllowed(dayInHistory) && !s_.HimawariMode) {
+            if (dayLong_.fy2eAbsent && FsdDayLongAllowed(dayInHistory) && !s_.HimawariMode()) {
                 AppendDayLong(product, " 0030..2330", "FY-2E missing");
             }
         }
         himawariAbsent_ = true;
-        if (!s_.NoHimawari && o_.himawari30min) {
+        if (!s_.NoHimawari() && o_.himawari30min) {
             himawariChannels_ = HimawariChannelsForDay(day_);
             himawariAbsent_ = !ChannelsSeenOnDay(s_.SegHistory, day_, himawariChannels_, 30);
             if (himawariAbsent_ && FsdDayLongAllowed(dayInHistory)) {
@@ -158,7 +178,7 @@ private:
         const int step = himawariChannels_.Contains(kHimawariB01) ? 10 : 30;
         if (minute % step != 0 || minute == 160 || minute == 880) return;
         if (!otherPart.empty()) {
-            ScanMissingSegments(ctx_, minute, otherPart, himawariChannels_, lines, scratch_, scratch_);
+            ScanMissingSegments(Context(), minute, otherPart, himawariChannels_, lines, scratch_, scratch_);
         } else {
             lines.emplace_back("   HIM9 all 16 channels missing");
         }
@@ -166,14 +186,14 @@ private:
 
     void ScanProducts(int m, std::string_view otherPart, Lines& lines) {
         auto scanFsd = [&](const ChannelSet& set) {
-            ScanMissingSegments(ctx_, m, otherPart, set, lines, scratch_, scratch_);
+            ScanMissingSegments(Context(), m, otherPart, set, lines, scratch_, scratch_);
         };
         auto scanMpef = [&](const ChannelSet& set) {
-            ScanMissingSegments(ctx_, m, otherPart, set, lines, expected_, received_);
+            ScanMissingSegments(Context(), m, otherPart, set, lines, expected_, received_);
         };
         if (s_.IsRapidScan()) {
             if (!RapidScanMpefInService(day_) || !o_.includeMpef || o_.decontaminating) return;
-            BuildRapidScanProducts(run_, s_.NoMpe);
+            BuildRapidScanProducts(run_, s_.NoMpe());
             scanMpef(run_.rapidScanProducts);
             if (m % 15 == 0) scanMpef(run_.quarterHourlyProducts);
             if ((m + 10) % 20 == 0) scanMpef(run_.rapidScanAmvProducts);
@@ -184,7 +204,7 @@ private:
         if ((m + 30) % 60 == 0) scanFsd(fsd.halfHourly);
         if (m % 180 == 0) scanFsd(fsd.threeHourly);
         if (!o_.includeMpef) return;
-        BuildQuarterHourlyProducts(run_, m, o_, s_.Mode, s_.NoMpe, rules_);
+        BuildQuarterHourlyProducts(run_, m, o_, s_.Mode, s_.NoMpe(), rules_);
         if (o_.decontaminating) return;
         scanMpef(run_.quarterHourlyProducts);
         if (m % 60 == 0) scanMpef(run_.hourlyProducts);
@@ -204,12 +224,15 @@ private:
         const bool quarter = m % 60 == 15 || m % 60 == 45;
         const bool cycle = s_.IsRapidScan() ? m % 5 == 0 : m % 15 == 0;
 
+        scannedKey_ = key;
+        scanning_ = "LateSegHistory.log";
         const std::string_view late = s_.LateSegHistory.ValueOf(key);
         if (!late.empty()) {
             ScanLateSegments(day_, late, 1, 26, lateLines_);
             AppendCycle(out.lateSegs, hhnn, lateLines_);
         }
 
+        scanning_ = "SegHistory.log";
         SplitRecord split = SplitMinuteRecord(s_.SegHistory.ValueOf(key), s_.Mode);
 
         if (m % 10 == 0 && !himawariAbsent_) {
@@ -218,7 +241,7 @@ private:
             productLines_.clear();
         }
 
-        if (s_.HimawariMode || !cycle) return;
+        if (s_.HimawariMode() || !cycle) return;
 
         ChannelSet hrit = o_.decontaminating ? ChannelSet{1, 2, 3, 12} : ChannelSet::Range(1, 12);
         const ChannelSet lrit = o_.decontaminating ? ChannelSet{13, 14} : ChannelSet::Range(13, 17);
@@ -230,9 +253,9 @@ private:
         if (split.msgPart.empty()) {
             if (!o_.met8LritOnly || quarter) out.missingSlots.push_back(SlotLine(hhnn));
         } else {
-            ScanMissingSegments(ctx_, m, split.msgPart, hrit, segLines_, scratch_, scratch_);
-            if (!s_.ParallelMode && !s_.IsRapidScan() && !s_.IsIodc() && o_.includeLrit && quarter) {
-                ScanMissingSegments(ctx_, m, split.msgPart, lrit, segLines_, scratch_, scratch_);
+            ScanMissingSegments(Context(), m, split.msgPart, hrit, segLines_, scratch_, scratch_);
+            if (!s_.ParallelMode() && !s_.IsRapidScan() && !s_.IsIodc() && o_.includeLrit && quarter) {
+                ScanMissingSegments(Context(), m, split.msgPart, lrit, segLines_, scratch_, scratch_);
             }
             AppendCycle(out.missingSegs, hhnn, segLines_);
         }
@@ -244,12 +267,12 @@ private:
     }
 
     void CloseProducts(Lines& product) {
-        if (o_.includeMpef && rules_.mpeMarkerEra && (!o_.includeMpe || s_.NoMpe)) {
+        if (o_.includeMpef && rules_.mpeMarkerEra && (!o_.includeMpe || s_.NoMpe())) {
             product.insert(product.begin() + 3, "  *** MPE (not checked) ***");
         }
         if (product.size() == 3) {
             product.emplace_back(o_.includeMpef ? "  (none)" : "  (not checked)");
-        } else if (s_.IsRapidScan() || s_.ParallelMode) {
+        } else if (s_.IsRapidScan() || s_.ParallelMode()) {
             if (received_ == 0) {
                 CutBackToHeader(product);
                 product.emplace_back("  (no products found)");
@@ -267,7 +290,7 @@ private:
             product.emplace_back(" ");
             product.emplace_back("Key:  FY-2x, GOES-nn & HIMn = FSD");
         }
-        if (run_.goes12Bypass && !s_.ParallelMode && !s_.IsRapidScan()) {
+        if (run_.goes12Bypass && !s_.ParallelMode() && !s_.IsRapidScan()) {
             product.emplace_back("  GOES-12 set as \"from GOES-10\"");
         }
     }
@@ -284,7 +307,7 @@ private:
 
         const Titles titles = ChooseTitles(s_, o_);
         StartList(out.missingSegs, DateLine(day_, false), titles.segs);
-        StartList(out.missingProduct, DateLine(day_, s_.HimawariMode), titles.product);
+        StartList(out.missingProduct, DateLine(day_, s_.HimawariMode()), titles.product);
         StartList(out.lateSegs, DateLine(day_, false), titles.late);
         StartList(out.missingSlots, DateLine(day_, true), titles.slots);
 
@@ -312,7 +335,7 @@ private:
 
         if (!o_.met8LritOnly) {
             for (SequenceKind kind : {0, 7, 6, 8, 1, 3, 2, 4, 5}) {
-                AddSequenceReport(s_.FileHistory, day_, kind, s_.NeatMode, out.missingProduct);
+                AddSequenceReport(s_.FileHistory, day_, kind, s_.NeatMode(), out.missingProduct);
             }
         }
     }
@@ -321,12 +344,14 @@ private:
     const ReportOptions& o_;
     const Day day_;
     ReportRunState run_;
-    ScanContext ctx_{run_, s_.Mode, s_.NoPrologCheck, o_.prologEpilogFiles};
     DayRules rules_;
     DayLongChannels dayLong_;
     ChannelSet himawariChannels_;
     bool himawariAbsent_ = true;
     Lines segLines_, productLines_, lateLines_;
+    // The log and minute being scanned, to tell where a bad mask is.
+    std::string_view scanning_ = "SegHistory.log";
+    std::string scannedKey_;
     long expected_ = 0;
     long received_ = 0;
     long scratch_ = 0;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "history/lines.h"
+#include "report/lines.h"
 #include "history/time_keys.h"
 #include "report/report_options.h"
 #include "startup/startup_state.h"
@@ -25,6 +25,8 @@ struct DayReport {
 struct DayReportResult {
     DayReport lists;
     std::optional<std::string> error;
+    // Where the bad mask is, in words: the log, the minute key, the day and time, the item.
+    std::optional<std::string> errorPlace;
 };
 
 DayReportResult BuildDayReport(const StartupState& startup, const ReportOptions& options, Day day);

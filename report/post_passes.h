@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "history/lines.h"
+#include "report/lines.h"
 #include "startup/startup_state.h"
 
 namespace gapscope {

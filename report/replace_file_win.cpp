@@ -1,5 +1,8 @@
 #include <windows.h>
 
+#include <cerrno>
+#include <system_error>
+
 #include "startup/system_text.h"
 #include "report/replace_file.h"
 
@@ -33,10 +36,12 @@ ReplaceResult ReplaceFileWith(const std::filesystem::path& target,
                               const std::filesystem::path& replacement) {
     const wchar_t* to = target.c_str();
     const wchar_t* from = replacement.c_str();
-    // Wine's ReplaceFileW would move a folder of that name aside; Windows refuses.
+    // Wine's ReplaceFileW would move a folder of that name aside; Windows refuses. Said in
+    // the words a rename over a folder gives elsewhere.
     const DWORD attributes = GetFileAttributesW(to);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return {ReplaceResult::kFailed, "cannot replace " + TextOfPath(target) + ": it is a folder"};
+        return {ReplaceResult::kFailed,
+                "cannot replace " + TextOfPath(target) + ": " + std::generic_category().message(EISDIR)};
     }
     if (ReplaceFileW(to, from, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
         return {};

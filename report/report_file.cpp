@@ -1,10 +1,10 @@
 #include "report/report_file.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <random>
 #include <system_error>
-#include <thread>
 
 #include "startup/system_text.h"
 #include "report/replace_file.h"
@@ -27,11 +27,11 @@ std::string Banner(const BannerInfo& banner) {
 }
 
 const char* FileSuffix(const StartupState& s) {
-    if (s.ParallelMode && s.IsRapidScan()) return "-PAR-RSS-missing-segments.txt";
-    if (s.ParallelMode) return "-PAR-missing-segments.txt";
+    if (s.ParallelMode() && s.IsRapidScan()) return "-PAR-RSS-missing-segments.txt";
+    if (s.ParallelMode()) return "-PAR-missing-segments.txt";
     if (s.IsRapidScan()) return "-RSS-missing-segments.txt";
     if (s.IsIodc()) return "-IODC-missing-segments.txt";
-    if (s.HimawariMode) return "-Himawari-missing-segments.txt";
+    if (s.HimawariMode()) return "-Himawari-missing-segments.txt";
     return "-missing-segments.txt";
 }
 
@@ -39,15 +39,15 @@ const char* FileSuffix(const StartupState& s) {
 
 Lines BuildReportText(DayReport& lists, const StartupState& startup, const BannerInfo& banner) {
     Lines text;
-    if (!startup.NeatMode) text.emplace_back(kFileSeparator);
-    if (startup.NeatMode && startup.HimawariMode) {
+    if (!startup.NeatMode()) text.emplace_back(kFileSeparator);
+    if (startup.NeatMode() && startup.HimawariMode()) {
         lists.missingSlots.clear();
         lists.lateSegs.clear();
         lists.missingSegs.clear();
     }
     text.insert(text.end(), lists.missingSlots.begin(), lists.missingSlots.end());
     for (const Lines* list : {&lists.lateSegs, &lists.missingSegs, &lists.missingProduct}) {
-        if (startup.NeatMode) {
+        if (startup.NeatMode()) {
             // Only the first list of a neat report keeps its date line.
             auto from = list->begin();
             if (!text.empty() && from != list->end()) ++from;
@@ -58,7 +58,7 @@ Lines BuildReportText(DayReport& lists, const StartupState& startup, const Banne
             text.insert(text.end(), list->begin(), list->end());
         }
     }
-    if (!startup.NeatMode) text.emplace_back();
+    if (!startup.NeatMode()) text.emplace_back();
     text.emplace_back();
     text.push_back(Banner(banner));
     text.emplace_back();
@@ -73,7 +73,7 @@ std::filesystem::path ReportFilePath(const StartupState& startup,
 }
 
 std::optional<std::string> WriteReportFile(const std::filesystem::path& path, const Lines& lines,
-                                           const SaveRetry& retry) {
+                                           const RetryPolicy& retry) {
     namespace fs = std::filesystem;
     // The new report is complete on disk before it replaces the old one, so a full disk or
     // a crash mid-write leaves yesterday's good report in place.
@@ -84,9 +84,15 @@ std::optional<std::string> WriteReportFile(const std::filesystem::path& path, co
     temporaryName += std::to_string(entropy() % 1000000);
     temporaryName += ".partial";
     const fs::path temporary = path.parent_path() / PathFromText(temporaryName);
+    // The operator is told the cause and the folder or file it concerns, never the
+    // temporary name; the stream leaves the cause in errno.
+    const auto cause = [] {
+        return errno == 0 ? std::string("unknown cause") : std::generic_category().message(errno);
+    };
     {
+        errno = 0;
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return "cannot create " + TextOfPath(temporary);
+        if (!out) return "cannot create a file in " + TextOfPath(path.parent_path()) + ": " + cause();
         for (const std::string& line : lines) {
             const std::string bytes = SystemText(line);
             out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -94,19 +100,15 @@ std::optional<std::string> WriteReportFile(const std::filesystem::path& path, co
         }
         out.close();
         if (!out) {
+            const std::string why = cause();
             std::error_code ignored;
             fs::remove(temporary, ignored);
-            return "cannot write " + TextOfPath(temporary);
+            return "cannot write " + TextOfPath(path) + ": " + why;
         }
     }
     ReplaceResult replaced = ReplaceFileWith(path, temporary);
-    for (int attempt = 1; replaced.outcome == ReplaceResult::kBusy && attempt < retry.attempts;
-         ++attempt) {
-        if (retry.wait) {
-            retry.wait(retry.pause);
-        } else {
-            std::this_thread::sleep_for(retry.pause);
-        }
+    for (int tried = 1; replaced.outcome == ReplaceResult::kBusy && tried < retry.tries; ++tried) {
+        if (retry.wait) retry.wait(retry.pause);
         replaced = ReplaceFileWith(path, temporary);
     }
     if (replaced.outcome == ReplaceResult::kDone) return std::nullopt;

@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,19 +27,12 @@ Lines BuildReportText(DayReport& lists, const StartupState& startup, const Banne
 std::filesystem::path ReportFilePath(const StartupState& startup,
                                      const std::filesystem::path& programDirectory, Day day);
 
-// How long a save waits for another program that holds the old report open (on Windows,
-// a viewer that shares it for reading only): `attempts` tries, `pause` apart.
-struct SaveRetry {
-    int attempts = 10;
-    std::chrono::milliseconds pause{500};
-    // Sleeps by default; tests count the waits instead.
-    std::function<void(std::chrono::milliseconds)> wait;
-};
-
 // Writes the lines, each followed by CR LF, as 8-bit text in the system's code page; via a
 // temporary file in the same directory put over the old one in one step, so a failed save
-// never damages an earlier report. Returns an error text on failure.
+// never damages an earlier report. While another program holds the old report so that it
+// cannot be replaced (on Windows, a viewer sharing it for reading only) the replacing is
+// tried again as `retry` says. Returns an error text on failure.
 std::optional<std::string> WriteReportFile(const std::filesystem::path& path, const Lines& lines,
-                                           const SaveRetry& retry = {});
+                                           const RetryPolicy& retry = {});
 
 }  // namespace gapscope

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 
+#include "history/log_text.h"
+
 namespace gapscope {
 
 namespace {
@@ -29,20 +31,22 @@ bool IsReported(SequenceKind kind) {
     return kind >= 0 && static_cast<std::size_t>(kind) < kKindTexts.size();
 }
 
-constexpr char kMissing = '_';
-constexpr char kDuplicate = '#';
+// One character stands for one sequence number; the string is read as characters, since a
+// damaged log decoded from UTF-16 or 8-bit text may hold characters of several bytes.
+constexpr char32_t kMissing = U'_';
+constexpr char32_t kDuplicate = U'#';
 // How far past the first run of duplicates a further duplicate is looked for.
 constexpr std::size_t kDuplicateLookahead = 9999;
 
 // A position is named only when the duplicates are one short run right at the start of
 // the day's numbering (positions 1..3), which is how a restart of the sender shows.
-std::string DuplicateLine(std::string_view sequence) {
+std::string DuplicateLine(std::u32string_view sequence) {
     std::string line = "  Multiple files with same sequence number";
     const std::size_t first = sequence.find(kDuplicate);  // p - 1
     std::size_t runEnd = first;                           // q
     while (runEnd < sequence.size() && sequence[runEnd] == kDuplicate) ++runEnd;
-    const std::string_view rest = sequence.substr(runEnd, kDuplicateLookahead);
-    if (first < 3 && rest.find(kDuplicate) == std::string_view::npos) {
+    const std::u32string_view rest = sequence.substr(runEnd, kDuplicateLookahead);
+    if (first < 3 && rest.find(kDuplicate) == std::u32string_view::npos) {
         const std::size_t p = first + 1;
         const std::size_t q = runEnd;
         if (q == p) {
@@ -56,8 +60,9 @@ std::string DuplicateLine(std::string_view sequence) {
 
 }  // namespace
 
-Lines SequenceReportBlock(SequenceKind kind, std::string_view sequence, bool neatMode) {
-    if (!IsReported(kind) || sequence.empty()) return {};
+Lines SequenceReportBlock(SequenceKind kind, std::string_view text, bool neatMode) {
+    if (!IsReported(kind) || text.empty()) return {};
+    const std::u32string sequence = Characters(text);
     const SequenceKindText& texts = kKindTexts[static_cast<std::size_t>(kind)];
 
     long missing = 0;
@@ -81,7 +86,7 @@ Lines SequenceReportBlock(SequenceKind kind, std::string_view sequence, bool nea
     if (missing == 1) countLine += ", seq. " + std::to_string(lastMissing);
     block.push_back(std::move(countLine));
 
-    if (sequence.find(kDuplicate) != std::string_view::npos) {
+    if (sequence.find(kDuplicate) != std::u32string::npos) {
         block.push_back(DuplicateLine(sequence));
     }
     return block;

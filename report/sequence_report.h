@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "history/lines.h"
+#include "report/lines.h"
 #include "catalogue/catalogue.h"
 #include "history/history_log.h"
 #include "history/time_keys.h"

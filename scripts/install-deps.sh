@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the example station need.
-# Skips what is present; without root it prints the one command to run instead.
+# Installs the Debian packages the build, the tests and the example station need, or the
+# packages named as arguments (the further stages name theirs). Skips what is present;
+# without root it prints the one command to run instead.
 set -euo pipefail
 
-packages=(
+packages=("$@")
+[ ${#packages[@]} -gt 0 ] || packages=(
   cmake make g++ pkg-config
   qt6-base-dev libgl-dev
+  libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
   clang libclang-rt-14-dev
-  time
+  time hyperfine
 )
 
 missing=()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the Windows build and its tests need: the MinGW-w64 cross compiler (with
-# POSIX threads, for std::thread), Wine to run the programs and GoogleTest's sources to
-# build the test framework with that compiler. Skips what is present; without root it
+# POSIX threads, for std::thread), Wine to run the programs, GoogleTest's sources to build
+# the test framework with that compiler, and the header-only command-line parser. Skips what is present; without root it
 # prints the one command to run instead.
 set -euo pipefail
 
@@ -9,7 +9,7 @@ packages=(
   cmake make
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64
-  googletest
+  googletest libcli11-dev
 )
 
 missing=()

@@ -1,10 +1,7 @@
 #include "startup/startup_state.h"
 
 #include <array>
-#include <cstdint>
 #include <exception>
-#include <functional>
-#include <span>
 #include <string_view>
 #include <system_error>
 
@@ -47,57 +44,27 @@ std::string WithSeparator(std::string directory) {
     return directory;
 }
 
-// What the start-up flags ask of the segment history's text, in the order of Needle.
-enum Needle { kIp, kIe, kI9, kRp, kRe, kR9, kFy2c67, kFy2c71 };
-constexpr std::array<std::string_view, 8> kSegNeedles = {
-    "IP=", "IE=", "I9=", "RP=", "RE=", "R9=", "67=", "71="};
+// The logs in reading order and where each goes.
+constexpr std::array<HistoryLog StartupState::*, 3> kLogs = {
+    &StartupState::FileHistory, &StartupState::LateSegHistory, &StartupState::SegHistory};
 
-// The logs in order: one that cannot be read stops the rest.
-struct LogFile {
-    const char* name;
-    HistoryLog StartupState::*log;
-    // What the report asks of the whole text: the segment history is asked whether it
-    // holds the report day and the start-up needles; the others only for keys.
-    LogPreparation prepare;
-};
-constexpr std::array<LogFile, 3> kLogFiles = {{
-    {"FileHistory.log", &StartupState::FileHistory, {.dates = false, .needles = {}}},
-    {"LateSegHistory.log", &StartupState::LateSegHistory, {.dates = false, .needles = {}}},
-    {"SegHistory.log", &StartupState::SegHistory, {.dates = true, .needles = kSegNeedles}},
-}};
-// By far the largest: the others are read alongside it.
-constexpr std::size_t kLargestLog = 2;
-
-bool LoadLogs(StartupState& state) {
-    struct Loaded {
-        bool read = false;  // neither unreadable nor failed (out of memory and the like)
-        LogReadResult result;
-    };
-    std::array<Loaded, kLogFiles.size()> loaded;
-    const auto load = [&](std::size_t i, const std::function<void()>& alongside) {
-        try {
-            loaded[i].result = ReadHistoryLog(PathFromText(state.DataDirectory + kLogFiles[i].name),
-                                              kLogFiles[i].prepare, alongside);
-            loaded[i].read = loaded[i].result.status != LogReadStatus::Unreadable;
-        } catch (const std::exception&) {
-            // Out of memory on a huge log and the like: it counts as not read.
-        }
-    };
-    bool othersTried = false;
-    const auto loadOthers = [&] {
-        othersTried = true;
-        for (std::size_t i = 0; i < kLogFiles.size(); ++i) {
-            if (i != kLargestLog) load(i, {});
-        }
-    };
-    load(kLargestLog, loadOthers);
-    if (!othersTried) loadOthers();
-    // The logs before one that could not be read are kept; it and those after stay empty.
-    for (std::size_t i = 0; i < kLogFiles.size(); ++i) {
-        if (!loaded[i].read) return false;
-        state.*kLogFiles[i].log = std::move(loaded[i].result.log);
+LogReadResult ReadOnce(const std::filesystem::path& path, const StartupInputs& inputs) {
+    try {
+        return inputs.readLog ? inputs.readLog(path) : ReadHistoryLog(path);
+    } catch (const std::exception& e) {
+        // Out of memory on a huge log and the like: it counts as not read.
+        return {LogReadStatus::Unreadable, e.what(), {}};
     }
-    return true;
+}
+
+LogReadResult ReadWithRetries(const std::filesystem::path& path, const StartupInputs& inputs) {
+    const RetryPolicy& retry = inputs.retry;
+    LogReadResult result = ReadOnce(path, inputs);
+    for (int tried = 1; result.status == LogReadStatus::Busy && tried < retry.tries; ++tried) {
+        if (retry.wait) retry.wait(retry.pause);
+        result = ReadOnce(path, inputs);
+    }
+    return result;
 }
 
 }  // namespace
@@ -112,11 +79,27 @@ Switches ParseSwitches(const std::vector<std::string>& arguments) {
     return switches;
 }
 
-bool IsSwitch(const std::string& argument) {
+bool IsSwitch(std::string_view argument) {
     for (const SwitchRule& rule : kSwitchRules) {
         if (Matches(rule, argument)) return true;
     }
     return false;
+}
+
+std::optional<std::string> WhyNotASwitch(std::string_view argument) {
+    if (argument.size() < 2 || IsSwitch(argument)) return std::nullopt;
+    for (const SwitchRule& rule : kSwitchRules) {
+        if (!EqualsIgnoreCase(argument.substr(1), rule.name)) continue;
+        if (rule.prefixes.find(argument.front()) != std::string_view::npos) continue;
+        if (argument.front() != '-' && argument.front() != '/') continue;
+        std::string why = "'";
+        why.append(argument);
+        why.append("' is not a switch (");
+        why.append(rule.name);
+        why.append(" takes '-' only)");
+        return why;
+    }
+    return std::nullopt;
 }
 
 std::string NormaliseComputerName(const std::string& name) {
@@ -143,34 +126,47 @@ std::string ResolveDataDirectory(const std::vector<std::string>& arguments,
     return WithSeparator(own);
 }
 
-void DeriveStartupFlags(StartupState& state, const Switches& switches) {
-    // One pass over the segment history answers every question asked of its text; a log
-    // loaded from disk has made it already.
-    const std::uint32_t found = state.SegHistory.TextContainsEach(kSegNeedles);
-    const auto has = [found](Needle needle) { return ((found >> needle) & 1u) != 0; };
-
-    state.ParallelMode = switches.parallel;
-    state.Mode = ScanMode::Prime;
-    if (has(kIp) || has(kIe) || has(kI9)) state.Mode = ScanMode::Iodc;
+void DeriveStartupFlags(StartupState& state) {
+    const HistoryLog& seg = state.SegHistory;
     // Rapid-scan keys win when a history holds both kinds.
-    if (has(kRp) || has(kRe) || has(kR9)) state.Mode = ScanMode::RapidScan;
-    state.NoPrologCheck = (state.IsRapidScan() && !has(kRp)) || (state.IsIodc() && !has(kIp));
-    state.Fy2cSeen = !switches.noFy2c && (has(kFy2c67) || has(kFy2c71));
-    state.NoMpe = switches.noMpe;
-    state.HimawariMode = switches.himawari;
-    state.NoHimawari = switches.noHimawari;
-    state.NeatMode = switches.neat;
+    if (seg.TextContainsAny({"RP=", "RE=", "R9="})) {
+        state.Mode = ScanMode::RapidScan;
+    } else if (seg.TextContainsAny({"IP=", "IE=", "I9="})) {
+        state.Mode = ScanMode::Iodc;
+    } else {
+        state.Mode = ScanMode::Prime;
+    }
+    state.NoPrologCheck = (state.IsRapidScan() && !seg.TextContains("RP=")) ||
+                          (state.IsIodc() && !seg.TextContains("IP="));
+    state.Fy2cSeen = !state.switches.noFy2c && (seg.TextContains("67=") || seg.TextContains("71="));
 }
 
-StartupResult LoadStartupState(const StartupInputs& inputs) {
-    StartupResult result;
-    StartupState& state = result.state;
-    state.ComputerName = NormaliseComputerName(inputs.computerName.value_or(std::string{}));
+StartupLoad LoadStartupState(const StartupInputs& inputs) {
+    StartupLoad load;
+    StartupState& state = load.state;
     state.DataDirectory = ResolveDataDirectory(inputs.arguments, inputs.programDirectory);
-    result.switches = ParseSwitches(inputs.arguments);
-    result.logsLoaded = LoadLogs(state);
-    DeriveStartupFlags(state, result.switches);
-    return result;
+    state.switches = ParseSwitches(inputs.arguments);
+    for (const std::string_view name : kLogFileNames) {
+        std::error_code error;
+        if (std::filesystem::exists(PathFromText(state.DataDirectory + std::string(name)), error)) {
+            load.anyLogFound = true;
+        }
+    }
+    load.logsLoaded = true;
+    for (std::size_t i = 0; i < kLogs.size(); ++i) {
+        const std::string name(kLogFileNames[i]);
+        LogReadResult read = ReadWithRetries(PathFromText(state.DataDirectory + name), inputs);
+        if (read.status == LogReadStatus::Unreadable || read.status == LogReadStatus::Busy) {
+            load.logsLoaded = false;
+            load.unreadableLog = name;
+            load.unreadableStatus = read.status;
+            load.unreadableReason = std::move(read.reason);
+            break;
+        }
+        state.*kLogs[i] = std::move(read.log);
+    }
+    DeriveStartupFlags(state);
+    return load;
 }
 
 }  // namespace gapscope

@@ -1,16 +1,35 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
-#include <map>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "history/history_log.h"
+#include "history/scan_mode.h"
 
 namespace gapscope {
 
-enum class ScanMode { Prime = 0, RapidScan = 1, Iodc = 2 };
+// The command-line switches. A switch matches an argument whose first character is one of
+// its prefix characters and whose rest is the switch's name, letter case ignored.
+struct Switches {
+    bool autoRun = false;     // "s", '-' or '/': save yesterday's report and end
+    bool neat = false;        // "neat", '-' or '/'
+    bool parallel = false;    // "P", '-' only
+    bool noFy2c = false;      // "NOFY2C", '-' only
+    bool noMpe = false;       // "NOMPE", '-' only
+    bool himawari = false;    // "HIM", '-' only
+    bool noHimawari = false;  // "NOHIM", '-' only
+};
+Switches ParseSwitches(const std::vector<std::string>& arguments);
+// True when the argument names one of the switches above.
+bool IsSwitch(std::string_view argument);
+// For an argument that names a switch with a prefix character the switch does not take
+// ("/HIM"), why it is none; nullopt for any other argument.
+std::optional<std::string> WhyNotASwitch(std::string_view argument);
 
 // Values fixed once when the program starts and only read afterwards.
 struct StartupState {
@@ -21,40 +40,17 @@ struct StartupState {
     HistoryLog SegHistory;
     ScanMode Mode = ScanMode::Prime;
     bool NoPrologCheck = false;
-    bool ParallelMode = false;
     bool Fy2cSeen = false;
-    bool NoMpe = false;
-    bool HimawariMode = false;
-    bool NoHimawari = false;
-    bool NeatMode = false;
-    bool AutoRunning = false;
+    Switches switches;
 
     bool IsRapidScan() const { return Mode == ScanMode::RapidScan; }
     bool IsIodc() const { return Mode == ScanMode::Iodc; }
+    bool ParallelMode() const { return switches.parallel; }
+    bool NoMpe() const { return switches.noMpe; }
+    bool HimawariMode() const { return switches.himawari; }
+    bool NoHimawari() const { return switches.noHimawari; }
+    bool NeatMode() const { return switches.neat; }
 };
-
-// Everything the start-up reads from outside the core.
-struct StartupInputs {
-    std::vector<std::string> arguments;  // command-line arguments, program name excluded
-    std::filesystem::path programDirectory;
-    // COMPUTERNAME when set (even empty), otherwise the host name; nullopt: no name at all.
-    std::optional<std::string> computerName;
-};
-
-// Command-line switch rules: a switch matches an argument whose first character is one
-// of its prefix characters and whose rest is the switch name, letter case ignored.
-struct Switches {
-    bool autoRun = false;  // "s", '-' or '/'
-    bool neat = false;     // "neat", '-' or '/'
-    bool parallel = false; // "P", '-' only
-    bool noFy2c = false;   // "NOFY2C", '-' only
-    bool noMpe = false;    // "NOMPE", '-' only
-    bool himawari = false; // "HIM", '-' only
-    bool noHimawari = false; // "NOHIM", '-' only
-};
-Switches ParseSwitches(const std::vector<std::string>& arguments);
-// True when the argument names one of the switches above.
-bool IsSwitch(const std::string& argument);
 
 // "STATION7" -> "Station7": ASCII letters lowered, then a leading a..z raised.
 std::string NormaliseComputerName(const std::string& name);
@@ -64,17 +60,42 @@ std::string NormaliseComputerName(const std::string& name);
 std::string ResolveDataDirectory(const std::vector<std::string>& arguments,
                                  const std::filesystem::path& programDirectory);
 
-// What the start-up derives from the text of the segment history and the switches.
-void DeriveStartupFlags(StartupState& state, const Switches& switches);
+// The scan mode and the flags that the text of the segment history and the switches give.
+void DeriveStartupFlags(StartupState& state);
 
-// The full show step without a window: data directory, logs read in the order
-// FileHistory, LateSegHistory, SegHistory inside one guard (an unreadable one leaves it
-// and the later ones empty), then the flags. `logsLoaded` tells whether the guard passed.
-struct StartupResult {
-    StartupState state;
-    Switches switches;
-    bool logsLoaded = false;
+// How often a log that another program holds busy is tried, and how the wait between two
+// tries is spent. One try (the default) never waits.
+struct RetryPolicy {
+    int tries = 1;
+    std::chrono::milliseconds pause{0};
+    std::function<void(std::chrono::milliseconds)> wait;
 };
-StartupResult LoadStartupState(const StartupInputs& inputs);
+
+// Everything the start-up reads from outside the core.
+struct StartupInputs {
+    std::vector<std::string> arguments;  // command-line arguments, program name excluded
+    std::filesystem::path programDirectory;
+    RetryPolicy retry;
+    // Reads one log; empty: ReadHistoryLog. Tests put a log that stays busy in its place.
+    std::function<LogReadResult(const std::filesystem::path&)> readLog;
+};
+
+// The logs in the order they are read; reading stops at the first one that cannot be read.
+inline constexpr std::string_view kLogFileNames[] = {"FileHistory.log", "LateSegHistory.log",
+                                                     "SegHistory.log"};
+
+// What the start-up found besides the state: whether the logs were read, and why not.
+struct StartupLoad {
+    StartupState state;  // ComputerName is left to the caller
+    bool logsLoaded = false;           // every log present was read
+    bool anyLogFound = false;          // at least one of the three exists
+    std::string unreadableLog;         // the file name of the log that stopped the reading
+    LogReadStatus unreadableStatus = LogReadStatus::Ok;
+    std::string unreadableReason;
+};
+
+// The show step without a window: data directory, switches, the three logs read in order
+// (a log that cannot be read leaves it and the later ones empty), then the flags.
+StartupLoad LoadStartupState(const StartupInputs& inputs);
 
 }  // namespace gapscope

@@ -9,19 +9,25 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <optional>
 #include <vector>
 
+#include "app/form_layout.h"
 #include "app/form_services.h"
 #include "app/qt_day.h"
+#include "app/unattended_run.h"
 #include "app/vel_check_box.h"
 #include "report/report_options.h"
+#include "settings/stored_folder.h"
 
 using namespace gapscope;
 using namespace std::chrono;
@@ -35,26 +41,35 @@ const QDate kYesterday(2024, 1, 5);
 struct ReportCall {
     ReportOptions options;
     Day day;
+    std::string dataDirectory;
+    bool rapidScan;
 };
 
 // Everything the window sends out, recorded; the report engine is replaced by a stand-in
 // whose lines name the run, so that the tests see which run the lists show.
 struct Recorder {
     std::vector<ReportCall> calls;
+    std::optional<DayReport> nextLists;
     std::optional<std::string> nextError;
+    std::optional<std::string> nextPlace;
     std::vector<QString> informed;
     std::vector<QString> errors;
     std::vector<QString> autoRunFailures;
+    std::vector<milliseconds> waits;
+    std::vector<QString> folderDialogs;
+    QString chosenFolder;
 
-    DayReportResult Build(const ReportOptions& options, Day day) {
-        calls.push_back({options, day});
+    DayReportResult Build(const StartupState& startup, const ReportOptions& options, Day day) {
+        calls.push_back({options, day, startup.DataDirectory, startup.IsRapidScan()});
         const std::string run = "run " + std::to_string(calls.size());
         DayReportResult result;
         result.lists.missingSegs = {"Date: segs", run};
         result.lists.missingProduct = {"Date: products", run};
         result.lists.lateSegs = {"Date: late", run};
         result.lists.missingSlots = {"Date: slots", run};
+        if (nextLists) result.lists = *std::exchange(nextLists, std::nullopt);
         result.error = std::exchange(nextError, std::nullopt);
+        result.errorPlace = std::exchange(nextPlace, std::nullopt);
         return result;
     }
 };
@@ -81,6 +96,53 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
     file.write(bytes);
 }
 
+QString WithSlash(const QString& path) {
+    return QDir::cleanPath(path) + QLatin1Char('/');
+}
+
+// The focus order the layout tables give: the window's controls by their tab numbers, the
+// group's controls at the group's place, hidden controls left out.
+QStringList TabOrderOfTheTables() {
+    using Place = std::pair<int, QString>;
+    std::vector<Place> inGroup;
+    for (const layout::ControlDesign& d : layout::kGroupControls) {
+        if (d.tab >= 0) inGroup.emplace_back(d.tab, d.name);
+    }
+    for (const layout::BoxDesign& b : layout::kBoxes) {
+        if (b.visible) inGroup.emplace_back(b.tab, b.name);
+    }
+    std::vector<Place> inWindow;
+    for (const layout::ControlDesign& d : layout::kWindowControls) {
+        if (d.tab >= 0) inWindow.emplace_back(d.tab, d.name);
+    }
+    std::sort(inGroup.begin(), inGroup.end());
+    std::sort(inWindow.begin(), inWindow.end());
+    QStringList order;
+    for (const Place& place : inWindow) {
+        if (place.second != QStringLiteral("GroupBoxReportControl")) {
+            order << place.second;
+            continue;
+        }
+        for (const Place& inner : inGroup) order << inner.second;
+    }
+    return order;
+}
+
+// Visible controls that overlap, as "A/B", among the direct children of `parent`.
+QStringList Overlaps(const QWidget* parent) {
+    QList<QWidget*> children = parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    children.removeIf([](const QWidget* w) { return w->isHidden(); });
+    QStringList overlaps;
+    for (qsizetype i = 0; i < children.size(); ++i) {
+        for (qsizetype j = i + 1; j < children.size(); ++j) {
+            if (children[i]->geometry().intersects(children[j]->geometry())) {
+                overlaps << children[i]->objectName() + "/" + children[j]->objectName();
+            }
+        }
+    }
+    return overlaps;
+}
+
 }  // namespace
 
 class FormGapscopeTest : public QObject {
@@ -93,18 +155,22 @@ class FormGapscopeTest : public QObject {
     Recorder recorder_;
     int baseNameSerial_ = 0;
     QString baseName_;
+    std::function<LogReadResult(const std::filesystem::path&)> readLog_;
 
     FormServices Services(std::vector<std::string> arguments,
                           std::optional<std::string> computerName = "GROUNDSTATION") {
         FormServices services;
         services.startup.arguments = std::move(arguments);
         services.startup.programDirectory = program_.path().toStdString();
-        services.startup.computerName = std::move(computerName);
+        services.startup.readLog = readLog_;
+        services.unattendedRetry = {3, milliseconds{1500}, [this](milliseconds pause) {
+                                        recorder_.waits.push_back(pause);
+                                    }};
+        services.computerName = std::move(computerName);
         services.settingsBaseName = baseName_;
         services.now = [] { return system_clock::time_point(kNow); };
-        services.buildReport = [this](const StartupState&, const ReportOptions& options, Day day) {
-            return recorder_.Build(options, day);
-        };
+        services.buildReport = [this](const StartupState& startup, const ReportOptions& options,
+                                      Day day) { return recorder_.Build(startup, options, day); };
         services.inform = [this](QWidget*, const QString&, const QString& text) {
             recorder_.informed.push_back(text);
         };
@@ -113,6 +179,10 @@ class FormGapscopeTest : public QObject {
         };
         services.autoRunFailure = [this](const QString& text) {
             recorder_.autoRunFailures.push_back(text);
+        };
+        services.chooseFolder = [this](QWidget*, const QString&, const QString& start) {
+            recorder_.folderDialogs.push_back(start);
+            return recorder_.chosenFolder;
         };
         return services;
     }
@@ -124,6 +194,8 @@ class FormGapscopeTest : public QObject {
     }
 
     std::vector<std::string> DataArgs() const { return {data_.path().toStdString()}; }
+    QString DataFolder() const { return WithSlash(data_.path()); }
+    QString ReportFile() const { return data_.filePath("2024-01-05-missing-segments.txt"); }
 
     QString SettingsFile() const {
         return config_.path() + QStringLiteral("/Quillan/") + baseName_ + QStringLiteral(".conf");
@@ -142,6 +214,18 @@ class FormGapscopeTest : public QObject {
     static QCheckBox* Box(QWidget* form, const char* name) {
         return form->findChild<QCheckBox*>(QString::fromLatin1(name));
     }
+    static QLabel* Source(QWidget* form) { return form->findChild<QLabel*>("LabelSource"); }
+
+    // The automatic run's one tick, given at once rather than waited for.
+    static void TickAutoRun(TFormGapscope& form) {
+        auto* timer = form.findChild<QTimer*>("TimerAutoRun");
+        QVERIFY(timer->isActive());
+        QVERIFY(timer->isSingleShot());
+        QCOMPARE(timer->interval(), 250);
+        form.TimerAutoRunTimer();
+        QVERIFY(!timer->isActive());
+        QVERIFY(!form.isVisible());
+    }
 
   private slots:
     void initTestCase() {
@@ -152,123 +236,99 @@ class FormGapscopeTest : public QObject {
 
     void init() {
         recorder_ = Recorder{};
+        readLog_ = nullptr;
         // A fresh per-user store for every test.
         baseName_ = QStringLiteral("gapscope-test-%1").arg(++baseNameSerial_);
-        QDir(data_.path()).removeRecursively();
-        QDir().mkpath(data_.path());
+        for (QTemporaryDir* dir : {&data_, &program_}) {
+            QDir(dir->path()).removeRecursively();
+            QDir().mkpath(dir->path());
+        }
+        WriteFile(data_.filePath("SegHistory.log"), "202401052345=P=1,E=1,1=FF\r\n");
     }
 
-    void controlsAsDesigned() {
+    void layoutFollowsTheTables() {
         TFormGapscope form(Services(DataArgs()));
-        QCOMPARE(form.size(), QSize(624, 600));
+        form.show();
+        QCOMPARE(form.size(), QSize(layout::kClientWidth, layout::kClientHeight));
         QCOMPARE(form.minimumSize(), form.maximumSize());
         QVERIFY(!(form.windowFlags() & Qt::WindowMinimizeButtonHint));
         QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
         QVERIFY(form.windowFlags() & Qt::WindowCloseButtonHint);
 
-        struct Placed {
-            const char* name;
-            QRect geometry;
-            const char* text;
-        };
-        const Placed placed[] = {
-            {"ListBoxMissingSegs", {8, 24, 337, 137}, nullptr},
-            {"ListBoxMissingProduct", {8, 192, 337, 234}, nullptr},
-            {"ListBoxLateSegs", {8, 456, 337, 97}, nullptr},
-            {"GroupBoxReportControl", {376, 8, 240, 418}, " Report Settings "},
-            {"ListBoxMissingSlots", {376, 456, 240, 97}, nullptr},
-            {"ButtonSave", {448, 567, 81, 25}, "Save"},
-            {"ButtonClose", {535, 567, 81, 25}, "Close"},
-            {"DateTimePickerDate", {17, 38, 104, 25}, nullptr},
-            {"ButtonToday", {135, 37, 74, 25}, "Today"},
-        };
-        for (const Placed& p : placed) {
-            QWidget* widget = form.findChild<QWidget*>(p.name);
-            QVERIFY2(widget != nullptr, p.name);
-            QCOMPARE(widget->geometry(), p.geometry);
-            if (p.text != nullptr) {
-                const QString text =
-                    widget->property(qobject_cast<QGroupBox*>(widget) ? "title" : "text")
-                        .toString();
-                QCOMPARE(text, QString::fromLatin1(p.text));
+        auto* group = form.findChild<QGroupBox*>("GroupBoxReportControl");
+        QVERIFY(group != nullptr);
+        const auto check = [](QWidget* parent, const layout::ControlDesign& d) {
+            QWidget* widget = parent->findChild<QWidget*>(d.name, Qt::FindDirectChildrenOnly);
+            QVERIFY2(widget != nullptr, d.name);
+            QCOMPARE(widget->pos(), QPoint(d.x, d.y));
+            if (d.width > 0) QCOMPARE(widget->size(), QSize(d.width, d.height));
+            QCOMPARE(widget->focusPolicy() != Qt::NoFocus,
+                     d.tab >= 0 && d.kind != layout::Kind::GroupBox);
+            const char* property = d.kind == layout::Kind::GroupBox ? "title" : "text";
+            if (*d.text != '\0' && d.name != std::string_view("LabelSource")) {
+                QCOMPARE(widget->property(property).toString(), QString::fromLatin1(d.text));
             }
-        }
-
-        const struct {
-            const char* name;
-            QPoint at;
-            const char* text;
-        } labels[] = {
-            {"LabelMissingSegments", {8, 8}, "Missing HRIT & LRIT segments"},
-            {"LabelMissingMpefSegments", {8, 176}, "Missing rebroadcast & derived segments"},
-            {"LabelLateSegments", {8, 440}, "Late segments"},
-            {"LabelMissingScans", {376, 440}, "Missing repeat cycles"},
-            {"LabelSource", {16, 572}, "Data source"},
-            {"LabelDate", {17, 22}, "Choose day"},
+            if (auto* label = qobject_cast<QLabel*>(widget)) {
+                // Shown whole, the ampersands as characters rather than key markers.
+                QCOMPARE(label->textFormat(), Qt::PlainText);
+                QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(label->text()));
+            }
         };
-        for (const auto& l : labels) {
-            auto* label = form.findChild<QLabel*>(l.name);
-            QVERIFY2(label != nullptr, l.name);
-            QCOMPARE(label->pos(), l.at);
-            QCOMPARE(label->text(), QString::fromLatin1(l.text));
-            // Shown whole: the ampersands are characters, not key markers.
-            QCOMPARE(label->textFormat(), Qt::PlainText);
-            QVERIFY(label->buddy() == nullptr);
-            QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance(label->text()));
-        }
+        for (const layout::ControlDesign& d : layout::kWindowControls) check(&form, d);
+        for (const layout::ControlDesign& d : layout::kGroupControls) check(group, d);
 
-        const struct {
-            const char* name;
-            int y;
-            const char* text;
-            bool checked;
-            const char* storedAs;
-            const char* tooltip;
-        } boxes[] = {
-            {"CheckBoxDecontaminating", 84, "Decontaminating", false, nullptr,
-             "Check to ignore MSG-1 thermal data"},
-            {"CheckBoxDisableMSG1_MPEF", 107, "Detect RSS fill-in (no MPEF)", false,
-             "ReportDisableMSG1_MPEF", "Check to ignore MSG-1/2 RSS MPEF"},
-            {"CheckBoxReportHourlyFSD", 131, "Hourly FSD", true, "ReportHourlyFSD", ""},
-            {"CheckBoxReportIncludeFSD", 155, "Include FSD", true, "ReportIncludeFSD", ""},
-            {"CheckBoxReportHourlyFY2D", 179, "Include FY-2E", false, "ReportHourlyFY2D",
-             "Data will be labelled as FY-2D, 86.5E"},
-            {"CheckBoxReportHourlyFY2G", 202, "Include FY-2G", true, "ReportHourlyFY2G",
-             "Data will be labelled as FY-2C"},
-            {"CheckBoxReport30minHimawari", 226, "Include Himawari-8/9", false,
-             "Report30minHimawari", ""},
-            {"CheckBoxReportIncludeLRIT", 250, "Include LRIT", false, "ReportIncludeLRIT", ""},
-            {"CheckBoxReportIncludeGoesMIR", 274, "Include mid-IR", true, "ReportIncludeGoesMIR",
-             ""},
-            {"CheckBoxReportIncludeMPE", 297, "Include MPE", true, "ReportIncludeMPE", ""},
-            {"CheckBoxReportIncludeMPEF", 321, "Include MPEF", true, "ReportIncludeMPEF", ""},
-            {"CheckBoxReportIncludeRII", 345, "Include RII  (data channel 4)", true,
-             "ReportIncludeRII", "Before 2011-Mar-24, data was sent on [EUMETSAT_Data_Channel_4]"},
-            {"CheckBoxMet8LritOnly", 369, "MSG FTP LRIT only", false, "ReportMet8LritOnly",
-             "Check this box if the ONLY data you get is Met-8/9 LRIT data from the FTP "
-             "service"},
-            {"CheckBoxReportPrologAndEpilogFiles", 393, "Prolog && epilog files", true,
-             "ReportPrologEpilogFiles", ""},
-        };
-        for (const auto& b : boxes) {
-            QCheckBox* box = Box(&form, b.name);
+        for (const layout::BoxDesign& b : layout::kBoxes) {
+            QCheckBox* box = group->findChild<QCheckBox*>(b.name, Qt::FindDirectChildrenOnly);
             QVERIFY2(box != nullptr, b.name);
-            QCOMPARE(box->parentWidget()->objectName(), QStringLiteral("GroupBoxReportControl"));
-            QCOMPARE(box->geometry(), QRect(19, b.y, 206, 17));
+            QCOMPARE(box->geometry(), QRect(b.x, b.y, layout::kBoxWidth, layout::kBoxHeight));
             QCOMPARE(box->text(), QString::fromLatin1(b.text));
             QCOMPARE(box->isChecked(), b.checked);
-            QCOMPARE(box->toolTip(), QString::fromLatin1(b.tooltip));
+            QCOMPARE(box->isHidden(), !b.visible);
+            QCOMPARE(box->toolTip(), QString::fromLatin1(b.tooltip ? b.tooltip : ""));
             const auto* stored = dynamic_cast<TvelCheckBox*>(box);
-            QCOMPARE(stored != nullptr, b.storedAs != nullptr);
-            if (stored != nullptr) QCOMPARE(stored->NamedAs, QString::fromLatin1(b.storedAs));
+            QCOMPARE(stored != nullptr, b.stored);
+            if (stored != nullptr) QCOMPARE(stored->NamedAs, QString::fromLatin1(b.option));
         }
-        QCheckBox* hidden = Box(&form, "CheckBoxReportGOES12bypass");
-        QVERIFY(hidden != nullptr);
-        QCOMPARE(hidden->geometry(), QRect(139, 14, 206, 17));
-        QVERIFY(hidden->isHidden());
-        QVERIFY(!hidden->isChecked());
-        QCOMPARE(dynamic_cast<TvelCheckBox*>(hidden)->NamedAs,
-                 QStringLiteral("ReportGOES12bypass"));
+
+        // Every visible control lies inside its parent and clear of its siblings.
+        for (QWidget* widget : form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (!widget->isHidden())
+                QVERIFY2(form.rect().contains(widget->geometry()),
+                         qPrintable(widget->objectName()));
+        }
+        for (QWidget* widget : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (!widget->isHidden())
+                QVERIFY2(group->rect().contains(widget->geometry()),
+                         qPrintable(widget->objectName()));
+        }
+        QCOMPARE(Overlaps(&form), QStringList());
+        QCOMPARE(Overlaps(group), QStringList());
+
+        // A few places, sizes and texts straight from the design, so that a slip in the
+        // tables shows.
+        QCOMPARE(form.findChild<QWidget*>("ListBoxMissingSegs")->geometry(),
+                 QRect(8, 24, 337, 137));
+        QCOMPARE(form.findChild<QWidget*>("ListBoxMissingProduct")->geometry(),
+                 QRect(8, 192, 337, 234));
+        QCOMPARE(form.findChild<QWidget*>("ListBoxMissingSlots")->geometry(),
+                 QRect(376, 456, 240, 97));
+        QCOMPARE(group->geometry(), QRect(376, 8, 240, 418));
+        QCOMPARE(form.findChild<QWidget*>("ButtonClose")->geometry(), QRect(535, 567, 81, 25));
+        QCOMPARE(form.findChild<QWidget*>("ButtonToday")->geometry(), QRect(135, 37, 74, 25));
+        QCOMPARE(form.findChild<QWidget*>("DateTimePickerDate")->geometry(),
+                 QRect(17, 38, 104, 25));
+        QCOMPARE(Box(&form, "CheckBoxReportHourlyFY2G")->geometry(), QRect(19, 202, 206, 17));
+        QCOMPARE(Box(&form, "CheckBoxReportPrologAndEpilogFiles")->geometry(),
+                 QRect(19, 393, 206, 17));
+        QCOMPARE(Source(&form)->pos(), QPoint(16, 572));
+        QCOMPARE(group->title(), QStringLiteral(" Report Settings "));
+        QCOMPARE(form.findChild<QLabel*>("LabelMissingMpefSegments")->text(),
+                 QStringLiteral("Missing rebroadcast & derived segments"));
+        QCOMPARE(Box(&form, "CheckBoxReportIncludeRII")->text(),
+                 QStringLiteral("Include RII  (data channel 4)"));
+        QVERIFY(!Box(&form, "CheckBoxReportIncludeLRIT")->isChecked());
+        QVERIFY(Box(&form, "CheckBoxReportIncludeMPEF")->isChecked());
+        QVERIFY(Box(&form, "CheckBoxReportGOES12bypass")->isHidden());
     }
 
     void focusStartsOnCloseAndTabFollowsTheDesign() {
@@ -278,34 +338,25 @@ class FormGapscopeTest : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(&form));
         QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("ButtonClose"));
 
-        const QStringList expected = {"ListBoxMissingSegs",
-                                      "ListBoxMissingProduct",
-                                      "ListBoxLateSegs",
-                                      "DateTimePickerDate",
-                                      "ButtonToday",
-                                      "CheckBoxDecontaminating",
-                                      "CheckBoxReportHourlyFSD",
-                                      "CheckBoxMet8LritOnly",
-                                      "CheckBoxReportPrologAndEpilogFiles",
-                                      "CheckBoxReportIncludeFSD",
-                                      "CheckBoxReportIncludeMPEF",
-                                      "CheckBoxReportIncludeLRIT",
-                                      "CheckBoxReportIncludeGoesMIR",
-                                      "CheckBoxReportIncludeRII",
-                                      "CheckBoxReportHourlyFY2D",
-                                      "CheckBoxReportIncludeMPE",
-                                      "CheckBoxReport30minHimawari",
-                                      "CheckBoxDisableMSG1_MPEF",
-                                      "CheckBoxReportHourlyFY2G",
-                                      "ListBoxMissingSlots",
-                                      "ButtonSave",
-                                      "ButtonClose"};
+        QStringList expected = TabOrderOfTheTables();
+        QCOMPARE(expected.front(), QStringLiteral("ButtonClose"));
+        expected.append(expected.takeFirst());  // Tab from Close comes round to it last
         QStringList visited;
         for (int i = 0; i < expected.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << QApplication::focusWidget()->objectName();
         }
         QCOMPARE(visited, expected);
+        // The design's own numbers at a few places: a slip in the table shows here.
+        QCOMPARE(visited.mid(0, 5),
+                 QStringList({"ListBoxMissingSegs", "ListBoxMissingProduct", "ListBoxLateSegs",
+                              "DateTimePickerDate", "ButtonToday"}));
+        QCOMPARE(visited.mid(5, 2),
+                 QStringList({"CheckBoxDecontaminating", "CheckBoxReportHourlyFSD"}));
+        QCOMPARE(visited.mid(16, 6),
+                 QStringList({"CheckBoxReport30minHimawari", "CheckBoxDisableMSG1_MPEF",
+                              "CheckBoxReportHourlyFY2G", "ListBoxMissingSlots", "ButtonSave",
+                              "ButtonClose"}));
     }
 
     void showStepFixesStateAndRunsTheFirstReportOnce() {
@@ -318,10 +369,8 @@ class FormGapscopeTest : public QObject {
             form.windowTitle(),
             QStringLiteral("Gapscope from Orbitrue Software - V3.1.23.1366 - PC Groundstation"));
         QCOMPARE(QGuiApplication::applicationDisplayName(), form.windowTitle());
-        const QString directory = QDir::cleanPath(data_.path()) + QLatin1Char('/');
-        QCOMPARE(form.findChild<QLabel*>("LabelSource")->text(),
-                 QStringLiteral("Data from: ") + directory);
-        QCOMPARE(QString::fromStdString(form.Startup().DataDirectory), directory);
+        QCOMPARE(Source(&form)->text(), QStringLiteral("Data from: ") + DataFolder());
+        QCOMPARE(QString::fromStdString(form.Startup().DataDirectory), DataFolder());
         QVERIFY(form.Startup().IsRapidScan());
         QCOMPARE(form.findChild<QDateEdit*>("DateTimePickerDate")->date(), kYesterday);
 
@@ -386,58 +435,300 @@ class FormGapscopeTest : public QObject {
         QCOMPARE(ToQDate(recorder_.calls.back().day), QDate(2024, 1, 6));
     }
 
+    void listsShowEveryLineWholeAfterAnyRerun() {
+        auto form = ShownForm(DataArgs());
+        const QString longLine =
+            QStringLiteral("  120 DCP/WMO sequence nos. found, 1 missing, seq. 61") +
+            QString(60, QLatin1Char('.')) + QStringLiteral(" end");
+        const auto fill = [&](const Lines& lines) {
+            recorder_.nextLists = DayReport{lines, lines, lines, lines};
+            auto* picker = form->findChild<QDateEdit*>("DateTimePickerDate");
+            picker->setDate(picker->date().addDays(-1));
+        };
+        // Needs the width of a line's text and the item's margins on either side.
+        const auto needed = [](const QListWidget* list, const QString& text) {
+            const int margin =
+                list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+            return list->fontMetrics().horizontalAdvance(text) + 2 * margin;
+        };
+        const auto contentsWidth = [](QListWidget* list) {
+            list->visualItemRect(list->item(0));  // lays the list out
+            return list->horizontalScrollBar()->maximum() + list->viewport()->width();
+        };
+
+        fill({"Date: 2024-Jan-04", "", "short"});
+        // The long line neither first nor last, after a fill of short lines.
+        fill({"Date: 2024-Jan-05", "", longLine.toStdString(), "  (none)"});
+        for (QListWidget* list : form->findChildren<QListWidget*>()) {
+            QCOMPARE(Items(list).size(), 4);
+            for (int row = 0; row < list->count(); ++row) {
+                const QString text = list->item(row)->text();
+                QVERIFY2(list->visualItemRect(list->item(row)).width() >= needed(list, text),
+                         qPrintable(list->objectName() + ": " + text));
+            }
+            QVERIFY2(contentsWidth(list) >= needed(list, longLine), qPrintable(list->objectName()));
+        }
+
+        // And the other way round: short lines after a long fill keep no width of it.
+        fill({"Date: 2024-Jan-06", "", "short"});
+        for (QListWidget* list : form->findChildren<QListWidget*>()) {
+            QCOMPARE(Items(list), QStringList({"Date: 2024-Jan-06", "", "short"}));
+            QVERIFY2(contentsWidth(list) < needed(list, longLine), qPrintable(list->objectName()));
+            QCOMPARE(list->horizontalScrollBar()->maximum(), 0);
+        }
+    }
+
     void saveWritesTheListsAndConfirms() {
         auto form = ShownForm(DataArgs());
         QTest::mouseClick(form->findChild<QPushButton*>("ButtonSave"), Qt::LeftButton);
 
-        const QString path = data_.filePath("2024-01-05-missing-segments.txt");
-        const QByteArray text = ReadFile(path);
+        const QByteArray text = ReadFile(ReportFile());
         QVERIFY(text.startsWith("__________________________\r\nDate: slots\r\nrun 1\r\n"));
         QVERIFY(text.contains("Date: products\r\nrun 1\r\n"));
         QVERIFY(text.endsWith("[Gapscope V3.1.23.1366 on PC Groundstation at 06:10 UTC]\r\n\r\n"));
         QCOMPARE(recorder_.informed,
-                 std::vector<QString>{QStringLiteral("Report saved to: ") + path});
+                 std::vector<QString>{QStringLiteral("Report saved to: ") + ReportFile()});
         QVERIFY(recorder_.autoRunFailures.empty());
     }
 
-    void badMaskShowsTheMessageAndKeepsTheListsSoFar() {
+    void badMaskShowsTheMessageAndWhereAndKeepsTheListsSoFar() {
         recorder_.nextError = "''ZZ'' is not a valid integer value";
+        recorder_.nextPlace =
+            "in SegHistory.log, minute key 202401051200 (2024-01-05 12:00 UTC), item 9";
         auto form = ShownForm(DataArgs());
         QCOMPARE(recorder_.errors,
-                 std::vector<QString>{QStringLiteral("''ZZ'' is not a valid integer value")});
+                 std::vector<QString>{QStringLiteral(
+                     "''ZZ'' is not a valid integer value\n"
+                     "In SegHistory.log, minute key 202401051200 (2024-01-05 12:00 UTC), item 9")});
         QCOMPARE(Items(form->findChild<QListWidget*>("ListBoxLateSegs")),
                  QStringList({"Date: late", "run 1"}));
     }
 
     void automaticRunSavesSilentlyAndCloses() {
         auto form = ShownForm({data_.path().toStdString(), "-s"});
-        QVERIFY(form->findChild<QTimer*>("TimerAutoRun")->isActive());
-        QTRY_VERIFY(!form->isVisible());
-        QVERIFY(QFile::exists(data_.filePath("2024-01-05-missing-segments.txt")));
+        TickAutoRun(*form);
+        QVERIFY(QFile::exists(ReportFile()));
         QVERIFY(recorder_.informed.empty());
-        QCOMPARE(form->ExitStatus(), 0);
-        QVERIFY(form->Startup().AutoRunning);
+        QVERIFY(recorder_.autoRunFailures.empty());
+        QCOMPARE(form->ExitStatus(), int(kExitDone));
+        QVERIFY(form->IsAutoRunning());
     }
 
-    void automaticRunFailuresEndWithAStatusAndNoDialog() {
-        // A report cut short by a bad mask is not saved at all.
+    void automaticRunFailuresEndWithTheirStatusAndNoDialog() {
+        // A report cut short by a bad mask is not saved at all; the place follows the message.
         recorder_.nextError = "''ZZ'' is not a valid integer value";
+        recorder_.nextPlace =
+            "in SegHistory.log, minute key 202401052345 (2024-01-05 23:45 UTC), item 1";
         auto form = ShownForm({data_.path().toStdString(), "/S"});
-        QTRY_VERIFY(!form->isVisible());
+        TickAutoRun(*form);
         QVERIFY(recorder_.errors.empty());
-        QVERIFY(!QFile::exists(data_.filePath("2024-01-05-missing-segments.txt")));
-        QCOMPARE(form->ExitStatus(), 1);
-        QCOMPARE(recorder_.autoRunFailures.size(), std::size_t{1});
-        QVERIFY(recorder_.autoRunFailures[0].contains("is not a valid integer value"));
+        QVERIFY(!QFile::exists(ReportFile()));
+        QCOMPARE(form->ExitStatus(), int(kExitReportFailed));
+        QCOMPARE(
+            recorder_.autoRunFailures,
+            std::vector<QString>{QStringLiteral(
+                "gapscope: report for 2024-01-05 not saved: ''ZZ'' is not a valid integer value\n"
+                "gapscope: in SegHistory.log, minute key 202401052345 (2024-01-05 23:45 UTC), item "
+                "1")});
 
         // A save that fails: a directory stands where the file should go.
         recorder_ = Recorder{};
         QVERIFY(QDir(data_.path()).mkdir("2024-01-05-missing-segments.txt"));
         form = ShownForm({data_.path().toStdString(), "-s"});
-        QTRY_VERIFY(!form->isVisible());
-        QCOMPARE(form->ExitStatus(), 1);
+        TickAutoRun(*form);
+        QCOMPARE(form->ExitStatus(), int(kExitSaveFailed));
         QCOMPARE(recorder_.autoRunFailures.size(), std::size_t{1});
+        QVERIFY(recorder_.autoRunFailures[0].startsWith("gapscope: report not saved to " +
+                                                        ReportFile()));
         QVERIFY(recorder_.informed.empty());
+    }
+
+    void automaticRunOnDataThatCannotBeReadSavesNothing() {
+        struct Case {
+            std::vector<std::string> arguments;
+            QString failure;
+        };
+        const QString typo = data_.path() + "/statoin";
+        const Case cases[] = {
+            {{typo.toStdString(), "-s"}, "gapscope: no such folder: " + typo},
+            // No folder given and no log beside the program (installed in /usr/bin).
+            {{"-s"}, "gapscope: no history log in " + WithSlash(program_.path())},
+            // A folder given after a switch is no folder argument.
+            {{"-s", data_.path().toStdString()},
+             "gapscope: no history log in " + WithSlash(program_.path())},
+        };
+        for (const Case& c : cases) {
+            recorder_ = Recorder{};
+            auto form = ShownForm(c.arguments);
+            TickAutoRun(*form);
+            QCOMPARE(form->ExitStatus(), int(kExitDataUnreadable));
+            QCOMPARE(recorder_.autoRunFailures.size(), std::size_t{1});
+            QVERIFY2(recorder_.autoRunFailures[0].startsWith(c.failure),
+                     qPrintable(recorder_.autoRunFailures[0]));
+            QVERIFY(!recorder_.autoRunFailures[0].contains('\n'));
+        }
+        QCOMPARE(QDir(program_.path()).entryList(QDir::Files), QStringList());
+
+        // A log that exists but cannot be read: a folder in its place.
+        recorder_ = Recorder{};
+        QVERIFY(QDir(data_.path()).mkdir("LateSegHistory.log"));
+        auto form = ShownForm({data_.path().toStdString(), "-s"});
+        TickAutoRun(*form);
+        QCOMPARE(form->ExitStatus(), int(kExitDataUnreadable));
+        QVERIFY2(recorder_.autoRunFailures.at(0).startsWith(
+                     "gapscope: cannot read " + data_.filePath("LateSegHistory.log") + ": "),
+                 qPrintable(recorder_.autoRunFailures.at(0)));
+        QVERIFY(recorder_.waits.empty());  // waiting cannot help there
+        QVERIFY(!QFile::exists(ReportFile()));
+    }
+
+    void busyLogsAreRetriedOnlyInTheAutomaticRun() {
+        int busyLeft = 0;
+        int reads = 0;
+        readLog_ = [&](const std::filesystem::path& path) {
+            ++reads;
+            if (path.filename() == "FileHistory.log" && busyLeft > 0) {
+                --busyLeft;
+                return LogReadResult{LogReadStatus::Busy, "in use by another program", {}};
+            }
+            return ReadHistoryLog(path);
+        };
+
+        // Busy twice, then free: the third and last try reads it, and the report is saved.
+        busyLeft = 2;
+        auto form = ShownForm({data_.path().toStdString(), "-s"});
+        TickAutoRun(*form);
+        QCOMPARE(form->ExitStatus(), int(kExitDone));
+        QCOMPARE(recorder_.waits, std::vector<milliseconds>(2, milliseconds{1500}));
+        QVERIFY(QFile::exists(ReportFile()));
+
+        // Busy for longer than the tries: nothing saved, the log and why named.
+        recorder_ = Recorder{};
+        QVERIFY(QFile::remove(ReportFile()));
+        busyLeft = 100;
+        form = ShownForm({data_.path().toStdString(), "-s"});
+        TickAutoRun(*form);
+        QCOMPARE(form->ExitStatus(), int(kExitDataUnreadable));
+        QCOMPARE(recorder_.waits.size(), std::size_t{2});
+        QCOMPARE(recorder_.autoRunFailures,
+                 std::vector<QString>{"gapscope: cannot read " + data_.filePath("FileHistory.log") +
+                                      ": in use by another program"});
+        QVERIFY(!QFile::exists(ReportFile()));
+
+        // The window reads each log once, as designed, and says in the tooltip what failed.
+        recorder_ = Recorder{};
+        reads = 0;
+        form = ShownForm(DataArgs());
+        QCOMPARE(reads, 1);  // the reading stops at the first log that cannot be read
+        QVERIFY(recorder_.waits.empty());
+        QCOMPARE(Source(form.get())->text(), QStringLiteral("Data source"));
+        QVERIFY(Source(form.get())->toolTip().contains("in use by another program"));
+    }
+
+    void dataLabelSaysWhatWasFoundAndWhen() {
+        // Logs: where from, when read, and the newest record in them.
+        WriteFile(data_.filePath("LateSegHistory.log"), "202401060545=1=01\r\n");
+        auto form = ShownForm(DataArgs());
+        QCOMPARE(Source(form.get())->text(), "Data from: " + DataFolder());
+        const QString tip = Source(form.get())->toolTip();
+        QVERIFY2(tip.contains(DataFolder()), qPrintable(tip));
+        QVERIFY2(tip.contains("read 2024-01-06 06:10 UTC; newest record 2024-01-06 05:45 UTC"),
+                 qPrintable(tip));
+
+        // A folder without any of the three logs says so, not "Data from".
+        QDir(data_.path()).removeRecursively();
+        QDir().mkpath(data_.path());
+        form = ShownForm(DataArgs());
+        QCOMPARE(Source(form.get())->text(), "No history log found in: " + DataFolder());
+        // No folder argument and no stored folder: the program's own, as designed.
+        form = ShownForm({"-P"});
+        QCOMPARE(Source(form.get())->text(),
+                 "No history log found in: " + WithSlash(program_.path()));
+
+        // A long path is shortened in its middle before the Save button; the tooltip has it whole.
+        const QString deep =
+            data_.path() + "/" + QString(60, 'a') + "/" + QString(60, 'b') + "/station";
+        WriteFile(deep + "/SegHistory.log", "202401052345=P=1\r\n");
+        form = ShownForm({deep.toStdString()});
+        QLabel* label = Source(form.get());
+        QVERIFY(label->text().startsWith("Data from: "));
+        QVERIFY(label->text().contains(QChar(0x2026)));
+        QVERIFY(label->text().endsWith("station/"));
+        QVERIFY(label->geometry().right() < form->findChild<QWidget*>("ButtonSave")->x());
+        QVERIFY(label->toolTip().contains(WithSlash(deep)));
+    }
+
+    void choosingAFolderReadsItsLogsRerunsAndKeepsIt() {
+        auto form = ShownForm({"-P"});
+        QCOMPARE(recorder_.calls.back().dataDirectory, WithSlash(program_.path()).toStdString());
+        // Cancelled: nothing changes.
+        QTest::mouseClick(Source(form.get()), Qt::LeftButton);
+        QCOMPARE(recorder_.folderDialogs, std::vector<QString>{WithSlash(program_.path())});
+        QCOMPARE(recorder_.calls.size(), std::size_t{1});
+
+        WriteFile(data_.filePath("SegHistory.log"), "202401051200=RP=1,RE=1,R1=FF\r\n");
+        auto* picker = form->findChild<QDateEdit*>("DateTimePickerDate");
+        picker->setDate(QDate(2024, 1, 3));
+        recorder_.chosenFolder = data_.path();
+        QTest::mouseClick(Source(form.get()), Qt::LeftButton);
+        QCOMPARE(recorder_.calls.size(), std::size_t{3});
+        const ReportCall& rerun = recorder_.calls.back();
+        QCOMPARE(rerun.dataDirectory, DataFolder().toStdString());
+        QVERIFY(rerun.rapidScan);  // the service found anew from the logs
+        QCOMPARE(ToQDate(rerun.day), QDate(2024, 1, 3));
+        QVERIFY(form->Startup().ParallelMode());  // the switches stay
+        QCOMPARE(Source(form.get())->text(), "Data from: " + DataFolder());
+
+        // Kept at once, beside the fourteen options and under a name of its own.
+        QMap<QString, QString> stored = StoredOnDisk();
+        QCOMPARE(stored.value(kDataFolderValueName), data_.path());
+        form.reset();
+        stored = StoredOnDisk();
+        QCOMPARE(stored.size(), 15);
+        for (const OptionField& field : OptionFields()) {
+            if (field.stored) QVERIFY(stored.contains(Name(field)));
+        }
+
+        // The next start without a folder argument reads it; a folder argument still wins,
+        // and the unattended run keeps to the program's folder.
+        recorder_ = Recorder{};
+        form = ShownForm({});
+        QCOMPARE(recorder_.calls.at(0).dataDirectory, DataFolder().toStdString());
+        QCOMPARE(Source(form.get())->text(), "Data from: " + DataFolder());
+        const QString other = program_.path() + "/other";
+        WriteFile(other + "/FileHistory.log", "x=1\r\n");
+        form = ShownForm({other.toStdString()});
+        QCOMPARE(recorder_.calls.back().dataDirectory, WithSlash(other).toStdString());
+        form = ShownForm({"-s"});
+        TickAutoRun(*form);
+        QCOMPARE(form->ExitStatus(), int(kExitDataUnreadable));
+
+        // Choosing again reads the logs anew.
+        form = ShownForm({});
+        WriteFile(data_.filePath("SegHistory.log"), "202401052345=P=1,E=1\r\n");
+        recorder_.chosenFolder = data_.path();
+        QTest::mouseClick(Source(form.get()), Qt::LeftButton);
+        QVERIFY(!recorder_.calls.back().rapidScan);
+        QVERIFY(Source(form.get())->toolTip().contains("newest record 2024-01-05 23:45 UTC"));
+
+        // A stored folder that has gone is shown as not found, with nothing read.
+        form.reset();
+        QVERIFY(QDir(data_.path()).removeRecursively());
+        recorder_ = Recorder{};
+        form = ShownForm({});
+        QCOMPARE(Source(form.get())->text(), "Folder not found: " + DataFolder());
+        QVERIFY(form->Startup().SegHistory.Empty());
+
+        // A chosen folder whose log cannot be read: the label as designed, the tooltip says why.
+        const QString locked = program_.path() + "/locked";
+        QVERIFY(QDir().mkpath(locked + "/FileHistory.log"));
+        recorder_.chosenFolder = locked;
+        QTest::mouseClick(Source(form.get()), Qt::LeftButton);
+        QCOMPARE(Source(form.get())->text(), QStringLiteral("Data source"));
+        QVERIFY2(Source(form.get())
+                     ->toolTip()
+                     .startsWith("Could not read " + WithSlash(locked) + "FileHistory.log: "),
+                 qPrintable(Source(form.get())->toolTip()));
     }
 
     void firstRunShowsDefaultsAndStoresEveryValueAsAnInteger() {

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -36,12 +37,7 @@ class CommandOnBadStation : public ::testing::Test {
     void Write(const std::string& name, const std::string& text) {
         std::ofstream(dir_ / name, std::ios::binary) << text;
     }
-    std::string Read(const std::string& name) {
-        std::ifstream in(dir_ / name, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    std::string Read(const std::string& name) { return test::ReadFile(dir_ / name); }
     int Run(std::vector<std::string> extra = {}) {
         out_.str("");
         err_.str("");
@@ -68,7 +64,7 @@ TEST_F(CommandOnBadStation, LogHeldByAnotherKindOfFileIsTakenAsEmptyWithAWarning
     Write("FileHistory.log", "20240105-dcp=x_x\r\n");
     ASSERT_EQ(mkfifo((dir_ / "LateSegHistory.log").c_str(), 0600), 0);
     Write("SegHistory.log", kCycle);
-    EXPECT_EQ(Run(), kDone);
+    EXPECT_EQ(Run(), kExitDone);
     EXPECT_NE(err_.str().find("could not be read"), std::string::npos);
     const std::string report = out_.str();
     // FileHistory came before the unreadable log and counts; SegHistory after it does not.
@@ -81,7 +77,7 @@ TEST_F(CommandOnBadStation, UnreadableFirstLogLeavesAllThreeEmpty) {
     fs::create_directory(dir_ / "FileHistory.log");
     Write("LateSegHistory.log", "202401051215=9=0C\r\n");
     Write("SegHistory.log", kCycle);
-    EXPECT_EQ(Run(), kDone);
+    EXPECT_EQ(Run(), kExitDone);
     EXPECT_NE(err_.str().find("warning"), std::string::npos);
     const std::string report = out_.str();
     EXPECT_EQ(report.find("Cycle: 1215"), std::string::npos);
@@ -91,8 +87,11 @@ TEST_F(CommandOnBadStation, UnreadableFirstLogLeavesAllThreeEmpty) {
 TEST_F(CommandOnBadStation, BadMaskEndsTheRunWithItsMessageAndNothingElse) {
     Write(kReportName, kOldReport);
     Write("SegHistory.log", "202401050000=P=1,E=1,1=FF,\"2=F F\"\r\n" + kCycle);
-    EXPECT_EQ(Run({"--save"}), kReportFailed);
-    EXPECT_EQ(err_.str(), "''$F F'' is not a valid integer value\n");
+    EXPECT_EQ(Run({"--save"}), kExitReportFailed);
+    EXPECT_EQ(err_.str(),
+              "gapscope-report: ''$F F'' is not a valid integer value\n"
+              "gapscope-report: in SegHistory.log, minute key 202401050000 (2024-01-05 00:00 UTC), "
+              "item 2\n");
     EXPECT_EQ(out_.str(), "");
     EXPECT_EQ(Read(kReportName), kOldReport);
     EXPECT_EQ(Entries(), 2u);
@@ -110,8 +109,12 @@ TEST_F(CommandOnBadStation, FullDiskIsStatusThreeAndKeepsTheOldReport) {
     const int status = Run({"--save"});
     setrlimit(RLIMIT_FSIZE, &old);
     signal(SIGXFSZ, oldSignal);
-    EXPECT_EQ(status, kSaveFailed);
-    EXPECT_NE(err_.str().find("the report could not be saved"), std::string::npos);
+    EXPECT_EQ(status, kExitSaveFailed);
+    EXPECT_EQ(err_.str().rfind("gapscope-report: the report could not be saved: cannot write " +
+                                   (dir_ / kReportName).string() + ": ",
+                               0),
+              0u)
+        << err_.str();
     EXPECT_EQ(out_.str(), "");
     EXPECT_EQ(Read(kReportName), kOldReport);
     EXPECT_EQ(Entries(), 2u);
@@ -128,9 +131,101 @@ TEST_F(CommandOnBadStation, ReadOnlyDataDirectoryIsStatusThree) {
     const int status = Run({"--save"});
     temp_.SetImmutable(false);
     fs::permissions(dir_, fs::perms::owner_all);
-    EXPECT_EQ(status, kSaveFailed);
+    EXPECT_EQ(status, kExitSaveFailed);
+    // The folder and the cause, not the temporary file that could not be made.
+    EXPECT_EQ(err_.str().rfind("gapscope-report: the report could not be saved: cannot create a "
+                               "file in " +
+                                   dir_.string() + ": ",
+                               0),
+              0u)
+        << err_.str();
+    EXPECT_EQ(err_.str().find(".partial"), std::string::npos);
     EXPECT_EQ(Read(kReportName), kOldReport);
     EXPECT_EQ(Entries(), 2u);
+}
+
+// A run that saves without a person watching saves nothing when the station's data cannot
+// be read, and says why in one line; a printed report warns and reports all the same.
+TEST_F(CommandOnBadStation, SaveRefusesAFolderThatIsNotThere) {
+    const std::string typo = (dir_ / "statoin").string();
+    EXPECT_EQ(RunReportCommand({typo, "--save"}, env_, out_, err_), kExitDataUnreadable);
+    EXPECT_EQ(err_.str(), "gapscope-report: no such folder: " + typo + "\n");
+    EXPECT_EQ(out_.str(), "");
+    EXPECT_FALSE(fs::exists(env_.programDirectory));
+    EXPECT_EQ(Entries(), 0u);
+}
+
+TEST_F(CommandOnBadStation, AFolderWithoutLogsIsSaidSo) {
+    const std::string noLogs = "no history log in " + (dir_ / "").string() +
+                               " (none of SegHistory.log, LateSegHistory.log, FileHistory.log)\n";
+    EXPECT_EQ(Run({"--save", "-q"}), kExitDataUnreadable);
+    EXPECT_EQ(err_.str(), "gapscope-report: " + noLogs);
+    EXPECT_EQ(Entries(), 0u);
+
+    // Printed, the all-missing report comes with the same words as a warning.
+    EXPECT_EQ(Run(), kExitDone);
+    EXPECT_EQ(err_.str(), "gapscope-report: warning: " + noLogs);
+    EXPECT_NE(out_.str().find(" 0000.. 2345\n"), std::string::npos);
+
+    // With no folder named, the program's own folder is the one without logs.
+    fs::create_directories(env_.programDirectory);
+    EXPECT_EQ(RunReportCommand({"--save", "-neat"}, env_, out_, err_), kExitDataUnreadable);
+}
+
+TEST_F(CommandOnBadStation, SaveRefusesALogItCannotRead) {
+    Write(kReportName, kOldReport);
+    fs::create_directory(dir_ / "LateSegHistory.log");
+    Write("SegHistory.log", kCycle);
+    EXPECT_EQ(Run({"--save"}), kExitDataUnreadable);
+    const std::string expected =
+        "gapscope-report: cannot read " + (dir_ / "LateSegHistory.log").string() + ": ";
+    const std::string said = err_.str();
+    EXPECT_EQ(said.rfind(expected, 0), 0u) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_EQ(Read(kReportName), kOldReport);
+}
+
+// A log the station's software holds busy: a save tries it again as its policy says,
+// waiting in between; a printed report tries once.
+TEST_F(CommandOnBadStation, ABusyLogIsTriedAgainOnlyWhenSaving) {
+    Write("SegHistory.log", kCycle);
+    int busyTriesLeft = 0, reads = 0;
+    env_.readLog = [&](const fs::path& path) -> LogReadResult {
+        if (path.filename() == "SegHistory.log") {
+            ++reads;
+            if (busyTriesLeft > 0) {
+                --busyTriesLeft;
+                return {LogReadStatus::Busy, "held by another program", {}};
+            }
+        }
+        return ReadHistoryLog(path);
+    };
+    std::vector<std::chrono::milliseconds> waits;
+    env_.busyRetry = {3, std::chrono::milliseconds{5000},
+                      [&](std::chrono::milliseconds pause) { waits.push_back(pause); }};
+
+    busyTriesLeft = 2;
+    EXPECT_EQ(Run({"--save", "-q"}), kExitDone) << err_.str();
+    EXPECT_EQ(reads, 3);
+    EXPECT_EQ(waits, std::vector<std::chrono::milliseconds>(2, std::chrono::milliseconds{5000}));
+    EXPECT_NE(Read(kReportName).find("HRIT ch 09,  seg: 3 4"), std::string::npos);
+
+    fs::remove(dir_ / kReportName);
+    busyTriesLeft = 100;
+    reads = 0;
+    waits.clear();
+    EXPECT_EQ(Run({"--save"}), kExitDataUnreadable);
+    EXPECT_EQ(reads, 3);
+    EXPECT_EQ(err_.str(), "gapscope-report: cannot read " + (dir_ / "SegHistory.log").string() +
+                              ": held by another program\n");
+    EXPECT_FALSE(fs::exists(dir_ / kReportName));
+
+    reads = 0;
+    waits.clear();
+    EXPECT_EQ(Run(), kExitDone);
+    EXPECT_EQ(reads, 1);
+    EXPECT_TRUE(waits.empty());
+    EXPECT_NE(err_.str().find("warning: a history log in"), std::string::npos);
 }
 
 }  // namespace

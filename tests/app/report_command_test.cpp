@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/test_support.h"
+
 namespace gapscope {
 namespace {
 
@@ -16,7 +18,7 @@ const std::chrono::sys_seconds kNow =
     std::chrono::sys_days{std::chrono::year{2024} / 1 / 6} + 6h + 10min;
 
 class ReportCommand : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() / "gapscope-report-command-test";
         fs::remove_all(dir_);
@@ -28,21 +30,16 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-public:
+  public:
     void Write(const std::string& name, const std::string& text) {
         std::ofstream(dir_ / name, std::ios::binary) << text;
     }
-protected:
+
+  protected:
     int Run(std::vector<std::string> args) {
         out_.str("");
         err_.str("");
         return RunReportCommand(args, env_, out_, err_);
-    }
-    static std::string ReadAll(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
     }
 
     fs::path dir_;
@@ -125,7 +122,7 @@ void WriteStation(ReportCommand& t) {
 
 TEST_F(ReportCommand, PrintsTheWholeReportOfYesterday) {
     WriteStation(*this);
-    ASSERT_EQ(Run({dir_.string(), "--set", "ReportHourlyFY2G=0"}), kDone) << err_.str();
+    ASSERT_EQ(Run({dir_.string(), "--set", "ReportHourlyFY2G=0"}), kExitDone) << err_.str();
     // After the leading run, 12:45 and every cycle from 13:15 on are missing.
     std::string expected = kExpectedReport;
     std::string laterCycles;
@@ -141,19 +138,20 @@ TEST_F(ReportCommand, PrintsTheWholeReportOfYesterday) {
 
 TEST_F(ReportCommand, SaveWritesTheSameLinesWithCrLf) {
     WriteStation(*this);
-    ASSERT_EQ(Run({dir_.string(), "--set=reporthourlyfy2g=0"}), kDone);
+    ASSERT_EQ(Run({dir_.string(), "--set=reporthourlyfy2g=0"}), kExitDone);
     std::string printed = out_.str();
-    ASSERT_EQ(Run({dir_.string(), "--set", "ReportHourlyFY2G=0", "--save", "-s"}), kDone) << err_.str();
+    ASSERT_EQ(Run({dir_.string(), "--set", "ReportHourlyFY2G=0", "--save", "-s"}), kExitDone)
+        << err_.str();
     const fs::path file = dir_ / "2024-01-05-missing-segments.txt";
     EXPECT_EQ(out_.str(), "Report saved to: " + file.string() + "\n");
     std::string crlf;
     for (char c : printed) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    EXPECT_EQ(ReadAll(file), crlf);
+    EXPECT_EQ(test::ReadFile(file), crlf);
 }
 
 TEST_F(ReportCommand, SwitchesDayAndOptionsShapeTheReport) {
     ASSERT_EQ(Run({dir_.string(), "-P", "--day", "2023-03-01", "--set", "ReportIncludeMPEF=0"}),
-              kDone);
+              kExitDone);
     const std::string text = out_.str();
     EXPECT_NE(text.find("Date: 2023-Mar-01, day 060\n"), std::string::npos);
     EXPECT_NE(text.find("Missing Parallel Scan cycles report\n"), std::string::npos);
@@ -165,36 +163,139 @@ TEST_F(ReportCommand, SwitchesDayAndOptionsShapeTheReport) {
         o.includeLrit = true;
         return o;
     };
-    ASSERT_EQ(Run({dir_.string()}), kDone);
+    ASSERT_EQ(Run({dir_.string()}), kExitDone);
     EXPECT_NE(out_.str().find("Missing HRIT & LRIT segments report\n"), std::string::npos);
-    ASSERT_EQ(Run({dir_.string(), "--defaults"}), kDone);
+    ASSERT_EQ(Run({dir_.string(), "--defaults"}), kExitDone);
     EXPECT_NE(out_.str().find("Missing HRIT segments report\n"), std::string::npos);
 }
 
 TEST_F(ReportCommand, BadUsageIsStatusTwoWithAReason) {
-    EXPECT_EQ(Run({(dir_ / "absent").string()}), kBadUsage);
+    EXPECT_EQ(Run({(dir_ / "absent").string()}), kExitBadUsage);
     EXPECT_NE(err_.str().find("not a directory"), std::string::npos);
-    EXPECT_EQ(Run({dir_.string(), "--day", "2024-02-30"}), kBadUsage);
-    EXPECT_EQ(Run({dir_.string(), "--day"}), kBadUsage);
-    EXPECT_EQ(Run({dir_.string(), "--set", "ReportNothing=1"}), kBadUsage);
-    EXPECT_EQ(Run({dir_.string(), "--set", "ReportIncludeLRIT=2"}), kBadUsage);
-    EXPECT_EQ(Run({dir_.string(), "--frobnicate"}), kBadUsage);
+    EXPECT_EQ(Run({dir_.string(), "--day", "2024-02-30"}), kExitBadUsage);
+    EXPECT_EQ(Run({dir_.string(), "--day"}), kExitBadUsage);
+    EXPECT_EQ(Run({dir_.string(), "--set", "ReportNothing=1"}), kExitBadUsage);
+    EXPECT_EQ(Run({dir_.string(), "--set", "ReportIncludeLRIT=2"}), kExitBadUsage);
+    EXPECT_EQ(Run({dir_.string(), "--frobnicate"}), kExitBadUsage);
     EXPECT_NE(err_.str().find("Usage: gapscope-report"), std::string::npos);
     EXPECT_EQ(out_.str(), "");
 }
 
 TEST_F(ReportCommand, BadMaskFailsWithTheOperatorsMessageAndWritesNothing) {
     Write("SegHistory.log", "202401050000=P=1,E=1,1=FF,2=$G1\r\n");
-    EXPECT_EQ(Run({dir_.string(), "--save"}), kReportFailed);
-    EXPECT_EQ(err_.str(), "''$G1'' is not a valid integer value\n");
+    EXPECT_EQ(Run({dir_.string(), "--save"}), kExitReportFailed);
+    // The message as the window words it, then where the damaged line is.
+    EXPECT_EQ(err_.str(),
+              "gapscope-report: ''$G1'' is not a valid integer value\n"
+              "gapscope-report: in SegHistory.log, minute key 202401050000 (2024-01-05 00:00 UTC), "
+              "item 2\n");
     EXPECT_EQ(out_.str(), "");
     EXPECT_FALSE(fs::exists(dir_ / "2024-01-05-missing-segments.txt"));
 }
 
-TEST_F(ReportCommand, AFailedSaveIsStatusThree) {
-    fs::create_directories(dir_ / "2024-01-05-missing-segments.txt" / "in-the-way");
-    EXPECT_EQ(Run({dir_.string(), "--save"}), kSaveFailed);
-    EXPECT_NE(err_.str().find("could not be saved"), std::string::npos);
+TEST_F(ReportCommand, AFailedSaveIsStatusThreeAndNamesTheCause) {
+    WriteStation(*this);
+    const fs::path report = dir_ / "2024-01-05-missing-segments.txt";
+    fs::create_directories(report / "in-the-way");
+    EXPECT_EQ(Run({dir_.string(), "--save", "--quiet"}), kExitSaveFailed);
+    EXPECT_EQ(err_.str(), "gapscope-report: the report could not be saved: cannot replace " +
+                              report.string() + ": Is a directory\n");
+    EXPECT_EQ(out_.str(), "");
+}
+
+TEST_F(ReportCommand, QuietSavesWithoutAWordAndPrintingRefusesIt) {
+    WriteStation(*this);
+    for (const char* quiet : {"-q", "--quiet"}) {
+        ASSERT_EQ(Run({dir_.string(), "--save", quiet}), kExitDone) << err_.str();
+        EXPECT_EQ(out_.str(), "");
+        EXPECT_EQ(err_.str(), "");
+        EXPECT_TRUE(fs::exists(dir_ / "2024-01-05-missing-segments.txt"));
+        fs::remove(dir_ / "2024-01-05-missing-segments.txt");
+    }
+    // Printing quietly would print nothing at all.
+    EXPECT_EQ(Run({dir_.string(), "--quiet"}), kExitBadUsage);
+    EXPECT_EQ(err_.str().rfind("gapscope-report: --quiet only goes with --save\n", 0), 0u)
+        << err_.str();
+    EXPECT_EQ(out_.str(), "");
+}
+
+TEST_F(ReportCommand, SwitchesAreTakenOutBeforeTheOptionsAndTheFolderMayFollowThem) {
+    WriteStation(*this);
+    // "-neat" is one switch, not -n -e -a -t; "/neat" and "/s" are switches too.
+    ASSERT_EQ(Run({"-neat", dir_.string(), "/s", "--set", "ReportHourlyFY2G=0"}), kExitDone)
+        << err_.str();
+    EXPECT_EQ(out_.str().rfind("Date: 2024-Jan-05, day 005\n", 0), 0u) << out_.str();
+    EXPECT_NE(out_.str().find("HRIT ch 09,  seg: 3 4"), std::string::npos);
+
+    // A folder after a switch is the data folder (the window would ignore it).
+    ASSERT_EQ(Run({"-P", dir_.string(), "--save", "-q"}), kExitDone) << err_.str();
+    EXPECT_TRUE(fs::exists(dir_ / "2024-01-05-PAR-missing-segments.txt"));
+}
+
+TEST_F(ReportCommand, AWordThatLooksLikeASwitchIsToldForWhatItIs) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{dir_.string(), "/HIM"}, "'/HIM' is not a switch (HIM takes '-' only)"},
+        {{"/P", dir_.string()}, "'/P' is not a switch (P takes '-' only)"},
+        {{dir_.string(), "/nofy2c"}, "'/nofy2c' is not a switch (NOFY2C takes '-' only)"},
+        {{dir_.string(), "-save"}, "unknown option: '-save'"},
+        {{dir_.string(), "--neat"}, "unknown option: '--neat'"},
+        {{dir_.string(), "other"}, "more than one data directory: 'other'"},
+        {{dir_.string(), "--save=1"}, "--save takes no value"},
+        {{dir_.string(), "--day", "05.01.2024"},
+         "not a valid day: '05.01.2024' (expected YYYY-MM-DD)"},
+    };
+    for (const auto& [args, message] : cases) {
+        EXPECT_EQ(Run(args), kExitBadUsage) << message;
+        EXPECT_EQ(err_.str().rfind("gapscope-report: " + message + "\nUsage: gapscope-report ", 0),
+                  0u)
+            << err_.str();
+    }
+}
+
+TEST_F(ReportCommand, AnUnknownOptionNameListsTheValidOnes) {
+    EXPECT_EQ(Run({dir_.string(), "--set", "ReportIncludeLRTI=1"}), kExitBadUsage);
+    const std::string first = err_.str().substr(0, err_.str().find('\n'));
+    EXPECT_EQ(first.rfind("gapscope-report: unknown option name: 'ReportIncludeLRTI' (one of ", 0),
+              0u);
+    for (const OptionField& field : OptionFields()) {
+        EXPECT_NE(first.find(std::string(field.storedName)), std::string::npos) << field.storedName;
+    }
+}
+
+TEST_F(ReportCommand, HelpNamesEachOptionBesideItsBoxAndEveryExitStatus) {
+    ASSERT_EQ(Run({"--help"}), kExitDone);
+    const std::string help = out_.str();
+    // Several names do not read like their box; each one is on a line of its own with it.
+    const std::pair<const char*, const char*> boxes[] = {
+        {"Decontaminating", "Decontaminating"},
+        {"ReportDisableMSG1_MPEF", "Detect RSS fill-in (no MPEF)"},
+        {"ReportHourlyFSD", "Hourly FSD"},
+        {"ReportIncludeFSD", "Include FSD"},
+        {"ReportHourlyFY2D", "Include FY-2E"},
+        {"ReportHourlyFY2G", "Include FY-2G"},
+        {"Report30minHimawari", "Include Himawari-8/9"},
+        {"ReportIncludeLRIT", "Include LRIT"},
+        {"ReportIncludeGoesMIR", "Include mid-IR"},
+        {"ReportIncludeMPE", "Include MPE"},
+        {"ReportIncludeMPEF", "Include MPEF"},
+        {"ReportIncludeRII", "Include RII  (data channel 4)"},
+        {"ReportMet8LritOnly", "MSG FTP LRIT only"},
+        {"ReportPrologEpilogFiles", "Prolog & epilog files"},
+        {"ReportGOES12bypass", "GOES-12 from GOES-10"},
+    };
+    ASSERT_EQ(std::size(boxes), OptionFields().size());
+    for (const auto& [name, box] : boxes) {
+        const std::size_t at = help.find("\n  " + std::string(name) + " ");
+        ASSERT_NE(at, std::string::npos) << name;
+        const std::string line = help.substr(at + 1, help.find('\n', at + 1) - at - 1);
+        EXPECT_NE(line.find(std::string(" ") + box + " "), std::string::npos) << line;
+    }
+    for (const char* status : {"\n  0  ", "\n  1  ", "\n  2  ", "\n  3  ", "\n  4  "}) {
+        EXPECT_NE(help.find(status), std::string::npos) << status;
+    }
+    // Help wins over whatever else is given.
+    EXPECT_EQ(Run({"--save", "--quiet", "--help"}), kExitDone);
+    EXPECT_EQ(out_.str(), help);
 }
 
 }  // namespace

@@ -209,7 +209,7 @@ TEST_F(ReportProgramOnWindows, AReportHeldOpenIsReplacedOrKeptWhole) {
     WriteLogs(station);
     const fs::path report = station / kReportName;
     const std::vector<std::wstring> save = {station.wstring(), L"--day", L"2024-01-05", L"--save"};
-    const test::ScopedVariable quick(L"GAPSCOPE_SAVE_RETRY_MS", L"1");
+    const test::ScopedVariable quick(L"GAPSCOPE_BUSY_WAIT", L"0");
     auto hold = [&](DWORD sharing) {
         return CreateFileW(report.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);

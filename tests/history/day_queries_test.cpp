@@ -82,6 +82,17 @@ TEST(IsPartialScanDay, SaveNotesOfMorningAndMiddayBothNeeded) {
     EXPECT_TRUE(Partial({"saved 202401150240-fir", kMidday}));
 }
 
+TEST(NewestRecord, LatestRealMinuteKeyWhereverItStands) {
+    using namespace std::chrono;
+    const HistoryLog log = HistoryLog::FromBytes(
+        "202401152345=9=FF\n202401160005=9=FF\n202401151200=9=FF\n"
+        // Keys that are no minute: too long, a 13th month, a 24th hour, no "=".
+        "2024011600050=1\n202413010000=1\n202401162400=1\n202401170000\n20240116-dcp=x\n");
+    EXPECT_EQ(NewestRecord(log), sys_days{2024y / 1 / 16} + 5min);
+    EXPECT_EQ(NewestRecord(HistoryLog{}), std::nullopt);
+    EXPECT_EQ(NewestRecord(HistoryLog::FromBytes("20240116-dcp=x\n")), std::nullopt);
+}
+
 class IsPartialScanDayFile : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -2,17 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
+#include <filesystem>
 #include <vector>
+
+#include "tests/support/test_support.h"
 
 namespace gapscope {
 namespace {
 
 std::string Fixture(const std::string& name) {
-    std::ifstream in(std::string(GAPSCOPE_TEST_DATA_DIR) + "/history/" + name, std::ios::binary);
-    EXPECT_TRUE(in.is_open()) << name;
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::filesystem::path path = std::filesystem::path(GAPSCOPE_TEST_DATA_DIR) / "history" / name;
+    EXPECT_TRUE(std::filesystem::exists(path)) << name;
+    return test::ReadFile(path);
 }
 
 std::vector<std::string> Lines(std::string_view text) {
@@ -21,14 +22,34 @@ std::vector<std::string> Lines(std::string_view text) {
     return lines;
 }
 
-TEST(DecodeLogBytes, StripsUtf8MarkAndKeepsOtherBytesAsTheyAre) {
+TEST(DecodeLogBytes, StripsUtf8MarkAndMendsInvalidUtf8) {
     EXPECT_EQ(DecodeLogBytes(Fixture("bom_only.log")), "");
     EXPECT_EQ(DecodeLogBytes("\xEF\xBB\xBF"
                              "A=1"),
               "A=1");
-    // Without a mark the bytes are 8-bit text, invalid UTF-8 and NULs included.
-    const std::string raw("\xC3\x28=\xFF\x00x\xEF\xBB", 8);
-    EXPECT_EQ(DecodeLogBytes(raw), raw);
+    // After a mark, what is not UTF-8 (a stray continuation byte, a cut sequence, an
+    // over-long form, a surrogate) becomes U+FFFD, byte by byte.
+    EXPECT_EQ(DecodeLogBytes("\xEF\xBB\xBF"
+                             "a\x80"
+                             "b\xC3\xA9\xE2\x82\xC0\x80\xED\xA0\x80"),
+              "a\uFFFDb\u00E9\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");
+}
+
+TEST(DecodeLogBytes, ReadsEightBitLogsAsWindows1252) {
+    // ASCII, NULs included, passes as it is.
+    const std::string ascii("A=1\0x\r\n", 7);
+    EXPECT_EQ(DecodeLogBytes(ascii), ascii);
+    // Latin-1 letters, the euro sign, and a byte Windows-1252 leaves undefined.
+    EXPECT_EQ(DecodeLogBytes("caf\xE9=\x80\x81\xFF"), "caf\u00E9=\u20AC\u0081\u00FF");
+    // UTF-8 without a mark is 8-bit text too.
+    EXPECT_EQ(DecodeLogBytes("\xC3\xA9"), "\u00C3\u00A9");
+}
+
+TEST(Characters, CountsCharactersNotBytes) {
+    EXPECT_EQ(Characters("a\u00E9\u20AC\U0001F600_"), U"a\u00E9\u20AC\U0001F600_");
+    EXPECT_EQ(Characters(""), U"");
+    // Bytes that are not UTF-8 count as one replacement character each.
+    EXPECT_EQ(Characters("x\xFF\xC3"), U"x\uFFFD\uFFFD");
 }
 
 TEST(DecodeLogBytes, ConvertsUtf16EitherByteOrder) {
@@ -51,15 +72,6 @@ TEST(DecodeLogBytes, ReplacesBrokenUtf16) {
     EXPECT_EQ(DecodeLogBytes("\xFF\xFE"), "");
 }
 
-TEST(DecodeLogBytes, InPlaceAgreesWithCopy) {
-    for (const char* name : {"utf8_bom.log", "utf16be_mixed_eol.log", "invalid_utf8.log"}) {
-        std::string bytes = Fixture(name);
-        const std::string copy = DecodeLogBytes(bytes);
-        DecodeLogBytesInPlace(bytes);
-        EXPECT_EQ(bytes, copy) << name;
-    }
-}
-
 TEST(ForEachLine, SplitsAtEveryKindOfLineEnd) {
     using V = std::vector<std::string>;
     EXPECT_EQ(Lines("a\r\nb\rc\nd"), (V{"a", "b", "c", "d"}));
@@ -67,6 +79,7 @@ TEST(ForEachLine, SplitsAtEveryKindOfLineEnd) {
     EXPECT_EQ(Lines("\n"), (V{""}));
     EXPECT_EQ(Lines(""), V{});
     EXPECT_EQ(Lines(std::string_view("a\0b\nc", 5)), (V{std::string("a\0b", 3), "c"}));
+    EXPECT_EQ(Lines("\r\r\ra"), (V{"", "", "", "a"}));
 }
 
 }  // namespace

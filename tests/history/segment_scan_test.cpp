@@ -10,24 +10,23 @@ namespace {
 
 using namespace std::chrono_literals;
 
-ReportRunState RunOn(Day day) {
-    ReportRunState run;
-    run.reportDay = day;
-    run.reportableChannels = ChannelSet::Range(kFirstChannel, kLastChannel);
-    return run;
+using Lines = std::vector<std::string>;
+
+ScanContext ContextOn(Day day) {
+    ScanContext ctx;
+    ctx.reportDay = day;
+    ctx.checkPrologEpilog = false;
+    ctx.reportableChannels = ChannelSet::Range(kFirstChannel, kLastChannel);
+    return ctx;
 }
 
 struct Scan {
-    ReportRunState run = RunOn(Day{2024y / 1 / 5});
-    ScanMode mode = ScanMode::Prime;
-    bool prologBox = false;
-    bool noPrologCheck = false;
+    ScanContext ctx = ContextOn(Day{2024y / 1 / 5});
     long expected = 0;
     long received = 0;
 
     Lines operator()(std::string_view record, const ChannelSet& channels, int minute = 0) {
         Lines lines;
-        const ScanContext ctx{run, mode, noPrologCheck, prologBox};
         ScanMissingSegments(ctx, minute, record, channels, lines, expected, received);
         return lines;
     }
@@ -76,7 +75,7 @@ TEST(ScanMissingSegments, PrimeHritCycle) {
 
 TEST(ScanMissingSegments, RapidScanSkipsTheSouthernSegments) {
     Scan scan;
-    scan.mode = ScanMode::RapidScan;
+    scan.ctx.mode = ScanMode::RapidScan;
     EXPECT_TRUE(scan("R1=E0", ChannelSet{1}).empty());
     EXPECT_EQ(scan.expected, 8);
     EXPECT_EQ(scan.received, 8);
@@ -91,29 +90,29 @@ TEST(ScanMissingSegments, ExtraBitsAndUnreportableChannels) {
     EXPECT_TRUE(scan("9=1FF", ChannelSet{9}).empty());
     EXPECT_EQ(scan.received, 8);
 
-    scan.run.reportableChannels.Remove(10);
+    scan.ctx.reportableChannels.Remove(10);
     EXPECT_TRUE(scan("9=FF", ChannelSet{9, 10}).empty());
     EXPECT_TRUE(scan("", ChannelSet{}).empty());
 }
 
 TEST(ScanMissingSegments, VisibleChannelsAtNight) {
     Scan scan;
-    scan.run.reportDay = Day{2011y / 6 / 28};
+    scan.ctx.reportDay = Day{2011y / 6 / 28};
     EXPECT_TRUE(scan("", ChannelSet{18}, 420).empty());
     EXPECT_EQ(scan("", ChannelSet{18}, 780), (Lines{"   GOES-W-VIS   all missing"}));
     EXPECT_TRUE(scan("", ChannelSet{24}, 600).empty());
     EXPECT_TRUE(scan("24=ZZ", ChannelSet{24}, 600).empty());  // not even read
 
-    scan.run.reportDay = Day{2011y / 6 / 29};
+    scan.ctx.reportDay = Day{2011y / 6 / 29};
     EXPECT_EQ(scan("", ChannelSet{24}, 600), (Lines{"   MTSAT-2-VIS   all missing"}));
     EXPECT_TRUE(scan("", ChannelSet{24}, 780).empty());
 }
 
 TEST(ScanMissingSegments, ProductSegmentCounts) {
     Scan scan;
-    scan.run.quarterHourlyProducts = ChannelSet{53};
+    scan.ctx.countedProducts = ChannelSet{53};
     EXPECT_EQ(scan("53=0", ChannelSet{53}), (Lines{"   MPE,  seg: 1 "}));
-    scan.run.singleSegmentProducts = true;
+    scan.ctx.singleSegmentProducts = true;
     EXPECT_EQ(scan("53=2", ChannelSet{53}), (Lines{"   MPE,  seg: 1 "}));
 
     // Outside the counted sets a product is checked for presence only.
@@ -122,22 +121,22 @@ TEST(ScanMissingSegments, ProductSegmentCounts) {
               (Lines{"   AMVE   all missing", "   OCAE   missing"}));
 
     Scan rapid;
-    rapid.mode = ScanMode::RapidScan;
-    rapid.run.rapidScanProducts = ChannelSet{53, 59};
+    rapid.ctx.mode = ScanMode::RapidScan;
+    rapid.ctx.countedProducts = ChannelSet{53, 59};
     EXPECT_EQ(rapid("R53=3,R59=1", ChannelSet{53, 59}), (Lines{"   MPE,  seg: 3 4 "}));
-    rapid.run.csrInService = true;
+    rapid.ctx.csrInService = true;
     EXPECT_EQ(rapid("R53=F,R59=1", ChannelSet{53, 59}), (Lines{"   CSR,  seg: 2 3 "}));
 
     Scan bypass;
-    bypass.run.reportDay = Day{2010y / 1 / 1};
+    bypass.ctx.reportDay = Day{2010y / 1 / 1};
     EXPECT_EQ(bypass("23=F", ChannelSet{23}), (Lines{"   GOES-12-WV,  seg: 5 6 7 "}));
-    bypass.run.goes12Bypass = true;
+    bypass.ctx.goes12Bypass = true;
     EXPECT_TRUE(bypass("23=F", ChannelSet{23}).empty());
 }
 
 TEST(ScanMissingSegments, PrologAndEpilogFiles) {
     Scan scan;
-    scan.prologBox = true;
+    scan.ctx.checkPrologEpilog = true;
     EXPECT_EQ(scan("P=2,E=3,1=FF", ChannelSet{1}), (Lines{"   HRIT prolog missing"}));
     EXPECT_EQ(scan("17=FF", kLrit),
               (Lines{"   LRIT prolog missing", "   LRIT epilog missing",
@@ -146,10 +145,10 @@ TEST(ScanMissingSegments, PrologAndEpilogFiles) {
     // A bad prolog mask counts as missing and ends nothing.
     EXPECT_EQ(scan("P=XX,E=1,1=FF", ChannelSet{1}), (Lines{"   HRIT prolog missing"}));
 
-    scan.mode = ScanMode::RapidScan;
+    scan.ctx.mode = ScanMode::RapidScan;
     EXPECT_EQ(scan("P=1,E=1,RE=1,R1=E0", ChannelSet{1}), (Lines{"   HRIT prolog missing"}));
 
-    scan.noPrologCheck = true;
+    scan.ctx.checkPrologEpilog = false;
     EXPECT_TRUE(scan("R1=E0", ChannelSet{1}).empty());
 }
 
@@ -165,9 +164,8 @@ TEST(PrologOrEpilogMissing, BitOfTheScannedService) {
 TEST(ScanMissingSegments, FirstBadMaskInChannelOrderEndsTheScan) {
     Scan scan;
     Lines lines;
-    const ScanContext ctx{scan.run, ScanMode::Prime, false, false};
     try {
-        ScanMissingSegments(ctx, 0, "9=ZZ,2=XY,1=FF", kHrit, lines, scan.expected, scan.received);
+        ScanMissingSegments(scan.ctx, 0, "9=ZZ,2=XY,1=FF", kHrit, lines, scan.expected, scan.received);
         FAIL() << "no MaskError";
     } catch (const MaskError& e) {
         EXPECT_STREQ(e.what(), "''$XY'' is not a valid integer value");

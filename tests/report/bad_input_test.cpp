@@ -1,7 +1,7 @@
 // The report over logs that a crashing, full or half-copied station left behind: junk never
 // changes the report, a log cut off while it was written reports what it held, a bad mask
-// ends the run with its message, the cost stays in proportion to the logs, and a failed
-// save leaves the earlier report as it was.
+// ends the run with its message, and a failed save leaves the earlier report as it was.
+// (How the cost grows with junk is measured in bench/growth_check.cpp.)
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -63,7 +63,8 @@ StartupState Station(const Logs& logs, const Switches& switches = {}) {
     s.SegHistory = HistoryLog::FromBytes(logs.seg);
     s.LateSegHistory = HistoryLog::FromBytes(logs.late);
     s.FileHistory = HistoryLog::FromBytes(logs.files);
-    DeriveStartupFlags(s, switches);
+    s.switches = switches;
+    DeriveStartupFlags(s);
     return s;
 }
 
@@ -306,77 +307,6 @@ TEST(ReportOnBadInput, HalfWrittenLastLineIsReportedAsFarAsItWasWritten) {
     const DayReportResult u = Report(utf16);
     ASSERT_TRUE(u.error);
     EXPECT_EQ(*u.error, "''$FFFFFF\xEF\xBF\xBD'' is not a valid integer value");
-}
-
-// Records are parsed for many look-ups each, so they are tried at a quarter of the size.
-constexpr std::size_t kLarge = 16u << 20;
-constexpr std::size_t kLargeRecord = kLarge / 4;
-
-struct Shape {
-    const char* name;
-    std::size_t large;
-    Logs (*make)(std::size_t);
-};
-
-const Shape kShapes[] = {
-    {"a long record of the day", kLargeRecord,
-     [](std::size_t n) {
-         Logs logs = PrimeDay();
-         logs.seg +=
-             "202401051900=" + Record("", "", "FF") + "," + test::Repeat("junk=1,x ", n) + "\r\n";
-         return logs;
-     }},
-    {"a long late record", kLargeRecord,
-     [](std::size_t n) {
-         Logs logs = PrimeDay();
-         logs.late += "202401051900=" + test::Repeat("27=1,", n) + "9=FF\r\n";
-         return logs;
-     }},
-    {"a quote that never closes", kLargeRecord,
-     [](std::size_t n) {
-         Logs logs = PrimeDay();
-         logs.seg += "202401051900=" + Record("", "", "FF") + ",\"" + test::Repeat("a=\"\"b, ", n);
-         return logs;
-     }},
-    {"a 16 MB sequence string", kLarge,
-     [](std::size_t n) {
-         Logs logs = PrimeDay();
-         logs.files += "20240105-wmo=" + test::Repeat("x_#", n) + "\r\n";
-         return logs;
-     }},
-    {"a million lines without = in the logs", kLarge,
-     [](std::size_t n) {
-         Logs logs = PrimeDay();
-         const std::string lines = test::Repeat("2024-01-05 08 x\n", n / 4);
-         logs.seg += lines;
-         logs.late += lines;
-         logs.files += lines;
-         logs.process += lines;
-         return logs;
-     }},
-};
-
-TEST(ReportOnBadInput, CostGrowsInProportionToTheLogs) {
-    const test::TempDir temp("gapscope_report_linear_");
-    const fs::path& dir = temp.path();
-    for (const Shape& shape : kShapes) {
-        const auto run = [&](const Logs& logs) {
-            return [&] {
-                std::ofstream(dir / "process.log", std::ios::binary) << logs.process;
-                StartupState s = Station(logs);
-                s.DataDirectory = (dir / "").string();
-                DayReportResult r = BuildDayReport(s, EveryCheck(), kDay);
-                EXPECT_FALSE(r.error) << shape.name;
-                BuildReportText(r.lists, s, BannerInfo{"1", "Station", {}});
-            };
-        };
-        const Logs small = shape.make(shape.large / 16);
-        const Logs large = shape.make(shape.large);
-        const test::CostGrowth cost = test::MeasureGrowth(run(small), run(large), 1e-3);
-        RecordProperty(shape.name, std::to_string(cost.Ratio()));
-        EXPECT_LT(cost.Ratio(), test::kLinearBound)
-            << shape.name << ": " << cost.small << " s, then " << cost.large << " s";
-    }
 }
 
 std::string ReadAll(const fs::path& p) {

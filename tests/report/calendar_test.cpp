@@ -295,15 +295,15 @@ TEST_F(FsdSetsTest, ServicesWithoutForeignDataEmptyAllSets) {
     };
     ASSERT_FALSE(Build(D(2014, 6, 1), 30).halfHourly.Empty());
 
-    startup.ParallelMode = true;
+    startup.switches.parallel = true;
     expectEmpty("parallel");
-    startup.ParallelMode = false;
+    startup.switches.parallel = false;
     startup.Mode = ScanMode::Iodc;
     expectEmpty("IODC");
     startup.Mode = ScanMode::Prime;
-    startup.HimawariMode = true;
+    startup.switches.himawari = true;
     expectEmpty("Himawari");
-    startup.HimawariMode = false;
+    startup.switches.himawari = false;
     options.includeFsd = false;
     expectEmpty("FSD excluded");
 }

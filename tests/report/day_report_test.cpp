@@ -145,7 +145,7 @@ TEST(DayReport, LritOnlyStationListsQuarterCyclesAndNoProductsOrSequences) {
 
 TEST(DayReport, HimawariReportChecksItsOwnCadenceOnly) {
     StartupState s = Station("202401050000=93=3FF\r\n");
-    s.HimawariMode = true;
+    s.switches.himawari = true;
     ReportOptions o;
     o.himawari30min = true;
     const auto r = BuildDayReport(s, o, D(2024, 1, 5));
@@ -168,7 +168,20 @@ TEST(DayReport, BadMaskStopsTheRunWithItsMessage) {
                                   D(2024, 1, 5));
     ASSERT_TRUE(r.error);
     EXPECT_EQ(*r.error, "''$ZZ'' is not a valid integer value");
+    EXPECT_EQ(r.errorPlace,
+              "in SegHistory.log, minute key 202401050000 (2024-01-05 00:00 UTC), item 9");
     EXPECT_EQ(r.lists.missingSegs.size(), 3u);
+
+    // A late mask is named in its own log; in rapid scan the item carries its prefix.
+    const auto late = BuildDayReport(Station("", ScanMode::Prime, "202401051215=12=C0Q\r\n"),
+                                     ReportOptions{}, D(2024, 1, 5));
+    EXPECT_EQ(late.errorPlace,
+              "in LateSegHistory.log, minute key 202401051215 (2024-01-05 12:15 UTC), item 12");
+    const auto rapid = BuildDayReport(Station("202401052355=RP=1,RE=1,R1=E0,R2=-1\r\n",
+                                              ScanMode::RapidScan),
+                                      ReportOptions{}, D(2024, 1, 5));
+    EXPECT_EQ(rapid.errorPlace,
+              "in SegHistory.log, minute key 202401052355 (2024-01-05 23:55 UTC), item R2");
 }
 
 TEST(DayReport, IodcProductsBeforeTheServiceStartedAreNotChecked) {
@@ -218,7 +231,7 @@ TEST(DayReport, RapidScanProductEndings) {
 
 TEST(DayReport, MpeMarkerAndGoes12Lines) {
     StartupState s = Station("");
-    s.NoMpe = true;
+    s.switches.noMpe = true;
     const auto marked = BuildDayReport(s, ReportOptions{}, D(2018, 6, 1));
     EXPECT_EQ(marked.lists.missingProduct,
               Concat(Header("Date: 2018-Jun-01", "Missing rebroadcast & derived products report"),

@@ -45,7 +45,7 @@ TEST(ReportText, UsualFormHasSeparatorsAndBanner) {
 
 TEST(ReportText, NeatFormKeepsOnlyTheFirstDateLine) {
     StartupState s;
-    s.NeatMode = true;
+    s.switches.neat = true;
     DayReport lists = Lists();
     const Lines expected = {"Date: C, day 005", "", "cycles title", " 0000.. 2345", "", "late title",
                             "  (none)", "", "segs title", "  (none)", "", "product title",
@@ -55,8 +55,8 @@ TEST(ReportText, NeatFormKeepsOnlyTheFirstDateLine) {
 
 TEST(ReportText, NeatHimawariReportHoldsOnlyTheProductsList) {
     StartupState s;
-    s.NeatMode = true;
-    s.HimawariMode = true;
+    s.switches.neat = true;
+    s.switches.himawari = true;
     DayReport lists = Lists();
     const Lines expected = {"Date: P", "", "product title", "   MPE   missing", "",
                             "[Gapscope V3.1.23.1366 on PC Groundstation at 06:10 UTC]", ""};
@@ -71,8 +71,8 @@ TEST(ReportFileName, SuffixFollowsTheFirstMatchingRule) {
         StartupState s;
         s.DataDirectory = "/data/";
         s.Mode = mode;
-        s.ParallelMode = parallel;
-        s.HimawariMode = himawari;
+        s.switches.parallel = parallel;
+        s.switches.himawari = himawari;
         return ReportFilePath(s, "/prog", kDay).string();
     };
     EXPECT_EQ(name(ScanMode::Prime, false, false), "/data/2024-01-05-missing-segments.txt");

@@ -74,7 +74,7 @@ TEST_F(ReportFileOnWindows, AReportHeldOpenWithDeleteSharingIsReplaced) {
     Holder viewer(report_, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     ASSERT_TRUE(viewer.IsOpen());
     int waits = 0;
-    const SaveRetry retry{3, milliseconds{500}, [&](milliseconds) { ++waits; }};
+    const RetryPolicy retry{3, milliseconds{500}, [&](milliseconds) { ++waits; }};
     EXPECT_EQ(WriteReportFile(report_, {"new", "report"}, retry), std::nullopt);
     viewer.Close();
     EXPECT_EQ(waits, 0);
@@ -86,7 +86,7 @@ TEST_F(ReportFileOnWindows, AReportHeldWithReadSharingOnlyIsRetriedThenLeftIntac
     Holder viewer(report_, FILE_SHARE_READ);
     ASSERT_TRUE(viewer.IsOpen());
     std::vector<milliseconds> waits;
-    const SaveRetry retry{4, milliseconds{250}, [&](milliseconds pause) { waits.push_back(pause); }};
+    const RetryPolicy retry{4, milliseconds{250}, [&](milliseconds pause) { waits.push_back(pause); }};
     const auto problem = WriteReportFile(report_, {"new"}, retry);
     viewer.Close();
     ASSERT_TRUE(problem);
@@ -101,7 +101,7 @@ TEST_F(ReportFileOnWindows, AReportReleasedDuringTheWaitIsReplaced) {
     Holder viewer(report_, FILE_SHARE_READ);
     ASSERT_TRUE(viewer.IsOpen());
     int waits = 0;
-    const SaveRetry retry{10, milliseconds{500}, [&](milliseconds) {
+    const RetryPolicy retry{10, milliseconds{500}, [&](milliseconds) {
                               if (++waits == 2) viewer.Close();
                           }};
     EXPECT_EQ(WriteReportFile(report_, {"new"}, retry), std::nullopt);
@@ -113,7 +113,7 @@ TEST_F(ReportFileOnWindows, AFolderInTheReportsPlaceFailsAtOnce) {
     const fs::path folder = dir_ / L"2024-01-06-missing-segments.txt";
     fs::create_directories(folder / L"inside");
     int waits = 0;
-    const SaveRetry retry{3, milliseconds{500}, [&](milliseconds) { ++waits; }};
+    const RetryPolicy retry{3, milliseconds{500}, [&](milliseconds) { ++waits; }};
     EXPECT_TRUE(WriteReportFile(folder, {"new"}, retry));
     EXPECT_EQ(waits, 0);
     EXPECT_TRUE(fs::is_directory(folder / L"inside"));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 
 namespace gapscope {
@@ -35,6 +36,15 @@ TEST(Switches, PrefixAndCaseRules) {
     EXPECT_FALSE(IsSwitch("-save"));
 }
 
+TEST(Switches, AWordThatIsNotASwitchIsToldWhy) {
+    EXPECT_EQ(WhyNotASwitch("/HIM"), "'/HIM' is not a switch (HIM takes '-' only)");
+    EXPECT_EQ(WhyNotASwitch("/nompe"), "'/nompe' is not a switch (NOMPE takes '-' only)");
+    // Switches, folders and other words have nothing to be told.
+    for (const char* word : {"-HIM", "/s", "/neat", "/srv/station", "-save", "HIM", "", "/"}) {
+        EXPECT_EQ(WhyNotASwitch(word), std::nullopt) << word;
+    }
+}
+
 TEST(ComputerName, LowersLettersThenRaisesTheFirst) {
     EXPECT_EQ(NormaliseComputerName("STATION7"), "Station7");
     EXPECT_EQ(NormaliseComputerName("rx-PC"), "Rx-pc");
@@ -57,12 +67,10 @@ class StartupDirTest : public ::testing::Test {
     void Write(const std::string& name, std::string_view text) {
         std::ofstream(dir_ / "data" / name, std::ios::binary) << text;
     }
-    StartupResult Load(std::vector<std::string> extra = {}) {
-        StartupInputs inputs;
+    StartupLoad Load(std::vector<std::string> extra = {}, StartupInputs inputs = {}) {
         inputs.arguments = {(dir_ / "data").string()};
         inputs.arguments.insert(inputs.arguments.end(), extra.begin(), extra.end());
         inputs.programDirectory = dir_ / "prog";
-        inputs.computerName = "STATION7";
         return LoadStartupState(inputs);
     }
     fs::path dir_;
@@ -86,10 +94,10 @@ TEST_F(StartupDirTest, LoadsAllThreeLogsAndReadsOnly) {
     Write("LateSegHistory.log", "202401151215=9=0C\n");
     Write("SegHistory.log", "202401151215=P=1,E=1,9=F3\n");
     const auto before = std::distance(fs::directory_iterator(dir_ / "data"), {});
-    const StartupResult r = Load({"-s"});
+    const StartupLoad r = Load({"-s"});
     EXPECT_TRUE(r.logsLoaded);
-    EXPECT_TRUE(r.switches.autoRun);
-    EXPECT_EQ(r.state.ComputerName, "Station7");
+    EXPECT_TRUE(r.anyLogFound);
+    EXPECT_TRUE(r.state.switches.autoRun);
     EXPECT_EQ(r.state.DataDirectory, (dir_ / "data").string() + kSep);
     EXPECT_EQ(r.state.FileHistory.ValueOf("20240115-DCP"), "ab_");
     EXPECT_EQ(r.state.LateSegHistory.ValueOf("202401151215"), "9=0C");
@@ -100,7 +108,7 @@ TEST_F(StartupDirTest, LoadsAllThreeLogsAndReadsOnly) {
 
 TEST_F(StartupDirTest, MissingLogsAreEmptyButDoNotStopTheLoad) {
     Write("SegHistory.log", "202401151205=RP=1,R9=FF\n");
-    const StartupResult r = Load();
+    const StartupLoad r = Load();
     EXPECT_TRUE(r.logsLoaded);
     EXPECT_TRUE(r.state.FileHistory.Empty());
     EXPECT_TRUE(r.state.IsRapidScan());
@@ -110,8 +118,11 @@ TEST_F(StartupDirTest, UnreadableLogStopsItAndTheLaterOnes) {
     Write("FileHistory.log", "20240115-dcp=ab_\n");
     fs::create_directory(dir_ / "data" / "LateSegHistory.log");
     Write("SegHistory.log", "202401151205=RP=1,R9=FF,71=F\n");
-    StartupResult r = Load();
+    StartupLoad r = Load();
     EXPECT_FALSE(r.logsLoaded);
+    EXPECT_EQ(r.unreadableLog, "LateSegHistory.log");
+    EXPECT_EQ(r.unreadableStatus, LogReadStatus::Unreadable);
+    EXPECT_FALSE(r.unreadableReason.empty());
     EXPECT_EQ(r.state.FileHistory.ValueOf("20240115-dcp"), "ab_");
     EXPECT_TRUE(r.state.SegHistory.Empty());
     // The flags still follow, from the empty segment history.
@@ -128,36 +139,62 @@ TEST_F(StartupDirTest, UnreadableLogStopsItAndTheLaterOnes) {
     EXPECT_TRUE(r.state.SegHistory.Empty());
 }
 
-TEST_F(StartupDirTest, SmallLogsReadBesideALargeSegmentHistoryKeepTheirOrderRule) {
-    // A segment history of a megabyte or more is read on a thread of its own, which reads
-    // the small logs too; what is kept is the same as when they are read one after another.
-    std::string seg;
-    for (int minute = 0; seg.size() < (std::size_t{1} << 20) + 1000; ++minute) {
-        seg += "2024" + std::to_string(1010000 + minute) + "=RP=1,RE=1,R1=E0,R2=E0,R12=FF8000\r\n";
-    }
-    Write("SegHistory.log", seg);
+TEST_F(StartupDirTest, AFolderWithoutLogsIsToldApart) {
+    const StartupLoad none = Load();
+    EXPECT_TRUE(none.logsLoaded);
+    EXPECT_FALSE(none.anyLogFound);
+    Write("LateSegHistory.log", "");
+    EXPECT_TRUE(Load().anyLogFound);
+}
+
+// A log that another program holds is tried again after a wait, as often as allowed; a log
+// that cannot be read for any other reason is not.
+TEST_F(StartupDirTest, BusyLogIsTriedAgainAfterAWait) {
     Write("FileHistory.log", "20240115-dcp=ab_\n");
-    Write("LateSegHistory.log", "202401151215=9=0C\n");
-    StartupResult r = Load();
+    Write("SegHistory.log", "202401151205=RP=1,R9=FF\n");
+    int busyReads = 2;
+    std::vector<std::chrono::milliseconds> waits;
+    StartupInputs inputs;
+    inputs.retry = {3, std::chrono::milliseconds{5000},
+                    [&waits](std::chrono::milliseconds pause) { waits.push_back(pause); }};
+    inputs.readLog = [&busyReads](const fs::path& path) -> LogReadResult {
+        if (path.filename() == "LateSegHistory.log" && busyReads > 0) {
+            --busyReads;
+            return {LogReadStatus::Busy, "in use by another program", {}};
+        }
+        return ReadHistoryLog(path);
+    };
+    const StartupLoad r = Load({}, inputs);
     EXPECT_TRUE(r.logsLoaded);
-    EXPECT_EQ(r.state.FileHistory.ValueOf("20240115-dcp"), "ab_");
-    EXPECT_EQ(r.state.LateSegHistory.ValueOf("202401151215"), "9=0C");
-    EXPECT_EQ(r.state.SegHistory.ValueOf("20241010000"), "RP=1,RE=1,R1=E0,R2=E0,R12=FF8000");
+    EXPECT_EQ(waits, (std::vector<std::chrono::milliseconds>(2, std::chrono::milliseconds{5000})));
     EXPECT_TRUE(r.state.IsRapidScan());
 
-    fs::remove(dir_ / "data" / "LateSegHistory.log");
-    fs::create_directory(dir_ / "data" / "LateSegHistory.log");
-    r = Load();
-    EXPECT_FALSE(r.logsLoaded);
-    EXPECT_EQ(r.state.FileHistory.ValueOf("20240115-dcp"), "ab_");
-    EXPECT_TRUE(r.state.LateSegHistory.Empty());
-    EXPECT_TRUE(r.state.SegHistory.Empty());
+    // Busy for longer than the tries allow: it and the later logs stay empty.
+    busyReads = 5;
+    waits.clear();
+    const StartupLoad stillBusy = Load({}, inputs);
+    EXPECT_FALSE(stillBusy.logsLoaded);
+    EXPECT_EQ(stillBusy.unreadableLog, "LateSegHistory.log");
+    EXPECT_EQ(stillBusy.unreadableStatus, LogReadStatus::Busy);
+    EXPECT_EQ(waits.size(), 2u);
+    EXPECT_TRUE(stillBusy.state.SegHistory.Empty());
+
+    // Unreadable for good: no wait at all.
+    waits.clear();
+    inputs.readLog = [](const fs::path&) -> LogReadResult {
+        return {LogReadStatus::Unreadable, "permission denied", {}};
+    };
+    const StartupLoad denied = Load({}, inputs);
+    EXPECT_EQ(denied.unreadableLog, "FileHistory.log");
+    EXPECT_EQ(denied.unreadableReason, "permission denied");
+    EXPECT_TRUE(waits.empty());
 }
 
 StartupState WithSegHistory(std::string_view text, const Switches& switches = {}) {
     StartupState state;
-    state.SegHistory = HistoryLog::FromBytes(text);
-    DeriveStartupFlags(state, switches);
+    state.SegHistory = HistoryLog::FromBytes(std::string(text));
+    state.switches = switches;
+    DeriveStartupFlags(state);
     return state;
 }
 
@@ -192,8 +229,7 @@ TEST(StartupFlags, Fy2cAndSwitchFlags) {
 
     const StartupState s =
         WithSegHistory("", ParseSwitches({"-p", "-nompe", "-HIM", "-NOHIM", "/neat"}));
-    EXPECT_TRUE(s.ParallelMode && s.NoMpe && s.HimawariMode && s.NoHimawari && s.NeatMode);
-    EXPECT_FALSE(s.AutoRunning);
+    EXPECT_TRUE(s.ParallelMode() && s.NoMpe() && s.HimawariMode() && s.NoHimawari() && s.NeatMode());
 }
 
 }  // namespace

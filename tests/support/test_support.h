@@ -1,5 +1,5 @@
-// Scaffolding shared by the tests of several folders: a scratch directory per test and
-// the CPU-cost measure of the tests that check a load grows linearly with its input.
+// Scaffolding shared by the tests of several folders: a scratch directory per test, reading
+// a file whole, days by their dates, long junk.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,13 +11,15 @@
 #include <unistd.h>
 #endif
 
-#include <algorithm>
-#include <ctime>
+#include <chrono>
 #include <filesystem>
-#include <functional>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <system_error>
+
+#include "history/time_keys.h"
 
 namespace gapscope::test {
 
@@ -76,41 +78,17 @@ class TempDir {
     std::filesystem::path path_;
 };
 
-// Process CPU time of the fastest of `runs` calls: a load is compared with itself at two
-// sizes, never with a clock budget.
-inline double CpuSeconds(const std::function<void()>& work, int runs) {
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        const std::clock_t start = std::clock();
-        work();
-        best = std::min(best, static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC);
-    }
-    return best;
+// The whole of a file, byte for byte; empty when it cannot be read.
+inline std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Sixteen times the input may cost at most this many times the work, compared with itself
-// and never with a clock budget. Linear work measures 16 to about 50 here, the rest being
-// caches that hold the small input but not the large; a quadratic step measures 256, and
-// anything worse does not finish at these sizes.
-constexpr double kLinearBound = 128.0;
-
-struct CostGrowth {
-    double small;
-    double large;
-    double Ratio() const { return large / small; }
-};
-
-// The small input runs three times and its cost is taken as at least `floor`, so that a
-// clock tick too coarse to see it cannot make the ratio huge; the large input runs once.
-inline CostGrowth MeasureGrowth(const std::function<void()>& small,
-                                const std::function<void()>& large, double floor) {
-    CostGrowth cost{};
-    cost.small = std::max(CpuSeconds(small, 3), floor);
-    cost.large = CpuSeconds(large, 1);
-    return cost;
+constexpr Day Date(int year, unsigned month, unsigned day) {
+    return Day{std::chrono::year{year} / std::chrono::month{month} / std::chrono::day{day}};
 }
 
-// `unit` repeated up to at least `bytes` bytes: the inputs of the linear-cost tests.
+// `unit` repeated up to at least `bytes` bytes: long junk.
 inline std::string Repeat(std::string_view unit, std::size_t bytes) {
     std::string text;
     text.reserve(bytes + unit.size());

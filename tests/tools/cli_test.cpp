@@ -102,6 +102,44 @@ TEST(CommandLine, BadArgumentsAreRefusedWithAReason) {
     EXPECT_EQ(error, "no directory given");
 }
 
+TEST(CommandLine, ValuesInEitherFormRepeatedOptionsAddUpAndTheLastValueCounts) {
+    const auto cl = Parse({"--seed=7", "--no-feed", "lrit", "--no-feed=fsd,mpef", "--days", "3",
+                           "--days=2", "--inject", "cycle@2024-03-09T12:00", "--inject",
+                           "late@2024-03-09T10:00:9/2", "--quiet"});
+    ASSERT_TRUE(cl);
+    EXPECT_EQ(cl->config.seed, 7u);
+    EXPECT_FALSE(cl->config.feeds.lrit || cl->config.feeds.fsd || cl->config.feeds.mpef);
+    EXPECT_TRUE(cl->config.feeds.messages);
+    EXPECT_EQ(cl->config.first, D(2024, 3, 8));
+    EXPECT_EQ(cl->config.injections.size(), 2u);
+    EXPECT_TRUE(cl->quiet);
+    // The directory may stand after the options.
+    std::string error;
+    const auto last = ParseCommandLine({"--service", "iodc", "station"}, kNow, error);
+    ASSERT_TRUE(last) << error;
+    EXPECT_EQ(last->directory, "station");
+    EXPECT_EQ(last->config.service, ScanMode::Iodc);
+}
+
+TEST(CommandLine, EachRefusalSaysWhatWasWrong) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--service", "polar"}, "unknown service 'polar' (prime, rapid or iodc)"},
+        {{"--from", "2024-02-30"}, "--from: '2024-02-30' is not a date YYYY-MM-DD"},
+        {{"--days", "two"}, "--days: 'two' is not a number"},
+        {{"--scenario", "worst"}, "unknown scenario 'worst' (clean, typical or bad-day)"},
+        {{"--until", "2024-03-01"}, "--until: '2024-03-01' is not a time YYYY-MM-DDThh:nn"},
+        {{"--rate", "segments=2"}, "--rate segments is a chance, at most 1"},
+        {{"--no-feed", "lrit,radio"}, "--no-feed: unknown feed 'radio'"},
+        {{"--verbose"}, "unknown option --verbose"},
+        {{"other-dir"}, "only one directory may be given ('other-dir')"},
+    };
+    for (const auto& [args, message] : cases) {
+        std::string error;
+        EXPECT_FALSE(Parse(args, &error));
+        EXPECT_EQ(error, message);
+    }
+}
+
 TEST(CommandLine, HelpNamesEveryOptionAndFaultKind) {
     const std::string help = HelpText();
     for (const char* option :

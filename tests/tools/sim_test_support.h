@@ -15,9 +15,7 @@
 
 namespace gapscope::sim::testing {
 
-inline Day D(int y, unsigned m, unsigned d) {
-    return Day{std::chrono::year{y} / std::chrono::month{m} / std::chrono::day{d}};
-}
+constexpr auto D = gapscope::test::Date;
 
 inline Instant At(Day day, int hour, int minute) {
     return Instant(day) + std::chrono::minutes(hour * 60 + minute);
@@ -29,12 +27,7 @@ class TempDir : public gapscope::test::TempDir {
     TempDir() : gapscope::test::TempDir("gapscope-sim-") {}
 };
 
-inline std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using gapscope::test::ReadFile;
 
 // A log's keyed lines as key -> value ("yyyymmddhhnn" -> record), and whether the keys came
 // strictly rising (in time order, one line per key).

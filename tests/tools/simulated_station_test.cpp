@@ -33,8 +33,7 @@ struct Station {
         inputs.arguments = {dir.path().string()};
         inputs.arguments.insert(inputs.arguments.end(), switches.begin(), switches.end());
         inputs.programDirectory = dir.path();
-        inputs.computerName = "";
-        const StartupResult startup = LoadStartupState(inputs);
+        const StartupLoad startup = LoadStartupState(inputs);
         EXPECT_TRUE(startup.logsLoaded);
         const DayReportResult result = BuildDayReport(startup.state, options, day);
         EXPECT_FALSE(result.error) << *result.error;

@@ -1,6 +1,8 @@
 #include "tools/simulator/cli.h"
 
+#include <CLI/CLI.hpp>
 #include <charconv>
+#include <functional>
 #include <ostream>
 
 #include "history/items.h"
@@ -41,9 +43,18 @@ bool SetFeed(Feeds& feeds, std::string_view name) {
 }
 
 template <typename T>
-bool ParseNumber(std::string_view text, T& value) {
+std::optional<T> Number(std::string_view text) {
+    T value{};
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size() && !text.empty();
+    if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+    return value;
+}
+
+// The value, or the end of the parse with the reason it is none.
+template <typename T>
+T Must(std::optional<T> value, const std::string& reason) {
+    if (!value) throw CLI::ValidationError(reason);
+    return *value;
 }
 
 struct Pending {
@@ -84,6 +95,51 @@ bool ResolveDays(const Pending& p, Instant now, SimulationConfig& config, std::s
     } else {
         config.last = endDay;
         config.first = endDay - days(n - 1);
+    }
+    return true;
+}
+
+// The repeatable options --rate, --inject and --no-feed, on top of the scenario's rates.
+bool ApplyFaultOptions(const std::vector<std::string>& rates,
+                       const std::vector<std::string>& injections,
+                       const std::vector<std::string>& feeds, CommandLine& cl, std::string& error) {
+    cl.config.rates = FindScenario(cl.scenario)->rates;
+    for (const std::string& text : rates) {
+        const std::size_t eq = text.find('=');
+        const auto kind = FaultKindFromName(text.substr(0, eq));
+        const auto r = eq == std::string::npos
+                           ? std::nullopt
+                           : Number<double>(std::string_view(text).substr(eq + 1));
+        if (!kind || !r || *r < 0 || *r > 100) {
+            error =
+                "--rate: expected KIND=R with a known kind and 0 <= R <= 100, not '" + text + "'";
+            return false;
+        }
+        if (*r > 1 && !IsDayFault(*kind) && *kind != FaultKind::Fsd) {
+            error = "--rate " + std::string(FaultKindName(*kind)) + " is a chance, at most 1";
+            return false;
+        }
+        cl.config.rates[*kind] = *r;
+    }
+    for (const std::string& text : injections) {
+        const auto injection = ParseInjection(text, error);
+        if (!injection) {
+            error = "--inject " + error;
+            return false;
+        }
+        cl.config.injections.push_back(*injection);
+    }
+    for (const std::string& list : feeds) {
+        std::string_view names = list;
+        while (true) {
+            const std::size_t comma = names.find(',');
+            if (!SetFeed(cl.config.feeds, names.substr(0, comma))) {
+                error = "--no-feed: unknown feed '" + std::string(names.substr(0, comma)) + "'";
+                return false;
+            }
+            if (comma == std::string_view::npos) break;
+            names.remove_prefix(comma + 1);
+        }
     }
     return true;
 }
@@ -185,162 +241,75 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& argu
                                             std::string& error) {
     CommandLine cl;
     Pending pending;
-    std::vector<std::pair<FaultKind, double>> rates;
-    std::vector<std::string> injections;
-    bool haveDirectory = false;
+    std::string directory;
+    std::vector<std::string> rates, injections, feeds;
 
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        std::string arg = arguments[i];
-        std::optional<std::string> inlineValue;
-        if (arg.rfind("--", 0) == 0) {
-            const std::size_t eq = arg.find('=');
-            if (eq != std::string::npos) {
-                inlineValue = arg.substr(eq + 1);
-                arg.resize(eq);
-            }
-        }
-        auto value = [&]() -> std::optional<std::string> {
-            if (inlineValue) return inlineValue;
-            if (i + 1 < arguments.size()) return arguments[++i];
-            error = arg + " needs a value";
-            return std::nullopt;
-        };
-        auto flag = [&]() {
-            if (inlineValue) error = arg + " takes no value";
-            return !inlineValue;
-        };
-
-        if (arg == "-h" || arg == "--help") {
-            cl.help = true;
-            return cl;
-        } else if (arg == "--replace") {
-            if (!flag()) return std::nullopt;
-            cl.replace = true;
-        } else if (arg == "--list-faults") {
-            if (!flag()) return std::nullopt;
-            cl.listFaults = true;
-        } else if (arg == "--quiet") {
-            if (!flag()) return std::nullopt;
-            cl.quiet = true;
-        } else if (arg == "--until-now") {
-            if (!flag()) return std::nullopt;
-            pending.until = now;
-        } else if (arg == "--service") {
-            const auto v = value();
-            if (!v) return std::nullopt;
-            const auto service = ServiceFromName(*v);
-            if (!service) {
-                error = "unknown service '" + *v + "' (prime, rapid or iodc)";
-                return std::nullopt;
-            }
-            cl.config.service = *service;
-        } else if (arg == "--from" || arg == "--to") {
-            const auto v = value();
-            if (!v) return std::nullopt;
-            const auto day = ParseDate(*v);
-            if (!day) {
-                error = arg + ": '" + *v + "' is not a date YYYY-MM-DD";
-                return std::nullopt;
-            }
-            (arg == "--from" ? pending.from : pending.to) = *day;
-        } else if (arg == "--days") {
-            const auto v = value();
-            if (!v) return std::nullopt;
-            int n = 0;
-            if (!ParseNumber(*v, n)) {
-                error = "--days: '" + *v + "' is not a number";
-                return std::nullopt;
-            }
-            pending.days = n;
-        } else if (arg == "--until") {
-            const auto v = value();
-            if (!v) return std::nullopt;
-            const auto t = ParseDateTime(*v);
-            if (!t) {
-                error = "--until: '" + *v + "' is not a time YYYY-MM-DDThh:nn";
-                return std::nullopt;
-            }
-            pending.until = *t;
-        } else if (arg == "--scenario") {
-            const auto v = value();
-            if (!v) return std::nullopt;
-            if (!FindScenario(*v)) {
-                error = "unknown scenario '" + *v + "' (clean, typical or bad-day)";
-                return std::nullopt;
-            }
-            cl.scenario = *v;
-        } else if (arg == "--seed") {
-            const auto v = value();
-            if (!v) return std::nullopt;
-            if (!ParseNumber(*v, cl.config.seed)) {
-                error = "--seed: '" + *v + "' is not a whole number";
-                return std::nullopt;
-            }
-        } else if (arg == "--rate") {
-            const auto v = value();
-            if (!v) return std::nullopt;
-            const std::size_t eq = v->find('=');
-            const auto kind = FaultKindFromName(v->substr(0, eq));
-            double r = 0;
-            if (eq == std::string::npos || !kind ||
-                !ParseNumber(std::string_view(*v).substr(eq + 1), r) || r < 0 || r > 100) {
-                error =
-                    "--rate: expected KIND=R with a known kind and 0 <= R <= 100, not '" + *v + "'";
-                return std::nullopt;
-            }
-            rates.emplace_back(*kind, r);
-        } else if (arg == "--inject") {
-            const auto v = value();
-            if (!v) return std::nullopt;
-            injections.push_back(*v);
-        } else if (arg == "--no-feed") {
-            const auto v = value();
-            if (!v) return std::nullopt;
-            std::string_view names = *v;
-            while (true) {
-                const std::size_t comma = names.find(',');
-                if (!SetFeed(cl.config.feeds, names.substr(0, comma))) {
-                    error = "--no-feed: unknown feed '" + std::string(names.substr(0, comma)) + "'";
-                    return std::nullopt;
-                }
-                if (comma == std::string_view::npos) break;
-                names.remove_prefix(comma + 1);
-            }
-        } else if (!arg.empty() && arg[0] == '-') {
-            error = "unknown option " + arg;
-            return std::nullopt;
-        } else if (haveDirectory) {
-            error = "only one directory may be given ('" + arguments[i] + "')";
-            return std::nullopt;
-        } else {
-            cl.directory = arguments[i];
-            haveDirectory = true;
-        }
-        if (!error.empty()) return std::nullopt;
+    CLI::App app{"", "gapscope-simulate"};
+    app.set_help_flag();
+    app.allow_extras();
+    app.allow_windows_style_options(false);
+    // The last of a repeated option counts; a flag takes no value.
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app.option_defaults()->disable_flag_override();
+    // Each option and what its value does; a bad value ends the parse with its reason.
+    const auto option = [&app](const char* name, std::function<void(const std::string&)> use) {
+        app.add_option_function<std::string>(name, std::move(use));
+    };
+    app.add_option("DIR", directory);
+    app.add_flag("-h,--help", cl.help);
+    app.add_flag("--replace", cl.replace);
+    app.add_flag("--list-faults", cl.listFaults);
+    app.add_flag("--quiet", cl.quiet);
+    app.add_flag_callback("--until-now", [&pending, now] { pending.until = now; });
+    option("--service", [&cl](const std::string& v) {
+        cl.config.service =
+            Must(ServiceFromName(v), "unknown service '" + v + "' (prime, rapid or iodc)");
+    });
+    option("--from", [&pending](const std::string& v) {
+        pending.from = Must(ParseDate(v), "--from: '" + v + "' is not a date YYYY-MM-DD");
+    });
+    option("--to", [&pending](const std::string& v) {
+        pending.to = Must(ParseDate(v), "--to: '" + v + "' is not a date YYYY-MM-DD");
+    });
+    option("--days", [&pending](const std::string& v) {
+        pending.days = Must(Number<int>(v), "--days: '" + v + "' is not a number");
+    });
+    option("--until", [&pending](const std::string& v) {
+        pending.until =
+            Must(ParseDateTime(v), "--until: '" + v + "' is not a time YYYY-MM-DDThh:nn");
+    });
+    option("--scenario", [&cl](const std::string& v) {
+        Must(FindScenario(v), "unknown scenario '" + v + "' (clean, typical or bad-day)");
+        cl.scenario = v;
+    });
+    option("--seed", [&cl](const std::string& v) {
+        cl.config.seed =
+            Must(Number<std::uint64_t>(v), "--seed: '" + v + "' is not a whole number");
+    });
+    app.add_option("--rate", rates);
+    app.add_option("--inject", injections);
+    app.add_option("--no-feed", feeds);
+    try {
+        std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+        app.parse(reversed);  // CLI11 takes the arguments last first
+    } catch (const CLI::ParseError& e) {
+        error = e.what();
+        return std::nullopt;
     }
-
-    if (!haveDirectory) {
+    for (const std::string& extra : app.remaining()) {
+        error = extra.starts_with('-') ? "unknown option " + extra
+                                       : "only one directory may be given ('" + extra + "')";
+        return std::nullopt;
+    }
+    if (cl.help) return cl;
+    if (app.count("DIR") == 0) {
         error = "no directory given";
         return std::nullopt;
     }
+    cl.directory = directory;
     if (!ResolveDays(pending, now, cl.config, error)) return std::nullopt;
-    cl.config.rates = FindScenario(cl.scenario)->rates;
-    for (const auto& [kind, r] : rates) {
-        if (r > 1 && !IsDayFault(kind) && kind != FaultKind::Fsd) {
-            error = "--rate " + std::string(FaultKindName(kind)) + " is a chance, at most 1";
-            return std::nullopt;
-        }
-        cl.config.rates[kind] = r;
-    }
-    for (const std::string& text : injections) {
-        auto inj = ParseInjection(text, error);
-        if (!inj) {
-            error = "--inject " + error;
-            return std::nullopt;
-        }
-        cl.config.injections.push_back(*inj);
-    }
-    return cl;
+    return ApplyFaultOptions(rates, injections, feeds, cl, error) ? std::optional(cl)
+                                                                  : std::nullopt;
 }
 
 int RunSimulateCommand(const std::vector<std::string>& arguments, Instant now, std::ostream& out,

@@ -8,7 +8,7 @@
 #include "catalogue/channel_set.h"
 #include "history/time_keys.h"
 #include "report/calendar.h"
-#include "startup/startup_state.h"
+#include "history/scan_mode.h"
 
 namespace gapscope::sim {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "catalogue/catalogue.h"
-#include "startup/startup_state.h"
+#include "history/scan_mode.h"
 
 namespace gapscope::sim {
 

@@ -17,18 +17,6 @@ namespace {
 using std::chrono::days;
 using std::chrono::minutes;
 
-constexpr std::string_view KeyPrefix(ScanMode service) {
-    switch (service) {
-        case ScanMode::Prime:
-            return "";
-        case ScanMode::RapidScan:
-            return "R";
-        case ScanMode::Iodc:
-            return "I";
-    }
-    return "";
-}
-
 std::string Hhnn(int minute) {
     std::string text(4, '0');
     text[0] = static_cast<char>('0' + minute / 600);
@@ -64,7 +52,7 @@ class DayWriter {
           summary_(summary),
           plan_(day, config.service, config.feeds),
           dayKey_(CompactDate(day)),
-          prefix_(KeyPrefix(config.service)),
+          prefix_(ChannelKeyPrefix(config.service)),
           choices_(Stream(config.seed, day, kChoicePurpose)) {
         for (const Injection& inj : config.injections) {
             if (inj.day == day) injections_.push_back(inj);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "history/time_keys.h"
-#include "startup/startup_state.h"
+#include "history/scan_mode.h"
 #include "tools/simulator/dissemination.h"
 #include "tools/simulator/faults.h"
 #include "tools/simulator/log_files.h"

@@ -1,0 +1,213 @@
+#include "app/report_command_line.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <charconv>
+#include <system_error>
+
+#include "startup/startup_state.h"
+
+namespace gapscope {
+namespace {
+
+// The window's boxes top to bottom, by the name under which --set takes each.
+constexpr std::pair<std::string_view, std::string_view> kBoxCaptions[] = {
+    {"Decontaminating", "Decontaminating (never stored)"},
+    {"ReportDisableMSG1_MPEF", "Detect RSS fill-in (no MPEF)"},
+    {"ReportHourlyFSD", "Hourly FSD"},
+    {"ReportIncludeFSD", "Include FSD"},
+    {"ReportHourlyFY2D", "Include FY-2E"},
+    {"ReportHourlyFY2G", "Include FY-2G"},
+    {"Report30minHimawari", "Include Himawari-8/9"},
+    {"ReportIncludeLRIT", "Include LRIT"},
+    {"ReportIncludeGoesMIR", "Include mid-IR"},
+    {"ReportIncludeMPE", "Include MPE"},
+    {"ReportIncludeMPEF", "Include MPEF"},
+    {"ReportIncludeRII", "Include RII  (data channel 4)"},
+    {"ReportMet8LritOnly", "MSG FTP LRIT only"},
+    {"ReportPrologEpilogFiles", "Prolog & epilog files"},
+    {"ReportGOES12bypass", "GOES-12 from GOES-10 (not shown)"},
+};
+
+const char* const kSynopsis =
+    "Usage: gapscope-report [DATA_DIR] [SWITCH ...] [--day YYYY-MM-DD] [--set NAME=0|1 ...]\n"
+    "                       [--defaults] [--save [-q]]\n"
+    "       gapscope-report --help | --version\n";
+
+const char* const kDescriptionAndOptions =
+    "\n"
+    "Prints the missing-data report of one UTC day for the station whose history logs\n"
+    "(SegHistory.log, LateSegHistory.log, FileHistory.log) are in DATA_DIR (default: the\n"
+    "program's own directory). DATA_DIR may stand anywhere, after a switch too (the window\n"
+    "takes it from the first argument only).\n"
+    "\n"
+    "  --day YYYY-MM-DD   the report day (default: yesterday, UTC)\n"
+    "  --set NAME=0|1     set one report option for this run (NAME below, letter case\n"
+    "                     ignored)\n"
+    "  --defaults         start from the design defaults, not this user's stored options\n"
+    "  --save             write the dated report file into DATA_DIR instead of printing\n"
+    "                     it; a folder without logs, or a log that cannot be read, ends\n"
+    "                     the run (status 4) instead of saving an all-missing report\n"
+    "  -q, --quiet        with --save: print nothing on standard output when all is well\n"
+    "  -h, --help         print this help\n"
+    "  --version          print the version\n"
+    "\n"
+    "Switches as for the window: -neat, -P (parallel scan), -NOFY2C, -NOMPE, -HIM (Himawari\n"
+    "report), -NOHIM; -s is accepted and ignored. Only -s and -neat may also start with '/'.\n"
+    "\n";
+
+const char* const kExitStatuses =
+    "Exit status:\n"
+    "  0  done: the report was printed or saved\n"
+    "  1  the report run failed: a segment mask of the report day is not a hexadecimal\n"
+    "     number (standard error names the day, minute key and item); nothing is saved\n"
+    "  2  bad usage; when printing, also a DATA_DIR that is not a folder\n"
+    "  3  the report file could not be written; an earlier report of that day stays whole\n"
+    "  4  with --save: no such folder, none of the three logs in it, or a log that cannot\n"
+    "     be read (a log held busy is tried again for about half a minute)\n";
+
+std::optional<Day> ParseDay(std::string_view text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
+    int y = 0;
+    unsigned m = 0, d = 0;
+    auto number = [&](std::size_t at, std::size_t len, auto& value) {
+        const char* first = text.data() + at;
+        const auto [end, ec] = std::from_chars(first, first + len, value);
+        return ec == std::errc{} && end == first + len;
+    };
+    if (!number(0, 4, y) || !number(5, 2, m) || !number(8, 2, d)) return std::nullopt;
+    const std::chrono::year_month_day ymd{std::chrono::year{y}, std::chrono::month{m},
+                                          std::chrono::day{d}};
+    if (!ymd.ok()) return std::nullopt;
+    return Day{ymd};
+}
+
+std::string OptionNames() {
+    std::string names;
+    for (const OptionField& field : OptionFields()) {
+        names += (names.empty() ? "" : ", ") + std::string(field.storedName);
+    }
+    return names;
+}
+
+// One --set NAME=0|1, or the reason it is none.
+std::optional<std::pair<OptionField, bool>> ParseSetting(const std::string& text,
+                                                         std::string& error) {
+    const std::size_t eq = text.find('=');
+    const std::string name = text.substr(0, eq);
+    const auto field = FindOptionField(name);
+    if (!field) {
+        error = "unknown option name: '" + name + "' (one of " + OptionNames() + ")";
+        return std::nullopt;
+    }
+    const std::string value = eq == std::string::npos ? "" : text.substr(eq + 1);
+    if (value != "0" && value != "1") {
+        error = "--set " + name + " needs the value 0 or 1";
+        return std::nullopt;
+    }
+    return std::pair{*field, value == "1"};
+}
+
+// CLI11's words for a flag given a value, in the words of the other messages.
+std::string Reworded(const CLI::ParseError& e) {
+    const std::string text = e.what();
+    const std::string_view override = " was given a disallowed flag override";
+    if (text.ends_with(override)) {
+        const std::string name = text.substr(0, text.size() - override.size());
+        return (name.size() == 1 ? "-" : "--") + name + " takes no value";
+    }
+    return text;
+}
+
+}  // namespace
+
+bool ReportRequest::Has(std::string_view option) const {
+    return std::find(given.begin(), given.end(), option) != given.end();
+}
+
+std::string ReportUsage() {
+    return kSynopsis;
+}
+
+std::string ReportHelpText() {
+    std::string text = std::string(kSynopsis) + kDescriptionAndOptions;
+    text += "NAME for --set, the window's box it stands for, and its design default:\n";
+    const ReportOptions defaults;
+    for (const auto& [name, caption] : kBoxCaptions) {
+        std::string line = "  " + std::string(name);
+        line.resize(27, ' ');
+        line += caption;
+        line.resize(61, ' ');
+        text += line + (defaults.*(FindOptionField(name)->member) ? "1" : "0") + "\n";
+    }
+    return text + "\n" + kExitStatuses;
+}
+
+std::optional<ReportRequest> ParseReportCommandLine(const std::vector<std::string>& arguments,
+                                                    std::string& error) {
+    ReportRequest request;
+    std::vector<std::string> rest;
+    for (const std::string& argument : arguments) {
+        if (IsSwitch(argument)) {
+            request.switches.push_back(argument);
+        } else if (const auto why = WhyNotASwitch(argument)) {
+            error = *why;
+            return std::nullopt;
+        } else {
+            rest.push_back(argument);
+        }
+    }
+
+    std::string folder, day;
+    std::vector<std::string> settings;
+    CLI::App app{"", "gapscope-report"};
+    app.set_help_flag();
+    app.allow_extras();
+    app.allow_windows_style_options(false);
+    // As with most commands, the last --day counts; a flag takes no value (--save=0 is a
+    // mistake, not a way to switch saving off).
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app.option_defaults()->disable_flag_override();
+    app.add_option("DATA_DIR", folder);
+    app.add_option("--day", day)->type_name("YYYY-MM-DD");
+    app.add_option("--set", settings)->type_name("NAME=0|1");
+    app.add_flag("--defaults", request.defaults);
+    app.add_flag("--save");
+    app.add_flag("-q,--quiet", request.quiet);
+    app.add_flag("-h,--help", request.help);
+    app.add_flag("--version", request.version);
+    try {
+        std::reverse(rest.begin(), rest.end());  // CLI11 takes the arguments last first
+        app.parse(rest);
+    } catch (const CLI::ParseError& e) {
+        error = Reworded(e);
+        return std::nullopt;
+    }
+    for (const std::string& extra : app.remaining()) {
+        error = extra.starts_with('-') ? "unknown option: '" + extra + "'"
+                                       : "more than one data directory: '" + extra + "'";
+        return std::nullopt;
+    }
+    if (app.count("DATA_DIR") > 0) request.dataDirectory = folder;
+    for (const CLI::Option* option : app.get_options()) {
+        if (option->count() > 0 && option->nonpositional())
+            request.given.push_back(option->get_name());
+    }
+    if (request.help || request.version) return request;
+
+    if (app.count("--day") > 0) {
+        request.day = ParseDay(day);
+        if (!request.day) {
+            error = "not a valid day: '" + day + "' (expected YYYY-MM-DD)";
+            return std::nullopt;
+        }
+    }
+    for (const std::string& text : settings) {
+        const auto setting = ParseSetting(text, error);
+        if (!setting) return std::nullopt;
+        request.settings.push_back(*setting);
+    }
+    return request;
+}
+
+}  // namespace gapscope

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "history/time_keys.h"
+#include "report/report_options.h"
+
+namespace gapscope {
+
+// What the command line of gapscope-report asks for. Which options go together is decided
+// by the command's modes, not here.
+struct ReportRequest {
+    std::optional<std::string> dataDirectory;  // DATA_DIR, wherever it stands
+    std::vector<std::string> switches;         // the window's switches, as given
+    std::vector<std::string> given;            // long names of the options given ("--save")
+    std::optional<Day> day;
+    std::vector<std::pair<OptionField, bool>> settings;  // --set, in the order given
+    bool defaults = false;
+    bool quiet = false;
+    bool help = false;
+    bool version = false;
+
+    bool Has(std::string_view option) const;
+};
+
+// The window's switches are taken out first by their own rule, so that the parser sees
+// only the options and the folder. On bad usage returns nullopt and sets `error`.
+std::optional<ReportRequest> ParseReportCommandLine(const std::vector<std::string>& arguments,
+                                                    std::string& error);
+
+// The lines that show how the command is called, and the whole text of --help.
+std::string ReportUsage();
+std::string ReportHelpText();
+
+}  // namespace gapscope

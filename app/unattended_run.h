@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "startup/startup_state.h"
+
+namespace gapscope {
+
+// Exit statuses shared by the programs that save a report without a person watching
+// (`gapscope -s`, `gapscope-report --save`).
+enum ExitStatus {
+    kExitDone = 0,
+    kExitReportFailed = 1,   // a bad segment mask stopped the report run
+    kExitBadUsage = 2,
+    kExitSaveFailed = 3,     // the report file could not be written
+    kExitDataUnreadable = 4  // no such folder, no log in it, or a log that cannot be read
+};
+
+// How an unattended run treats a log that another program holds: tried 7 times, 5 s
+// apart (half a minute), or GAPSCOPE_BUSY_WAIT seconds apart when that is set, so that
+// tests need not wait. `wait` sleeps.
+RetryPolicy UnattendedRetryPolicy();
+
+// How a save treats an old report that another program holds open so that it cannot be
+// replaced (on Windows, a viewer sharing it for reading only): tried 10 times, half a
+// second apart, or GAPSCOPE_BUSY_WAIT seconds apart when that is set.
+RetryPolicy SaveRetryPolicy();
+
+// Why an unattended run must not report on what it found, in one line naming the folder or
+// the log: the folder named as the first argument does not exist or is no folder, the data
+// folder holds none of the three logs, or a log exists but could not be read. `firstArgument`
+// is what named the data folder, if anything did. nullopt when the data can be reported on.
+std::optional<std::string> UnattendedDataProblem(const std::optional<std::string>& firstArgument,
+                                                 const StartupLoad& load);
+
+}  // namespace gapscope

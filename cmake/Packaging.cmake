@@ -1,0 +1,164 @@
+# What an installation on Linux holds besides the programs: manual pages, the icon, the daily
+# report's systemd units and their helper, the documents; and the Debian package that
+# `make package` builds from it with CPack (GAPSCOPE_PACKAGE=ON).
+if(NOT UNIX OR APPLE)
+  return()
+endif()
+
+option(GAPSCOPE_PACKAGE "Build the Debian package: every tool the installed files need is required" OFF)
+set(GAPSCOPE_PACKAGE_MAINTAINER "Gapscope developers <gapscope@example.org>" CACHE STRING
+    "The package's maintainer, as Debian writes it: Name <address>")
+
+set(gapscope_pkg_src ${PROJECT_SOURCE_DIR}/packaging)
+set(gapscope_pkg_out ${PROJECT_BINARY_DIR}/packaging)
+set(gapscope_doc_dir ${CMAKE_INSTALL_DATADIR}/doc/gapscope)
+set(GAPSCOPE_LIBEXEC_DIR ${CMAKE_INSTALL_FULL_LIBEXECDIR}/gapscope)
+
+set(gapscope_required)
+if(GAPSCOPE_PACKAGE)
+  set(gapscope_required REQUIRED)
+  if(NOT CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+    message(FATAL_ERROR "The package installs into /usr: configure with -DCMAKE_INSTALL_PREFIX=/usr")
+  endif()
+endif()
+find_program(GAPSCOPE_SCDOC scdoc ${gapscope_required})
+find_program(GAPSCOPE_RSVG_CONVERT rsvg-convert ${gapscope_required})
+find_program(GAPSCOPE_GZIP gzip REQUIRED)
+
+# Dates written into the files (manual pages, change log) are the last commit's, or
+# SOURCE_DATE_EPOCH's, so that a build of the same sources gives the same files.
+set(GAPSCOPE_CHANGELOG_REVISION "")
+find_package(Git QUIET)
+if(GIT_FOUND AND NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+  execute_process(COMMAND ${GIT_EXECUTABLE} log -1 --format=%ct
+                  WORKING_DIRECTORY ${PROJECT_SOURCE_DIR} OUTPUT_VARIABLE commit_time
+                  OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  if(commit_time)
+    set(ENV{SOURCE_DATE_EPOCH} ${commit_time})
+  endif()
+endif()
+if(GIT_FOUND)
+  execute_process(COMMAND ${GIT_EXECUTABLE} rev-parse --short=12 HEAD
+                  WORKING_DIRECTORY ${PROJECT_SOURCE_DIR} OUTPUT_VARIABLE revision
+                  OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  if(revision)
+    set(GAPSCOPE_CHANGELOG_REVISION ", built from revision ${revision}")
+  endif()
+endif()
+string(TIMESTAMP gapscope_source_date "%s" UTC)
+
+set(gapscope_generated)
+
+# Manual pages, from one scdoc source each; gzip -n keeps them free of time stamps.
+set(gapscope_man_pages gapscope-report gapscope-simulate)
+if(GAPSCOPE_BUILD_GUI)
+  list(APPEND gapscope_man_pages gapscope)
+endif()
+if(GAPSCOPE_SCDOC)
+  foreach(page IN LISTS gapscope_man_pages)
+    set(source ${PROJECT_SOURCE_DIR}/man/${page}.1.scd)
+    set(roff ${PROJECT_BINARY_DIR}/man/${page}.1)
+    add_custom_command(OUTPUT ${roff} ${roff}.gz
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+      COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${gapscope_source_date}
+              sh -c "\"$0\" < \"$1\" > \"$2\" && \"$3\" -9nc \"$2\" > \"$2.gz\""
+              ${GAPSCOPE_SCDOC} ${source} ${roff} ${GAPSCOPE_GZIP}
+      DEPENDS ${source} VERBATIM)
+    list(APPEND gapscope_generated ${roff}.gz)
+    install(FILES ${roff}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  endforeach()
+else()
+  message(STATUS "scdoc not found: the manual pages are neither built nor installed")
+endif()
+
+# The icon: the drawing, and pictures of the usual sizes for menus that want them.
+if(GAPSCOPE_BUILD_GUI)
+  set(icon ${gapscope_pkg_src}/icons/gapscope.svg)
+  install(FILES ${icon} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+  if(GAPSCOPE_RSVG_CONVERT)
+    foreach(size 16 22 24 32 48 64 128 256)
+      set(png ${gapscope_pkg_out}/icons/${size}x${size}/gapscope.png)
+      add_custom_command(OUTPUT ${png}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${gapscope_pkg_out}/icons/${size}x${size}
+        COMMAND ${GAPSCOPE_RSVG_CONVERT} -w ${size} -h ${size} -o ${png} ${icon}
+        DEPENDS ${icon} VERBATIM)
+      list(APPEND gapscope_generated ${png})
+      install(FILES ${png}
+              DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+    endforeach()
+  else()
+    message(STATUS "rsvg-convert not found: only the scalable icon is installed")
+  endif()
+endif()
+
+# The daily report: user units, template system units, and the script both run.
+foreach(unit gapscope-daily.service gapscope-daily@.service)
+  configure_file(${gapscope_pkg_src}/systemd/${unit}.in ${gapscope_pkg_out}/systemd/${unit} @ONLY)
+endforeach()
+install(FILES ${gapscope_pkg_out}/systemd/gapscope-daily.service
+              ${gapscope_pkg_src}/systemd/gapscope-daily.timer
+        DESTINATION lib/systemd/user)
+install(FILES ${gapscope_pkg_out}/systemd/gapscope-daily@.service
+              ${gapscope_pkg_src}/systemd/gapscope-daily@.timer
+        DESTINATION lib/systemd/system)
+install(PROGRAMS ${gapscope_pkg_src}/gapscope-daily DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/gapscope)
+
+# Documents: the README, the licence in Debian's machine-readable form, the change log.
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)
+string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)" notice "${license}")
+set(GAPSCOPE_COPYRIGHT "${CMAKE_MATCH_1}")
+string(REGEX REPLACE "^.*(Permission is hereby)" "\\1" license "${license}")
+string(STRIP "${license}" license)
+string(REPLACE "\n\n" "\n.\n" license "${license}")
+string(REPLACE "\n" "\n " license "${license}")
+set(GAPSCOPE_LICENSE_TEXT " ${license}")
+configure_file(${gapscope_pkg_src}/copyright.in ${gapscope_pkg_out}/copyright @ONLY)
+
+string(TIMESTAMP GAPSCOPE_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+configure_file(${gapscope_pkg_src}/changelog.in ${gapscope_pkg_out}/changelog @ONLY)
+add_custom_command(OUTPUT ${gapscope_pkg_out}/changelog.gz
+  COMMAND sh -c "\"$0\" -9nc \"$1\" > \"$1.gz\"" ${GAPSCOPE_GZIP} ${gapscope_pkg_out}/changelog
+  DEPENDS ${gapscope_pkg_out}/changelog VERBATIM)
+list(APPEND gapscope_generated ${gapscope_pkg_out}/changelog.gz)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${gapscope_pkg_out}/copyright
+              ${gapscope_pkg_out}/changelog.gz
+        DESTINATION ${gapscope_doc_dir})
+install(FILES ${gapscope_pkg_src}/examples/daily.env DESTINATION ${gapscope_doc_dir}/examples)
+
+add_custom_target(gapscope_installed_files ALL DEPENDS ${gapscope_generated})
+
+if(NOT GAPSCOPE_PACKAGE)
+  return()
+endif()
+
+# The Debian package. Its dependencies come from the programs themselves (dpkg-shlibdeps).
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME gapscope)
+set(CPACK_PACKAGE_VENDOR "the Gapscope developers")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT ${GAPSCOPE_PACKAGE_MAINTAINER})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "missing-data report of a Meteosat receiving station")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Gapscope reads the history logs that the data-management software of a
+Meteosat Second Generation receiving station writes, and tells for a UTC day
+which HRIT and LRIT segments, derived products and foreign-satellite images
+were expected but never arrived, which segments arrived late, which repeat
+cycles are missing and which DCP and MDD message numbers are missing,
+following the dissemination calendar of that day.
+
+It holds the window program gapscope, the headless gapscope-report for
+scripts, and the station simulator gapscope-simulate; systemd timers save
+the daily report unattended.")
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR})
+set(CPACK_STRIP_FILES ON)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${GAPSCOPE_PACKAGE_MAINTAINER})
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
+include(CPack)
