@@ -1,7 +1,7 @@
 #include <system_error>
 
-#include "startup/system_text.h"
 #include "report/replace_file.h"
+#include "startup/system_text.h"
 
 namespace gapscope {
 
@@ -10,7 +10,8 @@ ReplaceResult ReplaceFileWith(const std::filesystem::path& target,
     std::error_code error;
     std::filesystem::rename(replacement, target, error);
     if (!error) return {};
-    return {ReplaceResult::kFailed, "cannot replace " + TextOfPath(target) + ": " + error.message()};
+    return {ReplaceResult::kFailed,
+            "cannot replace " + TextOfPath(target) + ": " + error.message()};
 }
 
 }  // namespace gapscope

@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <system_error>
 
-#include "startup/system_text.h"
 #include "report/replace_file.h"
+#include "startup/system_text.h"
 
 namespace gapscope {
 namespace {
@@ -40,8 +40,8 @@ ReplaceResult ReplaceFileWith(const std::filesystem::path& target,
     // the words a rename over a folder gives elsewhere.
     const DWORD attributes = GetFileAttributesW(to);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return {ReplaceResult::kFailed,
-                "cannot replace " + TextOfPath(target) + ": " + std::generic_category().message(EISDIR)};
+        return {ReplaceResult::kFailed, "cannot replace " + TextOfPath(target) + ": " +
+                                            std::generic_category().message(EISDIR)};
     }
     if (ReplaceFileW(to, from, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
         return {};
@@ -54,10 +54,11 @@ ReplaceResult ReplaceFileWith(const std::filesystem::path& target,
         error = GetLastError();
     }
     if (HeldByAnother(error)) {
-        return {ReplaceResult::kBusy,
-                TextOfPath(target) + " is held open by another program (" + SystemMessage(error) + ")"};
+        return {ReplaceResult::kBusy, TextOfPath(target) + " is held open by another program (" +
+                                          SystemMessage(error) + ")"};
     }
-    return {ReplaceResult::kFailed, "cannot replace " + TextOfPath(target) + ": " + SystemMessage(error)};
+    return {ReplaceResult::kFailed,
+            "cannot replace " + TextOfPath(target) + ": " + SystemMessage(error)};
 }
 
 }  // namespace gapscope

@@ -1,10 +1,11 @@
+#include "settings/version_text_win.h"
+
 #include <windows.h>
 
 #include <cstdio>
 #include <vector>
 
 #include "settings/version_text.h"
-#include "settings/version_text_win.h"
 #include "startup/system_text.h"
 
 namespace gapscope {

@@ -18,7 +18,8 @@ std::wstring Utf16FromUtf8(std::string_view text) {
 std::string Utf8FromUtf16(std::wstring_view text) {
     if (text.empty()) return {};
     const int size = static_cast<int>(text.size());
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
     std::string narrow(static_cast<std::size_t>(length), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
     return narrow;
@@ -36,7 +37,8 @@ std::string SystemText(std::string_view text) {
     const int size = static_cast<int>(wide.size());
     // No "best fit": a Greek capital sigma must not turn into an S.
     const DWORD flags = WC_NO_BEST_FIT_CHARS;
-    const int length = WideCharToMultiByte(CP_ACP, flags, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    const int length =
+        WideCharToMultiByte(CP_ACP, flags, wide.data(), size, nullptr, 0, nullptr, nullptr);
     std::string narrow(static_cast<std::size_t>(length), '\0');
     WideCharToMultiByte(CP_ACP, flags, wide.data(), size, narrow.data(), length, nullptr, nullptr);
     return narrow;

@@ -164,12 +164,11 @@ TEST_F(ReportProgramOnWindows, DataFoldersNamedInAnyAlphabet) {
 
     // Greek and Cyrillic letters, which that page lacks: the logs are still read and the
     // report is saved in that folder.
-    const fs::path other =
-        dir_ / Wide("\xCE\xA3\xCF\x84\xCE\xB1\xCE\xB8\xCE\xBC\xCF\x8C\xCF\x82 "
-                    "\xD0\xA1\xD1\x82\xD0\xB0\xD0\xBD\xD1\x86\xD0\xB8\xD1\x8F");
+    const fs::path other = dir_ / Wide(
+                                      "\xCE\xA3\xCF\x84\xCE\xB1\xCE\xB8\xCE\xBC\xCF\x8C\xCF\x82 "
+                                      "\xD0\xA1\xD1\x82\xD0\xB0\xD0\xBD\xD1\x86\xD0\xB8\xD1\x8F");
     WriteLogs(other);
-    const test::ProcessResult result =
-        Run({other.wstring(), L"--day", L"2024-01-05", L"--save"});
+    const test::ProcessResult result = Run({other.wstring(), L"--day", L"2024-01-05", L"--save"});
     EXPECT_EQ(result.status, 0u) << result.err;
     EXPECT_TRUE(fs::exists(other / kReportName));
 }
@@ -193,7 +192,8 @@ TEST_F(ReportProgramOnWindows, TheStationsNameComesFromComputerName) {
     {
         const test::ScopedVariable name(L"COMPUTERNAME", L"GROUND-STATION");
         ASSERT_EQ(Run(save).status, 0u);
-        const std::regex banner(R"(\r\n\[Gapscope V3\.1\.23\.1366 on PC Ground-station at \d\d:\d\d UTC\]\r\n\r\n$)");
+        const std::regex banner(
+            R"(\r\n\[Gapscope V3\.1\.23\.1366 on PC Ground-station at \d\d:\d\d UTC\]\r\n\r\n$)");
         EXPECT_TRUE(std::regex_search(ReadAll(station / kReportName), banner));
     }
     {

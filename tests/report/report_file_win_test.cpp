@@ -86,7 +86,8 @@ TEST_F(ReportFileOnWindows, AReportHeldWithReadSharingOnlyIsRetriedThenLeftIntac
     Holder viewer(report_, FILE_SHARE_READ);
     ASSERT_TRUE(viewer.IsOpen());
     std::vector<milliseconds> waits;
-    const RetryPolicy retry{4, milliseconds{250}, [&](milliseconds pause) { waits.push_back(pause); }};
+    const RetryPolicy retry{4, milliseconds{250},
+                            [&](milliseconds pause) { waits.push_back(pause); }};
     const auto problem = WriteReportFile(report_, {"new"}, retry);
     viewer.Close();
     ASSERT_TRUE(problem);
@@ -102,8 +103,8 @@ TEST_F(ReportFileOnWindows, AReportReleasedDuringTheWaitIsReplaced) {
     ASSERT_TRUE(viewer.IsOpen());
     int waits = 0;
     const RetryPolicy retry{10, milliseconds{500}, [&](milliseconds) {
-                              if (++waits == 2) viewer.Close();
-                          }};
+                                if (++waits == 2) viewer.Close();
+                            }};
     EXPECT_EQ(WriteReportFile(report_, {"new"}, retry), std::nullopt);
     EXPECT_EQ(waits, 2);
     EXPECT_EQ(ReadAll(report_), "new\r\n");
@@ -121,8 +122,9 @@ TEST_F(ReportFileOnWindows, AFolderInTheReportsPlaceFailsAtOnce) {
 
 TEST_F(ReportFileOnWindows, FoldersNamedInAnyAlphabetAreWrittenTo) {
     // Latin letters of code page 1252 and Greek and Cyrillic ones that it lacks.
-    const std::string name = "Z\xC3\xBCrich \xC3\x98rsted \xCE\xA3\xCF\x84\xCE\xB1\xCE\xB8\xCE\xBC\xCF\x8C\xCF\x82 "
-                             "\xD0\xA1\xD1\x82\xD0\xB0\xD0\xBD\xD1\x86\xD0\xB8\xD1\x8F";
+    const std::string name =
+        "Z\xC3\xBCrich \xC3\x98rsted \xCE\xA3\xCF\x84\xCE\xB1\xCE\xB8\xCE\xBC\xCF\x8C\xCF\x82 "
+        "\xD0\xA1\xD1\x82\xD0\xB0\xD0\xBD\xD1\x86\xD0\xB8\xD1\x8F";
     StartupState startup;
     startup.DataDirectory = TextOfPath(dir_) + "\\" + name + "\\";
     fs::create_directories(dir_ / test::Wide(name));
@@ -133,10 +135,11 @@ TEST_F(ReportFileOnWindows, FoldersNamedInAnyAlphabetAreWrittenTo) {
 }
 
 TEST(SystemTextOnWindows, ReportTextIsWrittenInTheAnsiCodePage) {
-    if (GetACP() != 1252) GTEST_SKIP() << "written for code page 1252, this system has " << GetACP();
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "written for code page 1252, this system has " << GetACP();
     EXPECT_EQ(SystemText("caf\xC3\xA9 \xE2\x82\xAC"), "caf\xE9 \x80");  // é and the euro sign
-    EXPECT_EQ(SystemText("\xCE\xA3"), "?");                           // Greek: not in the page
-    EXPECT_EQ(SystemText("caf\xE9"), "caf\xE9");                      // no UTF-8: unchanged
+    EXPECT_EQ(SystemText("\xCE\xA3"), "?");                             // Greek: not in the page
+    EXPECT_EQ(SystemText("caf\xE9"), "caf\xE9");                        // no UTF-8: unchanged
     EXPECT_EQ(SystemText(""), "");
 }
 

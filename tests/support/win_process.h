@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -14,8 +13,8 @@
 namespace gapscope::test {
 
 inline std::wstring Wide(std::string_view utf8) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                      nullptr, 0);
+    const int n =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring text(static_cast<std::size_t>(n), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), n);
     return text;
@@ -32,8 +31,8 @@ inline std::string Utf8(std::wstring_view wide) {
 
 // 8-bit text in the ANSI code page, as UTF-8.
 inline std::string Utf8FromAnsi(std::string_view ansi) {
-    const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()),
-                                      nullptr, 0);
+    const int n =
+        MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(n), L'\0');
     MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
     return Utf8(wide);
