@@ -6,6 +6,7 @@
 # Usage: same_answers_test.sh WIN_REPORT WIN_SIMULATE LINUX_REPORT LINUX_SIMULATE
 set -euo pipefail
 win_report=$1 win_simulate=$2 linux_report=$3 linux_simulate=$4
+export LC_ALL=C.UTF-8  # Wine then takes code page 1252 as the ANSI one
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -68,5 +69,20 @@ for service in prime rapid iodc; do
     fi
 done
 
-echo "$cases reports compared over three services, $failed differences"
+# A damaged mask in an 8-bit log reaches the operator's message in the same letters: UTF-8
+# on Linux, the ANSI code page (1252 here) through a pipe on Windows.
+bad=$work/bad-mask
+mkdir -p "$bad"
+printf '202403010000=P=1,E=1,1=FF,2=$G\xe91\r\n' >"$bad/SegHistory.log"
+linux=$("$linux_report" "$bad" --day 2024-03-01 --defaults 2>&1 >/dev/null || true)
+windows=$( (wine "$win_report" "$(winepath -w "$bad")" --day 2024-03-01 --defaults 2>&1 >/dev/null || true) |
+    iconv -f WINDOWS-1252 -t UTF-8 | tr -d '\r')
+cases=$((cases + 1))
+if [ "$linux" != "$windows" ] || [[ "$linux" != *$'$G\xc3\xa91'* ]]; then
+    echo "DIFFERENT MESSAGE for a damaged mask:"
+    diff <(echo "$linux") <(echo "$windows") || true
+    failed=$((failed + 1))
+fi
+
+echo "$cases reports and messages compared over three services, $failed differences"
 [ "$failed" -eq 0 ]
