@@ -5,29 +5,12 @@
 #include <charconv>
 #include <system_error>
 
+#include "app/form_layout.h"
 #include "startup/startup_state.h"
 
 namespace gapscope {
 namespace {
 
-// The window's boxes top to bottom, by the name under which --set takes each.
-constexpr std::pair<std::string_view, std::string_view> kBoxCaptions[] = {
-    {"Decontaminating", "Decontaminating (never stored)"},
-    {"ReportDisableMSG1_MPEF", "Detect RSS fill-in (no MPEF)"},
-    {"ReportHourlyFSD", "Hourly FSD"},
-    {"ReportIncludeFSD", "Include FSD"},
-    {"ReportHourlyFY2D", "Include FY-2E"},
-    {"ReportHourlyFY2G", "Include FY-2G"},
-    {"Report30minHimawari", "Include Himawari-8/9"},
-    {"ReportIncludeLRIT", "Include LRIT"},
-    {"ReportIncludeGoesMIR", "Include mid-IR"},
-    {"ReportIncludeMPE", "Include MPE"},
-    {"ReportIncludeMPEF", "Include MPEF"},
-    {"ReportIncludeRII", "Include RII  (data channel 4)"},
-    {"ReportMet8LritOnly", "MSG FTP LRIT only"},
-    {"ReportPrologEpilogFiles", "Prolog & epilog files"},
-    {"ReportGOES12bypass", "GOES-12 from GOES-10 (not shown)"},
-};
 
 const char* const kSynopsis =
     "Usage: gapscope-report [DATA_DIR] [SWITCH ...] [--day YYYY-MM-DD] [--set NAME=0|1 ...]\n"
@@ -119,6 +102,18 @@ std::string Reworded(const CLI::ParseError& e) {
     return text;
 }
 
+// A box's caption as the window shows it ("&&" is one "&"), and what sets it apart.
+std::string BoxCaption(const layout::BoxDesign& box) {
+    std::string caption;
+    for (const char* c = box.text; *c != '\0'; ++c) {
+        if (*c == '&' && c[1] == '&') ++c;
+        caption += *c;
+    }
+    if (!box.stored) caption += " (never stored)";
+    if (!box.visible) caption += " (not shown)";
+    return caption;
+}
+
 }  // namespace
 
 bool ReportRequest::Has(std::string_view option) const {
@@ -132,13 +127,16 @@ std::string ReportUsage() {
 std::string ReportHelpText() {
     std::string text = std::string(kSynopsis) + kDescriptionAndOptions;
     text += "NAME for --set, the window's box it stands for, and its design default:\n";
-    const ReportOptions defaults;
-    for (const auto& [name, caption] : kBoxCaptions) {
-        std::string line = "  " + std::string(name);
-        line.resize(27, ' ');
-        line += caption;
-        line.resize(61, ' ');
-        text += line + (defaults.*(FindOptionField(name)->member) ? "1" : "0") + "\n";
+    // The boxes the window shows, top to bottom, then the one it keeps but no longer shows.
+    for (const bool shown : {true, false}) {
+        for (const layout::BoxDesign& box : layout::kBoxes) {
+            if (box.visible != shown) continue;
+            std::string line = "  " + std::string(box.option);
+            line.resize(27, ' ');
+            line += BoxCaption(box);
+            line.resize(61, ' ');
+            text += line + (box.checked ? "1" : "0") + "\n";
+        }
     }
     return text + "\n" + kExitStatuses;
 }
