@@ -1,9 +1,12 @@
 # Two entry points: `make run` and `make test`. Both install what is missing first.
 # `make sanitize` builds and runs every test under AddressSanitizer and UBSan; `make fuzz`
 # runs each fuzz target for FUZZ_SECONDS (`make fuzz-ci`: FUZZ_CI_SECONDS).
+# `make windows` cross-builds the parts without a window for Windows into build-windows/;
+# `make windows-test` runs their tests under Wine. Both install their own tools first.
 BUILD ?= build
 SAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+WIN_BUILD ?= build-windows
 FUZZ_SECONDS ?= 300
 FUZZ_CI_SECONDS ?= 60
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
@@ -12,7 +15,8 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 SAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
           UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps configure build test run bench bench-configure growth-check clean sanitize fuzz-build fuzz fuzz-ci fuzz-seeds package
+.PHONY: all deps configure build test run bench bench-configure growth-check clean sanitize fuzz-build fuzz fuzz-ci fuzz-seeds package \
+        windows-deps windows windows-test
 
 all: build
 
@@ -75,5 +79,20 @@ package: deps
 	@bash packaging/install-tools.sh
 	@bash packaging/make-package.sh $(PKG_BUILD) $(JOBS)
 
+# The MinGW-w64 cross compiler, Wine and GoogleTest's sources: only these targets need them.
+windows-deps:
+	@bash scripts/install-windows-deps.sh
+
+windows: windows-deps
+	@cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGAPSCOPE_BUILD_GUI=OFF \
+	  -DGAPSCOPE_LINUX_BUILD=$(abspath $(BUILD)) >/dev/null
+	@cmake --build $(WIN_BUILD) -j $(JOBS)
+
+# The Linux programs are built too: one test compares the two systems' reports.
+windows-test: windows configure
+	@cmake --build $(BUILD) --target gapscope-report gapscope-simulate -j $(JOBS)
+	@ctest --test-dir $(WIN_BUILD) --output-on-failure -j $(JOBS)
+
 clean:
-	@rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(PKG_BUILD)
+	@rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(PKG_BUILD) $(WIN_BUILD)

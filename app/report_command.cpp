@@ -10,6 +10,7 @@
 #include "report/day_report.h"
 #include "report/range_summary.h"
 #include "report/report_file.h"
+#include "startup/system_text.h"
 
 namespace gapscope {
 namespace {
@@ -111,7 +112,7 @@ void WarnAboutData(const Run& run, const StartupLoad& station) {
 bool IsFolderOrNone(const Run& run) {
     std::error_code error;
     const auto& folder = run.request.dataDirectory;
-    if (folder && !std::filesystem::is_directory(*folder, error)) {
+    if (folder && !std::filesystem::is_directory(PathFromText(*folder), error)) {
         run.err << kName << "not a directory: " << *folder << "\n";
         return false;
     }
@@ -174,11 +175,11 @@ int SaveReport(const Run& run) {
     const auto text = MakeReport(run, station);
     if (!text) return kExitReportFailed;
     const auto path = ReportFilePath(station.state, run.env.programDirectory, ReportDay(run));
-    if (const auto problem = WriteReportFile(path, *text)) {
+    if (const auto problem = WriteReportFile(path, *text, run.env.saveRetry)) {
         run.err << kName << "the report could not be saved: " << *problem << "\n";
         return kExitSaveFailed;
     }
-    if (!run.request.quiet) run.out << "Report saved to: " << path.string() << "\n";
+    if (!run.request.quiet) run.out << "Report saved to: " << TextOfPath(path) << "\n";
     return kExitDone;
 }
 

@@ -26,6 +26,8 @@ struct CommandEnvironment {
     // How a run that saves without a person watching treats a log held busy (the program
     // uses UnattendedRetryPolicy()); a printed report tries each log once.
     RetryPolicy busyRetry;
+    // How --save waits for a program that holds the old report open (SaveRetryPolicy()).
+    RetryPolicy saveRetry;
     // Reads one log; empty: the file itself. Tests put a log that stays busy in its place.
     std::function<LogReadResult(const std::filesystem::path&)> readLog;
 };

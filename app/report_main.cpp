@@ -1,11 +1,12 @@
 // gapscope-report: the day report without a window, for scripts, cron jobs and servers.
 #include <chrono>
-#include <iostream>
+#include <sstream>
 
+#include "app/console.h"
 #include "app/program_location.h"
 #include "app/report_command.h"
 #include "settings/stored_options.h"
-#include "settings/version.h"
+#include "settings/version_text.h"
 #include "startup/computer_name.h"
 
 int main(int argc, char** argv) {
@@ -14,11 +15,17 @@ int main(int argc, char** argv) {
     env.programDirectory = ProgramDirectory(argc > 0 ? argv[0] : "");
     env.computerName = SystemComputerName();
     env.now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
-    env.versionText = kVersionText;
+    env.versionText = ProgramVersionText();
     // The window's own per-user options, so that a scripted report matches what the
     // operator sees on screen.
     env.storedOptions = [] { return ReadStoredOptions("gapscope"); };
     env.busyRetry = UnattendedRetryPolicy();
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
-    return RunReportCommand(arguments, env, std::cout, std::cerr);
+    env.saveRetry = SaveRetryPolicy();
+    // Text goes out whole at the end, converted for a Windows console where there is one.
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = RunReportCommand(CommandArguments(argc, argv), env, out, err);
+    WriteStandard(StandardStream::kError, err.str());
+    WriteStandard(StandardStream::kOutput, out.str());
+    return status;
 }

@@ -22,6 +22,11 @@ enum ExitStatus {
 // tests need not wait. `wait` sleeps.
 RetryPolicy UnattendedRetryPolicy();
 
+// How a save treats an old report that another program holds open so that it cannot be
+// replaced (on Windows, a viewer sharing it for reading only): tried 10 times, half a
+// second apart, or GAPSCOPE_BUSY_WAIT seconds apart when that is set.
+RetryPolicy SaveRetryPolicy();
+
 // Why an unattended run must not report on what it found, in one line naming the folder or
 // the log: the folder named as the first argument does not exist or is no folder, the data
 // folder holds none of the three logs, or a log exists but could not be read. `firstArgument`

@@ -1,4 +1,14 @@
-find_package(GTest REQUIRED)
+# GoogleTest: Debian's library, or, when cross-compiling, built from Debian's sources with
+# the cross compiler (there is no packaged GoogleTest for the target).
+if(CMAKE_CROSSCOMPILING)
+  set(GAPSCOPE_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources for a cross build")
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  # Its own CMake files name the targets GTest::gtest and GTest::gtest_main.
+  add_subdirectory(${GAPSCOPE_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+else()
+  find_package(GTest REQUIRED)
+endif()
 
 # gapscope_add_test(NAME SOURCES file... LIBS lib...): one test executable per unit,
 # registered with CTest under NAME.
@@ -12,4 +22,13 @@ function(gapscope_add_test name)
   if(ARG_ENV)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${ARG_ENV}")
   endif()
+  gapscope_test_needs_target_system(${name})
 endfunction()
+
+# Tests of a cross build run under Wine, in one Wine prefix made afresh for each test run.
+if(WIN32 AND CMAKE_CROSSCOMPILING)
+  include(${CMAKE_CURRENT_LIST_DIR}/WineTests.cmake)
+else()
+  function(gapscope_test_needs_target_system name)
+  endfunction()
+endif()

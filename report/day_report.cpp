@@ -6,6 +6,7 @@
 #include "history/day_queries.h"
 #include "history/mask.h"
 #include "catalogue/labels.h"
+#include "startup/system_text.h"
 #include "history/segment_scan.h"
 #include "report/calendar.h"
 #include "report/post_passes.h"
@@ -511,7 +512,7 @@ private:
 
     bool PartialScanDay() const {
         if (inputs_.processLog) return inputs_.processLog->IsPartialScanDay(day_);
-        return IsPartialScanDay(s_.DataDirectory, day_);
+        return IsPartialScanDay(PathFromText(s_.DataDirectory), day_);
     }
 
     // The repeat cycles after the current minute, and the other minutes with expected items.

@@ -6,6 +6,9 @@
 #include <random>
 #include <system_error>
 
+#include "startup/system_text.h"
+#include "report/replace_file.h"
+
 namespace gapscope {
 namespace {
 
@@ -65,21 +68,22 @@ Lines BuildReportText(DayReport& lists, const StartupState& startup, const Banne
 std::filesystem::path ReportFilePath(const StartupState& startup,
                                      const std::filesystem::path& programDirectory, Day day) {
     const std::filesystem::path directory =
-        startup.DataDirectory.empty() ? programDirectory : std::filesystem::path(startup.DataDirectory);
+        startup.DataDirectory.empty() ? programDirectory : PathFromText(startup.DataDirectory);
     return directory / (IsoDate(day) + FileSuffix(startup));
 }
 
-std::optional<std::string> WriteReportFile(const std::filesystem::path& path, const Lines& lines) {
+std::optional<std::string> WriteReportFile(const std::filesystem::path& path, const Lines& lines,
+                                           const RetryPolicy& retry) {
     namespace fs = std::filesystem;
     // The new report is complete on disk before it replaces the old one, so a full disk or
     // a crash mid-write leaves yesterday's good report in place.
     std::random_device entropy;
     std::string temporaryName = ".";
-    temporaryName += path.filename().string();
+    temporaryName += TextOfPath(path.filename());
     temporaryName += '.';
     temporaryName += std::to_string(entropy() % 1000000);
     temporaryName += ".partial";
-    const fs::path temporary = path.parent_path() / temporaryName;
+    const fs::path temporary = path.parent_path() / PathFromText(temporaryName);
     // The operator is told the cause and the folder or file it concerns, never the
     // temporary name; the stream leaves the cause in errno.
     const auto cause = [] {
@@ -88,9 +92,10 @@ std::optional<std::string> WriteReportFile(const std::filesystem::path& path, co
     {
         errno = 0;
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return "cannot create a file in " + path.parent_path().string() + ": " + cause();
+        if (!out) return "cannot create a file in " + TextOfPath(path.parent_path()) + ": " + cause();
         for (const std::string& line : lines) {
-            out.write(line.data(), static_cast<std::streamsize>(line.size()));
+            const std::string bytes = SystemText(line);
+            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
             out.write("\r\n", 2);
         }
         out.close();
@@ -98,17 +103,18 @@ std::optional<std::string> WriteReportFile(const std::filesystem::path& path, co
             const std::string why = cause();
             std::error_code ignored;
             fs::remove(temporary, ignored);
-            return "cannot write " + path.string() + ": " + why;
+            return "cannot write " + TextOfPath(path) + ": " + why;
         }
     }
-    std::error_code error;
-    fs::rename(temporary, path, error);
-    if (error) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        return "cannot replace " + path.string() + ": " + error.message();
+    ReplaceResult replaced = ReplaceFileWith(path, temporary);
+    for (int tried = 1; replaced.outcome == ReplaceResult::kBusy && tried < retry.tries; ++tried) {
+        if (retry.wait) retry.wait(retry.pause);
+        replaced = ReplaceFileWith(path, temporary);
     }
-    return std::nullopt;
+    if (replaced.outcome == ReplaceResult::kDone) return std::nullopt;
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    return replaced.reason;
 }
 
 }  // namespace gapscope

@@ -27,9 +27,12 @@ Lines BuildReportText(DayReport& lists, const StartupState& startup, const Banne
 std::filesystem::path ReportFilePath(const StartupState& startup,
                                      const std::filesystem::path& programDirectory, Day day);
 
-// Writes the lines, each followed by CR LF, as 8-bit text; via a temporary file in the same
-// directory renamed over the old one, so a failed save never damages an earlier report.
-// Returns an error text on failure.
-std::optional<std::string> WriteReportFile(const std::filesystem::path& path, const Lines& lines);
+// Writes the lines, each followed by CR LF, as 8-bit text in the system's code page; via a
+// temporary file in the same directory put over the old one in one step, so a failed save
+// never damages an earlier report. While another program holds the old report so that it
+// cannot be replaced (on Windows, a viewer sharing it for reading only) the replacing is
+// tried again as `retry` says. Returns an error text on failure.
+std::optional<std::string> WriteReportFile(const std::filesystem::path& path, const Lines& lines,
+                                           const RetryPolicy& retry = {});
 
 }  // namespace gapscope

@@ -5,10 +5,9 @@
 #include <memory>
 #include <optional>
 
-namespace gapscope {
+#include "settings/stored_options.h"
 
-// Every program of the family keeps its per-user values under this folder.
-inline constexpr const char* kSettingsFolder = "Quillan";
+namespace gapscope {
 
 // Base name of the running program file ("Gapscope.exe" -> "Gapscope").
 QString RunningProgramBaseName();

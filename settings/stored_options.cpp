@@ -1,9 +1,5 @@
 #include "settings/stored_options.h"
 
-#include <QString>
-
-#include "settings/registry_variable.h"
-
 namespace gapscope {
 
 std::string ProgramBaseName(std::string_view programPath) {
@@ -15,14 +11,12 @@ std::string ProgramBaseName(std::string_view programPath) {
     return std::string(name);
 }
 
-ReportOptions ReadStoredOptions(const std::string& programBaseName) {
+ReportOptions OptionsFromStore(
+    const std::function<std::optional<bool>(std::string_view valueName)>& readFlag) {
     ReportOptions options;  // the design defaults
-    const auto settings = OpenProgramSettings(QString::fromStdString(programBaseName));
     for (const OptionField& field : OptionFields()) {
         if (!field.stored) continue;
-        const QString name = QString::fromLatin1(field.storedName.data(),
-                                                 static_cast<qsizetype>(field.storedName.size()));
-        if (const std::optional<bool> stored = ReadStoredFlag(*settings, name)) {
+        if (const std::optional<bool> stored = readFlag(field.storedName)) {
             options.*field.member = *stored;
         }
     }

@@ -1,11 +1,16 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "report/report_options.h"
 
 namespace gapscope {
+
+// Every program of the family keeps its per-user values under this folder.
+inline constexpr const char* kSettingsFolder = "Quillan";
 
 // A program file's name without its directory and without everything from its last '.'
 // on: "C:\Station\Gapscope.exe" -> "Gapscope", "/usr/bin/gapscope" -> "gapscope".
@@ -15,6 +20,13 @@ std::string ProgramBaseName(std::string_view programPath);
 // (the window's own is its file's base name, normally "gapscope"). A value that is missing,
 // unreadable or not a 32-bit integer gives the option's default; "Decontaminating" is
 // never stored and always comes back unchecked. Reads only; nothing is written.
+// On Windows the values are read from HKEY_CURRENT_USER\Software\Quillan\<base name>
+// directly, elsewhere through the window's own store.
 ReportOptions ReadStoredOptions(const std::string& programBaseName);
+
+// The design defaults with each stored option that `readFlag` finds (a set 32-bit integer
+// as non-zero) put over its default.
+ReportOptions OptionsFromStore(
+    const std::function<std::optional<bool>(std::string_view valueName)>& readFlag);
 
 }  // namespace gapscope

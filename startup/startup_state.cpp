@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "history/items.h"
+#include "startup/system_text.h"
 
 namespace gapscope {
 
@@ -116,12 +117,12 @@ std::string ResolveDataDirectory(const std::vector<std::string>& arguments,
                                  const std::filesystem::path& programDirectory) {
     if (!arguments.empty() && !arguments.front().empty()) {
         std::error_code error;
-        if (std::filesystem::is_directory(arguments.front(), error)) {
+        if (std::filesystem::is_directory(PathFromText(arguments.front()), error)) {
             return WithSeparator(arguments.front());
         }
     }
     // An unknown program directory must not turn into the file-system root.
-    const std::string own = programDirectory.empty() ? "." : programDirectory.string();
+    const std::string own = programDirectory.empty() ? "." : TextOfPath(programDirectory);
     return WithSeparator(own);
 }
 
@@ -147,14 +148,14 @@ StartupLoad LoadStartupState(const StartupInputs& inputs) {
     state.switches = ParseSwitches(inputs.arguments);
     for (const std::string_view name : kLogFileNames) {
         std::error_code error;
-        if (std::filesystem::exists(state.DataDirectory + std::string(name), error)) {
+        if (std::filesystem::exists(PathFromText(state.DataDirectory + std::string(name)), error)) {
             load.anyLogFound = true;
         }
     }
     load.logsLoaded = true;
     for (std::size_t i = 0; i < kLogs.size(); ++i) {
         const std::string name(kLogFileNames[i]);
-        LogReadResult read = ReadWithRetries(state.DataDirectory + name, inputs);
+        LogReadResult read = ReadWithRetries(PathFromText(state.DataDirectory + name), inputs);
         if (read.status == LogReadStatus::Unreadable || read.status == LogReadStatus::Busy) {
             load.logsLoaded = false;
             load.unreadableLog = name;

@@ -25,4 +25,23 @@ TEST(IdlePriority, LowersAtMostForTheRunAndRestoresThePriority) {
 
 }  // namespace
 }  // namespace gapscope
+#else
+#include <windows.h>
+
+namespace gapscope {
+namespace {
+
+TEST(IdlePriority, IdleForTheRunThenThePreviousClassAgain) {
+    const HANDLE self = GetCurrentProcess();
+    ASSERT_TRUE(SetPriorityClass(self, BELOW_NORMAL_PRIORITY_CLASS));
+    {
+        const IdlePriority idle;
+        EXPECT_EQ(GetPriorityClass(self), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
+    }
+    EXPECT_EQ(GetPriorityClass(self), static_cast<DWORD>(BELOW_NORMAL_PRIORITY_CLASS));
+    SetPriorityClass(self, NORMAL_PRIORITY_CLASS);
+}
+
+}  // namespace
+}  // namespace gapscope
 #endif

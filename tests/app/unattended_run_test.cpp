@@ -7,6 +7,12 @@
 
 #include "tests/support/test_support.h"
 
+#ifdef _WIN32
+// setenv and unsetenv as POSIX has them, on the C runtime's environment.
+int setenv(const char* name, const char* value, int) { return _putenv_s(name, value); }
+int unsetenv(const char* name) { return _putenv_s(name, ""); }
+#endif
+
 namespace gapscope {
 namespace {
 
@@ -73,6 +79,17 @@ TEST(UnattendedRetry, BusyLogsAreTriedForAboutHalfAMinuteUnlessTheWaitIsSet) {
     EXPECT_EQ(UnattendedRetryPolicy().pause, std::chrono::milliseconds{250});
     ::setenv("GAPSCOPE_BUSY_WAIT", "soon", 1);
     EXPECT_EQ(UnattendedRetryPolicy().pause, standard.pause);
+    ::unsetenv("GAPSCOPE_BUSY_WAIT");
+}
+
+TEST(UnattendedRetry, AHeldReportIsTriedForAFewSecondsUnlessTheWaitIsSet) {
+    ::unsetenv("GAPSCOPE_BUSY_WAIT");
+    const RetryPolicy standard = SaveRetryPolicy();
+    EXPECT_EQ(standard.tries, 10);
+    EXPECT_EQ((standard.tries - 1) * standard.pause, std::chrono::milliseconds{4500});
+    ::setenv("GAPSCOPE_BUSY_WAIT", "0", 1);
+    EXPECT_EQ(SaveRetryPolicy().pause, std::chrono::milliseconds{0});
+    EXPECT_EQ(SaveRetryPolicy().tries, 10);
     ::unsetenv("GAPSCOPE_BUSY_WAIT");
 }
 

@@ -83,8 +83,8 @@ TEST(ReportFileName, SuffixFollowsTheFirstMatchingRule) {
     EXPECT_EQ(name(ScanMode::Prime, false, true), "/data/2024-01-05-Himawari-missing-segments.txt");
 
     StartupState noDirectory;
-    EXPECT_EQ(ReportFilePath(noDirectory, "/prog", kDay).string(),
-              "/prog/2024-01-05-missing-segments.txt");
+    EXPECT_EQ(ReportFilePath(noDirectory, "/prog", kDay),
+              fs::path("/prog") / "2024-01-05-missing-segments.txt");
 }
 
 class ReportFileWrite : public ::testing::Test {

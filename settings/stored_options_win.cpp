@@ -1,0 +1,25 @@
+#include <windows.h>
+
+#include <cstdint>
+
+#include "settings/stored_options.h"
+#include "startup/system_text.h"
+
+namespace gapscope {
+ReportOptions ReadStoredOptions(const std::string& programBaseName) {
+    const std::wstring key =
+        Utf16FromUtf8(std::string("Software\\") + kSettingsFolder + "\\" + programBaseName);
+    return OptionsFromStore([&](std::string_view valueName) -> std::optional<bool> {
+        // RRF_RT_REG_DWORD admits the double-word type only: a text, a 64-bit number or
+        // four bytes of binary data leave the default. The key is opened, never created.
+        std::uint32_t number = 0;
+        DWORD size = sizeof number;
+        const LONG status =
+            RegGetValueW(HKEY_CURRENT_USER, key.c_str(), Utf16FromUtf8(valueName).c_str(),
+                         RRF_RT_REG_DWORD, nullptr, &number, &size);
+        if (status != ERROR_SUCCESS || size != sizeof number) return std::nullopt;
+        return number != 0;
+    });
+}
+
+}  // namespace gapscope

@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# The same answers on both systems: gapscope-report.exe under Wine and the Linux build of
+# gapscope-report, over the same simulated histories of all three services, several days
+# and option sets, print the same report (line ends aside) and save the same file. The
+# Windows simulator must also write the very logs the Linux one writes.
+# Usage: same_answers_test.sh WIN_REPORT WIN_SIMULATE LINUX_REPORT LINUX_SIMULATE
+set -euo pipefail
+win_report=$1 win_simulate=$2 linux_report=$3 linux_simulate=$4
+export LC_ALL=C.UTF-8  # Wine then takes code page 1252 as the ANSI one
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# The banner names the computer and the minute of the run; both differ between the runs.
+normalise() {
+    tr -d '\r' | sed -E 's/^\[Gapscope V([^ ]*) on PC .* at [0-9]{2}:[0-9]{2} UTC\]$/[Gapscope V\1 on PC (name) at (time)]/'
+}
+
+days=(2024-03-01 2024-03-02 2024-03-03)
+option_sets=(
+    ""
+    "--set ReportIncludeLRIT=1 --set ReportIncludeFSD=0"
+    "--set ReportMet8LritOnly=1 --set ReportPrologEpilogFiles=0"
+    "--set ReportIncludeMPE=0 --set Report30minHimawari=1 --set ReportHourlyFY2D=1"
+    "--set ReportDisableMSG1_MPEF=1 --set Decontaminating=1"
+    "-P"
+    "-neat -HIM"
+    "-NOMPE -NOFY2C -NOHIM"
+)
+cases=0
+failed=0
+for service in prime rapid iodc; do
+    simulate=(--service "$service" --from "${days[0]}" --days "${#days[@]}" --scenario bad-day --seed 19)
+    linux_dir=$work/$service
+    win_dir=$work/$service-win
+    "$linux_simulate" "$linux_dir" "${simulate[@]}" >/dev/null
+    wine "$win_simulate" "$(winepath -w "$win_dir")" "${simulate[@]}" >/dev/null
+    for log in SegHistory.log LateSegHistory.log FileHistory.log process.log; do
+        if ! cmp -s "$linux_dir/$log" "$win_dir/$log"; then
+            echo "DIFFERENT LOG: $service $log from the two simulators"
+            failed=$((failed + 1))
+        fi
+    done
+    win_path=$(winepath -w "$linux_dir")
+    for day in "${days[@]}"; do
+        for options in "${option_sets[@]}"; do
+            # shellcheck disable=SC2086 # an option set is several words
+            linux=$("$linux_report" "$linux_dir" --day "$day" --defaults $options | normalise)
+            # shellcheck disable=SC2086
+            windows=$(wine "$win_report" "$win_path" --day "$day" --defaults $options | normalise)
+            cases=$((cases + 1))
+            if [ -z "$linux" ] || [ "$linux" != "$windows" ]; then
+                echo "DIFFERENT REPORT: $service $day $options"
+                diff <(echo "$linux") <(echo "$windows") | head -20
+                failed=$((failed + 1))
+            fi
+        done
+    done
+    # The saved file, CR LF line ends included.
+    "$linux_report" "$linux_dir" --day "${days[1]}" --defaults --save >/dev/null
+    saved=$(ls "$linux_dir"/*-missing-segments.txt)
+    mv "$saved" "$work/linux-saved.txt"
+    wine "$win_report" "$win_path" --day "${days[1]}" --defaults --save >/dev/null
+    cases=$((cases + 1))
+    if ! cmp -s <(sed -E 's/ on PC .* at [0-9:]+ UTC\]/]/' "$work/linux-saved.txt") \
+                <(sed -E 's/ on PC .* at [0-9:]+ UTC\]/]/' "$saved"); then
+        echo "DIFFERENT SAVED FILE: $service ${days[1]}"
+        failed=$((failed + 1))
+    fi
+done
+
+# A damaged mask in an 8-bit log reaches the operator's message in the same letters: UTF-8
+# on Linux, the ANSI code page (1252 here) through a pipe on Windows.
+bad=$work/bad-mask
+mkdir -p "$bad"
+printf '202403010000=P=1,E=1,1=FF,2=$G\xe91\r\n' >"$bad/SegHistory.log"
+linux=$("$linux_report" "$bad" --day 2024-03-01 --defaults 2>&1 >/dev/null || true)
+windows=$( (wine "$win_report" "$(winepath -w "$bad")" --day 2024-03-01 --defaults 2>&1 >/dev/null || true) |
+    iconv -f WINDOWS-1252 -t UTF-8 | tr -d '\r')
+cases=$((cases + 1))
+if [ "$linux" != "$windows" ] || [[ "$linux" != *$'$G\xc3\xa91'* ]]; then
+    echo "DIFFERENT MESSAGE for a damaged mask:"
+    diff <(echo "$linux") <(echo "$windows") || true
+    failed=$((failed + 1))
+fi
+
+echo "$cases reports and messages compared over three services, $failed differences"
+[ "$failed" -eq 0 ]
