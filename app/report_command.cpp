@@ -11,11 +11,17 @@
 #include "report/range_summary.h"
 #include "report/report_file.h"
 #include "startup/system_text.h"
+#ifdef GAPSCOPE_PICTURES
+#include "app/report_picture.h"
+#endif
 
 namespace gapscope {
 namespace {
 
 const char* const kName = "gapscope-report: ";
+
+// Sees each day a mode reports, as it reports it (--picture draws them).
+using DayObserver = std::function<void(const StartupState&, Day, const DayReportResult&)>;
 
 // One run of the command: what was asked, the surroundings and the two output streams.
 struct Run {
@@ -23,6 +29,7 @@ struct Run {
     const CommandEnvironment& env;
     std::ostream& out;
     std::ostream& err;
+    DayObserver observe = {};
 };
 
 StartupLoad LoadStation(const Run& run, const RetryPolicy& retry) {
@@ -74,11 +81,13 @@ DocumentFacts Facts(const Run& run, const StartupLoad& station) {
 // The report's lines, or nothing when a bad mask stopped the run (said on standard error,
 // with where the mask is).
 std::optional<Lines> MakeReport(const Run& run, const StartupLoad& station) {
-    DayReportResult result = BuildDayReport(station.state, Options(run), ReportDay(run));
+    DayReportResult result = BuildDayReportWith(station.state, Options(run), ReportDay(run),
+                                                RunInputs{Now(run), nullptr});
     if (result.error) {
         TellFailure(run, result);
         return std::nullopt;
     }
+    if (run.observe) run.observe(station.state, ReportDay(run), result);
     return BuildReportText(result.lists, station.state, Banner(run, station));
 }
 
@@ -131,6 +140,7 @@ int PrintReport(const Run& run) {
         const DayReportResult result = BuildDayReportWith(
             station.state, Options(run), ReportDay(run), RunInputs{Now(run), nullptr});
         if (result.error) TellFailure(run, result);
+        if (run.observe && !result.error) run.observe(station.state, ReportDay(run), result);
         run.out << JsonLine(RunDocument(result, Facts(run, station))) << '\n';
         return result.error ? kExitReportFailed : kExitDone;
     }
@@ -152,6 +162,7 @@ int PrintRange(const Run& run) {
     if (!run.request.json) run.out << RangeSummaryHeading() << '\n';
     const RangeOutcome outcome =
         RunDayRange(station.state, Options(run), *range, [&](Day day, DayReportResult& r) {
+            if (run.observe) run.observe(station.state, day, r);
             if (run.request.json) {
                 run.out << JsonLine(RunDocument(r, facts)) << '\n';
             } else if (r.error) {
@@ -221,6 +232,28 @@ int SaveRange(const Run& run) {
     return status;
 }
 
+#ifdef GAPSCOPE_PICTURES
+// --picture: the mode as it is, then the picture of the days it reported. No picture of a
+// run that reported nothing (bad usage, a day whose report failed).
+int WithPicture(const Run& run, int (*mode)(const Run&), bool range) {
+    RunPicture picture(range, run.env.versionText);
+    const Run observed{run.request, run.env, run.out, run.err,
+                       [&](const StartupState& station, Day day, const DayReportResult& result) {
+                           picture.Add(station, day, result);
+                       }};
+    const int status = mode(observed);
+    if (picture.Empty()) return status;
+    if (const auto problem = picture.Write(*run.request.picture)) {
+        run.err << kName << "the picture could not be saved: " << *problem << "\n";
+        return status == kExitDone ? kExitSaveFailed : status;
+    }
+    return status;
+}
+
+int PrintReportAndPicture(const Run& run) { return WithPicture(run, PrintReport, false); }
+int PrintRangeAndPicture(const Run& run) { return WithPicture(run, PrintRange, true); }
+#endif
+
 // Which options go together: a mode is asked for by its options (printing by none) and
 // takes the options listed beside it; any other option with it is bad usage. DATA_DIR and
 // the switches go with every mode. The --help text shows this table.
@@ -235,6 +268,10 @@ const Mode kModes[] = {
     {{"--save"}, {"--day", "--set", "--defaults", "--quiet", "--now"}, SaveReport},
     {{"--from"}, {"--to", "--set", "--defaults", "--format", "--now"}, PrintRange},
     {{"--from", "--save"}, {"--to", "--set", "--defaults", "--quiet", "--overwrite", "--now"}, SaveRange},
+#ifdef GAPSCOPE_PICTURES
+    {{"--picture"}, {"--day", "--set", "--defaults", "--format", "--now"}, PrintReportAndPicture},
+    {{"--from", "--picture"}, {"--to", "--set", "--defaults", "--format", "--now"}, PrintRangeAndPicture},
+#endif
 };
 
 bool Has(const std::vector<std::string_view>& options, std::string_view option) {

@@ -7,6 +7,9 @@
 
 #include "app/form_layout.h"
 #include "startup/startup_state.h"
+#ifdef GAPSCOPE_PICTURES
+#include "pictures/picture_format.h"
+#endif
 
 namespace gapscope {
 namespace {
@@ -58,6 +61,20 @@ const char* const kDescriptionAndOptions =
     "Switches as for the window: -neat, -P (parallel scan), -NOFY2C, -NOMPE, -HIM (Himawari\n"
     "report), -NOHIM; -s is accepted and ignored. Only -s and -neat may also start with '/'.\n"
     "\n";
+
+#ifdef GAPSCOPE_PICTURES
+const char* const kPictureHelp =
+    "Pictures:\n"
+    "  --picture FILE     with the print or range mode: also draw the day as a timeline\n"
+    "                     (with --from, the days as a heat map) into FILE, PNG or SVG by\n"
+    "                     its extension; what is printed stays the same (status 3 if FILE\n"
+    "                     cannot be written)\n"
+    "\n";
+#else
+const char* const kPictureHelp =
+    "Pictures: this build has no Qt GUI, so it cannot draw them (no --picture).\n"
+    "\n";
+#endif
 
 const char* const kExitStatuses =
     "Exit status:\n"
@@ -171,7 +188,7 @@ std::string ReportUsage() {
 }
 
 std::string ReportHelpText() {
-    std::string text = std::string(kSynopsis) + kDescriptionAndOptions;
+    std::string text = std::string(kSynopsis) + kDescriptionAndOptions + kPictureHelp;
     text += "NAME for --set, the window's box it stands for, and its design default:\n";
     // The boxes the window shows, top to bottom, then the one it keeps but no longer shows.
     for (const bool shown : {true, false}) {
@@ -202,7 +219,7 @@ std::optional<ReportRequest> ParseReportCommandLine(const std::vector<std::strin
         }
     }
 
-    std::string folder, day, from, to, now, format;
+    std::string folder, day, from, to, now, format, picture;
     std::vector<std::string> settings;
     CLI::App app{"", "gapscope-report"};
     app.set_help_flag();
@@ -225,6 +242,9 @@ std::optional<ReportRequest> ParseReportCommandLine(const std::vector<std::strin
     app.add_flag("-q,--quiet", request.quiet);
     app.add_flag("-h,--help", request.help);
     app.add_flag("--version", request.version);
+#ifdef GAPSCOPE_PICTURES
+    app.add_option("--picture", picture)->type_name("FILE");
+#endif
     try {
         std::reverse(rest.begin(), rest.end());  // CLI11 takes the arguments last first
         app.parse(rest);
@@ -263,6 +283,15 @@ std::optional<ReportRequest> ParseReportCommandLine(const std::vector<std::strin
         }
         request.json = format == "json";
     }
+#ifdef GAPSCOPE_PICTURES
+    if (app.count("--picture") > 0) {
+        if (!pictures::PictureFormatOf(picture)) {
+            error = "--picture takes a file name ending in .png or .svg, not '" + picture + "'";
+            return std::nullopt;
+        }
+        request.picture = picture;
+    }
+#endif
     for (const std::string& text : settings) {
         const auto setting = ParseSetting(text, error);
         if (!setting) return std::nullopt;

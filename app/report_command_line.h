@@ -23,6 +23,7 @@ struct ReportRequest {
     std::optional<Day> to;
     std::optional<MinuteTime> now;  // --now: the current minute, UTC, for tests and replays
     std::vector<std::pair<OptionField, bool>> settings;  // --set, in the order given
+    std::optional<std::string> picture;  // --picture FILE (builds with Qt GUI only)
     bool json = false;  // --format json
     bool defaults = false;
     bool overwrite = false;

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=("$@")
 [ ${#packages[@]} -gt 0 ] || packages=(
   cmake make g++ pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-svg-dev
   libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth

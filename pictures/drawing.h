@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <string>
+
+#include "pictures/palette.h"
+#include "pictures/picture_layout.h"
+
+class QPainter;
+
+namespace gapscope::pictures {
+
+// What the two pictures draw alike. Patterns are drawn as lines computed here, not as
+// brush patterns, so that the SVG holds them too and they line up across cells.
+
+QColor ToQColor(const Rgb& rgb);
+QString ToQString(const std::string& text);
+
+// The sans-serif font of the pictures, `pixels` high.
+QFont PictureFont(int pixels, bool bold = false);
+
+void FillBox(QPainter& painter, const Box& box, const Rgb& colour);
+// Diagonal lines ("/") every `spacing` pixels; with `cross` the other diagonal too.
+void HatchBox(QPainter& painter, const Box& box, const Rgb& colour, int spacing, bool cross = false);
+// Vertical lines every `spacing` pixels.
+void StripeBox(QPainter& painter, const Box& box, const Rgb& colour, int spacing);
+
+enum class Align { Left, Right, Centre };
+void DrawText(QPainter& painter, const Box& box, const QString& text, const QFont& font,
+              const Rgb& colour, Align align = Align::Left);
+
+// The title (left) and the program and version (right), and the subtitle under them.
+void DrawHead(QPainter& painter, const PictureLayout& layout, const QString& title,
+              const QString& subtitle, const std::string& version);
+// Hour labels and ticks along the top of the grid (UTC).
+void DrawHourAxis(QPainter& painter, const PictureLayout& layout);
+
+// One line of a legend: a swatch drawn by `swatch` into its box, then the text.
+template <typename Swatch>
+void DrawLegendLine(QPainter& painter, const PictureLayout& layout, int line, const QString& text,
+                    Swatch swatch) {
+    const Box box{layout.legend.x, layout.legend.y + line * 20, 28, 14};
+    swatch(box);
+    DrawText(painter, {box.Right() + 8, box.y - 2, layout.legend.width - 36, 18}, text,
+             PictureFont(12), colour::kInk);
+}
+
+// Counts beside the legend: a heading, then "name  number" lines.
+void DrawCounts(QPainter& painter, const PictureLayout& layout, const QString& heading,
+                const std::vector<std::pair<QString, int>>& counts);
+
+}  // namespace gapscope::pictures

@@ -1,0 +1,81 @@
+#include "pictures/picture_file.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QSaveFile>
+#include <QSvgGenerator>
+#include <cstdio>
+
+#include "pictures/picture_format.h"
+#include "startup/system_text.h"
+
+namespace gapscope::pictures {
+namespace {
+
+QString PathText(const std::filesystem::path& path) {
+    return QString::fromStdU16String(path.u16string());
+}
+
+// Qt's notes on its set-up are not the command's business; its critical messages are.
+void OnlyCritical(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type != QtCriticalMsg && type != QtFatalMsg) return;
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
+
+}  // namespace
+
+std::optional<std::string> SavePicture(const std::filesystem::path& file, QSize size,
+                                       const QString& title,
+                                       const std::function<void(QPainter&)>& paint) {
+    const std::optional<PictureFormat> format = PictureFormatOf(TextOfPath(file));
+    if (!format) return "the picture's name must end in .png or .svg: " + TextOfPath(file);
+    QSaveFile out(PathText(file));
+    if (!out.open(QIODevice::WriteOnly)) {
+        return "cannot write " + TextOfPath(file) + ": " + out.errorString().toStdString();
+    }
+    if (*format == PictureFormat::Png) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            paint(painter);
+        }
+        if (!image.save(&out, "PNG")) {
+            out.cancelWriting();
+            return "cannot write " + TextOfPath(file) + ": " + out.errorString().toStdString();
+        }
+    } else {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&out);
+        svg.setSize(size);
+        svg.setViewBox(QRect(QPoint(0, 0), size));
+        svg.setTitle(title);
+        svg.setDescription(QStringLiteral("Made by Gapscope from a station's history logs"));
+        QPainter painter;
+        if (!painter.begin(&svg)) {
+            out.cancelWriting();
+            return "cannot write " + TextOfPath(file) + ": the SVG could not be started";
+        }
+        paint(painter);
+        painter.end();
+    }
+    if (!out.commit()) return "cannot write " + TextOfPath(file) + ": " + out.errorString().toStdString();
+    return std::nullopt;
+}
+
+void EnsureGuiApplication() {
+    if (QCoreApplication::instance() != nullptr) return;
+    static int argc = 3;
+    static char name[] = "gapscope-report";
+    static char platformOption[] = "-platform";
+    static char platform[] = "offscreen";
+    static char* argv[] = {name, platformOption, platform, nullptr};
+    qInstallMessageHandler(OnlyCritical);
+    // Kept to the end of the program and never destroyed: Qt's fonts and platform live as
+    // long as the application, and a Qt application must not die among the static objects.
+    static QGuiApplication* const application = new QGuiApplication(argc, argv);
+    (void)application;
+}
+
+}  // namespace gapscope::pictures
