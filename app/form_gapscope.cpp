@@ -1,5 +1,6 @@
 #include "app/form_gapscope.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QFontDatabase>
@@ -20,6 +21,7 @@
 
 #include "app/form_controls.h"
 #include "app/form_layout.h"
+#include "app/form_timeline.h"
 #include "app/platform.h"
 #include "app/qt_day.h"
 #include "app/unattended_run.h"
@@ -103,6 +105,7 @@ TFormGapscope::TFormGapscope(FormServices services, QWidget* parent)
     connect(ButtonClose, &QPushButton::clicked, this, [this] { ButtonCloseClick(); });
     connect(TimerAutoRun, &QTimer::timeout, this, [this] { TimerAutoRunTimer(); });
     static_cast<ClickableLabel*>(LabelSource)->clicked = [this] { LabelSourceClick(); };
+    AddPictureHooks();
     FormCreate();
 }
 
@@ -357,6 +360,7 @@ void TFormGapscope::DateChanged() {
         try {
             DayReportResult result = services_.buildReport(startup_, options, day);
             report_ = std::move(result.lists);
+            findings_ = std::move(result.findings);
             reportError_ = std::move(result.error);
             reportErrorPlace_ = std::move(result.errorPlace);
         } catch (const std::exception& e) {
@@ -365,6 +369,7 @@ void TFormGapscope::DateChanged() {
         }
         reportDay_ = day;
         ShowLists();
+        UpdateTimeline();
     }
     if (reportError_ && !autoRun_) {
         // The designed message, then where the damaged line is.
@@ -448,6 +453,33 @@ void TFormGapscope::LabelSourceClick() {
     LoadLogs(inputs);
     StoreDataFolder(services_.settingsBaseName.toStdString(), folder);
     DateChanged();
+}
+
+void TFormGapscope::AddPictureHooks() {
+    // Menus and a double click: no designed control moves for them.
+    auto* action = new QAction(QStringLiteral("Show the day as a picture..."), this);
+    action->setObjectName(QStringLiteral("ActionShowTimeline"));
+    connect(action, &QAction::triggered, this, [this] { ShowTimeline(); });
+    for (QListWidget* list :
+         {ListBoxMissingSegs, ListBoxMissingProduct, ListBoxLateSegs, ListBoxMissingSlots}) {
+        list->addAction(action);
+        list->setContextMenuPolicy(Qt::ActionsContextMenu);
+    }
+    connect(ListBoxMissingSlots, &QListWidget::itemDoubleClicked, this, [this] { ShowTimeline(); });
+}
+
+void TFormGapscope::ShowTimeline() {
+    if (!FormTimeline) FormTimeline = new TFormTimeline(this);
+    FormTimeline->show();
+    UpdateTimeline();
+    FormTimeline->raise();
+    FormTimeline->activateWindow();
+}
+
+void TFormGapscope::UpdateTimeline() {
+    if (!FormTimeline || !FormTimeline->isVisible()) return;
+    FormTimeline->ShowFindings(findings_, {startup_.ComputerName, std::string(kVersionText)},
+                               QString::fromStdString(startup_.DataDirectory));
 }
 
 void TFormGapscope::FailAutoRun(int status, const QStringList& lines) {

@@ -21,6 +21,7 @@ class QTimer;
 namespace gapscope {
 
 class TvelCheckBox;
+class TFormTimeline;
 
 // The one window of the program: four report lists, the report settings and the buttons,
 // laid out in pixels at a fixed size. It holds no report logic of its own: it gathers its
@@ -39,6 +40,11 @@ class TFormGapscope : public QWidget {
     // A click on the data label: the operator picks the station's folder, its logs are read
     // as at start-up, the report is run again and the folder is kept for the next start.
     void LabelSourceClick();
+    // Opens (or brings up) the day timeline of the report shown, in a window of its own
+    // that then follows every report run: from the lists' context menu, and by a double
+    // click on the missing-cycles list.
+    void ShowTimeline();
+    TFormTimeline* TimelineWindow() const { return FormTimeline; }
 
     const StartupState& Startup() const { return startup_; }
     bool IsAutoRunning() const { return AutoRunning; }
@@ -70,10 +76,13 @@ class TFormGapscope : public QWidget {
     void SetPickerDay(Day day);
     void ShowLists();
     void FailAutoRun(int status, const QStringList& lines);
+    void AddPictureHooks();
+    void UpdateTimeline();
 
     FormServices services_;
     StartupState startup_;
     DayReport report_;
+    Findings findings_;
     Day reportDay_{};
     std::optional<std::string> reportError_;
     std::optional<std::string> reportErrorPlace_;
@@ -100,6 +109,7 @@ class TFormGapscope : public QWidget {
     QPushButton* ButtonSave = nullptr;
     QPushButton* ButtonClose = nullptr;
     QTimer* TimerAutoRun = nullptr;
+    TFormTimeline* FormTimeline = nullptr;  // made when first asked for
 
     QLabel* LabelDate = nullptr;
     QDateEdit* DateTimePickerDate = nullptr;

@@ -31,7 +31,13 @@ FormServices DefaultFormServices() {
     services.computerName = SystemComputerName();
     services.settingsBaseName = RunningProgramBaseName();
     services.now = [] { return std::chrono::system_clock::now(); };
-    services.buildReport = &BuildDayReport;
+    // The current minute makes the current day's later cycles "not yet due" in the
+    // findings (the day timeline shows them so); the lists do not depend on it.
+    services.buildReport = [now = services.now](const StartupState& startup,
+                                                const ReportOptions& options, Day day) {
+        const RunInputs inputs{std::chrono::floor<std::chrono::minutes>(now()), nullptr};
+        return BuildDayReportWith(startup, options, day, inputs);
+    };
     services.inform = [](QWidget* parent, const QString& title, const QString& text) {
         QMessageBox::information(parent, title, text);
     };

@@ -233,8 +233,9 @@ int SaveRange(const Run& run) {
 }
 
 #ifdef GAPSCOPE_PICTURES
-// --picture: the mode as it is, then the picture of the days it reported. No picture of a
-// run that reported nothing (bad usage, a day whose report failed).
+// --picture: the print or range mode as it is, then the picture of the days it reported
+// (the timeline of the day, the heat map of the range). No picture of a run that reported
+// nothing (bad usage, a day whose report failed).
 int WithPicture(const Run& run, int (*mode)(const Run&), bool range) {
     RunPicture picture(range, run.env.versionText);
     const Run observed{run.request, run.env, run.out, run.err,
@@ -249,9 +250,6 @@ int WithPicture(const Run& run, int (*mode)(const Run&), bool range) {
     }
     return status;
 }
-
-int PrintReportAndPicture(const Run& run) { return WithPicture(run, PrintReport, false); }
-int PrintRangeAndPicture(const Run& run) { return WithPicture(run, PrintRange, true); }
 #endif
 
 // Which options go together: a mode is asked for by its options (printing by none) and
@@ -264,14 +262,10 @@ struct Mode {
 };
 
 const Mode kModes[] = {
-    {{}, {"--day", "--set", "--defaults", "--format", "--now"}, PrintReport},
+    {{}, {"--day", "--set", "--defaults", "--format", "--now", "--picture"}, PrintReport},
     {{"--save"}, {"--day", "--set", "--defaults", "--quiet", "--now"}, SaveReport},
-    {{"--from"}, {"--to", "--set", "--defaults", "--format", "--now"}, PrintRange},
+    {{"--from"}, {"--to", "--set", "--defaults", "--format", "--now", "--picture"}, PrintRange},
     {{"--from", "--save"}, {"--to", "--set", "--defaults", "--quiet", "--overwrite", "--now"}, SaveRange},
-#ifdef GAPSCOPE_PICTURES
-    {{"--picture"}, {"--day", "--set", "--defaults", "--format", "--now"}, PrintReportAndPicture},
-    {{"--from", "--picture"}, {"--to", "--set", "--defaults", "--format", "--now"}, PrintRangeAndPicture},
-#endif
 };
 
 bool Has(const std::vector<std::string_view>& options, std::string_view option) {
@@ -355,7 +349,11 @@ int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnv
     // --now stands for the clock everywhere: the default days, the banner, the current day.
     CommandEnvironment at = env;
     if (request->now) at.now = std::chrono::sys_seconds{*request->now};
-    return mode->run(Run{*request, at, out, err});
+    const Run run{*request, at, out, err};
+#ifdef GAPSCOPE_PICTURES
+    if (request->picture) return WithPicture(run, mode->run, mode->run == PrintRange);
+#endif
+    return mode->run(run);
 }
 
 }  // namespace gapscope

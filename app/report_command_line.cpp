@@ -52,9 +52,9 @@ const char* const kDescriptionAndOptions =
     "\n"
     "Modes (any other combination of options is bad usage, status 2):\n"
     "  mode        asked for by     goes with\n"
-    "  print       (nothing)        --day --set --defaults --format --now\n"
+    "  print       (nothing)        --day --set --defaults --format --now --picture\n"
     "  save        --save           --day --set --defaults --quiet --now\n"
-    "  range       --from           --to --set --defaults --format --now\n"
+    "  range       --from           --to --set --defaults --format --now --picture\n"
     "  back-fill   --from --save    --to --set --defaults --quiet --overwrite --now\n"
     "DATA_DIR and the switches go with every mode.\n"
     "\n"
@@ -65,10 +65,9 @@ const char* const kDescriptionAndOptions =
 #ifdef GAPSCOPE_PICTURES
 const char* const kPictureHelp =
     "Pictures:\n"
-    "  --picture FILE     with the print or range mode: also draw the day as a timeline\n"
-    "                     (with --from, the days as a heat map) into FILE, PNG or SVG by\n"
-    "                     its extension; what is printed stays the same (status 3 if FILE\n"
-    "                     cannot be written)\n"
+    "  --picture FILE     also draw the day as a timeline (with --from, the days as a\n"
+    "                     heat map) into FILE, PNG or SVG by its extension; what is\n"
+    "                     printed stays the same (status 3 if FILE cannot be written)\n"
     "\n";
 #else
 const char* const kPictureHelp =

@@ -79,10 +79,10 @@ void PaintMissingCycles(QPainter& painter, const PictureLayout& layout, const Ti
     }
 }
 
+// A mark above the first cycle not yet due; the cells under it are striped.
 void PaintNow(QPainter& painter, const PictureLayout& layout, int column) {
-    const int x = column < layout.columns ? layout.Cell(0, column).x - 1 : layout.grid.Right();
-    FillBox(painter, {x - 1, layout.cycleStrip.y, 2, layout.grid.Bottom() - layout.cycleStrip.y},
-            colour::kInk);
+    const int x = column < layout.columns ? layout.Cell(0, column).x : layout.grid.Right();
+    FillBox(painter, {x, layout.cycleStrip.y - 4, 2, layout.grid.y - layout.cycleStrip.y + 4}, colour::kInk);
 }
 
 void PaintLegend(QPainter& painter, const PictureLayout& layout) {

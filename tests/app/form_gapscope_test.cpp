@@ -5,7 +5,9 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QAction>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -23,11 +25,14 @@
 
 #include "app/form_layout.h"
 #include "app/form_services.h"
+#include "app/form_timeline.h"
 #include "app/qt_day.h"
 #include "app/unattended_run.h"
 #include "app/vel_check_box.h"
 #include "report/report_options.h"
+#include "pictures/timeline_painter.h"
 #include "settings/stored_folder.h"
+#include "tools/simulator/simulator.h"
 
 using namespace gapscope;
 using namespace std::chrono;
@@ -775,6 +780,133 @@ class FormGapscopeTest : public QObject {
         QCOMPARE(stored.value("ReportMet8LritOnly"), QStringLiteral("0"));
         QCOMPARE(stored.value("ReportHourlyFSD"), QStringLiteral("1"));
         QCOMPARE(stored.value("ReportGOES12bypass"), QStringLiteral("1"));
+    }
+
+    // A simulated station whose history ends at the tests' "now", with the cycle of 03:00
+    // lost yesterday, reported by the real engine.
+    std::unique_ptr<TFormGapscope> SimulatedStationForm() {
+        sim::SimulationConfig config;
+        config.first = sys_days{2024y / January / 4};
+        config.last = sys_days{2024y / January / 6};
+        config.until = floor<minutes>(kNow);
+        config.rates = sim::FindScenario("clean")->rates;
+        std::string error;
+        config.injections.push_back(*sim::ParseInjection("cycle@2024-01-05T03:00", error));
+        const std::filesystem::path station = data_.path().toStdString();
+        if (!sim::SimulateToDirectory(config, station, true).summary) return nullptr;
+        FormServices services = Services(DataArgs());
+        services.buildReport = [](const StartupState& startup, const ReportOptions& options, Day day) {
+            return BuildDayReportWith(startup, options, day, RunInputs{floor<minutes>(kNow), nullptr});
+        };
+        auto form = std::make_unique<TFormGapscope>(services);
+        form->show();
+        return form;
+    }
+
+    static QAction* PictureAction(QWidget* form, const char* list) {
+        const QList<QAction*> actions = form->findChild<QListWidget*>(list)->actions();
+        return actions.size() == 1 ? actions.front() : nullptr;
+    }
+
+    static pictures::CellState FirstChannelAt(const TFormTimeline& window, int column) {
+        return window.Shown()->rows.front().cells[static_cast<std::size_t>(column)].state;
+    }
+
+    void dayTimelineOpensInItsOwnWindowAndFollowsTheReport() {
+        auto form = SimulatedStationForm();
+        QVERIFY(form != nullptr);
+        QVERIFY(form->TimelineWindow() == nullptr);  // made only when asked for
+        QMap<QWidget*, QRect> designed;
+        for (QWidget* widget : form->findChildren<QWidget*>()) designed.insert(widget, widget->geometry());
+
+        // From the context menu of any of the four lists.
+        for (const char* list : {"ListBoxMissingSegs", "ListBoxMissingProduct", "ListBoxLateSegs", "ListBoxMissingSlots"}) {
+            QVERIFY2(PictureAction(form.get(), list) != nullptr, list);
+            QCOMPARE(form->findChild<QListWidget*>(list)->contextMenuPolicy(), Qt::ActionsContextMenu);
+        }
+        PictureAction(form.get(), "ListBoxMissingSegs")->trigger();
+        TFormTimeline* window = form->TimelineWindow();
+        QVERIFY(window != nullptr && window->isVisible() && window->isWindow());
+        QCOMPARE(window->Shown()->day, ToDay(kYesterday));
+        QCOMPARE(window->Shown()->facts.station, std::string("Groundstation"));
+        QCOMPARE(FirstChannelAt(*window, 12), pictures::CellState::Missing);
+        QCOMPARE(FirstChannelAt(*window, 13), pictures::CellState::Received);
+        QCOMPARE(window->Image(), pictures::RenderTimeline(*window->Shown()));
+        QVERIFY(window->windowTitle().contains(QStringLiteral("2024-01-05")));
+        // No control of the main window moved or changed its size.
+        for (QWidget* widget : form->findChildren<QWidget*>()) {
+            if (widget == window || window->isAncestorOf(widget)) continue;
+            QVERIFY2(designed.contains(widget), qPrintable(widget->objectName()));
+            QCOMPARE(widget->geometry(), designed.value(widget));
+        }
+
+        // It follows the date picker and the boxes.
+        form->findChild<QDateEdit*>("DateTimePickerDate")->setDate(QDate(2024, 1, 4));
+        QCOMPARE(window->Shown()->day, ToDay(QDate(2024, 1, 4)));
+        QCOMPARE(FirstChannelAt(*window, 12), pictures::CellState::Received);
+        const auto lritRows = [&] {
+            return std::count_if(window->Shown()->rows.begin(), window->Shown()->rows.end(),
+                                 [](const pictures::TimelineRow& row) { return row.kind == ItemKind::Lrit; });
+        };
+        QCOMPARE(lritRows(), 0);
+        QTest::keyClick(Box(form.get(), "CheckBoxReportIncludeLRIT"), Qt::Key_Space);
+        QCOMPARE(lritRows(), 5);
+
+        // Today: the cycles after 06:10 are not yet due.
+        QTest::mouseClick(form->findChild<QPushButton*>("ButtonToday"), Qt::LeftButton);
+        QCOMPARE(window->Shown()->day, ToDay(QDate(2024, 1, 6)));
+        QCOMPARE(window->Shown()->firstNotYetDue, std::optional<int>(25));
+        QCOMPARE(FirstChannelAt(*window, 20), pictures::CellState::Received);
+        QCOMPARE(FirstChannelAt(*window, 25), pictures::CellState::NotYetDue);
+
+        // Closed, it rests; a double click on the missing-cycles list brings it back.
+        window->close();
+        form->findChild<QDateEdit*>("DateTimePickerDate")->setDate(QDate(2024, 1, 5));
+        QCOMPARE(window->Shown()->day, ToDay(QDate(2024, 1, 6)));
+        auto* cycles = form->findChild<QListWidget*>("ListBoxMissingSlots");
+        QApplication::processEvents();  // the list lays out its new lines
+        const QRect item = cycles->visualItemRect(cycles->item(3));
+        QVERIFY(!item.isEmpty());
+        // As a mouse sends it: a click, then the second press that makes it a double click.
+        QTest::mouseClick(cycles->viewport(), Qt::LeftButton, {}, item.center());
+        QVERIFY(!window->isVisible());
+        QTest::mouseDClick(cycles->viewport(), Qt::LeftButton, {}, item.center());
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->Shown()->day, ToDay(kYesterday));
+        QCOMPARE(form->TimelineWindow(), window);
+    }
+
+    void dayTimelineSavesAsPngOrSvg() {
+        auto form = SimulatedStationForm();
+        QVERIFY(form != nullptr);
+        form->ShowTimeline();
+        TFormTimeline* window = form->TimelineWindow();
+        QStringList suggested;
+        QString answer;
+        window->chooseFile = [&](QWidget*, const QString& offered) {
+            suggested << offered;
+            return answer;
+        };
+        QStringList errors;
+        window->showError = [&](QWidget*, const QString& text) { errors << text; };
+        auto* save = window->findChild<QPushButton*>("ButtonSavePicture");
+
+        answer = data_.filePath("yesterday");  // no extension: PNG
+        QTest::mouseClick(save, Qt::LeftButton);
+        QCOMPARE(suggested.front(), data_.filePath("2024-01-05-timeline.png"));
+        QCOMPARE(QImage(answer + ".png").convertToFormat(QImage::Format_RGB32), window->Image());
+
+        answer = data_.filePath("yesterday.svg");
+        QTest::mouseClick(save, Qt::LeftButton);
+        QVERIFY(ReadFile(answer).startsWith("<?xml"));
+
+        answer.clear();  // cancelled
+        QTest::mouseClick(save, Qt::LeftButton);
+        answer = data_.filePath("no-such-folder/day.png");
+        QTest::mouseClick(save, Qt::LeftButton);
+        QCOMPARE(errors.size(), 1);
+        QVERIFY(errors.front().startsWith(QStringLiteral("The picture could not be saved: cannot write ")));
+        QCOMPARE(suggested.size(), 4);
     }
 
     void anUntickedBoxSurvivesARestart() {

@@ -1,0 +1,118 @@
+// The heat map's rows: the share missing of each cycle over every channel it expected, the
+// day's total, and the days that have no cells (no history, a failed run).
+#include "pictures/heatmap_model.h"
+
+#include <gtest/gtest.h>
+
+#include "history/day_queries.h"
+#include "report/day_range.h"
+#include "tests/pictures/picture_station.h"
+
+namespace gapscope::pictures {
+namespace {
+
+using test::Date;
+
+// The range as gapscope-report --from --to --picture gathers it.
+HeatMap HeatMapOf(const test::MemoryStation& station, Day from, Day to, const ReportOptions& options = {},
+                  std::optional<MinuteTime> now = std::nullopt) {
+    HeatMap map;
+    RunDayRange(station.state, options, DayRange{from, to, now}, [&](Day day, DayReportResult& r) {
+        const DayStatus status = r.error ? DayStatus::Failed
+                                 : DayInSegHistory(station.state.SegHistory, day) ? DayStatus::Reported
+                                                                                  : DayStatus::NoHistory;
+        HeatMapRow row = BuildHeatMapRow(r.findings, status);
+        row.day = day;
+        AddHeatMapRow(map, std::move(row), station.state.Mode);
+    });
+    return map;
+}
+
+float Share(const HeatMapRow& row, int column) {
+    const HeatCell& cell = row.cells[static_cast<std::size_t>(column)];
+    EXPECT_EQ(cell.kind, HeatCell::Kind::Share) << "column " << column;
+    return cell.missingShare;
+}
+
+TEST(HeatMapModel, AWeekWithADayWithoutLogs) {
+    const Day first = Date(2024, 3, 1);
+    const Day gap = Date(2024, 3, 4);
+    test::StationShape shape;
+    shape.withoutHistory = gap;
+    shape.injections = {"cycle@2024-03-02T03:00", "segments@2024-03-06T08:00:9/3,4"};
+    const auto station = test::Station(ScanMode::Prime, first, first + std::chrono::days{6}, shape);
+    const HeatMap map = HeatMapOf(station, first, first + std::chrono::days{6});
+
+    ASSERT_EQ(map.rows.size(), 7u);
+    EXPECT_EQ(map.columns, 96);
+    for (const HeatMapRow& row : map.rows) {
+        if (row.day == gap) {
+            // Never drawn as a day of missing cycles.
+            EXPECT_EQ(row.status, DayStatus::NoHistory);
+            EXPECT_TRUE(row.cells.empty());
+            continue;
+        }
+        EXPECT_EQ(row.status, DayStatus::Reported) << IsoDate(row.day);
+        ASSERT_EQ(row.cells.size(), 96u);
+    }
+    // 2024-03-02 03:00: the whole cycle.
+    EXPECT_FLOAT_EQ(Share(map.rows[1], 12), 1.0f);
+    EXPECT_FLOAT_EQ(Share(map.rows[1], 11), 0.0f);
+    // 2024-03-06 08:00: two segments of everything the cycle expected.
+    const float share = Share(map.rows[5], 32);
+    EXPECT_GT(share, 0.0f);
+    EXPECT_LT(share, 0.05f);
+    EXPECT_FLOAT_EQ(Share(map.rows[5], 33), 0.0f);
+    // The day's total counts the whole day: one cycle of 96 is a little over a hundredth.
+    EXPECT_EQ(map.rows[1].total.kind, HeatCell::Kind::Share);
+    EXPECT_GT(map.rows[1].total.missingShare, 0.01f);
+    EXPECT_LT(map.rows[1].total.missingShare, 0.02f);
+    EXPECT_FLOAT_EQ(map.rows[0].total.missingShare, 0.0f);
+    // The day without logs counts nothing.
+    EXPECT_EQ(map.totals.missingCycles, 1);
+}
+
+TEST(HeatMapModel, CyclesThatExpectNothingAreNotShares) {
+    // An LRIT-only station expects something at minutes 15 and 45 only.
+    const Day day = Date(2024, 3, 5);
+    ReportOptions options;
+    options.met8LritOnly = true;
+    options.includeLrit = true;
+    const auto station = test::Station(ScanMode::Prime, day, day);
+    const HeatMap map = HeatMapOf(station, day, day, options);
+    ASSERT_EQ(map.rows.size(), 1u);
+    for (int c = 0; c < 96; ++c) {
+        const HeatCell& cell = map.rows[0].cells[static_cast<std::size_t>(c)];
+        EXPECT_EQ(cell.kind, c % 2 == 1 ? HeatCell::Kind::Share : HeatCell::Kind::NothingExpected) << c;
+    }
+}
+
+TEST(HeatMapModel, AFailedDayAndTheCurrentDay) {
+    const Day first = Date(2024, 3, 5);
+    test::StationShape shape;
+    shape.segLinesFirst = "202403051200=1=ZZ\n";  // a bad mask
+    const auto station = test::Station(ScanMode::Prime, first, first + std::chrono::days{1}, shape);
+    const MinuteTime now = MinuteTime{first + std::chrono::days{1}} + std::chrono::minutes{6 * 60};
+    const HeatMap map = HeatMapOf(station, first, first + std::chrono::days{1}, {}, now);
+    ASSERT_EQ(map.rows.size(), 2u);
+    EXPECT_EQ(map.rows[0].status, DayStatus::Failed);
+    EXPECT_TRUE(map.rows[0].cells.empty());
+    // 06:00 is due, 06:15 is not.
+    const HeatMapRow& today = map.rows[1];
+    EXPECT_EQ(today.cells[24].kind, HeatCell::Kind::Share);
+    for (int c = 25; c < 96; ++c) EXPECT_EQ(today.cells[static_cast<std::size_t>(c)].kind, HeatCell::Kind::NotYetDue);
+    EXPECT_EQ(today.total.kind, HeatCell::Kind::Share);
+}
+
+TEST(HeatMapModel, RapidScanRows) {
+    const Day day = Date(2024, 3, 5);
+    const auto station = test::Station(ScanMode::RapidScan, day, day, test::Faults({"cycle@2024-03-05T03:05"}));
+    const HeatMap map = HeatMapOf(station, day, day);
+    EXPECT_EQ(map.columns, 288);
+    EXPECT_EQ(map.cycleMinutes, 5);
+    EXPECT_FLOAT_EQ(Share(map.rows[0], 37), 1.0f);
+    EXPECT_FLOAT_EQ(Share(map.rows[0], 36), 0.0f);
+}
+
+}  // namespace
+}  // namespace gapscope::pictures

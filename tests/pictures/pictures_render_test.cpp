@@ -1,0 +1,212 @@
+// The pictures as drawn: rendered offscreen, saved as PNG and SVG, and read back pixel by
+// pixel at the places the layout gives each cell.
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QXmlStreamReader>
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "history/day_queries.h"
+#include "pictures/heatmap_painter.h"
+#include "pictures/palette.h"
+#include "pictures/picture_file.h"
+#include "pictures/picture_layout.h"
+#include "pictures/timeline_painter.h"
+#include "report/day_range.h"
+#include "tests/pictures/picture_station.h"
+
+namespace gapscope::pictures {
+namespace {
+
+using test::Date;
+
+QRgb ToQRgb(const Rgb& c) { return qRgb(c.r, c.g, c.b); }
+
+// How many pixels of each colour a box of the image holds.
+std::map<QRgb, int> ColoursIn(const QImage& image, const Box& box) {
+    std::map<QRgb, int> colours;
+    for (int y = box.y; y < box.Bottom(); ++y) {
+        for (int x = box.x; x < box.Right(); ++x) ++colours[image.pixel(x, y) | 0xFF000000u];
+    }
+    return colours;
+}
+
+// The box is filled with the one colour.
+bool FilledWith(const QImage& image, const Box& box, const Rgb& colour) {
+    const auto colours = ColoursIn(image, box);
+    return colours.size() == 1 && colours.begin()->first == ToQRgb(colour);
+}
+
+// The box holds lines of `ink` on the background and nothing else.
+bool PatternOf(const QImage& image, const Box& box, const Rgb& ink) {
+    const auto colours = ColoursIn(image, box);
+    return colours.size() == 2 && colours.count(ToQRgb(ink)) == 1 &&
+           colours.count(ToQRgb(colour::kBackground)) == 1;
+}
+
+class PicturesRender : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { EnsureGuiApplication(); }
+    test::TempDir dir_{"gapscope-pictures-"};
+};
+
+Timeline FaultDayTimeline() {
+    const auto station = test::Station(ScanMode::Prime, test::kFaultDay, test::kFaultDay, test::Faults(test::kFaults));
+    return BuildTimeline(test::Report(station, test::kFaultDay).findings, {"Groundstation", "3.1.23.1366"});
+}
+
+int RowIndex(const Timeline& t, ItemKind kind, ChannelNumber channel) {
+    for (std::size_t r = 0; r < t.rows.size(); ++r) {
+        const auto& channels = t.rows[r].channels;
+        if (t.rows[r].kind == kind && std::find(channels.begin(), channels.end(), channel) != channels.end()) {
+            return static_cast<int>(r);
+        }
+    }
+    ADD_FAILURE() << "no row of channel " << channel;
+    return 0;
+}
+
+TEST_F(PicturesRender, TheFaultsShowInTheirCellsAndReceivedEverywhereElse) {
+    const Timeline t = FaultDayTimeline();
+    const QImage image = RenderTimeline(t);
+    const PictureLayout layout = LayoutTimeline(t);
+    ASSERT_EQ(image.size(), QSize(layout.width, layout.height));
+
+    for (ChannelNumber n = 1; n <= 12; ++n) {
+        const int r = RowIndex(t, ItemKind::Hrit, n);
+        for (int c = 0; c < t.columns; ++c) {
+            const Box cell = layout.Cell(r, c);
+            if (c == test::kCycleColumn) {
+                EXPECT_TRUE(FilledWith(image, cell, colour::kMissing)) << "channel " << n << " column " << c;
+            } else if (n == 9 && c == test::kIncompleteColumn) {
+                EXPECT_TRUE(FilledWith(image, cell, IncompleteColour(0.25)));
+            } else if (n == 9 && c == test::kLateColumn) {
+                // A dark band across a received cell.
+                EXPECT_EQ(image.pixel(cell.x + cell.width / 2, cell.y + cell.height / 2) | 0xFF000000u,
+                          ToQRgb(colour::kLate));
+                EXPECT_EQ(image.pixel(cell.x, cell.y) | 0xFF000000u, ToQRgb(colour::kReceived));
+                EXPECT_EQ(image.pixel(cell.x, cell.Bottom() - 1) | 0xFF000000u, ToQRgb(colour::kReceived));
+            } else {
+                EXPECT_TRUE(FilledWith(image, cell, colour::kReceived)) << "channel " << n << " column " << c;
+            }
+        }
+    }
+    // The missing cycle stands out above its column, and only there.
+    for (int c = 0; c < t.columns; ++c) {
+        const Box mark{layout.Cell(0, c).x, layout.cycleStrip.y, layout.cellWidth, layout.cycleStrip.height - 1};
+        EXPECT_EQ(FilledWith(image, mark, colour::kMissing), c == test::kCycleColumn) << c;
+    }
+    // CRM comes at noon only: the other cells of its row are hatched.
+    const int crm = RowIndex(t, ItemKind::Product, 37);
+    EXPECT_TRUE(FilledWith(image, layout.Cell(crm, 48), colour::kReceived));
+    EXPECT_TRUE(PatternOf(image, layout.Cell(crm, 47), colour::kHatch));
+}
+
+TEST_F(PicturesRender, ASatelliteOutOfServiceIsHatched) {
+    const Day gone = Date(2017, 12, 14);
+    const auto station = test::Station(ScanMode::Prime, gone - std::chrono::days{1}, gone);
+    for (const Day day : {gone - std::chrono::days{1}, gone}) {
+        const Timeline t = BuildTimeline(test::Report(station, day).findings, {});
+        const QImage image = RenderTimeline(t);
+        const PictureLayout layout = LayoutTimeline(t);
+        const int goesEast = RowIndex(t, ItemKind::Fsd, 21);
+        for (int hour = 0; hour < 24; ++hour) {
+            const Box cell = layout.Cell(goesEast, hour * 4);
+            if (day < gone) {
+                EXPECT_TRUE(FilledWith(image, cell, colour::kReceived)) << hour;
+            } else {
+                EXPECT_TRUE(PatternOf(image, cell, colour::kHatch)) << hour;
+            }
+        }
+    }
+}
+
+TEST_F(PicturesRender, TheCurrentDayIsStripedAfterTheCurrentMinute) {
+    const Day day = test::kFaultDay;
+    const auto station = test::Station(ScanMode::Prime, day, day);
+    const Timeline t = BuildTimeline(
+        test::Report(station, day, {}, MinuteTime{day} + std::chrono::minutes{12 * 60 + 20}).findings, {});
+    const QImage image = RenderTimeline(t);
+    const PictureLayout layout = LayoutTimeline(t);
+    EXPECT_TRUE(FilledWith(image, layout.Cell(0, 49), colour::kReceived));
+    for (int c = 50; c < t.columns; c += 7) EXPECT_TRUE(PatternOf(image, layout.Cell(0, c), colour::kStripe)) << c;
+}
+
+TEST_F(PicturesRender, AWeekWithADayWithoutLogsMarksThatRowAsNoData) {
+    const Day first = Date(2024, 3, 1);
+    const Day last = first + std::chrono::days{6};
+    const Day gap = Date(2024, 3, 4);
+    test::StationShape shape;
+    shape.withoutHistory = gap;
+    shape.injections = {"cycle@2024-03-02T03:00"};
+    const auto station = test::Station(ScanMode::Prime, first, last, shape);
+    HeatMap map;
+    map.facts = {"Groundstation", "3.1.23.1366"};
+    RunDayRange(station.state, {}, DayRange{first, last, std::nullopt}, [&](Day day, DayReportResult& r) {
+        const DayStatus status = DayInSegHistory(station.state.SegHistory, day) ? DayStatus::Reported : DayStatus::NoHistory;
+        AddHeatMapRow(map, BuildHeatMapRow(r.findings, status), station.state.Mode);
+    });
+    const QImage image = RenderHeatMap(map);
+    const PictureLayout layout = LayoutHeatMap(map);
+
+    for (int r = 0; r < 7; ++r) {
+        const bool noData = first + std::chrono::days{r} == gap;
+        for (int c = 0; c < map.columns; ++c) {
+            const Box cell = layout.Cell(r, c);
+            if (noData) {
+                EXPECT_TRUE(PatternOf(image, cell, colour::kNoHistoryHatch)) << c;
+            } else if (r == 1 && c == 12) {
+                EXPECT_TRUE(FilledWith(image, cell, ShareColour(1.0)));
+            } else {
+                EXPECT_TRUE(FilledWith(image, cell, ShareColour(0.0))) << r << " " << c;
+            }
+        }
+    }
+    // The day's total: no data beside the hatched row, a share beside the others.
+    EXPECT_EQ(ColoursIn(image, layout.Total(3)).count(ToQRgb(colour::kNoHistoryHatch)), 1u);
+    const Box total = layout.Total(1);
+    EXPECT_EQ(image.pixel(total.x + 1, total.y + 1) | 0xFF000000u, ToQRgb(ShareColour(map.rows[1].total.missingShare)));
+}
+
+TEST_F(PicturesRender, PngFileHoldsThePictureAndSvgIsWellFormed) {
+    const Timeline t = FaultDayTimeline();
+    const auto paint = [&](QPainter& painter) { PaintTimeline(painter, t); };
+    const auto png = dir_.path() / "day.png";
+    ASSERT_EQ(SavePicture(png, TimelineSize(t), QStringLiteral("timeline"), paint), std::nullopt);
+    const QImage read(QString::fromStdString(png.string()));
+    EXPECT_EQ(read.convertToFormat(QImage::Format_RGB32), RenderTimeline(t));
+
+    const auto svg = dir_.path() / "day.SVG";
+    ASSERT_EQ(SavePicture(svg, TimelineSize(t), QStringLiteral("Gapscope day timeline"), paint), std::nullopt);
+    QFile file(QString::fromStdString(svg.string()));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    int elements = 0;
+    QString root, title;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+        if (elements++ == 0) root = xml.name().toString();
+        if (xml.name() == QStringLiteral("title")) title = xml.readElementText();
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_EQ(root, QStringLiteral("svg"));
+    EXPECT_EQ(title, QStringLiteral("Gapscope day timeline"));
+    EXPECT_GT(elements, 100);
+}
+
+TEST_F(PicturesRender, APictureThatCannotBeWrittenLeavesNothing) {
+    const Timeline t = FaultDayTimeline();
+    const auto paint = [&](QPainter& painter) { PaintTimeline(painter, t); };
+    const auto inMissingFolder = dir_.path() / "no-such-folder" / "day.png";
+    const auto problem = SavePicture(inMissingFolder, TimelineSize(t), QString(), paint);
+    ASSERT_TRUE(problem.has_value());
+    EXPECT_NE(problem->find("day.png"), std::string::npos) << *problem;
+    const auto wrongKind = dir_.path() / "day.jpg";
+    EXPECT_TRUE(SavePicture(wrongKind, TimelineSize(t), QString(), paint).has_value());
+    EXPECT_TRUE(std::filesystem::is_empty(dir_.path()));
+}
+
+}  // namespace
+}  // namespace gapscope::pictures
