@@ -5,7 +5,9 @@
 #   2. one report run with the logs in memory, on the two-year history beside a one-day one;
 #   3. the peak memory of that gapscope-report process, against the size of its logs;
 #   4. the last year of the two-year history as one range of days, with its summary lines
-#      (and, for information, as JSON Lines), logs in memory.
+#      (and, for information, as JSON Lines), logs in memory;
+#   5. the same year drawn as a heat map by the whole gapscope-report process (--picture,
+#      PNG; SVG for information), and where its time goes, logs in memory.
 # Then says whether each target holds. BENCH_RUNS sets the number of timed runs.
 set -euo pipefail
 build=${1:-build-bench}
@@ -118,6 +120,36 @@ PY
 awk '{ printf "%-40s %8.1f wall %8.1f cpu\n", $1, $2, $3 }' "$build/findings.txt"
 year_ms=$(awk '$1 == "Findings/YearSummary/prime-730" { print $2 }' "$build/findings.txt")
 
+heatmap_ms=""
+if [ -x "$build/bench/gapscope_picture_bench" ]; then
+  echo
+  echo "== 5. A year of days over prime-730 as a heat map (ms; $runs runs, medians)"
+  year_from=$(date -u -d "$last - 364 days" +%F)
+  picture_cmd() {
+    echo "$build/app/gapscope-report $histories/prime-730 --defaults --from $year_from --to $last --picture $build/heatmap.$1"
+  }
+  hyperfine -N --warmup 2 --runs "$runs" --export-json "$build/heatmap.json" \
+    -n png "$(picture_cmd png)" -n svg "$(picture_cmd svg)" >/dev/null
+  read -r heatmap_ms heatmap_svg_ms < <(python3 - "$build/heatmap.json" <<'PY'
+import json, sys
+r = {x["command"]: x for x in json.load(open(sys.argv[1]))["results"]}
+print(r["png"]["median"] * 1000, r["svg"]["median"] * 1000)
+PY
+)
+  printf '%-40s %8.1f\n%-40s %8.1f\n' "gapscope-report --picture (PNG)" "$heatmap_ms" \
+    "gapscope-report --picture (SVG)" "$heatmap_svg_ms"
+  echo "For information, logs in memory (medians of 5):"
+  "$build/bench/gapscope_picture_bench" --benchmark_repetitions=5 \
+    --benchmark_report_aggregates_only=true --benchmark_out="$build/picture.json" \
+    --benchmark_out_format=json >/dev/null 2>&1
+  python3 - "$build/picture.json" <<'PY'
+import json, sys
+for b in json.load(open(sys.argv[1]))["benchmarks"]:
+    if b.get("aggregate_name") == "median":
+        print(f'{b["run_name"]:<40} {b["real_time"]:8.1f} wall {b["cpu_time"]:8.1f} cpu')
+PY
+fi
+
 echo
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
@@ -126,3 +158,6 @@ echo "1. gapscope-report / wc -l, prime-730:     $process_ratio  limit 8    $(ve
 echo "2. report run, prime-730 / day-1:          $report_ratio  limit 1.5  $(verdict "$report_ratio" 1.5)"
 echo "3. peak memory MiB, prime-730:             $peak_mib  limit $limit_mib  $(verdict "$peak_mib" "$limit_mib")"
 echo "4. a year of days over prime-730, ms:      $year_ms  limit 1000  $(verdict "$year_ms" 1000)"
+if [ -n "$heatmap_ms" ]; then
+  echo "5. a year's heat map over prime-730, ms:   $(printf '%.1f' "$heatmap_ms")  limit 2000  $(verdict "$heatmap_ms" 2000)"
+fi

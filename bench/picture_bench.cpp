@@ -1,0 +1,122 @@
+// The pictures of gapscope-report --picture: a year of days over a two-year history as a
+// heat map, and one day as a timeline, each from the report runs to the file written. The
+// histories are those scripts/bench.sh makes ($GAPSCOPE_BENCH_HISTORIES), or simulated the
+// same way into the system's temporary directory.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+
+#include "app/report_picture.h"
+#include "pictures/heatmap_painter.h"
+#include "pictures/picture_file.h"
+#include "report/day_range.h"
+#include "startup/startup_state.h"
+#include "tools/simulator/simulator.h"
+
+namespace gapscope::bench {
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::days;
+
+constexpr Day kLastDay{std::chrono::year{2025} / std::chrono::June / 30};
+const DayRange kLastYear{kLastDay - days{364}, kLastDay, std::nullopt};
+
+fs::path Root() {
+    const char* shared = std::getenv("GAPSCOPE_BENCH_HISTORIES");
+    return shared ? fs::path(shared) : fs::temp_directory_path() / "gapscope-findings-bench";
+}
+
+StartupState SimulatedStation(const std::string& name, ScanMode service) {
+    const fs::path dir = Root() / name;
+    if (!fs::exists(dir / "SegHistory.log")) {
+        sim::SimulationConfig config;
+        config.service = service;
+        config.last = kLastDay;
+        config.first = kLastDay - days{729};
+        config.rates = sim::FindScenario("typical")->rates;
+        config.seed = 7;
+        config.recordFaults = false;
+        sim::SimulateToDirectory(config, dir, true);
+    }
+    StartupInputs inputs;
+    inputs.arguments = {dir.string()};
+    inputs.programDirectory = dir;
+    return LoadStartupState(inputs).state;
+}
+
+const StartupState& Station(ScanMode service) {
+    static const StartupState prime = SimulatedStation("prime-730", ScanMode::Prime);
+    static const StartupState rapid = SimulatedStation("rapid-730", ScanMode::RapidScan);
+    return service == ScanMode::RapidScan ? rapid : prime;
+}
+
+fs::path Output(const char* name) {
+    return fs::temp_directory_path() / name;
+}
+
+// The last year as gapscope-report --from --to --picture makes it, logs in memory: the
+// report runs, the heat map's rows, the painting and the file.
+void YearHeatMap(benchmark::State& state, ScanMode service, const char* file) {
+    const StartupState& station = Station(service);
+    for (auto _ : state) {
+        RunPicture picture(true, "3.1.23.1366");
+        RunDayRange(station, ReportOptions{}, kLastYear,
+                    [&](Day day, DayReportResult& r) { picture.Add(station, day, r); });
+        if (const auto problem = picture.Write(Output(file).string())) state.SkipWithError(problem->c_str());
+    }
+}
+
+// The painting and the file alone, from rows made once.
+void YearHeatMapDrawing(benchmark::State& state, ScanMode service) {
+    const StartupState& station = Station(service);
+    pictures::HeatMap map;
+    RunDayRange(station, ReportOptions{}, kLastYear, [&](Day day, DayReportResult& r) {
+        pictures::AddHeatMapRow(map, pictures::BuildHeatMapRow(r.findings, pictures::DayStatus::Reported),
+                                station.Mode);
+        map.rows.back().day = day;
+    });
+    for (auto _ : state) {
+        const auto problem = pictures::SavePicture(Output("gapscope-bench-drawing.png"), pictures::HeatMapSize(map),
+                                                   {}, [&](QPainter& p) { pictures::PaintHeatMap(p, map); });
+        if (problem) state.SkipWithError(problem->c_str());
+    }
+}
+
+// One day's timeline, as gapscope-report --day --picture makes it.
+void DayTimeline(benchmark::State& state) {
+    const StartupState& station = Station(ScanMode::Prime);
+    for (auto _ : state) {
+        RunPicture picture(false, "3.1.23.1366");
+        picture.Add(station, kLastDay - days{365}, BuildDayReport(station, ReportOptions{}, kLastDay - days{365}));
+        if (const auto problem = picture.Write(Output("gapscope-bench-day.png").string())) {
+            state.SkipWithError(problem->c_str());
+        }
+    }
+}
+
+}  // namespace
+}  // namespace gapscope::bench
+
+int main(int argc, char** argv) {
+    using namespace gapscope;
+    using namespace gapscope::bench;
+    pictures::EnsureGuiApplication();
+    benchmark::RegisterBenchmark("Picture/YearHeatMap/prime-730", YearHeatMap, ScanMode::Prime,
+                                 "gapscope-bench-year.png")
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Picture/YearHeatMapSvg/prime-730", YearHeatMap, ScanMode::Prime,
+                                 "gapscope-bench-year.svg")
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Picture/YearHeatMap/rapid-730", YearHeatMap, ScanMode::RapidScan,
+                                 "gapscope-bench-year-rapid.png")
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Picture/YearHeatMapDrawing/prime-730", YearHeatMapDrawing, ScanMode::Prime)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Picture/DayTimeline/prime-730", DayTimeline)->Unit(benchmark::kMillisecond);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
