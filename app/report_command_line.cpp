@@ -9,6 +9,10 @@
 #include "startup/startup_state.h"
 #ifdef GAPSCOPE_PICTURES
 #include "pictures/picture_format.h"
+// The modes that draw pictures name --picture among what they go with.
+#define GAPSCOPE_WITH_PICTURE " --picture"
+#else
+#define GAPSCOPE_WITH_PICTURE ""
 #endif
 
 namespace gapscope {
@@ -52,9 +56,9 @@ const char* const kDescriptionAndOptions =
     "\n"
     "Modes (any other combination of options is bad usage, status 2):\n"
     "  mode        asked for by     goes with\n"
-    "  print       (nothing)        --day --set --defaults --format --now --picture\n"
+    "  print       (nothing)        --day --set --defaults --format --now" GAPSCOPE_WITH_PICTURE "\n"
     "  save        --save           --day --set --defaults --quiet --now\n"
-    "  range       --from           --to --set --defaults --format --now --picture\n"
+    "  range       --from           --to --set --defaults --format --now" GAPSCOPE_WITH_PICTURE "\n"
     "  back-fill   --from --save    --to --set --defaults --quiet --overwrite --now\n"
     "DATA_DIR and the switches go with every mode.\n"
     "\n"
