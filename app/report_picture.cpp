@@ -27,7 +27,7 @@ void RunPicture::Add(const StartupState& station, Day day, const DayReportResult
 }
 
 std::optional<std::string> RunPicture::Write(const std::string& file) const {
-    pictures::EnsureGuiApplication();
+    const pictures::OffscreenGui gui;
     const std::filesystem::path path = PathFromText(file);
     if (timeline_) {
         return pictures::SavePicture(path, pictures::TimelineSize(*timeline_),

@@ -102,7 +102,7 @@ void DayTimeline(benchmark::State& state) {
 int main(int argc, char** argv) {
     using namespace gapscope;
     using namespace gapscope::bench;
-    pictures::EnsureGuiApplication();
+    const pictures::OffscreenGui gui;
     benchmark::RegisterBenchmark("Picture/YearHeatMap/prime-730", YearHeatMap, ScanMode::Prime,
                                  "gapscope-bench-year.png")
         ->Unit(benchmark::kMillisecond);

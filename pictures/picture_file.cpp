@@ -48,6 +48,8 @@ std::optional<std::string> SavePicture(const std::filesystem::path& file, QSize 
     } else {
         QSvgGenerator svg;
         svg.setOutputDevice(&out);
+        // Its size in millimetres at 96 dots per inch: one pixel of the PNG is one CSS pixel.
+        svg.setResolution(96);
         svg.setSize(size);
         svg.setViewBox(QRect(QPoint(0, 0), size));
         svg.setTitle(title);
@@ -64,18 +66,16 @@ std::optional<std::string> SavePicture(const std::filesystem::path& file, QSize 
     return std::nullopt;
 }
 
-void EnsureGuiApplication() {
+OffscreenGui::OffscreenGui() {
     if (QCoreApplication::instance() != nullptr) return;
-    static int argc = 3;
-    static char name[] = "gapscope-report";
-    static char platformOption[] = "-platform";
-    static char platform[] = "offscreen";
-    static char* argv[] = {name, platformOption, platform, nullptr};
-    qInstallMessageHandler(OnlyCritical);
-    // Kept to the end of the program and never destroyed: Qt's fonts and platform live as
-    // long as the application, and a Qt application must not die among the static objects.
-    static QGuiApplication* const application = new QGuiApplication(argc, argv);
-    (void)application;
+    previousHandler_ = qInstallMessageHandler(OnlyCritical);
+    application_ = std::make_unique<QGuiApplication>(argc_, argv_.data());
+}
+
+OffscreenGui::~OffscreenGui() {
+    if (!application_) return;
+    application_.reset();
+    qInstallMessageHandler(previousHandler_);
 }
 
 }  // namespace gapscope::pictures

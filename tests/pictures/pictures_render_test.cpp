@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 
 #include "history/day_queries.h"
 #include "pictures/heatmap_painter.h"
@@ -48,7 +49,9 @@ bool PatternOf(const QImage& image, const Box& box, const Rgb& ink) {
 
 class PicturesRender : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { EnsureGuiApplication(); }
+    static void SetUpTestSuite() { gui_ = std::make_unique<OffscreenGui>(); }
+    static void TearDownTestSuite() { gui_.reset(); }
+    static inline std::unique_ptr<OffscreenGui> gui_;
     test::TempDir dir_{"gapscope-pictures-"};
 };
 
@@ -184,14 +187,23 @@ TEST_F(PicturesRender, PngFileHoldsThePictureAndSvgIsWellFormed) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     QXmlStreamReader xml(&file);
     int elements = 0;
-    QString root, title;
+    QString root, title, width, viewBox;
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement) continue;
-        if (elements++ == 0) root = xml.name().toString();
+        if (elements++ == 0) {
+            root = xml.name().toString();
+            width = xml.attributes().value(QStringLiteral("width")).toString();
+            viewBox = xml.attributes().value(QStringLiteral("viewBox")).toString();
+        }
         if (xml.name() == QStringLiteral("title")) title = xml.readElementText();
     }
     EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
     EXPECT_EQ(root, QStringLiteral("svg"));
+    // As large as the PNG, a pixel to a CSS pixel (96 to the inch).
+    const QSize size = TimelineSize(t);
+    EXPECT_EQ(viewBox, QStringLiteral("0 0 %1 %2").arg(size.width()).arg(size.height()));
+    ASSERT_TRUE(width.endsWith(QStringLiteral("mm"))) << width.toStdString();
+    EXPECT_NEAR(width.chopped(2).toDouble() * 96 / 25.4, size.width(), 0.5) << width.toStdString();
     EXPECT_EQ(title, QStringLiteral("Gapscope day timeline"));
     EXPECT_GT(elements, 100);
 }
