@@ -26,23 +26,22 @@ struct MeasureInfo {
 // numbers and stray segments, but not a cycle, a whole channel, a product or 1% of its
 // segments; an hour of cycles (four), or an hour without a record, is critical.
 constexpr MeasureInfo kMeasures[kMeasureCount] = {
-    {Measure::MissingCycles, "missing_cycles", "", "0", "", "repeat cycles of which nothing arrived"},
+    {Measure::MissingCycles, "missing_cycles", "", "0", "", "repeat cycles of which nothing came"},
     {Measure::ConsecutiveMissingCycles, "consecutive_missing_cycles", "", "", "3",
      "the most missing cycles in a row"},
     {Measure::MissingChannels, "missing_channels", "", "", "",
-     "channels and files incomplete or missing outside missing cycles"},
+     "channels and files incomplete or missing"},
     {Measure::MissingWholeChannels, "missing_whole_channels", "", "0", "",
-     "those of which nothing arrived"},
+     "those of which nothing came"},
     {Measure::MissingSegments, "missing_segments", "", "", "", "their missing segments"},
     {Measure::MissingSegmentsPercent, "missing_segments_percent", "%", "@1:", "",
-     "those per cent of the segments expected in the cycles that came"},
-    {Measure::LateSegments, "late_segments", "", "", "", "segments that arrived late"},
-    {Measure::MissingProducts, "missing_products", "", "0", "",
-     "MPEF products missing outside missing cycles"},
+     "those, per cent of the segments due"},
+    {Measure::LateSegments, "late_segments", "", "", "", "segments that came late"},
+    {Measure::MissingProducts, "missing_products", "", "0", "", "MPEF products missing"},
     {Measure::MissingSequenceNumbers, "missing_sequence_numbers", "", "", "",
      "DCP and MDD sequence numbers missing"},
     {Measure::LastRecordAge, "last_record_age", "s", "", "3600",
-     "the current day only: seconds since the newest segment record"},
+     "seconds since the newest segment record"},
 };
 
 // A number as the guidelines write them: digits, an optional sign and decimal point; no
@@ -291,8 +290,10 @@ std::string CheckHelpText() {
         "cannot be read, a bad mask). --warning and --critical NAME=RANGE set the range of\n"
         "one measure (repeatable; NAME= takes it away). A RANGE alerts when the value is\n"
         "outside it: 10 (0..10), 10: (10 or more), ~:10 (at most 10), 10:20; or inside it\n"
-        "with @: @10:20, @1: (1 or more). The measures, their default ranges, and what\n"
-        "they count on the day (on the current day, up to the cycles due):\n"
+        "with @: @10:20, @1: (1 or more). The measures and their default ranges; they\n"
+        "count the day (the current day up to the cycles due) as the range summary does,\n"
+        "channels, segments and products outside missing cycles; last_record_age is\n"
+        "judged on the current day only:\n"
         "  NAME                        warning critical\n";
     for (const MeasureInfo& info : kMeasures) {
         std::string line = "  " + std::string(info.label);

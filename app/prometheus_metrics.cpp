@@ -90,7 +90,7 @@ std::string PrometheusMetrics(const MetricsInput& input) {
         std::map<std::string, long long> byKind;
         for (const SequenceFinding& block : findings.sequences) {
             std::string_view kind = SequenceSuffix(block.kind);
-            kind.remove_prefix(1);  // the leading "-"
+            if (!kind.empty()) kind.remove_prefix(1);  // the leading "-"
             byKind[std::string(kind)] += static_cast<long long>(block.missing.size());
         }
         out.Family("gapscope_missing_sequence_numbers",

@@ -20,11 +20,11 @@ const char* const kSynopsis =
     "                       [--set NAME=0|1 ...] [--defaults]\n"
     "                       [--format text|json | --save [--overwrite] [-q]]\n"
     "       gapscope-report [DATA_DIR] [SWITCH ...] --check [--day YYYY-MM-DD|today]\n"
-    "                       [--grace MINUTES] [--warning NAME=RANGE ...] [--critical NAME=RANGE ...]\n"
-    "                       [--set NAME=0|1 ...] [--defaults]\n"
-    "       gapscope-report [DATA_DIR] [SWITCH ...] --format prometheus [--day YYYY-MM-DD|today]\n"
-    "                       [--grace MINUTES] [--station NAME] [--metrics-file PATH]\n"
-    "                       [--set NAME=0|1 ...] [--defaults]\n"
+    "                       [--grace MINUTES] [--warning NAME=RANGE ...]\n"
+    "                       [--critical NAME=RANGE ...] [--set NAME=0|1 ...] [--defaults]\n"
+    "       gapscope-report [DATA_DIR] [SWITCH ...] --format prometheus\n"
+    "                       [--day YYYY-MM-DD|today] [--grace MINUTES] [--station NAME]\n"
+    "                       [--metrics-file PATH] [--set NAME=0|1 ...] [--defaults]\n"
     "       gapscope-report --help | --version\n";
 
 const char* const kDescriptionAndOptions =
@@ -76,7 +76,8 @@ const char* const kDescriptionAndOptions =
     "  back-fill   --from --save    --to --set --defaults --quiet --overwrite --now\n"
     "  check       --check          --day --set --defaults --grace --warning --critical --now\n"
     "  metrics     --format prometheus\n"
-    "                               --day --set --defaults --grace --station --metrics-file --now\n"
+    "                               --day --set --defaults --grace --station --metrics-file\n"
+    "                               --now\n"
     "DATA_DIR and the switches go with every mode.\n"
     "\n"
     "Switches as for the window: -neat, -P (parallel scan), -NOFY2C, -NOMPE, -HIM (Himawari\n"
