@@ -103,6 +103,15 @@ install(FILES ${gapscope_pkg_out}/systemd/gapscope-daily@.service
         DESTINATION lib/systemd/system)
 install(PROGRAMS ${gapscope_pkg_src}/gapscope-daily DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/gapscope)
 
+# The metrics for Prometheus every 15 minutes, per station of a PC (system units only: the
+# node exporter's folder belongs to the system).
+configure_file(${gapscope_pkg_src}/systemd/gapscope-metrics@.service.in
+               ${gapscope_pkg_out}/systemd/gapscope-metrics@.service @ONLY)
+install(FILES ${gapscope_pkg_out}/systemd/gapscope-metrics@.service
+              ${gapscope_pkg_src}/systemd/gapscope-metrics@.timer
+        DESTINATION lib/systemd/system)
+install(PROGRAMS ${gapscope_pkg_src}/gapscope-metrics DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/gapscope)
+
 # Documents: the README, the licence in Debian's machine-readable form, the change log.
 file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)
 string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)" notice "${license}")
