@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # gapscope-report's monitoring output read by the real tools: Prometheus's promtool checks
-# the metrics, a node exporter of our own (own port, own folder, only its text-file
+# the metrics and tests the example alerting rules, a node exporter of our own (own port, own folder, only its text-file
 # collector) serves the files that --metrics-file wrote, and its scrape holds the values.
 # The check's line and statuses as a monitoring system sees the process.
 # Usage: monitoring_tools_test.sh GAPSCOPE_REPORT GAPSCOPE_SIMULATE
@@ -47,6 +47,10 @@ out=$("$report" "$work/north" --defaults --day today --now 2024-03-01T06:10 --fo
       promtool check metrics 2>&1) || fail "promtool check metrics (current day): $out"
 [ -z "$out" ] || fail "promtool check metrics (current day) has remarks: $out"
 ls -A "$textfiles" | grep -v '\.prom$' && fail "--metrics-file left other files behind"
+
+# The example alerting rules load, and fire on what they are meant for.
+rules_test=$(dirname "$0")/gapscope_alerts_test.yml
+out=$(promtool test rules "$rules_test" 2>&1) || fail "promtool test rules $rules_test: $out"
 
 # --- node exporter --------------------------------------------------------------------------
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
