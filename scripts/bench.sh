@@ -5,7 +5,9 @@
 #   2. one report run with the logs in memory, on the two-year history beside a one-day one;
 #   3. the peak memory of that gapscope-report process, against the size of its logs;
 #   4. the last year of the two-year history as one range of days, with its summary lines
-#      (and, for information, as JSON Lines), logs in memory.
+#      (and, for information, as JSON Lines), logs in memory;
+#   5. the monitoring check on the two-year history, of the middle day and live on its last
+#      day, beside the single-day report, whole processes timed by hyperfine in one run.
 # Then says whether each target holds. BENCH_RUNS sets the number of timed runs.
 set -euo pipefail
 build=${1:-build-bench}
@@ -119,6 +121,22 @@ awk '{ printf "%-40s %8.1f wall %8.1f cpu\n", $1, $2, $3 }' "$build/findings.txt
 year_ms=$(awk '$1 == "Findings/YearSummary/prime-730" { print $2 }' "$build/findings.txt")
 
 echo
+echo "== 5. The monitoring check on prime-730 beside the single-day report (ms; $runs runs)"
+hyperfine -N --warmup 3 --runs "$runs" --export-json "$build/check.json" \
+  -n report "$report_cmd" -n check "$report_cmd --check" \
+  -n "live check" "$build/app/gapscope-report $histories/prime-730 --defaults --check --day today --now ${last}T12:00" \
+  >/dev/null
+read -r plain_ms check_ms live_ms < <(python3 - "$build/check.json" <<'PY'
+import json, sys
+r = {x["command"]: x["median"] * 1000 for x in json.load(open(sys.argv[1]))["results"]}
+print(r["report"], r["check"], r["live check"])
+PY
+)
+printf '%-20s %8.1f\n%-20s %8.1f\n%-20s %8.1f\n' report "$plain_ms" check "$check_ms" \
+  "live check" "$live_ms"
+check_ratio=$(ratio "$(awk -v a="$check_ms" -v b="$live_ms" 'BEGIN { print (a > b) ? a : b }')" "$plain_ms")
+
+echo
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 echo "== Targets"
@@ -126,3 +144,5 @@ echo "1. gapscope-report / wc -l, prime-730:     $process_ratio  limit 8    $(ve
 echo "2. report run, prime-730 / day-1:          $report_ratio  limit 1.5  $(verdict "$report_ratio" 1.5)"
 echo "3. peak memory MiB, prime-730:             $peak_mib  limit $limit_mib  $(verdict "$peak_mib" "$limit_mib")"
 echo "4. a year of days over prime-730, ms:      $year_ms  limit 1000  $(verdict "$year_ms" 1000)"
+# "No longer than the report": the slower check over the report, with 5% for timing noise.
+echo "5. check / single-day report, prime-730:   $check_ratio  limit 1.05 $(verdict "$check_ratio" 1.05)"

@@ -111,14 +111,21 @@ TEST_F(MonitoringCommand, ThresholdsFromTheCommandLine) {
                    "--critical", "missing_channels=0"}),
               2);
     EXPECT_EQ(Summary(), "GAPSCOPE CRITICAL - 2024-03-01: 1 channel incomplete or missing, 2 missing segments");
+    // Of two ranges for one measure the last counts.
+    EXPECT_EQ(Run({station, "--check", "--defaults", "--warning", "missing_segments=1", "--warning",
+                   "missing_segments=5"}),
+              0);
+    EXPECT_EQ(Run({station, "--check", "--defaults", "--warning", "missing_segments=5", "--warning",
+                   "missing_segments=1"}),
+              1);
 }
 
 TEST_F(MonitoringCommand, WhatCannotBeJudgedIsUnknown) {
     const fs::path empty = dir_.path() / "empty";
     fs::create_directories(empty);
     EXPECT_EQ(Run({empty.string(), "--check"}), 3);
-    EXPECT_EQ(out_.str(), "GAPSCOPE UNKNOWN - no history log in " + empty.string() +
-                              "/ (none of SegHistory.log, LateSegHistory.log, FileHistory.log)\n");
+    EXPECT_EQ(out_.str(), "GAPSCOPE UNKNOWN - no history log in " + (empty / "").string() +
+                              " (none of SegHistory.log, LateSegHistory.log, FileHistory.log)\n");
     ExpectOneLine();
     EXPECT_EQ(Run({(dir_.path() / "absent").string(), "--check"}), 3);
     EXPECT_EQ(out_.str(), "GAPSCOPE UNKNOWN - no such folder: " + (dir_.path() / "absent").string() + "\n");
@@ -242,8 +249,8 @@ TEST_F(MonitoringCommand, MetricsOfDataThatCannotBeReadAreNotWritten) {
     const fs::path file = dir_.path() / "gapscope.prom";
     EXPECT_EQ(Run({empty.string(), "--format", "prometheus", "--metrics-file", file.string()}),
               kExitDataUnreadable);
-    EXPECT_EQ(err_.str(), "gapscope-report: no history log in " + empty.string() +
-                              "/ (none of SegHistory.log, LateSegHistory.log, FileHistory.log)\n");
+    EXPECT_EQ(err_.str(), "gapscope-report: no history log in " + (empty / "").string() +
+                              " (none of SegHistory.log, LateSegHistory.log, FileHistory.log)\n");
     EXPECT_FALSE(fs::exists(file));
 
     std::ofstream(empty / "SegHistory.log") << "202403010000=P=1,E=1,1=FF,2=$G1\r\n";
