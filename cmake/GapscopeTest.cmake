@@ -10,15 +10,23 @@ else()
   find_package(GTest REQUIRED)
 endif()
 
-# gapscope_add_test(NAME SOURCES file... LIBS lib...): one test executable per unit,
-# registered with CTest under NAME.
+# gapscope_add_test(NAME [QT] SOURCES file... LIBS lib... [ENV var=value...]): one test
+# executable per unit, registered with CTest under NAME. A GoogleTest test by default; with
+# QT a QTest test, which brings its own main and runs on Qt's offscreen platform.
 function(gapscope_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "QT" "" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(test_${name} ${ARG_SOURCES})
-  target_link_libraries(test_${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
   target_compile_definitions(test_${name}
     PRIVATE GAPSCOPE_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
   add_test(NAME ${name} COMMAND test_${name})
+  if(ARG_QT)
+    find_package(Qt6 REQUIRED COMPONENTS Test)
+    set_target_properties(test_${name} PROPERTIES AUTOMOC ON)
+    target_link_libraries(test_${name} PRIVATE ${ARG_LIBS} Qt6::Test)
+    list(PREPEND ARG_ENV "QT_QPA_PLATFORM=offscreen")
+  else()
+    target_link_libraries(test_${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+  endif()
   if(ARG_ENV)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${ARG_ENV}")
   endif()

@@ -9,6 +9,7 @@
 
 #include "fuzz/fuzz_inputs.h"
 #include "history/items.h"
+#include "history/log_text.h"
 #include "history/mask.h"
 #include "history/segment_scan.h"
 
@@ -122,16 +123,22 @@ std::optional<std::uint32_t> ReferenceMask(std::string_view text) {
     return value;
 }
 
-// The message names the mask with its "$"; a short, printable one exactly, anything else
-// by a printable start of bounded length.
+bool IsControl(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+// The message names the mask with its "$": a short, printable one of well-formed characters
+// exactly, anything else by a printable start of bounded length, always as valid UTF-8.
 Finding CheckMaskMessage(std::string_view text, std::string_view message) {
     std::string shown = (!text.empty() && text.front() == '$') ? "" : "$";
     shown += text;
     const std::string_view tail = "'' is not a valid integer value";
-    const bool printable = std::none_of(shown.begin(), shown.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-    });
-    if (printable && shown.size() <= 64) {
+    const std::u32string characters = Characters(shown);
+    std::string reencoded;
+    for (const char32_t c : characters) AppendUtf8(reencoded, c);
+    const bool wellFormed = reencoded == shown;
+    const bool printable = std::none_of(characters.begin(), characters.end(), IsControl);
+    if (wellFormed && printable && characters.size() <= 64) {
         if (message != "''" + shown + std::string(tail)) return "mask message has the wrong form";
         return std::nullopt;
     }
@@ -139,11 +146,14 @@ Finding CheckMaskMessage(std::string_view text, std::string_view message) {
         message.substr(message.size() - tail.size()) != tail) {
         return "mask message has the wrong form";
     }
-    if (message.size() > 2 + 64 + 3 + tail.size()) return "mask message is not bounded";
-    const bool messagePrintable = std::none_of(message.begin(), message.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-    });
-    if (!messagePrintable) return "mask message holds control characters";
+    const std::u32string said = Characters(message);
+    std::string said8;
+    for (const char32_t c : said) AppendUtf8(said8, c);
+    if (said8 != message) return "mask message is not valid UTF-8";
+    if (said.size() > 2 + 64 + 3 + tail.size()) return "mask message is not bounded";
+    if (std::any_of(said.begin(), said.end(), IsControl)) {
+        return "mask message holds control characters";
+    }
     return std::nullopt;
 }
 

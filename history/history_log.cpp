@@ -34,17 +34,21 @@ std::uint32_t FoldedHash(std::string_view key) {
     return hash;
 }
 
-// Place of eight digits "yyyymmdd" among the dates with a month 01..12 and a day 01..31,
-// or -1 when they are not such a date. Only real days are ever asked for, so nothing else
-// need be kept.
-constexpr std::size_t kDatePlaces = 10000 * 12 * 31;
+// The years whose dates a log keeps, one bit a day; any other day is looked for in the text.
+constexpr int kFirstKeptYear = 1900;
+constexpr int kLastKeptYear = 2199;
+constexpr std::size_t kDatePlaces = (kLastKeptYear - kFirstKeptYear + 1) * 12 * 31;
+
+// Place of eight digits "yyyymmdd" among the kept dates with a month 01..12 and a day
+// 01..31, or -1 when they are no such date.
 std::ptrdiff_t DateIndex(const char* digits) {
     const auto two = [digits](int at) { return (digits[at] - '0') * 10 + (digits[at + 1] - '0'); };
     const int month = two(4);
     const int day = two(6);
     if (month < 1 || month > 12 || day < 1 || day > 31) return -1;
     const int year = two(0) * 100 + two(2);
-    return (static_cast<std::ptrdiff_t>(year) * 12 + (month - 1)) * 31 + (day - 1);
+    if (year < kFirstKeptYear || year > kLastKeptYear) return -1;
+    return (static_cast<std::ptrdiff_t>(year - kFirstKeptYear) * 12 + (month - 1)) * 31 + (day - 1);
 }
 
 struct FileCloser {
@@ -199,10 +203,10 @@ bool HistoryLog::TextContainsAny(std::initializer_list<std::string_view> needles
 
 bool HistoryLog::ContainsDate(Day day) const {
     const std::string yyyymmdd = CompactDate(day);
-    // Years outside 0000..9999 are not written in eight digits.
-    if (yyyymmdd.size() != 8 || yyyymmdd.front() == '-') return TextContains(yyyymmdd);
+    const int year = static_cast<int>(std::chrono::year_month_day{day}.year());
+    if (year < kFirstKeptYear || year > kLastKeptYear) return TextContains(yyyymmdd);
     const std::ptrdiff_t date = DateIndex(yyyymmdd.data());
-    return date >= 0 && !dates_.empty() && dates_[static_cast<std::size_t>(date)];
+    return !dates_.empty() && dates_[static_cast<std::size_t>(date)];
 }
 
 LogFileText ReadLogText(const std::filesystem::path& path) {
@@ -222,17 +226,31 @@ LogFileText ReadLogText(const std::filesystem::path& path) {
         result.reason = opened.reason;
         return result;
     }
-    // Sized as the file is now; what is appended meanwhile is read as well.
+    // Sized as the file is now; what is appended meanwhile is read as well. Each piece is
+    // looked at for bytes beyond ASCII while it is still in the cache, so that a log of plain
+    // ASCII, as logs are, needs no pass of its own to be decoded.
     const auto size = std::filesystem::file_size(path, error);
     std::string bytes(error ? 0 : static_cast<std::size_t>(size), '\0');
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), opened.file.get()));
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    bool ascii = true;
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const std::size_t want = std::min(kPiece, bytes.size() - got);
+        const std::size_t n = std::fread(bytes.data() + got, 1, want, opened.file.get());
+        ascii = ascii && IsAscii(std::string_view(bytes).substr(got, n));
+        got += n;
+        if (n < want) break;
+    }
+    bytes.resize(got);
     if (!ReadToEnd(opened.file.get(), bytes)) {
         result.status = LogReadStatus::Unreadable;
         result.reason = "read error";
         return result;
     }
+    ascii = ascii && IsAscii(std::string_view(bytes).substr(got));
     result.status = LogReadStatus::Ok;
-    result.text = DecodeLogBytes(std::move(bytes));
+    // ASCII is itself whatever the decoding: a byte-order mark is no ASCII.
+    result.text = ascii ? std::move(bytes) : DecodeLogBytes(std::move(bytes));
     return result;
 }
 

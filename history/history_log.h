@@ -60,7 +60,7 @@ class HistoryLog {
     // Open addressing with linear probing, a power of two in size, at most two thirds full.
     std::vector<Slot> slots_;
     // Every eight-digit window of every run of digits that reads as a date of the years
-    // 0000..9999, one bit each (DateIndex).
+    // kept (history_log.cpp), one bit each.
     std::vector<bool> dates_;
 };
 

@@ -26,18 +26,6 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
-bool IsAscii(std::string_view text) {
-    // Eight bytes at a time: no byte of ASCII text has its top bit set.
-    std::uint64_t seen = 0;
-    std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + i, sizeof word);
-        seen |= word;
-    }
-    for (; i < text.size(); ++i) seen |= static_cast<unsigned char>(text[i]);
-    return (seen & 0x8080808080808080u) == 0;
-}
 
 std::string DecodeUtf16(std::string_view body, bool bigEndian) {
     std::string out;
@@ -129,6 +117,19 @@ std::string FromCp1252(std::string bytes) {
 }
 
 }  // namespace
+
+bool IsAscii(std::string_view text) {
+    // Eight bytes at a time: no byte of ASCII text has its top bit set.
+    std::uint64_t seen = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        seen |= word;
+    }
+    for (; i < text.size(); ++i) seen |= static_cast<unsigned char>(text[i]);
+    return (seen & 0x8080808080808080u) == 0;
+}
 
 void AppendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {

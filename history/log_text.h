@@ -12,6 +12,8 @@ namespace gapscope {
 // Invalid sequences become U+FFFD; the mark itself is not part of the text. Plain ASCII
 // comes back in the buffer it came in.
 std::string DecodeLogBytes(std::string bytes);
+// Whether every byte is ASCII, which any decoding leaves as it is.
+bool IsAscii(std::string_view bytes);
 
 // Calls `line` for every line of text. Lines end at CR LF, lone LF or lone CR; a last
 // line without a line end still counts, an empty text has no lines.

@@ -10,6 +10,7 @@ export LC_ALL=C.UTF-8  # Wine then takes code page 1252 as the ANSI one
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+trap 'echo "same_answers_test.sh: line $LINENO failed: $BASH_COMMAND" >&2' ERR
 
 # The banner names the computer and the minute of the run; both differ between the runs.
 normalise() {

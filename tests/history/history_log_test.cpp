@@ -186,6 +186,19 @@ TEST_F(ReadHistoryLogTest, TellsMissingFromUnreadable) {
     EXPECT_EQ(ReadHistoryLog(dir_ / "Empty.log").status, LogReadStatus::Ok);
 }
 
+TEST_F(ReadHistoryLogTest, AByteBeyondAsciiFarIntoALargeLogIsDecoded) {
+    // Past the first megabyte, in a later piece of the reading.
+    std::string bytes;
+    for (int i = 0; bytes.size() < (std::size_t{3} << 19); ++i) bytes += "k" + std::to_string(i) + "=FF\r\n";
+    bytes += "late=caf\xE9\r\n";
+    std::ofstream(dir_ / "SegHistory.log", std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    const LogReadResult read = ReadHistoryLog(dir_ / "SegHistory.log");
+    ASSERT_EQ(read.status, LogReadStatus::Ok);
+    EXPECT_EQ(read.log.ValueOf("late"), "caf\u00E9");
+    EXPECT_EQ(read.log.ValueOf("k7"), "FF");
+}
+
 TEST_F(ReadHistoryLogTest, ReadsWhatTheFileHolds) {
     const std::string bytes = "\xEF\xBB\xBF" "202401151215=9=FF\r\n202401151230=9=0F";
     std::ofstream(dir_ / "SegHistory.log", std::ios::binary)
