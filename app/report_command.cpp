@@ -5,7 +5,10 @@
 #include <system_error>
 
 #include "app/findings_json.h"
+#include "app/monitoring_check.h"
+#include "app/prometheus_metrics.h"
 #include "app/report_command_line.h"
+#include "report/day_measures.h"
 #include "report/day_range.h"
 #include "report/day_report.h"
 #include "report/range_summary.h"
@@ -252,6 +255,75 @@ int WithPicture(const Run& run, int (*mode)(const Run&), bool range) {
 }
 #endif
 
+// ---- Monitoring ----------------------------------------------------------------------------
+
+constexpr int kDefaultGraceMinutes = 30;
+
+Day Today(const Run& run) { return std::chrono::floor<std::chrono::days>(run.env.now); }
+
+// The day's cycles are due up to the current minute less the grace period: a cycle still
+// on its way is not yet due, never missing.
+MinuteTime DueUntil(const Run& run) {
+    return Now(run) - std::chrono::minutes{run.request.grace.value_or(kDefaultGraceMinutes)};
+}
+
+int TellCheck(const Run& run, const CheckResult& result) {
+    run.out << result.line << '\n';
+    return static_cast<int>(result.state);
+}
+
+// A monitoring system reads one line and the status: every problem is said there, as UNKNOWN.
+int CheckDay(const Run& run) {
+    Thresholds thresholds = DefaultThresholds();
+    auto bad = SetThresholds(run.request.warning, false, thresholds);
+    if (!bad) bad = SetThresholds(run.request.critical, true, thresholds);
+    if (bad) return TellCheck(run, UnknownCheck("bad usage: " + *bad));
+    const StartupLoad station = LoadStation(run, run.env.busyRetry);
+    if (const auto problem = UnattendedDataProblem(run.request.dataDirectory, station)) {
+        return TellCheck(run, UnknownCheck(*problem));
+    }
+    const Day day = ReportDay(run);
+    const DayReportResult result =
+        BuildDayReportWith(station.state, Options(run), day, RunInputs{DueUntil(run), nullptr});
+    if (result.error) {
+        std::string reason = IsoDate(day) + ": " + *result.error;
+        if (result.errorPlace) reason += " (" + *result.errorPlace + ")";
+        return TellCheck(run, UnknownCheck(reason));
+    }
+    const DayCheck check{day, MeasureDay(result.findings), DueUntil(run), day == Today(run),
+                         NewestRecord(station.state.SegHistory), run.env.now};
+    return TellCheck(run, JudgeDay(check, thresholds));
+}
+
+// The day's counts for Prometheus. Like a save, it refuses data that cannot be read rather
+// than hand on counts in which everything is missing.
+int WriteMetrics(const Run& run) {
+    const StartupLoad station = LoadStation(run, run.env.busyRetry);
+    if (const auto problem = UnattendedDataProblem(run.request.dataDirectory, station)) {
+        run.err << kName << *problem << "\n";
+        return kExitDataUnreadable;
+    }
+    const DayReportResult result = BuildDayReportWith(station.state, Options(run), ReportDay(run),
+                                                      RunInputs{DueUntil(run), nullptr});
+    if (result.error) {
+        TellFailure(run, result);
+        return kExitReportFailed;
+    }
+    const DayMeasures measures = MeasureDay(result.findings);
+    const std::string text = PrometheusMetrics(
+        MetricsInput{run.request.station.value_or(station.state.ComputerName), result.findings,
+                     measures, NewestRecord(station.state.SegHistory)});
+    if (!run.request.metricsFile) {
+        run.out << text;
+        return kExitDone;
+    }
+    if (const auto problem = WriteMetricsFile(PathFromText(*run.request.metricsFile), text)) {
+        run.err << kName << "the metrics could not be written: " << *problem << "\n";
+        return kExitSaveFailed;
+    }
+    return kExitDone;
+}
+
 // Which options go together: a mode is asked for by its options (printing by none) and
 // takes the options listed beside it; any other option with it is bad usage. DATA_DIR and
 // the switches go with every mode. The --help text shows this table.
@@ -266,6 +338,9 @@ const Mode kModes[] = {
     {{"--save"}, {"--day", "--set", "--defaults", "--quiet", "--now"}, SaveReport},
     {{"--from"}, {"--to", "--set", "--defaults", "--format", "--now", "--picture"}, PrintRange},
     {{"--from", "--save"}, {"--to", "--set", "--defaults", "--quiet", "--overwrite", "--now"}, SaveRange},
+    {{"--check"}, {"--day", "--set", "--defaults", "--grace", "--warning", "--critical", "--now"}, CheckDay},
+    {{"--format prometheus"},
+     {"--day", "--set", "--defaults", "--grace", "--station", "--metrics-file", "--now"}, WriteMetrics},
 };
 
 bool Has(const std::vector<std::string_view>& options, std::string_view option) {
@@ -317,16 +392,32 @@ const Mode* ChooseMode(const ReportRequest& request, std::string& error) {
     }
     for (const std::string& option : request.given) {
         if (Takes(*chosen, option)) continue;
-        std::string with;
+        std::vector<std::string> with;
         for (const Mode& mode : kModes) {
-            if (!Takes(mode, option)) continue;
-            with += with.empty() ? "" : " or ";
-            with += ModeName(mode);
+            if (Takes(mode, option)) with.push_back(ModeName(mode));
         }
-        error = option + " only goes with " + with;
+        // "A or B", "A, B or C".
+        error = option + " only goes with ";
+        for (std::size_t i = 0; i < with.size(); ++i) {
+            error += i == 0 ? "" : i + 1 == with.size() ? " or " : ", ";
+            error += with[i];
+        }
         return nullptr;
     }
     return chosen;
+}
+
+// A check's usage errors are UNKNOWN, on its one line, for the monitoring system to show.
+bool AsksForACheck(const std::vector<std::string>& arguments) {
+    return std::any_of(arguments.begin(), arguments.end(), [](const std::string& a) {
+        return a == "--check" || a.starts_with("--check=");
+    });
+}
+
+int CheckBadUsage(std::ostream& out, const std::string& problem) {
+    const CheckResult result = UnknownCheck("bad usage: " + problem);
+    out << result.line << '\n';
+    return static_cast<int>(result.state);
 }
 
 }  // namespace
@@ -335,7 +426,8 @@ int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnv
                      std::ostream& out, std::ostream& err) {
     std::string problem;
     const auto request = ParseReportCommandLine(arguments, problem);
-    if (!request) return BadUsage(err, problem);
+    const bool checking = AsksForACheck(arguments);
+    if (!request) return checking ? CheckBadUsage(out, problem) : BadUsage(err, problem);
     if (request->help) {
         out << ReportHelpText();
         return kExitDone;
@@ -345,13 +437,15 @@ int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnv
         return kExitDone;
     }
     const Mode* mode = ChooseMode(*request, problem);
-    if (!mode) return BadUsage(err, problem);
+    if (!mode) return checking ? CheckBadUsage(out, problem) : BadUsage(err, problem);
     // --now stands for the clock everywhere: the default days, the banner, the current day.
     CommandEnvironment at = env;
     if (request->now) at.now = std::chrono::sys_seconds{*request->now};
-    const Run run{*request, at, out, err};
+    ReportRequest resolved = *request;
+    if (resolved.today) resolved.day = std::chrono::floor<std::chrono::days>(at.now);
+    const Run run{resolved, at, out, err};
 #ifdef GAPSCOPE_PICTURES
-    if (request->picture) return WithPicture(run, mode->run, mode->run == PrintRange);
+    if (resolved.picture) return WithPicture(run, mode->run, mode->run == PrintRange);
 #endif
     return mode->run(run);
 }

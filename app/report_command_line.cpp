@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "app/form_layout.h"
+#include "app/monitoring_check.h"
 #include "startup/startup_state.h"
 #ifdef GAPSCOPE_PICTURES
 #include "pictures/picture_format.h"
@@ -25,6 +26,12 @@ const char* const kSynopsis =
     "       gapscope-report [DATA_DIR] [SWITCH ...] --from YYYY-MM-DD [--to YYYY-MM-DD]\n"
     "                       [--set NAME=0|1 ...] [--defaults]\n"
     "                       [--format text|json | --save [--overwrite] [-q]]\n"
+    "       gapscope-report [DATA_DIR] [SWITCH ...] --check [--day YYYY-MM-DD|today]\n"
+    "                       [--grace MINUTES] [--warning NAME=RANGE ...]\n"
+    "                       [--critical NAME=RANGE ...] [--set NAME=0|1 ...] [--defaults]\n"
+    "       gapscope-report [DATA_DIR] [SWITCH ...] --format prometheus\n"
+    "                       [--day YYYY-MM-DD|today] [--grace MINUTES] [--station NAME]\n"
+    "                       [--metrics-file PATH] [--set NAME=0|1 ...] [--defaults]\n"
     "       gapscope-report --help | --version\n";
 
 const char* const kDescriptionAndOptions =
@@ -34,7 +41,8 @@ const char* const kDescriptionAndOptions =
     "program's own directory). DATA_DIR may stand anywhere, after a switch too (the window\n"
     "takes it from the first argument only).\n"
     "\n"
-    "  --day YYYY-MM-DD   the report day (default: yesterday, UTC)\n"
+    "  --day YYYY-MM-DD   the report day (default: yesterday, UTC); --day today: the\n"
+    "                     current day, so far\n"
     "  --set NAME=0|1     set one report option for this run (NAME below, letter case\n"
     "                     ignored)\n"
     "  --defaults         start from the design defaults, not this user's stored options\n"
@@ -49,6 +57,19 @@ const char* const kDescriptionAndOptions =
     "                     report file of each day that has none (never of the current day)\n"
     "  --to YYYY-MM-DD    the last day of the range (default: yesterday, UTC)\n"
     "  --overwrite        with --from and --save: write the files that exist over\n"
+    "  --check            judge the day for a monitoring system (see Check below): one\n"
+    "                     line of output, status 0 OK to 3 UNKNOWN\n"
+    "  --warning NAME=RANGE, --critical NAME=RANGE\n"
+    "                     with --check: the threshold of one measure (see Check below)\n"
+    "  --grace MINUTES    with --check or --format prometheus: on the current day the\n"
+    "                     cycles of the last MINUTES are not yet due (default 30)\n"
+    "  --format prometheus\n"
+    "                     the day's counts as Prometheus metrics (text exposition format)\n"
+    "  --station NAME     with --format prometheus: the station label (default: the\n"
+    "                     computer name)\n"
+    "  --metrics-file PATH\n"
+    "                     with --format prometheus: write the metrics to PATH, replacing\n"
+    "                     it in one step, instead of printing them\n"
     "  --now YYYY-MM-DDThh:mm\n"
     "                     take this UTC minute as the current time (tests, replays)\n"
     "  -h, --help         print this help\n"
@@ -60,6 +81,10 @@ const char* const kDescriptionAndOptions =
     "  save        --save           --day --set --defaults --quiet --now\n"
     "  range       --from           --to --set --defaults --format --now" GAPSCOPE_WITH_PICTURE "\n"
     "  back-fill   --from --save    --to --set --defaults --quiet --overwrite --now\n"
+    "  check       --check          --day --set --defaults --grace --warning --critical --now\n"
+    "  metrics     --format prometheus\n"
+    "                               --day --set --defaults --grace --station --metrics-file\n"
+    "                               --now\n"
     "DATA_DIR and the switches go with every mode.\n"
     "\n"
     "Switches as for the window: -neat, -P (parallel scan), -NOFY2C, -NOMPE, -HIM (Himawari\n"
@@ -88,7 +113,12 @@ const char* const kExitStatuses =
     "  2  bad usage; when printing, also a DATA_DIR that is not a folder\n"
     "  3  the report file could not be written; an earlier report of that day stays whole\n"
     "  4  with --save: no such folder, none of the three logs in it, or a log that cannot\n"
-    "     be read (a log held busy is tried again for about half a minute)\n";
+    "     be read (a log held busy is tried again for about half a minute)\n"
+    "With --format prometheus: 1, 3 (the metrics file) and 4 as with --save.\n"
+    "With --check, the monitoring plugins' statuses instead:\n"
+    "  0  OK    1  WARNING    2  CRITICAL\n"
+    "  3  UNKNOWN: bad usage, no such folder, none of the three logs in it, a log that\n"
+    "     cannot be read, or a bad mask (the reason is on the one line of output)\n";
 
 std::optional<Day> ParseDay(std::string_view text) {
     if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
@@ -204,7 +234,7 @@ std::string ReportHelpText() {
             text += line + (box.checked ? "1" : "0") + "\n";
         }
     }
-    return text + "\n" + kExitStatuses;
+    return text + "\n" + CheckHelpText() + "\n" + kExitStatuses;
 }
 
 std::optional<ReportRequest> ParseReportCommandLine(const std::vector<std::string>& arguments,
@@ -224,6 +254,7 @@ std::optional<ReportRequest> ParseReportCommandLine(const std::vector<std::strin
 
     std::string folder, day, from, to, now, format, picture;
     std::vector<std::string> settings;
+    std::string grace, station, metricsFile;
     CLI::App app{"", "gapscope-report"};
     app.set_help_flag();
     app.allow_extras();
@@ -243,6 +274,14 @@ std::optional<ReportRequest> ParseReportCommandLine(const std::vector<std::strin
     app.add_flag("--defaults", request.defaults);
     app.add_flag("--save");
     app.add_flag("-q,--quiet", request.quiet);
+    app.add_flag("--check", request.check);
+    app.add_option("--grace", grace)->type_name("MINUTES");
+    app.add_option("--warning", request.warning)->type_name("NAME=RANGE")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_option("--critical", request.critical)->type_name("NAME=RANGE")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_option("--station", station)->type_name("NAME");
+    app.add_option("--metrics-file", metricsFile)->type_name("PATH");
     app.add_flag("-h,--help", request.help);
     app.add_flag("--version", request.version);
 #ifdef GAPSCOPE_PICTURES
@@ -268,7 +307,8 @@ std::optional<ReportRequest> ParseReportCommandLine(const std::vector<std::strin
     if (request.help || request.version) return request;
 
     bool bad = false;
-    request.day = DayValue(app, "--day", day, error, bad);
+    request.today = app.count("--day") > 0 && day == "today";
+    if (!request.today) request.day = DayValue(app, "--day", day, error, bad);
     if (!bad) request.from = DayValue(app, "--from", from, error, bad);
     if (!bad) request.to = DayValue(app, "--to", to, error, bad);
     if (bad) return std::nullopt;
@@ -280,11 +320,34 @@ std::optional<ReportRequest> ParseReportCommandLine(const std::vector<std::strin
         }
     }
     if (app.count("--format") > 0) {
-        if (format != "text" && format != "json") {
-            error = "--format takes text or json, not '" + format + "'";
+        if (format != "text" && format != "json" && format != "prometheus") {
+            error = "--format takes text, json or prometheus, not '" + format + "'";
             return std::nullopt;
         }
         request.json = format == "json";
+        // Metrics are a mode of their own, asked for by this value of --format.
+        request.prometheus = format == "prometheus";
+        if (request.prometheus) {
+            std::replace(request.given.begin(), request.given.end(), std::string("--format"),
+                         std::string("--format prometheus"));
+        }
+    }
+    if (app.count("--grace") > 0) {
+        int minutes = -1;
+        const auto [end, ec] = std::from_chars(grace.data(), grace.data() + grace.size(), minutes);
+        if (ec != std::errc{} || end != grace.data() + grace.size() || minutes < 0 || minutes > 1440) {
+            error = "--grace takes whole minutes from 0 to 1440, not '" + grace + "'";
+            return std::nullopt;
+        }
+        request.grace = minutes;
+    }
+    if (app.count("--station") > 0) request.station = station;
+    if (app.count("--metrics-file") > 0) {
+        if (metricsFile.empty()) {
+            error = "--metrics-file needs a path";
+            return std::nullopt;
+        }
+        request.metricsFile = metricsFile;
     }
 #ifdef GAPSCOPE_PICTURES
     if (app.count("--picture") > 0) {

@@ -25,6 +25,16 @@ struct ReportRequest {
     std::vector<std::pair<OptionField, bool>> settings;  // --set, in the order given
     std::optional<std::string> picture;  // --picture FILE (builds with Qt GUI only)
     bool json = false;  // --format json
+    // Monitoring: --check and its thresholds ("NAME=RANGE" as given), --format prometheus
+    // (given as "--format prometheus"), --grace, --station, --metrics-file.
+    bool check = false;
+    bool prometheus = false;
+    bool today = false;  // --day today: the current day, whatever the clock says it is
+    std::optional<int> grace;
+    std::vector<std::string> warning;
+    std::vector<std::string> critical;
+    std::optional<std::string> station;
+    std::optional<std::string> metricsFile;
     bool defaults = false;
     bool overwrite = false;
     bool quiet = false;

@@ -103,6 +103,15 @@ install(FILES ${gapscope_pkg_out}/systemd/gapscope-daily@.service
         DESTINATION lib/systemd/system)
 install(PROGRAMS ${gapscope_pkg_src}/gapscope-daily DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/gapscope)
 
+# The metrics for Prometheus every 15 minutes, per station of a PC (system units only: the
+# node exporter's folder belongs to the system).
+configure_file(${gapscope_pkg_src}/systemd/gapscope-metrics@.service.in
+               ${gapscope_pkg_out}/systemd/gapscope-metrics@.service @ONLY)
+install(FILES ${gapscope_pkg_out}/systemd/gapscope-metrics@.service
+              ${gapscope_pkg_src}/systemd/gapscope-metrics@.timer
+        DESTINATION lib/systemd/system)
+install(PROGRAMS ${gapscope_pkg_src}/gapscope-metrics DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/gapscope)
+
 # Documents: the README, the licence in Debian's machine-readable form, the change log.
 file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)
 string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)" notice "${license}")
@@ -123,7 +132,8 @@ list(APPEND gapscope_generated ${gapscope_pkg_out}/changelog.gz)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${gapscope_pkg_out}/copyright
               ${gapscope_pkg_out}/changelog.gz ${PROJECT_SOURCE_DIR}/docs/report.schema.json
         DESTINATION ${gapscope_doc_dir})
-install(FILES ${gapscope_pkg_src}/examples/daily.env DESTINATION ${gapscope_doc_dir}/examples)
+install(FILES ${gapscope_pkg_src}/examples/daily.env ${gapscope_pkg_src}/examples/gapscope-alerts.yml
+        DESTINATION ${gapscope_doc_dir}/examples)
 
 add_custom_target(gapscope_installed_files ALL DEPENDS ${gapscope_generated})
 

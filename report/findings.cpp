@@ -99,7 +99,7 @@ DaySummary Summarise(const Findings& findings) {
     for (const FoundItem& item : findings.missing) {
         // A missing cycle is counted once, as a cycle.
         if (item.within == Within::MissingCycle) continue;
-        if (item.kind == ItemKind::Product) {
+        if (CountsAsProduct(item.kind)) {
             ++summary.products;
         } else {
             ++summary.channels;

@@ -142,5 +142,8 @@ struct DaySummary {
     friend bool operator==(const DaySummary&, const DaySummary&) = default;
 };
 DaySummary Summarise(const Findings& findings);
+// Whether the day's counts take a missing item as a product; any other item is a channel or
+// file, counted with its segments.
+inline bool CountsAsProduct(ItemKind kind) { return kind == ItemKind::Product; }
 
 }  // namespace gapscope

@@ -14,6 +14,7 @@ packages=("$@")
   clang libclang-rt-14-dev
   time hyperfine
   nlohmann-json3-dev python3-jsonschema
+  prometheus prometheus-node-exporter
 )
 
 missing=()

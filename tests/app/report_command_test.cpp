@@ -436,7 +436,7 @@ TEST_F(ReportCommand, BackfillWritesWhatSingleDaySavesWriteAndKeepsWhatExists) {
 TEST_F(ReportCommand, RangesAndFormatsRefuseWhatDoesNotGoWithThem) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{dir_.string(), "--from", "2024-01-01", "--day", "2024-01-02"},
-         "--day only goes with the printed report or --save"},
+         "--day only goes with the printed report, --save, --check or --format prometheus"},
         {{dir_.string(), "--to", "2024-01-02"}, "--to only goes with --from or --from --save"},
         {{dir_.string(), "--save", "--overwrite"}, "--overwrite only goes with --from --save"},
         {{dir_.string(), "--save", "--format", "json"},
@@ -445,7 +445,7 @@ TEST_F(ReportCommand, RangesAndFormatsRefuseWhatDoesNotGoWithThem) {
          "--from 2024-01-05 is after --to 2024-01-04"},
         {{dir_.string(), "--from", "2024-01-06"}, "--from 2024-01-06 is after yesterday, 2024-01-05"},
         {{dir_.string(), "--from", "2024-13-01"}, "not a valid day: '2024-13-01' (expected YYYY-MM-DD)"},
-        {{dir_.string(), "--format", "xml"}, "--format takes text or json, not 'xml'"},
+        {{dir_.string(), "--format", "xml"}, "--format takes text, json or prometheus, not 'xml'"},
         {{dir_.string(), "--now", "2024-01-05 12:00"},
          "not a valid time: '2024-01-05 12:00' (expected YYYY-MM-DDThh:mm, UTC)"},
         {{dir_.string(), "--now", "2024-01-05T24:00"},

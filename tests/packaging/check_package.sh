@@ -49,7 +49,8 @@ install -D /usr/bin/test "$tree/usr/bin/test"
 mkdir -p "$tree/etc/systemd/system"
 cp "$tree"/usr/lib/systemd/user/gapscope-daily.* "$tree/etc/systemd/system/"
 for units in "gapscope-daily@station.service gapscope-daily@station.timer" \
-             "gapscope-daily.service gapscope-daily.timer"; do
+             "gapscope-daily.service gapscope-daily.timer" \
+             "gapscope-metrics@station.service gapscope-metrics@station.timer"; do
     # shellcheck disable=SC2086
     out=$(MANPATH=$tree/usr/share/man systemd-analyze verify --root="$tree" $units 2>&1) ||
         fail "systemd-analyze verify $units"
@@ -99,6 +100,13 @@ bash "$here/daily_service_test.sh" \
     "$root/usr/lib/systemd/system/gapscope-daily@.service" \
     /usr/libexec/gapscope/gapscope-daily "$root/usr/libexec/gapscope/gapscope-daily" \
     "$root/usr/bin" "$root/usr/bin/gapscope-simulate" || fail "the daily units"
+
+step "metrics units on a simulated station"
+bash "$here/metrics_service_test.sh" \
+    "$root/usr/lib/systemd/system/gapscope-metrics@.service" \
+    "$root/usr/lib/systemd/system/gapscope-metrics@.timer" \
+    /usr/libexec/gapscope/gapscope-metrics "$root/usr/libexec/gapscope/gapscope-metrics" \
+    "$root/usr/bin" "$root/usr/bin/gapscope-simulate" || fail "the metrics units"
 
 step "purge"
 dpkg --root="$root" -P gapscope >/dev/null || fail "dpkg -P"
