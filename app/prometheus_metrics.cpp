@@ -1,10 +1,6 @@
 #include "app/prometheus_metrics.h"
 
-#include <cerrno>
-#include <fstream>
 #include <map>
-#include <random>
-#include <system_error>
 
 #include "app/findings_json.h"
 #include "catalogue/catalogue.h"
@@ -109,36 +105,8 @@ std::string PrometheusMetrics(const MetricsInput& input) {
 
 std::optional<std::string> WriteMetricsFile(const std::filesystem::path& path,
                                             const std::string& text) {
-    namespace fs = std::filesystem;
-    // Hidden and without the .prom ending, so that the collector never reads it.
-    std::random_device entropy;
-    const fs::path temporary =
-        path.parent_path() / PathFromText("." + TextOfPath(path.filename()) + "." +
-                                          std::to_string(entropy() % 1000000) + ".partial");
-    const auto cause = [] {
-        return errno == 0 ? std::string("unknown cause") : std::generic_category().message(errno);
-    };
-    {
-        errno = 0;
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
-            return "cannot create a file in " + TextOfPath(folder) + ": " + cause();
-        }
-        out << text;
-        out.close();
-        if (!out) {
-            const std::string why = cause();
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            return "cannot write " + TextOfPath(path) + ": " + why;
-        }
-    }
-    const ReplaceResult replaced = ReplaceFileWith(path, temporary);
-    if (replaced.outcome == ReplaceResult::kDone) return std::nullopt;
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    return replaced.reason;
+    // The temporary file is hidden and lacks the .prom ending, so the collector never reads it.
+    return WriteFileInPlaceOf(path, text);
 }
 
 }  // namespace gapscope

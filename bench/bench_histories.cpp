@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "tools/simulator/simulator.h"
+
 namespace gapscope::bench {
 
 std::vector<BenchHistory> FindBenchHistories() {
@@ -22,6 +24,27 @@ std::vector<BenchHistory> FindBenchHistories() {
     std::sort(histories.begin(), histories.end(),
               [](const BenchHistory& a, const BenchHistory& b) { return a.name < b.name; });
     return histories;
+}
+
+StartupState SimulatedBenchStation(const std::string& name, ScanMode service, int days) {
+    namespace fs = std::filesystem;
+    const char* shared = std::getenv("GAPSCOPE_BENCH_HISTORIES");
+    const fs::path root = shared ? fs::path(shared) : fs::temp_directory_path() / "gapscope-bench";
+    const fs::path dir = root / name;
+    if (!fs::exists(dir / "SegHistory.log")) {
+        sim::SimulationConfig config;
+        config.service = service;
+        config.last = kBenchLastDay;
+        config.first = kBenchLastDay - std::chrono::days{days - 1};
+        config.rates = sim::FindScenario("typical")->rates;
+        config.seed = 7;
+        config.recordFaults = false;
+        sim::SimulateToDirectory(config, dir, true);
+    }
+    StartupInputs inputs;
+    inputs.arguments = {dir.string()};
+    inputs.programDirectory = dir;
+    return LoadStartupState(inputs).state;
 }
 
 }  // namespace gapscope::bench

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "app/findings_json.h"
+#include "bench/bench_histories.h"
 #include "report/day_range.h"
 #include "report/range_summary.h"
 #include "startup/startup_state.h"
@@ -19,32 +20,12 @@ namespace {
 namespace fs = std::filesystem;
 using std::chrono::days;
 
-constexpr Day kLastDay{std::chrono::year{2025} / std::chrono::June / 30};
-
-StartupState SimulatedStation(const std::string& name, ScanMode service, int dayCount) {
-    const char* shared = std::getenv("GAPSCOPE_BENCH_HISTORIES");
-    const fs::path root = shared ? fs::path(shared) : fs::temp_directory_path() / "gapscope-findings-bench";
-    const fs::path dir = root / name;
-    if (!fs::exists(dir / "SegHistory.log")) {
-        sim::SimulationConfig config;
-        config.service = service;
-        config.last = kLastDay;
-        config.first = kLastDay - days{dayCount - 1};
-        config.rates = sim::FindScenario("typical")->rates;
-        config.seed = 7;
-        config.recordFaults = false;
-        sim::SimulateToDirectory(config, dir, true);
-    }
-    StartupInputs inputs;
-    inputs.arguments = {dir.string()};
-    inputs.programDirectory = dir;
-    return LoadStartupState(inputs).state;
-}
+constexpr Day kLastDay = kBenchLastDay;
 
 const StartupState& Station(ScanMode service, int dayCount) {
-    static const StartupState prime1 = SimulatedStation("day-1", ScanMode::Prime, 1);
-    static const StartupState prime730 = SimulatedStation("prime-730", ScanMode::Prime, 730);
-    static const StartupState rapid730 = SimulatedStation("rapid-730", ScanMode::RapidScan, 730);
+    static const StartupState prime1 = SimulatedBenchStation("day-1", ScanMode::Prime, 1);
+    static const StartupState prime730 = SimulatedBenchStation("prime-730", ScanMode::Prime, 730);
+    static const StartupState rapid730 = SimulatedBenchStation("rapid-730", ScanMode::RapidScan, 730);
     if (service == ScanMode::RapidScan) return rapid730;
     return dayCount == 1 ? prime1 : prime730;
 }

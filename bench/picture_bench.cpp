@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "app/report_picture.h"
+#include "bench/bench_histories.h"
 #include "pictures/heatmap_painter.h"
 #include "pictures/picture_file.h"
 #include "report/day_range.h"
@@ -20,35 +21,12 @@ namespace {
 namespace fs = std::filesystem;
 using std::chrono::days;
 
-constexpr Day kLastDay{std::chrono::year{2025} / std::chrono::June / 30};
+constexpr Day kLastDay = kBenchLastDay;
 const DayRange kLastYear{kLastDay - days{364}, kLastDay, std::nullopt};
 
-fs::path Root() {
-    const char* shared = std::getenv("GAPSCOPE_BENCH_HISTORIES");
-    return shared ? fs::path(shared) : fs::temp_directory_path() / "gapscope-findings-bench";
-}
-
-StartupState SimulatedStation(const std::string& name, ScanMode service) {
-    const fs::path dir = Root() / name;
-    if (!fs::exists(dir / "SegHistory.log")) {
-        sim::SimulationConfig config;
-        config.service = service;
-        config.last = kLastDay;
-        config.first = kLastDay - days{729};
-        config.rates = sim::FindScenario("typical")->rates;
-        config.seed = 7;
-        config.recordFaults = false;
-        sim::SimulateToDirectory(config, dir, true);
-    }
-    StartupInputs inputs;
-    inputs.arguments = {dir.string()};
-    inputs.programDirectory = dir;
-    return LoadStartupState(inputs).state;
-}
-
 const StartupState& Station(ScanMode service) {
-    static const StartupState prime = SimulatedStation("prime-730", ScanMode::Prime);
-    static const StartupState rapid = SimulatedStation("rapid-730", ScanMode::RapidScan);
+    static const StartupState prime = SimulatedBenchStation("prime-730", ScanMode::Prime, 730);
+    static const StartupState rapid = SimulatedBenchStation("rapid-730", ScanMode::RapidScan, 730);
     return service == ScanMode::RapidScan ? rapid : prime;
 }
 

@@ -82,12 +82,16 @@ void DrawText(QPainter& painter, const Box& box, const QString& text, const QFon
     painter.restore();
 }
 
-void DrawHead(QPainter& painter, const PictureLayout& layout, const QString& title,
-              const QString& subtitle, const std::string& version) {
+void BeginSheet(QPainter& painter, const PictureLayout& layout, const QString& title,
+                const QString& subtitle, const std::string& version) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    FillBox(painter, {0, 0, layout.width, layout.height}, colour::kBackground);
     DrawText(painter, layout.title, title, PictureFont(18, true), colour::kInk);
     DrawText(painter, layout.title, QStringLiteral("Gapscope V") + ToQString(version),
              PictureFont(12), colour::kFaintInk, Align::Right);
     DrawText(painter, layout.subtitle, subtitle, PictureFont(12), colour::kFaintInk);
+    DrawHourAxis(painter, layout);
 }
 
 void DrawHourAxis(QPainter& painter, const PictureLayout& layout) {

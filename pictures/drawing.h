@@ -31,9 +31,11 @@ enum class Align { Left, Right, Centre };
 void DrawText(QPainter& painter, const Box& box, const QString& text, const QFont& font,
               const Rgb& colour, Align align = Align::Left);
 
-// The title (left) and the program and version (right), and the subtitle under them.
-void DrawHead(QPainter& painter, const PictureLayout& layout, const QString& title,
-              const QString& subtitle, const std::string& version);
+// What every picture starts with: the painter's state saved (restore it at the end), the
+// background, the title (left), the program and version (right), the subtitle under them,
+// and the hour axis.
+void BeginSheet(QPainter& painter, const PictureLayout& layout, const QString& title,
+                const QString& subtitle, const std::string& version);
 // Hour labels and ticks along the top of the grid (UTC).
 void DrawHourAxis(QPainter& painter, const PictureLayout& layout);
 

@@ -157,15 +157,11 @@ QSize HeatMapSize(const HeatMap& map) {
 
 void PaintHeatMap(QPainter& painter, const HeatMap& map) {
     const PictureLayout layout = LayoutHeatMap(map);
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    FillBox(painter, {0, 0, layout.width, layout.height}, colour::kBackground);
-    DrawHead(painter, layout, Title(map),
+    BeginSheet(painter, layout, Title(map),
              QStringLiteral("Share of the expected segments missing, UTC: one row per day, one column "
                             "per repeat cycle of %1 minutes")
                  .arg(map.cycleMinutes),
              map.facts.version);
-    DrawHourAxis(painter, layout);
     DrawText(painter, {layout.totals.x, layout.axis.y, layout.totals.width, 14}, QStringLiteral("day"),
              PictureFont(11), colour::kInk, Align::Centre);
     for (int r = 0; r < layout.rows; ++r) PaintRow(painter, layout, r, map.rows[static_cast<std::size_t>(r)]);

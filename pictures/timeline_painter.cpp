@@ -116,15 +116,11 @@ QSize TimelineSize(const Timeline& timeline) {
 
 void PaintTimeline(QPainter& painter, const Timeline& t) {
     const PictureLayout layout = LayoutTimeline(t);
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    FillBox(painter, {0, 0, layout.width, layout.height}, colour::kBackground);
-    DrawHead(painter, layout, Title(t),
+    BeginSheet(painter, layout, Title(t),
              QStringLiteral("The day's timeline, UTC: one column per repeat cycle of %1 minutes, "
                             "one row per channel, file, product or satellite expected")
                  .arg(t.cycleMinutes),
              t.facts.version);
-    DrawHourAxis(painter, layout);
     PaintMissingCycles(painter, layout, t);
     for (int r = 0; r < layout.rows; ++r) PaintRow(painter, layout, r, t.rows[static_cast<std::size_t>(r)]);
     if (t.firstNotYetDue) PaintNow(painter, layout, *t.firstNotYetDue);

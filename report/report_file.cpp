@@ -1,10 +1,6 @@
 #include "report/report_file.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <random>
-#include <system_error>
 
 #include "startup/system_text.h"
 #include "report/replace_file.h"
@@ -74,47 +70,14 @@ std::filesystem::path ReportFilePath(const StartupState& startup,
 
 std::optional<std::string> WriteReportFile(const std::filesystem::path& path, const Lines& lines,
                                            const RetryPolicy& retry) {
-    namespace fs = std::filesystem;
+    std::string bytes;
+    for (const std::string& line : lines) {
+        bytes += SystemText(line);
+        bytes += "\r\n";
+    }
     // The new report is complete on disk before it replaces the old one, so a full disk or
     // a crash mid-write leaves yesterday's good report in place.
-    std::random_device entropy;
-    std::string temporaryName = ".";
-    temporaryName += TextOfPath(path.filename());
-    temporaryName += '.';
-    temporaryName += std::to_string(entropy() % 1000000);
-    temporaryName += ".partial";
-    const fs::path temporary = path.parent_path() / PathFromText(temporaryName);
-    // The operator is told the cause and the folder or file it concerns, never the
-    // temporary name; the stream leaves the cause in errno.
-    const auto cause = [] {
-        return errno == 0 ? std::string("unknown cause") : std::generic_category().message(errno);
-    };
-    {
-        errno = 0;
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return "cannot create a file in " + TextOfPath(path.parent_path()) + ": " + cause();
-        for (const std::string& line : lines) {
-            const std::string bytes = SystemText(line);
-            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-            out.write("\r\n", 2);
-        }
-        out.close();
-        if (!out) {
-            const std::string why = cause();
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            return "cannot write " + TextOfPath(path) + ": " + why;
-        }
-    }
-    ReplaceResult replaced = ReplaceFileWith(path, temporary);
-    for (int tried = 1; replaced.outcome == ReplaceResult::kBusy && tried < retry.tries; ++tried) {
-        if (retry.wait) retry.wait(retry.pause);
-        replaced = ReplaceFileWith(path, temporary);
-    }
-    if (replaced.outcome == ReplaceResult::kDone) return std::nullopt;
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    return replaced.reason;
+    return WriteFileInPlaceOf(path, bytes, retry);
 }
 
 }  // namespace gapscope
