@@ -21,7 +21,7 @@ const std::chrono::sys_seconds kNow =
 class ReportCommand : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / "gapscope-report-command-test";
+        dir_ = test::ScratchPath("gapscope-report-command-");
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         env_.programDirectory = dir_ / "program";

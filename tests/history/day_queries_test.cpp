@@ -5,6 +5,8 @@
 #include <fstream>
 #include <random>
 
+#include "tests/support/test_support.h"
+
 namespace gapscope {
 namespace {
 
@@ -97,9 +99,7 @@ TEST(NewestRecord, LatestRealMinuteKeyWhereverItStands) {
 class IsPartialScanDayFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("gapscope_process_log_" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        dir_ = test::ScratchPath("gapscope_process_log_");
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }

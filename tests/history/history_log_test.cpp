@@ -165,9 +165,7 @@ TEST(HistoryLog, TextContainsSearchesTheWholeText) {
 class ReadHistoryLogTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("gapscope_read_log_" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        dir_ = test::ScratchPath("gapscope_read_log_");
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/support/test_support.h"
+
 namespace gapscope {
 namespace {
 
@@ -218,15 +220,14 @@ TEST(DayReport, RapidScanProductEndings) {
 
     // No process.log in the data directory: the day counts as a fill-in day, even though
     // a product arrived.
-    const auto dir = std::filesystem::temp_directory_path() / "gapscope-day-report-partial";
-    std::filesystem::create_directories(dir);
+    const test::TempDir temp("gapscope-day-report-partial-");
+    const auto& dir = temp.path();
     StartupState s = Station(withFir, ScanMode::RapidScan);
     s.DataDirectory = dir.string() + "/";
     ReportOptions o;
     o.disableMsg1Mpef = true;
     const auto partial = BuildDayReport(s, o, D(2024, 1, 5));
     EXPECT_EQ(partial.lists.missingProduct, Concat(header, {"  (not checked, partial scan)"}));
-    std::filesystem::remove_all(dir);
 }
 
 TEST(DayReport, MpeMarkerAndGoes12Lines) {

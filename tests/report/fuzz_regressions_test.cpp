@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/test_support.h"
+
 #include "fuzz/fuzz_inputs.h"
 
 namespace gapscope::fuzz {
@@ -53,14 +55,13 @@ TEST(FuzzRegressions, RecordInputs) {
 }
 
 TEST(FuzzRegressions, DayReportInputs) {
-    const fs::path scratch = fs::temp_directory_path() / "gapscope_fuzz_regressions";
-    fs::create_directories(scratch);
+    const test::TempDir temp("gapscope_fuzz_regressions_");
+    const fs::path& scratch = temp.path();
     const auto inputs = Inputs("day_report");
     ASSERT_FALSE(inputs.empty());
     for (const fs::path& input : inputs) {
         EXPECT_EQ(CheckDayReportInput(ReadAll(input), scratch), std::nullopt) << input;
     }
-    fs::remove_all(scratch);
 }
 
 TEST(FuzzRegressions, DayReportInputLayoutReadsBackWhatWasWritten) {

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/test_support.h"
+
 namespace gapscope {
 namespace {
 
@@ -90,8 +92,7 @@ TEST(ReportFileName, SuffixFollowsTheFirstMatchingRule) {
 class ReportFileWrite : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("gapscope-report-file-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+        dir_ = test::ScratchPath("gapscope-report-file-");
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }

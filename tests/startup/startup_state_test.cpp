@@ -5,6 +5,8 @@
 #include <chrono>
 #include <fstream>
 
+#include "tests/support/test_support.h"
+
 namespace gapscope {
 namespace {
 
@@ -56,9 +58,7 @@ TEST(ComputerName, LowersLettersThenRaisesTheFirst) {
 class StartupDirTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("gapscope_startup_" +
-                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        dir_ = test::ScratchPath("gapscope_startup_");
         fs::remove_all(dir_);
         fs::create_directories(dir_ / "prog");
         fs::create_directories(dir_ / "data");

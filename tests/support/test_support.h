@@ -8,6 +8,10 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#endif
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -23,14 +27,23 @@
 
 namespace gapscope::test {
 
-// A fresh directory under the system's temporary directory named `prefix` followed by the
-// running test's name, removed with everything in it afterwards.
+// A path under the system's temporary directory named `prefix`, the running test's name
+// and the process, so that two test runs on one machine never share it.
+inline std::filesystem::path ScratchPath(std::string_view prefix) {
+#ifdef _WIN32
+    const int process = _getpid();
+#else
+    const int process = static_cast<int>(getpid());
+#endif
+    return std::filesystem::temp_directory_path() /
+           (std::string(prefix) + ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+            "-" + std::to_string(process));
+}
+
+// A fresh directory at ScratchPath(prefix), removed with everything in it afterwards.
 class TempDir {
   public:
-    explicit TempDir(std::string_view prefix)
-        : path_(std::filesystem::temp_directory_path() /
-                (std::string(prefix) +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+    explicit TempDir(std::string_view prefix) : path_(ScratchPath(prefix)) {
         // A run that crashed may have left the directory behind, even locked.
         Unlock();
         std::filesystem::remove_all(path_);
