@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what the Windows build and its tests need: the MinGW-w64 cross compiler (with
-# POSIX threads, for std::thread), Wine to run the programs, GoogleTest's sources to build
-# the test framework with that compiler, and the header-only libraries.
+# Installs what the Windows build and its tests need: the MinGW-w64 cross compiler (its
+# POSIX thread model, which the busy-log wait and the tests' pipe readers need), Wine to
+# run the programs, GoogleTest's sources to build the test framework with that compiler,
+# and the header-only libraries.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 exec bash scripts/install-deps.sh cmake make \
