@@ -23,34 +23,12 @@ constexpr int kMsg2RapidScanYear = 2018;
 constexpr std::string_view kMsg1RapidScanMarker = "H-000-MSG1__-MSG1_RSS";
 constexpr std::string_view kMsg2RapidScanMarker = "H-000-MSG2__-MSG2_RSS";
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 template <std::size_t N>
 bool AnyOf(const std::array<std::string_view, N>& tails, std::string_view tail) {
     for (const std::string_view t : tails) {
         if (t == tail) return true;
     }
     return false;
-}
-
-// The minute a key "yyyymmddhhnn" names, when it names a real one.
-std::optional<RecordTime> MinuteOfKey(std::string_view key) {
-    int fields[5] = {};
-    const int widths[5] = {4, 2, 2, 2, 2};
-    std::size_t at = 0;
-    for (int f = 0; f < 5; ++f) {
-        for (int k = 0; k < widths[f]; ++k, ++at) {
-            if (key[at] < '0' || key[at] > '9') return std::nullopt;
-            fields[f] = fields[f] * 10 + (key[at] - '0');
-        }
-    }
-    const std::chrono::year_month_day ymd{std::chrono::year{fields[0]},
-                                          std::chrono::month{static_cast<unsigned>(fields[1])},
-                                          std::chrono::day{static_cast<unsigned>(fields[2])}};
-    if (!ymd.ok() || fields[3] > 23 || fields[4] > 59) return std::nullopt;
-    return Day{ymd} + std::chrono::hours{fields[3]} + std::chrono::minutes{fields[4]};
 }
 
 // Reads `width` decimal digits; nullopt when any is not a digit or the text is short.
@@ -85,6 +63,15 @@ std::optional<Day> ParseCompactDate(std::string_view text) {
     return DayOf(Digits(text, 0, 4), Digits(text, 4, 2), Digits(text, 6, 2));
 }
 
+// The minute a key "yyyymmddhhnn" names, when it names a real one.
+std::optional<RecordTime> MinuteOfKey(std::string_view key) {
+    const std::optional<Day> day = DayOf(Digits(key, 0, 4), Digits(key, 4, 2), Digits(key, 6, 2));
+    const std::optional<int> hour = Digits(key, 8, 2);
+    const std::optional<int> minute = Digits(key, 10, 2);
+    if (!day || !hour || !minute || *hour > 23 || *minute > 59) return std::nullopt;
+    return *day + std::chrono::hours{*hour} + std::chrono::minutes{*minute};
+}
+
 }  // namespace
 
 bool ChannelsSeenOnDay(const HistoryLog& segHistory, Day day, const ChannelSet& channels,
@@ -116,44 +103,8 @@ bool DayInSegHistory(const HistoryLog& segHistory, Day day) {
     return segHistory.ContainsDate(day);
 }
 
-bool IsPartialScanDayInLines(const std::vector<std::string_view>& processLines, Day day) {
-    const int year = static_cast<int>(std::chrono::year_month_day{day}.year());
-    const std::string_view marker =
-        year < kMsg2RapidScanYear ? kMsg1RapidScanMarker : kMsg2RapidScanMarker;
-    const std::string iso = IsoDate(day);
-    const std::string hour08 = iso + " 08";
-    const std::string hour10 = iso + " 10";
-    // The last two lines of the file are left out of the marker search.
-    for (std::size_t i = 0; i + 2 < processLines.size(); ++i) {
-        const std::string_view line = processLines[i];
-        if ((StartsWith(line, hour08) || StartsWith(line, hour10)) &&
-            line.find(marker) != std::string_view::npos) {
-            return true;
-        }
-    }
-
-    const std::string note = "save " + CompactDate(day);
-    constexpr std::size_t kTailLength = 8;
-    bool morning = false;
-    bool midday = false;
-    for (const std::string_view line : processLines) {
-        for (std::size_t at = line.find(note); at != std::string_view::npos;
-             at = line.find(note, at + 1)) {
-            const std::string_view tail = line.substr(at + note.size(), kTailLength);
-            morning = morning || AnyOf(kMorningSaves, tail);
-            midday = midday || AnyOf(kMiddaySaves, tail);
-        }
-        if (morning && midday) return false;
-    }
-    return true;
-}
-
 bool IsPartialScanDay(const std::filesystem::path& dataDirectory, Day day) {
-    // Unreadable or absent: no lines.
-    const LogFileText file = ReadLogText(dataDirectory / "process.log");
-    std::vector<std::string_view> lines;
-    ForEachLine(file.text, [&](std::string_view line) { lines.push_back(line); });
-    return IsPartialScanDayInLines(lines, day);
+    return ProcessLogDays::Read(dataDirectory).IsPartialScanDay(day);
 }
 
 ProcessLogDays ProcessLogDays::FromLines(const std::vector<std::string_view>& processLines) {

@@ -26,13 +26,14 @@ std::optional<RecordTime> NewestRecord(const HistoryLog& log);
 // Whether the segment history mentions the day ("yyyymmdd") anywhere in its text.
 bool DayInSegHistory(const HistoryLog& segHistory, Day day);
 
-// Whether `day` was a rapid-scan fill-in (partial scan) day by the lines of process.log.
-bool IsPartialScanDayInLines(const std::vector<std::string_view>& processLines, Day day);
-// Reads dataDirectory/process.log anew and answers as above; unreadable means no lines.
+// Whether `day` was a rapid-scan fill-in (partial scan) day by dataDirectory/process.log,
+// read anew; unreadable means no lines.
 bool IsPartialScanDay(const std::filesystem::path& dataDirectory, Day day);
 
-// What process.log says about each day it names, read once for any number of days: the
-// same answers as reading it for each day.
+// What process.log says about each day it names, read once for any number of days. A day
+// was a fill-in day unless both a morning and a midday save note name it, or when a line of
+// 08 or 10 o'clock that day (not among the last two lines) carries the rapid-scan file name
+// of the satellite of its year.
 class ProcessLogDays {
   public:
     ProcessLogDays() = default;  // no lines: every day is a fill-in day

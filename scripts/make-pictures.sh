@@ -14,7 +14,7 @@ simulate=$build/tools/gapscope-simulate
 for tool in "$report" "$simulate"; do
   [ -x "$tool" ] || { echo "No $tool: build first (make build)." >&2; exit 1; }
 done
-"$report" --help | grep -q -- '--picture FILE' ||
+grep -q -- '--picture FILE' <<<"$("$report" --help)" ||
   { echo "$report draws no pictures (built without Qt GUI)." >&2; exit 1; }
 
 now=2026-12-07T06:10

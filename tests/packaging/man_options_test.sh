@@ -14,7 +14,11 @@ help=$("$program" --help) || { echo "FAIL: '$program --help' exited with status 
 # YYYY-MM-DD) are not.
 mapfile -t options < <(grep -oE '(^|[][[:space:](,|/])--?[A-Za-z][A-Za-z0-9-]*' <<<"$help" |
                        sed -E 's/^[^-]//' | sort -u)
-if ! printf '%s\n' "${options[@]}" | grep -qx -- '--help'; then
+# A set of the options; no `printf | grep -q` here: under pipefail, grep ending at its first
+# match can make printf fail on the closed pipe, and a found option would count as missing.
+declare -A named=()
+for option in "${options[@]}"; do named[$option]=1; done
+if [ -z "${named[--help]:-}" ]; then
     echo "FAIL: no --help among the options read from '$program --help': ${options[*]}" >&2
     exit 1
 fi
@@ -30,7 +34,7 @@ done
 # Entries of the page: lines that begin with a bold long option.
 mapfile -t documented < <(grep -oE '^\*--[A-Za-z][A-Za-z0-9-]*\*' "$page" | tr -d '*' | sort -u)
 for option in "${documented[@]}"; do
-    if ! printf '%s\n' "${options[@]}" | grep -qx -- "$option"; then
+    if [ -z "${named[$option]:-}" ]; then
         echo "FAIL: $page documents $option; $program --help does not name it" >&2
         failed=1
     fi
