@@ -123,4 +123,13 @@ void DrawCounts(QPainter& painter, const PictureLayout& layout, const QString& h
     }
 }
 
+std::vector<std::pair<QString, int>> SummaryCountLines(const DaySummary& summary) {
+    return {{QStringLiteral("missing repeat cycles"), summary.missingCycles},
+            {QStringLiteral("channels and files incomplete or missing"), summary.channels},
+            {QStringLiteral("their missing segments"), summary.segments},
+            {QStringLiteral("late segments"), summary.lateSegments},
+            {QStringLiteral("missing products"), summary.products},
+            {QStringLiteral("missing sequence numbers"), summary.sequenceNumbers}};
+}
+
 }  // namespace gapscope::pictures

@@ -2,13 +2,16 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
+#include <QPainter>
 #include <QString>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "pictures/palette.h"
 #include "pictures/picture_layout.h"
-
-class QPainter;
+#include "report/findings.h"
 
 namespace gapscope::pictures {
 
@@ -52,5 +55,18 @@ void DrawLegendLine(QPainter& painter, const PictureLayout& layout, int line, co
 // Counts beside the legend: a heading, then "name  number" lines.
 void DrawCounts(QPainter& painter, const PictureLayout& layout, const QString& heading,
                 const std::vector<std::pair<QString, int>>& counts);
+// The lines of DrawCounts for a day's or a range's counts.
+std::vector<std::pair<QString, int>> SummaryCountLines(const DaySummary& summary);
+
+// A white picture of `size`, painted by `paint(QPainter&)`.
+template <typename Paint>
+QImage PaintedImage(QSize size, Paint paint) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    paint(painter);
+    painter.end();
+    return image;
+}
 
 }  // namespace gapscope::pictures

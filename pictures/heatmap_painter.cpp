@@ -166,25 +166,17 @@ void PaintHeatMap(QPainter& painter, const HeatMap& map) {
              PictureFont(11), colour::kInk, Align::Centre);
     for (int r = 0; r < layout.rows; ++r) PaintRow(painter, layout, r, map.rows[static_cast<std::size_t>(r)]);
     PaintLegend(painter, layout);
-    DrawCounts(painter, layout, QStringLiteral("The range's counts"),
-               {{QStringLiteral("days reported"), CountOf(map, DayStatus::Reported)},
-                {QStringLiteral("days without history"), CountOf(map, DayStatus::NoHistory)},
-                {QStringLiteral("days whose report failed"), CountOf(map, DayStatus::Failed)},
-                {QStringLiteral("missing repeat cycles"), map.totals.missingCycles},
-                {QStringLiteral("channels and files incomplete or missing"), map.totals.channels},
-                {QStringLiteral("their missing segments"), map.totals.segments},
-                {QStringLiteral("late segments"), map.totals.lateSegments},
-                {QStringLiteral("missing products"), map.totals.products},
-                {QStringLiteral("missing sequence numbers"), map.totals.sequenceNumbers}});
+    std::vector<std::pair<QString, int>> counts = {
+        {QStringLiteral("days reported"), CountOf(map, DayStatus::Reported)},
+        {QStringLiteral("days without history"), CountOf(map, DayStatus::NoHistory)},
+        {QStringLiteral("days whose report failed"), CountOf(map, DayStatus::Failed)}};
+    for (auto& line : SummaryCountLines(map.totals)) counts.push_back(std::move(line));
+    DrawCounts(painter, layout, QStringLiteral("The range's counts"), counts);
     painter.restore();
 }
 
 QImage RenderHeatMap(const HeatMap& map) {
-    QImage image(HeatMapSize(map), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    PaintHeatMap(painter, map);
-    return image;
+    return PaintedImage(HeatMapSize(map), [&map](QPainter& painter) { PaintHeatMap(painter, map); });
 }
 
 }  // namespace gapscope::pictures

@@ -125,22 +125,13 @@ void PaintTimeline(QPainter& painter, const Timeline& t) {
     for (int r = 0; r < layout.rows; ++r) PaintRow(painter, layout, r, t.rows[static_cast<std::size_t>(r)]);
     if (t.firstNotYetDue) PaintNow(painter, layout, *t.firstNotYetDue);
     PaintLegend(painter, layout);
-    DrawCounts(painter, layout, QStringLiteral("The day's counts"),
-               {{QStringLiteral("missing repeat cycles"), t.counts.missingCycles},
-                {QStringLiteral("channels and files incomplete or missing"), t.counts.channels},
-                {QStringLiteral("their missing segments"), t.counts.segments},
-                {QStringLiteral("late segments"), t.counts.lateSegments},
-                {QStringLiteral("missing products"), t.counts.products},
-                {QStringLiteral("missing sequence numbers"), t.counts.sequenceNumbers}});
+    DrawCounts(painter, layout, QStringLiteral("The day's counts"), SummaryCountLines(t.counts));
     painter.restore();
 }
 
 QImage RenderTimeline(const Timeline& timeline) {
-    QImage image(TimelineSize(timeline), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    PaintTimeline(painter, timeline);
-    return image;
+    return PaintedImage(TimelineSize(timeline),
+                        [&timeline](QPainter& painter) { PaintTimeline(painter, timeline); });
 }
 
 }  // namespace gapscope::pictures
