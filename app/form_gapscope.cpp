@@ -52,16 +52,16 @@ QString PathText(const std::filesystem::path& path) {
     return QString::fromStdU16String(path.u16string());
 }
 
-QString UtcMinuteText(RecordTime time) {
+QString UtcMinuteText(MinuteTime time) {
     const Day day = std::chrono::floor<std::chrono::days>(time);
     const auto minute = static_cast<int>((time - day).count());
     return QString::fromStdString(IsoDate(day)) +
            QString::asprintf(" %02d:%02d UTC", minute / 60, minute % 60);
 }
 
-std::optional<RecordTime> NewestRecordOf(const StartupState& state) {
-    const std::optional<RecordTime> seg = NewestRecord(state.SegHistory);
-    const std::optional<RecordTime> late = NewestRecord(state.LateSegHistory);
+std::optional<MinuteTime> NewestRecordOf(const StartupState& state) {
+    const std::optional<MinuteTime> seg = NewestRecord(state.SegHistory);
+    const std::optional<MinuteTime> late = NewestRecord(state.LateSegHistory);
     if (seg && late) return std::max(*seg, *late);
     return seg ? seg : late;
 }
@@ -271,7 +271,7 @@ void TFormGapscope::ShowSource(const StartupLoad& loaded) {
     const QString folder = QString::fromStdString(directory);
     const QString click = QStringLiteral("Click to choose the station's folder.");
     const QString readAt = UtcMinuteText(std::chrono::floor<std::chrono::minutes>(services_.now()));
-    const std::optional<RecordTime> newest = NewestRecordOf(loaded.state);
+    const std::optional<MinuteTime> newest = NewestRecordOf(loaded.state);
     const QString read = QStringLiteral("Logs read ") + readAt +
                          (newest ? QStringLiteral("; newest record ") + UtcMinuteText(*newest)
                                  : QStringLiteral("; no minute record in them")) +

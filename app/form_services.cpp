@@ -17,6 +17,21 @@ std::filesystem::path ToPath(const QString& text) {
     return std::filesystem::path(text.toStdU16String());
 }
 
+// The system clock, or the minute GAPSCOPE_NOW names ("YYYY-MM-DDThh:mm", UTC), as
+// gapscope-report's --now does: a replay of a past day, and tests that must not depend on
+// when they run (an unattended run started just before midnight reports another day).
+std::function<std::chrono::system_clock::time_point()> Clock() {
+    const QByteArray text = qgetenv("GAPSCOPE_NOW");
+    if (text.isEmpty()) return [] { return std::chrono::system_clock::now(); };
+    const std::optional<MinuteTime> minute = ParseIsoMinute(text.toStdString());
+    if (!minute) {
+        std::fprintf(stderr, "gapscope: GAPSCOPE_NOW ignored: '%s' is not YYYY-MM-DDThh:mm\n",
+                     text.constData());
+        return [] { return std::chrono::system_clock::now(); };
+    }
+    return [at = std::chrono::system_clock::time_point{*minute}] { return at; };
+}
+
 }  // namespace
 
 FormServices DefaultFormServices() {
@@ -30,7 +45,7 @@ FormServices DefaultFormServices() {
     services.unattendedRetry = UnattendedRetryPolicy();
     services.computerName = SystemComputerName();
     services.settingsBaseName = RunningProgramBaseName();
-    services.now = [] { return std::chrono::system_clock::now(); };
+    services.now = Clock();
     // The current minute makes the current day's later cycles "not yet due" in the
     // findings (the day timeline shows them so); the lists do not depend on it.
     services.buildReport = [now = services.now](const StartupState& startup,

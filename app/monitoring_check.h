@@ -70,7 +70,7 @@ struct DayCheck {
     MinuteTime dueUntil{};
     // The current day: the age of the newest record of the segment history is judged too.
     bool live = false;
-    std::optional<RecordTime> newestRecord;
+    std::optional<MinuteTime> newestRecord;
     std::chrono::sys_seconds now{};
 };
 

@@ -16,7 +16,7 @@ struct MetricsInput {
     std::string station;  // the `station` label
     const Findings& findings;
     const DayMeasures& measures;
-    std::optional<RecordTime> newestRecord;  // of the segment history
+    std::optional<MinuteTime> newestRecord;  // of the segment history
 };
 
 // Gauges named gapscope_*, labelled by station and service (and the message kind of the

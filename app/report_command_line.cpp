@@ -120,40 +120,11 @@ const char* const kExitStatuses =
     "  3  UNKNOWN: bad usage, no such folder, none of the three logs in it, a log that\n"
     "     cannot be read, or a bad mask (the reason is on the one line of output)\n";
 
-std::optional<Day> ParseDay(std::string_view text) {
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
-    int y = 0;
-    unsigned m = 0, d = 0;
-    auto number = [&](std::size_t at, std::size_t len, auto& value) {
-        const char* first = text.data() + at;
-        const auto [end, ec] = std::from_chars(first, first + len, value);
-        return ec == std::errc{} && end == first + len;
-    };
-    if (!number(0, 4, y) || !number(5, 2, m) || !number(8, 2, d)) return std::nullopt;
-    const std::chrono::year_month_day ymd{std::chrono::year{y}, std::chrono::month{m},
-                                          std::chrono::day{d}};
-    if (!ymd.ok()) return std::nullopt;
-    return Day{ymd};
-}
-
-// "YYYY-MM-DDThh:mm", a UTC minute.
-std::optional<MinuteTime> ParseMinute(std::string_view text) {
-    if (text.size() != 16 || text[10] != 'T' || text[13] != ':') return std::nullopt;
-    const std::optional<Day> day = ParseDay(text.substr(0, 10));
-    int hour = 0, minute = 0;
-    const auto two = [&](std::size_t at, int& value) {
-        const auto [end, ec] = std::from_chars(text.data() + at, text.data() + at + 2, value);
-        return ec == std::errc{} && end == text.data() + at + 2;
-    };
-    if (!day || !two(11, hour) || !two(14, minute) || hour > 23 || minute > 59) return std::nullopt;
-    return MinuteTime{*day} + std::chrono::hours{hour} + std::chrono::minutes{minute};
-}
-
 // A day option's value, or the reason it is none.
 std::optional<Day> DayValue(const CLI::App& app, const char* option, const std::string& text,
                             std::string& error, bool& bad) {
     if (app.count(option) == 0) return std::nullopt;
-    const std::optional<Day> day = ParseDay(text);
+    const std::optional<Day> day = ParseIsoDate(text);
     if (!day) {
         error = "not a valid day: '" + text + "' (expected YYYY-MM-DD)";
         bad = true;
@@ -313,7 +284,7 @@ std::optional<ReportRequest> ParseReportCommandLine(const std::vector<std::strin
     if (!bad) request.to = DayValue(app, "--to", to, error, bad);
     if (bad) return std::nullopt;
     if (app.count("--now") > 0) {
-        request.now = ParseMinute(now);
+        request.now = ParseIsoMinute(now);
         if (!request.now) {
             error = "not a valid time: '" + now + "' (expected YYYY-MM-DDThh:mm, UTC)";
             return std::nullopt;

@@ -21,16 +21,6 @@ std::optional<std::string> ReadFile(const std::filesystem::path& path) {
     return s.str();
 }
 
-std::optional<Day> ParseDay(const std::string& text) {
-    int y = 0;
-    unsigned m = 0, d = 0;
-    if (std::sscanf(text.c_str(), "%d-%u-%u", &y, &m, &d) != 3) return std::nullopt;
-    const std::chrono::year_month_day ymd{std::chrono::year{y}, std::chrono::month{m},
-                                          std::chrono::day{d}};
-    if (!ymd.ok()) return std::nullopt;
-    return Day{ymd};
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -39,7 +29,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::filesystem::path dir = argv[1];
-    const std::optional<Day> day = ParseDay(argv[2]);
+    const std::optional<Day> day = ParseIsoDate(argv[2]);
     if (!day) {
         std::cerr << "not a day: " << argv[2] << "\n";
         return 2;

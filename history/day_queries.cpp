@@ -31,47 +31,6 @@ bool AnyOf(const std::array<std::string_view, N>& tails, std::string_view tail) 
     return false;
 }
 
-// Reads `width` decimal digits; nullopt when any is not a digit or the text is short.
-std::optional<int> Digits(std::string_view text, std::size_t at, std::size_t width) {
-    if (text.size() < at + width) return std::nullopt;
-    int value = 0;
-    for (std::size_t i = at; i < at + width; ++i) {
-        if (text[i] < '0' || text[i] > '9') return std::nullopt;
-        value = value * 10 + (text[i] - '0');
-    }
-    return value;
-}
-
-std::optional<Day> DayOf(std::optional<int> y, std::optional<int> m, std::optional<int> d) {
-    if (!y || !m || !d) return std::nullopt;
-    const std::chrono::year_month_day ymd{std::chrono::year{*y},
-                                          std::chrono::month{static_cast<unsigned>(*m)},
-                                          std::chrono::day{static_cast<unsigned>(*d)}};
-    if (!ymd.ok()) return std::nullopt;
-    return Day{ymd};
-}
-
-// The day a "yyyy-mm-dd" text names, when it is a real one.
-std::optional<Day> ParseIsoDate(std::string_view text) {
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
-    return DayOf(Digits(text, 0, 4), Digits(text, 5, 2), Digits(text, 8, 2));
-}
-
-// The day a "yyyymmdd" text names, when it is a real one.
-std::optional<Day> ParseCompactDate(std::string_view text) {
-    if (text.size() != 8) return std::nullopt;
-    return DayOf(Digits(text, 0, 4), Digits(text, 4, 2), Digits(text, 6, 2));
-}
-
-// The minute a key "yyyymmddhhnn" names, when it names a real one.
-std::optional<RecordTime> MinuteOfKey(std::string_view key) {
-    const std::optional<Day> day = DayOf(Digits(key, 0, 4), Digits(key, 4, 2), Digits(key, 6, 2));
-    const std::optional<int> hour = Digits(key, 8, 2);
-    const std::optional<int> minute = Digits(key, 10, 2);
-    if (!day || !hour || !minute || *hour > 23 || *minute > 59) return std::nullopt;
-    return *day + std::chrono::hours{*hour} + std::chrono::minutes{*minute};
-}
-
 }  // namespace
 
 bool ChannelsSeenOnDay(const HistoryLog& segHistory, Day day, const ChannelSet& channels,
@@ -88,12 +47,12 @@ bool ChannelsSeenOnDay(const HistoryLog& segHistory, Day day, const ChannelSet& 
     return false;
 }
 
-std::optional<RecordTime> NewestRecord(const HistoryLog& log) {
-    std::optional<RecordTime> newest;
+std::optional<MinuteTime> NewestRecord(const HistoryLog& log) {
+    std::optional<MinuteTime> newest;
     for (std::size_t i = 0; i < log.LineCount(); ++i) {
         const std::string_view line = log.Line(i);
         if (line.size() < 13 || line[12] != '=') continue;
-        const std::optional<RecordTime> time = MinuteOfKey(line.substr(0, 12));
+        const std::optional<MinuteTime> time = ParseMinuteKey(line.substr(0, 12));
         if (time && (!newest || *time > *newest)) newest = time;
     }
     return newest;

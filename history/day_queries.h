@@ -17,11 +17,9 @@ namespace gapscope {
 // of the set (plain channel number as key, whatever the service).
 bool ChannelsSeenOnDay(const HistoryLog& segHistory, Day day, const ChannelSet& channels, int step);
 
-using RecordTime = std::chrono::sys_time<std::chrono::minutes>;
-
 // The latest minute of a record in a segment or late-segment history: the greatest key of
 // twelve digits that reads as a real date and time ("yyyymmddhhnn"); nullopt when none.
-std::optional<RecordTime> NewestRecord(const HistoryLog& log);
+std::optional<MinuteTime> NewestRecord(const HistoryLog& log);
 
 // Whether the segment history mentions the day ("yyyymmdd") anywhere in its text.
 bool DayInSegHistory(const HistoryLog& segHistory, Day day);

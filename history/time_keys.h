@@ -1,11 +1,15 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace gapscope {
 
 using Day = std::chrono::sys_days;
+// A UTC minute.
+using MinuteTime = std::chrono::sys_time<std::chrono::minutes>;
 
 // Minute of the day, 0..1439.
 inline constexpr int kMinutesPerDay = 1440;
@@ -18,5 +22,12 @@ std::string CompactDate(Day day);
 std::string IsoDate(Day day);
 // Day of the year, 1..366.
 int DayOfYear(Day day);
+
+// The day or minute such a text names, when it is a real one written with exactly these
+// digits; nullopt otherwise.
+std::optional<Day> ParseIsoDate(std::string_view text);          // "yyyy-mm-dd"
+std::optional<Day> ParseCompactDate(std::string_view text);      // "yyyymmdd"
+std::optional<MinuteTime> ParseIsoMinute(std::string_view text); // "yyyy-mm-ddThh:mm"
+std::optional<MinuteTime> ParseMinuteKey(std::string_view text); // "yyyymmddhhnn"
 
 }  // namespace gapscope

@@ -32,8 +32,6 @@ struct DayReportResult {
     std::optional<std::string> errorPlace;
 };
 
-using MinuteTime = std::chrono::sys_time<std::chrono::minutes>;
-
 // What a report run may take besides the logs, the options and the day.
 struct RunInputs {
     // The current minute: cycles after it on its day are not yet due in the findings (the

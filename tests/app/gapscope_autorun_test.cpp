@@ -22,10 +22,9 @@ class GapscopeAutoRunTest : public QObject {
         const QString c = Compact(day);
         return c.left(4) + '-' + c.mid(4, 2) + '-' + c.mid(6, 2);
     }
-    static std::chrono::sys_days Yesterday() {
-        return std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()) -
-               std::chrono::days{1};
-    }
+    // The program's clock is set (GAPSCOPE_NOW), so that a run near midnight reports the same day.
+    static constexpr std::chrono::sys_days kToday{std::chrono::year{2026} / 3 / 2};
+    static std::chrono::sys_days Yesterday() { return kToday - std::chrono::days{1}; }
     static QString ReportName() { return Iso(Yesterday()) + "-missing-segments.txt"; }
 
     struct Run {
@@ -44,6 +43,7 @@ class GapscopeAutoRunTest : public QObject {
         environment.insert("SHELL", "/bin/sh");
         // Not cron's, but keeps the tests' option switches apart from the user's own.
         environment.insert("XDG_CONFIG_HOME", config_.path());
+        environment.insert("GAPSCOPE_NOW", Iso(kToday) + "T00:20");
         for (const QString& pair : extra) {
             environment.insert(pair.section('=', 0, 0), pair.section('=', 1));
         }
@@ -144,6 +144,16 @@ class GapscopeAutoRunTest : public QObject {
         QCOMPARE(run.standardError.count('\n'), 1);
         QCOMPARE(Reports(data.path()), 0);
         QCOMPARE(run.standardOutput, QByteArray());
+    }
+
+    void aClockSettingThatNamesNoMinuteIsSaidAndIgnored() {
+        QTemporaryDir data;
+        const QString typo = data.filePath("statoin");
+        const Run run = Start({typo, "-s"}, {"GAPSCOPE_NOW=2026-03-02 00:20"});
+        QCOMPARE(run.status, 4);
+        QCOMPARE(run.standardError,
+                 "gapscope: GAPSCOPE_NOW ignored: '2026-03-02 00:20' is not YYYY-MM-DDThh:mm\n"
+                 "gapscope: no such folder: " + typo.toUtf8() + "\n");
     }
 
     void aFailedSaveEndsWithStatusThree() {

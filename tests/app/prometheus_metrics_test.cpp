@@ -41,7 +41,7 @@ TEST(PrometheusMetrics, TheDaysCountsAsGaugesWithTheDayAsAValue) {
     m.wholeChannels = 1;
     m.expectedSegments = 9000;
     const std::string text =
-        PrometheusMetrics(MetricsInput{"North", f, m, RecordTime{kDay} + 11h + 50min});
+        PrometheusMetrics(MetricsInput{"North", f, m, MinuteTime{kDay} + 11h + 50min});
     const std::string labels = "{station=\"North\",service=\"rapid\"}";
     const std::pair<const char*, const char*> values[] = {
         {"gapscope_report_day_timestamp_seconds", "1709251200"},

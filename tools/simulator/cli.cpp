@@ -266,17 +266,17 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& argu
             Must(ServiceFromName(v), "unknown service '" + v + "' (prime, rapid or iodc)");
     });
     option("--from", [&pending](const std::string& v) {
-        pending.from = Must(ParseDate(v), "--from: '" + v + "' is not a date YYYY-MM-DD");
+        pending.from = Must(ParseIsoDate(v), "--from: '" + v + "' is not a date YYYY-MM-DD");
     });
     option("--to", [&pending](const std::string& v) {
-        pending.to = Must(ParseDate(v), "--to: '" + v + "' is not a date YYYY-MM-DD");
+        pending.to = Must(ParseIsoDate(v), "--to: '" + v + "' is not a date YYYY-MM-DD");
     });
     option("--days", [&pending](const std::string& v) {
         pending.days = Must(Number<int>(v), "--days: '" + v + "' is not a number");
     });
     option("--until", [&pending](const std::string& v) {
         pending.until =
-            Must(ParseDateTime(v), "--until: '" + v + "' is not a time YYYY-MM-DDThh:nn");
+            Must(ParseIsoMinute(v), "--until: '" + v + "' is not a time YYYY-MM-DDThh:nn");
     });
     option("--scenario", [&cl](const std::string& v) {
         Must(FindScenario(v), "unknown scenario '" + v + "' (clean, typical or bad-day)");

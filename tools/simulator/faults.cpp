@@ -186,28 +186,6 @@ std::optional<SequenceKind> SequenceKindFromName(std::string_view name) {
     return std::nullopt;
 }
 
-std::optional<Day> ParseDate(std::string_view text) {
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
-    const auto y = ParseInt(text.substr(0, 4));
-    const auto m = ParseInt(text.substr(5, 2));
-    const auto d = ParseInt(text.substr(8, 2));
-    if (!y || !m || !d || *m < 0 || *d < 0) return std::nullopt;
-    const std::chrono::year_month_day ymd{std::chrono::year{*y},
-                                          std::chrono::month{static_cast<unsigned>(*m)},
-                                          std::chrono::day{static_cast<unsigned>(*d)}};
-    if (!ymd.ok()) return std::nullopt;
-    return Day{ymd};
-}
-
-std::optional<std::chrono::sys_time<minutes>> ParseDateTime(std::string_view text) {
-    if (text.size() != 16 || text[10] != 'T' || text[13] != ':') return std::nullopt;
-    const auto day = ParseDate(text.substr(0, 10));
-    const auto h = ParseInt(text.substr(11, 2));
-    const auto n = ParseInt(text.substr(14, 2));
-    if (!day || !h || !n || *h < 0 || *h > 23 || *n < 0 || *n > 59) return std::nullopt;
-    return std::chrono::sys_time<minutes>(*day) + minutes(*h * 60 + *n);
-}
-
 std::optional<Injection> ParseInjection(std::string_view text, std::string& error) {
     const std::string given(text);
     const std::size_t at = text.find('@');
@@ -240,14 +218,14 @@ std::optional<Injection> ParseInjection(std::string_view text, std::string& erro
         }
         target = rest.substr(1);
     }
-    const auto day = ParseDate(when);
+    const auto day = ParseIsoDate(when);
     if (!day) {
         error = "'" + given + "': '" + std::string(when) + "' is not a date YYYY-MM-DD";
         return std::nullopt;
     }
     inj.day = *day;
     if (!clock.empty()) {
-        const auto t = ParseDateTime(std::string(when) + std::string(clock));
+        const auto t = ParseIsoMinute(std::string(when) + std::string(clock));
         if (!t) {
             error = "'" + given + "': '" + std::string(clock.substr(1)) + "' is not a time hh:nn";
             return std::nullopt;

@@ -91,9 +91,4 @@ std::string DescribeFault(const AppliedFault& fault);
 std::string_view SequenceKindName(SequenceKind kind);
 std::optional<SequenceKind> SequenceKindFromName(std::string_view name);
 
-// "YYYY-MM-DD"; nullopt when it is not a valid date.
-std::optional<Day> ParseDate(std::string_view text);
-// "YYYY-MM-DDThh:nn"; nullopt when invalid.
-std::optional<std::chrono::sys_time<std::chrono::minutes>> ParseDateTime(std::string_view text);
-
 }  // namespace gapscope::sim
