@@ -54,10 +54,8 @@ QString PathText(const std::filesystem::path& path) {
 }
 
 QString UtcMinuteText(MinuteTime time) {
-    const Day day = std::chrono::floor<std::chrono::days>(time);
-    const auto minute = static_cast<int>((time - day).count());
-    return QString::fromStdString(IsoDate(day)) +
-           QString::asprintf(" %02d:%02d UTC", minute / 60, minute % 60);
+    return QString::fromStdString(IsoDate(std::chrono::floor<std::chrono::days>(time)) + " " +
+                                  ClockTime(time) + " UTC");
 }
 
 std::optional<MinuteTime> NewestRecordOf(const StartupState& state) {

@@ -84,14 +84,6 @@ std::string Plural(int n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-std::string HhMm(MinuteTime time) {
-    const auto minutes = (time - std::chrono::floor<std::chrono::days>(time)).count();
-    char text[8];
-    std::snprintf(text, sizeof text, "%02d:%02d", static_cast<int>(minutes / 60),
-                  static_cast<int>(minutes % 60));
-    return text;
-}
-
 bool Judged(const DayCheck& check, Measure measure) {
     return measure != Measure::LastRecordAge || check.live;
 }
@@ -154,7 +146,7 @@ std::string Phrase(const DayCheck& check, Measure measure) {
             const auto minutes = static_cast<int>(*Value(check, measure) / 60);
             return "newest segment record " + std::to_string(minutes) + " min old (" +
                    IsoDate(std::chrono::floor<std::chrono::days>(*check.newestRecord)) + " " +
-                   HhMm(*check.newestRecord) + ")";
+                   ClockTime(*check.newestRecord) + ")";
         }
     }
     return {};
@@ -346,7 +338,7 @@ CheckResult JudgeDay(const DayCheck& check, const Thresholds& thresholds) {
     if (check.live && !ageAlerted) parts.push_back(Phrase(check, Measure::LastRecordAge));
 
     std::string summary = IsoDate(check.day);
-    if (partDue) summary += " up to " + HhMm(check.dueUntil);
+    if (partDue) summary += " up to " + ClockTime(check.dueUntil);
     result.line = "GAPSCOPE " + std::string(CheckStateName(result.state)) + " - " + summary + ": " +
                   Joined(parts) + " | " + PerformanceData(check, thresholds);
     return result;

@@ -93,6 +93,13 @@ std::optional<MinuteTime> ParseMinuteKey(std::string_view text) {
     return MinuteOf(ParseCompactDate(text.substr(0, 8)), Digits(text, 8, 2), Digits(text, 10, 2));
 }
 
+std::string ClockTime(MinuteTime time) {
+    const auto minute = static_cast<int>((time - std::chrono::floor<std::chrono::days>(time)).count());
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%02d:%02d", minute / 60, minute % 60);
+    return buffer;
+}
+
 int DayOfYear(Day day) {
     const std::chrono::year_month_day ymd{day};
     const Day first{ymd.year() / std::chrono::January / 1};

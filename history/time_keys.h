@@ -20,6 +20,8 @@ std::string MinuteKey(Day day, int minute);
 std::string CompactDate(Day day);
 // "yyyy-mm-dd" (process.log line starts, report file names).
 std::string IsoDate(Day day);
+// "hh:mm" of the minute within its day.
+std::string ClockTime(MinuteTime time);
 // Day of the year, 1..366.
 int DayOfYear(Day day);
 

@@ -13,13 +13,9 @@ const char* const kListSeparator = "_______________________";
 
 std::string Banner(const BannerInfo& banner) {
     if (banner.computerName.empty()) return "[From: Gapscope V" + banner.versionText + "]";
-    const auto sinceMidnight =
-        banner.savedAt - std::chrono::floor<std::chrono::days>(banner.savedAt);
-    const std::chrono::hh_mm_ss time{sinceMidnight};
-    char at[32];
-    std::snprintf(at, sizeof at, " at %02d:%02d UTC", static_cast<int>(time.hours().count()),
-                  static_cast<int>(time.minutes().count()));
-    return "[Gapscope V" + banner.versionText + " on PC " + banner.computerName + at + "]";
+    const std::string at = ClockTime(std::chrono::floor<std::chrono::minutes>(banner.savedAt));
+    return "[Gapscope V" + banner.versionText + " on PC " + banner.computerName + " at " + at +
+           " UTC]";
 }
 
 const char* FileSuffix(const StartupState& s) {
