@@ -7,15 +7,14 @@
 
 #include "app/findings_json.h"
 #include "tests/report/simulated_day.h"
+#include "tests/support/dates.h"
 
 namespace gapscope {
 namespace {
 
 using std::chrono::days;
 
-Day D(int y, unsigned m, unsigned d) {
-    return Day{std::chrono::year{y} / std::chrono::month{m} / std::chrono::day{d}};
-}
+constexpr auto D = test::Date;
 
 ReportOptions With(std::initializer_list<std::pair<bool ReportOptions::*, bool>> changes) {
     ReportOptions o;

@@ -3,14 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/test_support.h"
+
 namespace gapscope {
 namespace {
 
 using nlohmann::json;
 
-Day D(int y, unsigned m, unsigned d) {
-    return Day{std::chrono::year{y} / std::chrono::month{m} / std::chrono::day{d}};
-}
+constexpr auto D = test::Date;
 
 const DocumentFacts kFacts{"3.1.23.1366", "Groundstation"};
 

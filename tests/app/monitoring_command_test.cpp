@@ -6,6 +6,7 @@
 
 #include "app/report_command.h"
 #include "tests/support/test_support.h"
+#include "tests/tools/sim_test_support.h"
 #include "tools/simulator/simulator.h"
 
 namespace gapscope {
@@ -33,16 +34,10 @@ class MonitoringCommand : public ::testing::Test {
     fs::path Station(const std::vector<std::string>& faults,
                      std::optional<sim::Instant> until = std::nullopt,
                      Day first = test::Date(2024, 3, 1), const std::string& name = "station") {
-        sim::SimulationConfig config;
-        config.first = first;
-        config.last = test::Date(2024, 3, 1);
-        config.rates = sim::FindScenario("clean")->rates;
-        for (const std::string& text : faults) {
-            std::string error;
-            const auto injection = sim::ParseInjection(text, error);
-            EXPECT_TRUE(injection) << text << ": " << error;
-            if (injection) config.injections.push_back(*injection);
-        }
+        sim::SimulationConfig config =
+            sim::testing::CleanConfig(ScanMode::Prime, first, test::Date(2024, 3, 1));
+        for (const std::string& text : faults)
+            config.injections.push_back(sim::testing::Inject(text));
         if (until) {
             config.until = until;
             config.last = std::chrono::floor<std::chrono::days>(*until);

@@ -21,15 +21,11 @@ const std::chrono::sys_seconds kNow =
 class ReportCommand : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = test::ScratchPath("gapscope-report-command-");
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
         env_.programDirectory = dir_ / "program";
         env_.computerName = "Groundstation";
         env_.now = kNow;
         env_.versionText = "3.1.23.1366";
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
   public:
     void Write(const std::string& name, const std::string& text) {
@@ -44,7 +40,8 @@ class ReportCommand : public ::testing::Test {
         return RunReportCommand(args, env_, out_, err_);
     }
 
-    fs::path dir_;
+    test::TempDir temp_{"gapscope-report-command-"};
+    const fs::path dir_ = temp_.path();
     CommandEnvironment env_;
     std::ostringstream out_, err_;
 };
@@ -363,10 +360,8 @@ TEST_F(ReportCommand, NowStandsForTheClock) {
 // The station above on the 5th, a bad mask on the 4th, nothing on the 3rd.
 void WriteRangeStation(ReportCommand& t) {
     WriteStation(t);
-    std::ifstream in(t.Dir() / "SegHistory.log", std::ios::binary);
-    std::stringstream seg;
-    seg << in.rdbuf();
-    t.Write("SegHistory.log", "202401040000=P=1,E=1,1=FF,2=$G1\r\n" + seg.str());
+    t.Write("SegHistory.log",
+            "202401040000=P=1,E=1,1=FF,2=$G1\r\n" + test::ReadFile(t.Dir() / "SegHistory.log"));
 }
 
 TEST_F(ReportCommand, RangeGivesASummaryLinePerDayAndGoesOnPastAFailedDay) {

@@ -6,29 +6,23 @@
 
 #include <fstream>
 #include <regex>
-#include <sstream>
 
 #include "settings/version.h"
 #include "settings/version_text_win.h"
+#include "tests/support/test_support.h"
 #include "tests/support/win_process.h"
 
 namespace gapscope {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Reg;
 using test::Wide;
 
 // A rapid-scan segment history: the report file's name shows that it was read.
 const char* const kSegHistory = "202401050000=RP=1,RE=1,R9=FF\r\n";
 const char* const kReportName = "2024-01-05-RSS-missing-segments.txt";
 const wchar_t* const kWindowKey = L"HKCU\\Software\\Quillan\\gapscope";
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 bool EveryLineEndsInCrLf(const std::string& text) {
     for (std::size_t i = text.find('\n'); i != std::string::npos; i = text.find('\n', i + 1)) {
@@ -48,18 +42,9 @@ fs::path ReportProgram() {
 class ReportProgramOnWindows : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               (L"gapscope-report-win-" +
-                Wide(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
         Reg({L"delete", kWindowKey, L"/f"});
     }
-    void TearDown() override {
-        Reg({L"delete", kWindowKey, L"/f"});
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
-    }
+    void TearDown() override { Reg({L"delete", kWindowKey, L"/f"}); }
 
     static void WriteLogs(const fs::path& folder) {
         fs::create_directories(folder);
@@ -68,11 +53,6 @@ class ReportProgramOnWindows : public ::testing::Test {
     test::ProcessResult Run(const std::vector<std::wstring>& arguments,
                             const fs::path& program = ReportProgram()) const {
         return test::RunProgram(program, arguments);
-    }
-    DWORD Reg(const std::vector<std::wstring>& arguments) const {
-        wchar_t system[MAX_PATH];
-        GetSystemDirectoryW(system, MAX_PATH);
-        return test::RunProgram(fs::path(system) / L"reg.exe", arguments).status;
     }
     // Saves the report of the test day from `folder` as given on the command line and
     // checks what the operator is told.
@@ -84,7 +64,8 @@ class ReportProgramOnWindows : public ::testing::Test {
         EXPECT_EQ(test::Utf8FromAnsi(result.out), "Report saved to: " + test::Utf8(shown) + "\r\n");
     }
 
-    fs::path dir_;
+    test::TempDir temp_{"gapscope-report-win-"};
+    const fs::path dir_ = temp_.path();
 };
 
 TEST_F(ReportProgramOnWindows, VersionComesFromTheProgramsOwnResource) {
@@ -131,7 +112,7 @@ TEST_F(ReportProgramOnWindows, DataFoldersByDriveLetterAndBackslashes) {
     ASSERT_EQ(folder.substr(1, 2), L":\\");
     ExpectSaved(folder);
     ExpectSaved(folder + L"\\");
-    const std::string saved = ReadAll(station / kReportName);
+    const std::string saved = test::ReadFile(station / kReportName);
     EXPECT_TRUE(EveryLineEndsInCrLf(saved)) << saved;
     EXPECT_NE(saved.find("Missing"), std::string::npos);
 
@@ -151,7 +132,7 @@ TEST_F(ReportProgramOnWindows, DataFolderOnAUncPath) {
     WriteLogs(station);
     ASSERT_EQ(station.wstring().substr(0, 2), L"\\\\");
     ExpectSaved(station.wstring());
-    EXPECT_TRUE(EveryLineEndsInCrLf(ReadAll(station / kReportName)));
+    EXPECT_TRUE(EveryLineEndsInCrLf(test::ReadFile(station / kReportName)));
     fs::remove_all(station);
 }
 
@@ -194,12 +175,12 @@ TEST_F(ReportProgramOnWindows, TheStationsNameComesFromComputerName) {
         ASSERT_EQ(Run(save).status, 0u);
         const std::regex banner(
             R"(\r\n\[Gapscope V3\.1\.23\.1366 on PC Ground-station at \d\d:\d\d UTC\]\r\n\r\n$)");
-        EXPECT_TRUE(std::regex_search(ReadAll(station / kReportName), banner));
+        EXPECT_TRUE(std::regex_search(test::ReadFile(station / kReportName), banner));
     }
     {
         const test::ScopedVariable name(L"COMPUTERNAME", std::nullopt);
         ASSERT_EQ(Run(save).status, 0u);
-        const std::string saved = ReadAll(station / kReportName);
+        const std::string saved = test::ReadFile(station / kReportName);
         EXPECT_TRUE(saved.ends_with("\r\n\r\n[From: Gapscope V3.1.23.1366]\r\n\r\n")) << saved;
     }
 }
@@ -222,14 +203,14 @@ TEST_F(ReportProgramOnWindows, AReportHeldOpenIsReplacedOrKeptWhole) {
     CloseHandle(viewer);
     EXPECT_EQ(refused.status, 3u);
     EXPECT_NE(refused.err.find("could not be saved"), std::string::npos) << refused.err;
-    EXPECT_EQ(ReadAll(report), "old report\r\n");
+    EXPECT_EQ(test::ReadFile(report), "old report\r\n");
 
     viewer = hold(FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
     const test::ProcessResult replaced = Run(save);
     CloseHandle(viewer);
     EXPECT_EQ(replaced.status, 0u) << replaced.err;
-    EXPECT_NE(ReadAll(report).find("Missing"), std::string::npos);
+    EXPECT_NE(test::ReadFile(report).find("Missing"), std::string::npos);
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include "pictures/palette.h"
 #include "pictures/timeline_model.h"
 #include "tests/support/test_support.h"
-#include "tools/simulator/simulator.h"
+#include "tests/tools/sim_test_support.h"
 
 namespace gapscope {
 namespace {
@@ -23,12 +23,9 @@ constexpr Day kDay = test::Date(2024, 3, 5);
 class ReportPicture : public ::testing::Test {
   protected:
     void SetUp() override {
-        sim::SimulationConfig config;
-        config.first = kDay - days{2};
-        config.last = kDay;
-        config.rates = sim::FindScenario("clean")->rates;
-        std::string error;
-        config.injections.push_back(*sim::ParseInjection("cycle@2024-03-05T03:00", error));
+        sim::SimulationConfig config =
+            sim::testing::CleanConfig(ScanMode::Prime, kDay - days{2}, kDay);
+        config.injections.push_back(sim::testing::Inject("cycle@2024-03-05T03:00"));
         ASSERT_TRUE(sim::SimulateToDirectory(config, station_, false).summary.has_value());
         env_.programDirectory = dir_.path() / "program";
         env_.computerName = "Groundstation";

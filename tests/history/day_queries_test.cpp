@@ -131,16 +131,11 @@ TEST(NewestRecord, LatestRealMinuteKeyWhereverItStands) {
 
 class IsPartialScanDayFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = test::ScratchPath("gapscope_process_log_");
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
     void Write(std::string_view text) {
         std::ofstream(dir_ / "process.log", std::ios::binary) << text;
     }
-    fs::path dir_;
+    test::TempDir temp_{"gapscope_process_log_"};
+    const fs::path dir_ = temp_.path();
 };
 
 TEST_F(IsPartialScanDayFile, ReadsProcessLogAnewEachCall) {

@@ -168,13 +168,8 @@ TEST(HistoryLog, TextContainsSearchesTheWholeText) {
 
 class ReadHistoryLogTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = test::ScratchPath("gapscope_read_log_");
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    fs::path dir_;
+    test::TempDir temp_{"gapscope_read_log_"};
+    const fs::path dir_ = temp_.path();
 };
 
 TEST_F(ReadHistoryLogTest, TellsMissingFromUnreadable) {

@@ -12,6 +12,7 @@
 #include "report/day_report.h"
 #include "tests/report/simulated_day.h"
 #include "tests/support/test_support.h"
+#include "tests/tools/sim_test_support.h"
 #include "tools/simulator/simulator.h"
 
 namespace gapscope::test {
@@ -49,17 +50,9 @@ inline std::string WithoutDay(const std::string& text, Day day) {
 
 // A fault-free station of `service` from `first` to `last`, shaped as asked.
 inline MemoryStation Station(ScanMode service, Day first, Day last, const StationShape& shape = {}) {
-    sim::SimulationConfig config;
-    config.service = service;
-    config.first = first;
-    config.last = last;
-    config.rates = sim::FindScenario("clean")->rates;
-    for (const std::string& text : shape.injections) {
-        std::string error;
-        const auto injection = sim::ParseInjection(text, error);
-        EXPECT_TRUE(injection.has_value()) << text << ": " << error;
-        if (injection) config.injections.push_back(*injection);
-    }
+    sim::SimulationConfig config = sim::testing::CleanConfig(service, first, last);
+    for (const std::string& text : shape.injections)
+        config.injections.push_back(sim::testing::Inject(text));
     sim::MemorySink sink;
     MemoryStation station;
     station.summary = sim::Simulate(config, sink);

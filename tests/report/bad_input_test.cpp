@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "report/day_report.h"
 #include "report/report_file.h"
@@ -309,13 +308,6 @@ TEST(ReportOnBadInput, HalfWrittenLastLineIsReportedAsFarAsItWasWritten) {
     EXPECT_EQ(*u.error, "''$FFFFFF\xEF\xBF\xBD'' is not a valid integer value");
 }
 
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // Saving where it cannot succeed.
 class FailedSave : public ::testing::Test {
   protected:
@@ -327,7 +319,7 @@ class FailedSave : public ::testing::Test {
     }
     // The old report is whole and nothing else was left behind.
     void ExpectOnlyTheOldReport() {
-        EXPECT_EQ(ReadAll(report_), "yesterday's report\r\n");
+        EXPECT_EQ(test::ReadFile(report_), "yesterday's report\r\n");
         EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 1);
     }
     const test::TempDir temp_{"gapscope_failed_save_"};
@@ -346,7 +338,7 @@ TEST_F(FailedSave, MissingDataDirectory) {
 TEST_F(FailedSave, DataDirectoryUnderARegularFile) {
     std::ofstream(dir_ / "not-a-directory") << "x";
     EXPECT_TRUE(WriteReportFile(dir_ / "not-a-directory" / report_.filename(), lines_));
-    EXPECT_EQ(ReadAll(report_), "yesterday's report\r\n");
+    EXPECT_EQ(test::ReadFile(report_), "yesterday's report\r\n");
 }
 
 TEST_F(FailedSave, DirectoryInThePlaceOfTheReport) {

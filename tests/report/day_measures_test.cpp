@@ -7,6 +7,7 @@
 #include "report/day_report.h"
 #include "tests/report/simulated_day.h"
 #include "tests/support/test_support.h"
+#include "tests/tools/sim_test_support.h"
 
 namespace gapscope {
 namespace {
@@ -15,21 +16,12 @@ using std::chrono::minutes;
 constexpr auto D = test::Date;
 constexpr Day kDay = D(2024, 3, 1);
 
-sim::Injection Inject(const std::string& text) {
-    std::string error;
-    const auto injection = sim::ParseInjection(text, error);
-    EXPECT_TRUE(injection) << text << ": " << error;
-    return injection.value_or(sim::Injection{});
-}
-
 // One clean simulated day of the service with the faults given, reported with `options`.
 Findings SimulatedDay(ScanMode service, const std::vector<std::string>& faults,
                       const ReportOptions& options, std::optional<MinuteTime> now = std::nullopt) {
-    sim::SimulationConfig config;
-    config.service = service;
-    config.first = config.last = kDay;
-    config.rates = sim::FindScenario("clean")->rates;
-    for (const std::string& fault : faults) config.injections.push_back(Inject(fault));
+    sim::SimulationConfig config = sim::testing::CleanConfig(service, kDay, kDay);
+    for (const std::string& fault : faults)
+        config.injections.push_back(sim::testing::Inject(fault));
     const test::MemoryStation station = test::SimulateInMemory(config);
     const DayReportResult result =
         BuildDayReportWith(station.state, options, kDay, RunInputs{now, &station.processLog});

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "report/range_summary.h"
 #include "tests/support/test_support.h"
@@ -17,16 +16,7 @@ namespace fs = std::filesystem;
 using std::chrono::days;
 using std::chrono::hours;
 
-Day D(int y, unsigned m, unsigned d) {
-    return Day{std::chrono::year{y} / std::chrono::month{m} / std::chrono::day{d}};
-}
-
-std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+constexpr auto D = test::Date;
 
 void Write(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
@@ -120,7 +110,7 @@ TEST_F(DayRangeTest, BackfilledFilesAreWhatASingleDaySaveWrites) {
     DayReportResult day4 = BuildDayReport(s, ReportOptions{}, D(2024, 1, 4));
     const fs::path path4 = ReportFilePath(s, dir_.path(), D(2024, 1, 4));
     ASSERT_FALSE(WriteReportFile(path4, BuildReportText(day4.lists, s, banner)));
-    const std::string single = Read(path4);
+    const std::string single = test::ReadFile(path4);
     fs::remove(path4);
 
     std::vector<BackfillDay> done;
@@ -133,7 +123,7 @@ TEST_F(DayRangeTest, BackfilledFilesAreWhatASingleDaySaveWrites) {
     ASSERT_EQ(done.size(), 4u);
     EXPECT_EQ(done[0].step, BackfillStep::Write);  // a day without any history still has its report
     EXPECT_EQ(done[1].path, path4);
-    EXPECT_EQ(Read(path4), single);
+    EXPECT_EQ(test::ReadFile(path4), single);
     EXPECT_FALSE(done[1].saveError);
     EXPECT_EQ(done[2].reportError, "''$ZZ'' is not a valid integer value");
     EXPECT_FALSE(fs::exists(done[2].path));
@@ -146,10 +136,10 @@ TEST_F(DayRangeTest, BackfilledFilesAreWhatASingleDaySaveWrites) {
     Write(path4, "kept");
     run(false);
     EXPECT_EQ(done[1].step, BackfillStep::KeepExisting);
-    EXPECT_EQ(Read(path4), "kept");
+    EXPECT_EQ(test::ReadFile(path4), "kept");
     run(true);
     EXPECT_EQ(done[1].step, BackfillStep::Write);
-    EXPECT_EQ(Read(path4), single);
+    EXPECT_EQ(test::ReadFile(path4), single);
 }
 
 TEST(RangeSummary, LinesUnderTheirTitles) {

@@ -170,9 +170,8 @@ void ParseProducts(const Lines& list, Day day, ScanMode mode, TextView& view) {
         } else if (StartsWith(line, "  (") || StartsWith(line, "  ***")) {
             view.notes.push_back(line);
         } else if (line.find(" sequence nos. found, ") != std::string::npos) {
-            int found = 0, missing = 0;
+            int missing = 0;
             std::sscanf(line.c_str() + line.find(" sequence nos. found, ") + 21, "%d", &missing);
-            std::sscanf(line.c_str(), "%d", &found);
             view.sequenceMissing += missing;
         }
     }
@@ -222,13 +221,6 @@ int ListedSegments(const std::string& line) {
     return count;
 }
 
-int LateCount(ChannelNumber n) {
-    if (n == 12) return 24;
-    if (n <= 17) return 8;
-    if (n <= 23) return 7;
-    return 6;
-}
-
 // The counts a reader makes of the text, with the segments an "all missing" line stands
 // for taken from what the findings expected in that cycle.
 DaySummary CountText(const TextView& text, const Findings& findings, int lastDue) {
@@ -276,7 +268,7 @@ DaySummary CountText(const TextView& text, const Findings& findings, int lastDue
     }
     for (const Entry& e : text.late) {
         const int listed = e.line.ends_with("seg: all") ? -1 : ListedSegments(e.line);
-        s.lateSegments += listed >= 0 ? listed : LateCount(labels.at(LabelOfLine(e.line)));
+        s.lateSegments += listed >= 0 ? listed : ChannelSegments(labels.at(LabelOfLine(e.line)));
     }
     s.sequenceNumbers = text.sequenceMissing;
     return s;
@@ -294,7 +286,7 @@ DaySummary ParseSummaryLine(const std::string& line) {
 
 // What the sample met, so that a change that makes it miss a whole feature shows.
 struct Coverage {
-    int days = 0, failed = 0, missingCycles = 0, dayLong = 0, cleared = 0, notYetDue = 0;
+    int failed = 0, missingCycles = 0, dayLong = 0, cleared = 0, notYetDue = 0;
     int products = 0, himawari = 0, late = 0, sequences = 0, lritOnly = 0;
 };
 
@@ -360,7 +352,6 @@ void CheckDay(const DayReportResult& r, int lastDue, Coverage& seen) {
     EXPECT_EQ(ParseSummaryLine(RangeSummaryLine(f.day, Summarise(f))), counted)
         << RangeSummaryLine(f.day, Summarise(f));
 
-    ++seen.days;
     seen.missingCycles += !f.missingCycles.empty();
     seen.dayLong += !f.absentAllDay.empty();
     seen.notYetDue += !f.notYetDue.empty();
@@ -451,7 +442,6 @@ TEST(FindingsConsistency, TextAndFindingsNameTheSameItemsOnSimulatedStationDays)
             CheckDay(r, lastDue, seen);
         }
     }
-    EXPECT_EQ(seen.days + seen.failed, kStations * kDaysEach);
     EXPECT_GT(seen.failed, 0);
     EXPECT_GT(seen.missingCycles, 20);
     EXPECT_GT(seen.dayLong, 3);

@@ -7,15 +7,14 @@
 #include <algorithm>
 
 #include "report/day_report.h"
+#include "tests/support/test_support.h"
 
 namespace gapscope {
 namespace {
 
 using std::chrono::minutes;
 
-Day D(int y, unsigned m, unsigned d) {
-    return Day{std::chrono::year{y} / std::chrono::month{m} / std::chrono::day{d}};
-}
+constexpr auto D = test::Date;
 
 StartupState Station(std::string seg, ScanMode mode = ScanMode::Prime, std::string files = "") {
     StartupState s;

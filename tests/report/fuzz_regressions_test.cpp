@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "tests/support/test_support.h"
 
@@ -17,13 +15,6 @@ namespace fs = std::filesystem;
 
 const fs::path kRegressions = fs::path(GAPSCOPE_TEST_DATA_DIR) / "fuzz-regressions";
 const fs::path kSeeds = fs::path(GAPSCOPE_TEST_DATA_DIR) / ".." / ".." / "fuzz" / "seeds";
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // Every input kept for a target, seeds and findings alike; at least the seeds must be there.
 std::vector<fs::path> Inputs(const std::string& target) {
@@ -42,7 +33,7 @@ TEST(FuzzRegressions, HistoryLogInputs) {
     const auto inputs = Inputs("history_log");
     ASSERT_FALSE(inputs.empty());
     for (const fs::path& input : inputs) {
-        EXPECT_EQ(CheckHistoryLogInput(ReadAll(input)), std::nullopt) << input;
+        EXPECT_EQ(CheckHistoryLogInput(test::ReadFile(input)), std::nullopt) << input;
     }
 }
 
@@ -50,7 +41,7 @@ TEST(FuzzRegressions, RecordInputs) {
     const auto inputs = Inputs("record");
     ASSERT_FALSE(inputs.empty());
     for (const fs::path& input : inputs) {
-        EXPECT_EQ(CheckRecordInput(ReadAll(input)), std::nullopt) << input;
+        EXPECT_EQ(CheckRecordInput(test::ReadFile(input)), std::nullopt) << input;
     }
 }
 
@@ -60,7 +51,7 @@ TEST(FuzzRegressions, DayReportInputs) {
     const auto inputs = Inputs("day_report");
     ASSERT_FALSE(inputs.empty());
     for (const fs::path& input : inputs) {
-        EXPECT_EQ(CheckDayReportInput(ReadAll(input), scratch), std::nullopt) << input;
+        EXPECT_EQ(CheckDayReportInput(test::ReadFile(input), scratch), std::nullopt) << input;
     }
 }
 

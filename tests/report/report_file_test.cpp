@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "tests/support/test_support.h"
 
@@ -24,13 +23,6 @@ DayReport Lists() {
 
 const BannerInfo kBanner{"3.1.23.1366", "Groundstation",
                          std::chrono::sys_days{kDay} + 6h + 10min + 42s};
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 TEST(ReportText, UsualFormHasSeparatorsAndBanner) {
     StartupState s;
@@ -91,20 +83,15 @@ TEST(ReportFileName, SuffixFollowsTheFirstMatchingRule) {
 
 class ReportFileWrite : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = test::ScratchPath("gapscope-report-file-");
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    fs::path dir_;
+    test::TempDir temp_{"gapscope-report-file-"};
+    const fs::path dir_ = temp_.path();
 };
 
 TEST_F(ReportFileWrite, EveryLineEndsInCrLfAndAnOlderFileIsReplaced) {
     const fs::path path = dir_ / "2024-01-05-missing-segments.txt";
     std::ofstream(path) << "an older, longer report that must disappear entirely\n";
     ASSERT_FALSE(WriteReportFile(path, {"Date: x", "", "caf\xe9"}));
-    EXPECT_EQ(ReadAll(path), "Date: x\r\n\r\ncaf\xe9\r\n");
+    EXPECT_EQ(test::ReadFile(path), "Date: x\r\n\r\ncaf\xe9\r\n");
     // Nothing but the report is left behind.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator{}), 1);
 }
@@ -118,7 +105,7 @@ TEST_F(ReportFileWrite, AFailedSaveLeavesTheOldReportIntact) {
     EXPECT_TRUE(WriteReportFile(blocked, {"new"}));
     EXPECT_TRUE(fs::is_directory(blocked));
     EXPECT_TRUE(WriteReportFile(dir_ / "no-such-dir" / "r.txt", {"new"}));
-    EXPECT_EQ(ReadAll(path), "good");
+    EXPECT_EQ(test::ReadFile(path), "good");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator{}), 2);
 }
 

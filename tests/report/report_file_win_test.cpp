@@ -5,10 +5,10 @@
 
 #include <chrono>
 #include <fstream>
-#include <sstream>
 
 #include "report/report_file.h"
 #include "startup/system_text.h"
+#include "tests/support/test_support.h"
 #include "tests/support/win_process.h"
 
 namespace gapscope {
@@ -16,13 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using std::chrono::milliseconds;
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Another program's handle on the old report, opened with the given sharing.
 class Holder {
@@ -47,15 +40,9 @@ class Holder {
 class ReportFileOnWindows : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               (L"gapscope-report-file-win-" +
-                test::Wide(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
         report_ = dir_ / L"2024-01-05-missing-segments.txt";
         std::ofstream(report_, std::ios::binary) << "old report\r\n";
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     // Files other than the report itself (temporaries left behind).
     int Leftovers() const {
@@ -66,7 +53,8 @@ class ReportFileOnWindows : public ::testing::Test {
         return n;
     }
 
-    fs::path dir_;
+    test::TempDir temp_{"gapscope-report-file-win-"};
+    const fs::path dir_ = temp_.path();
     fs::path report_;
 };
 
@@ -78,7 +66,7 @@ TEST_F(ReportFileOnWindows, AReportHeldOpenWithDeleteSharingIsReplaced) {
     EXPECT_EQ(WriteReportFile(report_, {"new", "report"}, retry), std::nullopt);
     viewer.Close();
     EXPECT_EQ(waits, 0);
-    EXPECT_EQ(ReadAll(report_), "new\r\nreport\r\n");
+    EXPECT_EQ(test::ReadFile(report_), "new\r\nreport\r\n");
     EXPECT_EQ(Leftovers(), 0);
 }
 
@@ -94,7 +82,7 @@ TEST_F(ReportFileOnWindows, AReportHeldWithReadSharingOnlyIsRetriedThenLeftIntac
     EXPECT_NE(problem->find("held open by another program"), std::string::npos) << *problem;
     // Four attempts with a pause between each two.
     EXPECT_EQ(waits, std::vector<milliseconds>(3, milliseconds{250}));
-    EXPECT_EQ(ReadAll(report_), "old report\r\n");
+    EXPECT_EQ(test::ReadFile(report_), "old report\r\n");
     EXPECT_EQ(Leftovers(), 0);
 }
 
@@ -107,7 +95,7 @@ TEST_F(ReportFileOnWindows, AReportReleasedDuringTheWaitIsReplaced) {
                             }};
     EXPECT_EQ(WriteReportFile(report_, {"new"}, retry), std::nullopt);
     EXPECT_EQ(waits, 2);
-    EXPECT_EQ(ReadAll(report_), "new\r\n");
+    EXPECT_EQ(test::ReadFile(report_), "new\r\n");
 }
 
 TEST_F(ReportFileOnWindows, AFolderInTheReportsPlaceFailsAtOnce) {
@@ -131,7 +119,7 @@ TEST_F(ReportFileOnWindows, FoldersNamedInAnyAlphabetAreWrittenTo) {
     const fs::path path = ReportFilePath(startup, dir_, Day{std::chrono::year{2024} / 1 / 5});
     EXPECT_EQ(path, dir_ / test::Wide(name) / L"2024-01-05-missing-segments.txt");
     EXPECT_EQ(WriteReportFile(path, {"new"}), std::nullopt);
-    EXPECT_EQ(ReadAll(dir_ / test::Wide(name) / L"2024-01-05-missing-segments.txt"), "new\r\n");
+    EXPECT_EQ(test::ReadFile(dir_ / test::Wide(name) / L"2024-01-05-missing-segments.txt"), "new\r\n");
 }
 
 TEST(SystemTextOnWindows, ReportTextIsWrittenInTheAnsiCodePage) {

@@ -44,4 +44,10 @@ inline void WriteStore(const std::string& baseName, const QByteArray& bytes) {
     file.write(bytes);
 }
 
+// The whole store as it is on disk; empty when there is none.
+inline QByteArray ReadStore(const std::string& baseName) {
+    QFile file(StoreFile(baseName));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 }  // namespace gapscope::test

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
-#include <QFile>
 
 #include "settings/stored_options.h"
 #include "tests/settings/settings_test_support.h"
@@ -18,10 +17,6 @@ class StoredFolderTest : public ::testing::Test {
   protected:
     std::string baseName_ =
         std::string("folder-") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    QByteArray OnDisk() const {
-        QFile file(test::StoreFile(baseName_));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
 };
 
 TEST_F(StoredFolderTest, NothingStoredIsNoFolder) {
@@ -45,7 +40,7 @@ TEST_F(StoredFolderTest, KeptBesideTheOptionsUnderANameOfItsOwn) {
     }
     test::WriteStore(baseName_, "[General]\nReportIncludeFSD=0\nReportIncludeLRIT=1\n");
     ASSERT_TRUE(StoreDataFolder(baseName_, "/srv/station"));
-    const QByteArray text = OnDisk();
+    const QByteArray text = test::ReadStore(baseName_);
     EXPECT_TRUE(text.contains("ReportIncludeFSD=0\n")) << text.constData();
     EXPECT_TRUE(text.contains("ReportIncludeLRIT=1\n")) << text.constData();
     ReportOptions expected;

@@ -21,10 +21,6 @@ class StoredOptionsTest : public ::testing::Test {
 
     QString File() const { return test::StoreFile(baseName_); }
     void Store(const QByteArray& text) const { test::WriteStore(baseName_, "[General]\n" + text); }
-    QByteArray OnDisk() const {
-        QFile file(File());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
 };
 
 TEST(ProgramBaseName, DropsDirectoryAndEverythingFromTheLastDot) {
@@ -78,9 +74,9 @@ TEST_F(StoredOptionsTest, OnlyThirtyTwoBitIntegersCount) {
 
 TEST_F(StoredOptionsTest, ReadingWritesNothing) {
     Store("ReportIncludeFSD=7\nReportIncludeLRIT=true\n");
-    const QByteArray before = OnDisk();
+    const QByteArray before = test::ReadStore(baseName_);
     ReadStoredOptions(baseName_);
-    EXPECT_EQ(OnDisk(), before);
+    EXPECT_EQ(test::ReadStore(baseName_), before);
 }
 
 TEST_F(StoredOptionsTest, RegistryBooleanReadsOnCreationAndStoresAnIntegerOnDestruction) {
@@ -93,7 +89,7 @@ TEST_F(StoredOptionsTest, RegistryBooleanReadsOnCreationAndStoresAnIntegerOnDest
         EXPECT_FALSE(lrit.Value);  // the text was ignored
         EXPECT_TRUE(fsd.Value);
     }
-    const QByteArray text = OnDisk();
+    const QByteArray text = test::ReadStore(baseName_);
     EXPECT_TRUE(text.contains("ReportIncludeLRIT=0\n")) << text.constData();
     EXPECT_TRUE(text.contains("ReportIncludeFSD=1\n")) << text.constData();
 }

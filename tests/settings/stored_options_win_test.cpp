@@ -8,6 +8,8 @@
 namespace gapscope {
 namespace {
 
+using test::Reg;
+
 // A key of its own, so that the test never touches the window's.
 const char* const kBaseName = "gapscope-registry-test";
 const wchar_t* const kKey = L"HKCU\\Software\\Quillan\\gapscope-registry-test";
@@ -17,11 +19,6 @@ class StoredOptionsInRegistry : public ::testing::Test {
     void SetUp() override { Reg({L"delete", kKey, L"/f"}); }
     void TearDown() override { Reg({L"delete", kKey, L"/f"}); }
 
-    static DWORD Reg(const std::vector<std::wstring>& arguments) {
-        wchar_t system[MAX_PATH];
-        GetSystemDirectoryW(system, MAX_PATH);
-        return test::RunProgram(std::filesystem::path(system) / L"reg.exe", arguments).status;
-    }
     static void Add(const wchar_t* name, const wchar_t* type, const wchar_t* data) {
         ASSERT_EQ(Reg({L"add", kKey, L"/v", name, L"/t", type, L"/d", data, L"/f"}), 0u) << name;
     }

@@ -58,12 +58,9 @@ TEST(ComputerName, LowersLettersThenRaisesTheFirst) {
 class StartupDirTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = test::ScratchPath("gapscope_startup_");
-        fs::remove_all(dir_);
         fs::create_directories(dir_ / "prog");
         fs::create_directories(dir_ / "data");
     }
-    void TearDown() override { fs::remove_all(dir_); }
     void Write(const std::string& name, std::string_view text) {
         std::ofstream(dir_ / "data" / name, std::ios::binary) << text;
     }
@@ -73,7 +70,8 @@ class StartupDirTest : public ::testing::Test {
         inputs.programDirectory = dir_ / "prog";
         return LoadStartupState(inputs);
     }
-    fs::path dir_;
+    test::TempDir temp_{"gapscope_startup_"};
+    const fs::path dir_ = temp_.path();
 };
 
 TEST_F(StartupDirTest, DataDirectoryFromFirstArgumentOnly) {

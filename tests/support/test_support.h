@@ -1,5 +1,5 @@
 // Scaffolding shared by the tests of several folders: a scratch directory per test, reading
-// a file whole, days by their dates, long junk.
+// a file whole, days by their dates (dates.h), long junk.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -23,7 +23,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "history/time_keys.h"
+#include "tests/support/dates.h"
 
 namespace gapscope::test {
 
@@ -95,10 +95,6 @@ class TempDir {
 inline std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-constexpr Day Date(int year, unsigned month, unsigned day) {
-    return Day{std::chrono::year{year} / std::chrono::month{month} / std::chrono::day{day}};
 }
 
 // `unit` repeated up to at least `bytes` bytes: long junk.

@@ -1,5 +1,5 @@
-// Windows test scaffolding: running another program with captured output, and setting an
-// environment variable for the programs a test starts.
+// Windows test scaffolding: running another program (reg.exe among them) with captured
+// output, and setting an environment variable for the programs a test starts.
 #pragma once
 
 #include <windows.h>
@@ -67,7 +67,7 @@ inline std::string ReadPipe(HANDLE pipe) {
     std::string text;
     char buffer[4096];
     DWORD n = 0;
-    while (ReadFile(pipe, buffer, sizeof buffer, &n, nullptr) && n > 0) text.append(buffer, n);
+    while (::ReadFile(pipe, buffer, sizeof buffer, &n, nullptr) && n > 0) text.append(buffer, n);
     return text;
 }
 
@@ -115,6 +115,13 @@ inline ProcessResult RunProgram(const std::filesystem::path& program,
     CloseHandle(outRead);
     CloseHandle(errRead);
     return result;
+}
+
+// Runs the system's reg.exe with `arguments`; its exit status.
+inline DWORD Reg(const std::vector<std::wstring>& arguments) {
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    return RunProgram(std::filesystem::path(system) / L"reg.exe", arguments).status;
 }
 
 // Sets (or, with nullopt, removes) an environment variable of this process, which the
