@@ -44,9 +44,15 @@ std::string WithSeparator(std::string directory) {
     return directory;
 }
 
-// The logs in reading order and where each goes.
-constexpr std::array<HistoryLog StartupState::*, 3> kLogs = {
-    &StartupState::FileHistory, &StartupState::LateSegHistory, &StartupState::SegHistory};
+// The logs in the order they are read, and where each goes; reading stops at the first one
+// that cannot be read.
+struct LogFile {
+    std::string_view name;
+    HistoryLog StartupState::*member;
+};
+constexpr std::array<LogFile, 3> kLogs = {{{"FileHistory.log", &StartupState::FileHistory},
+                                           {"LateSegHistory.log", &StartupState::LateSegHistory},
+                                           {"SegHistory.log", &StartupState::SegHistory}}};
 
 LogReadResult ReadOnce(const std::filesystem::path& path, HistoryLog::Dates dates,
                        const StartupInputs& inputs) {
@@ -147,28 +153,26 @@ StartupLoad LoadStartupState(const StartupInputs& inputs) {
     StartupState& state = load.state;
     state.DataDirectory = ResolveDataDirectory(inputs.arguments, inputs.programDirectory);
     state.switches = ParseSwitches(inputs.arguments);
-    for (const std::string_view name : kLogFileNames) {
+    for (const LogFile& log : kLogs) {
         std::error_code error;
-        if (std::filesystem::exists(PathFromText(state.DataDirectory + std::string(name)), error)) {
-            load.anyLogFound = true;
-        }
+        const std::string path = state.DataDirectory + std::string(log.name);
+        if (std::filesystem::exists(PathFromText(path), error)) load.anyLogFound = true;
     }
     load.logsLoaded = true;
-    for (std::size_t i = 0; i < kLogs.size(); ++i) {
-        const std::string name(kLogFileNames[i]);
+    for (const LogFile& log : kLogs) {
         // Only the segment history is asked whether it holds a date.
-        const auto dates = kLogs[i] == &StartupState::SegHistory ? HistoryLog::Dates::Collect
-                                                                  : HistoryLog::Dates::Search;
-        LogReadResult read =
-            ReadWithRetries(PathFromText(state.DataDirectory + name), dates, inputs);
+        const auto dates = log.member == &StartupState::SegHistory ? HistoryLog::Dates::Collect
+                                                                    : HistoryLog::Dates::Search;
+        LogReadResult read = ReadWithRetries(
+            PathFromText(state.DataDirectory + std::string(log.name)), dates, inputs);
         if (read.status == LogReadStatus::Unreadable || read.status == LogReadStatus::Busy) {
             load.logsLoaded = false;
-            load.unreadableLog = name;
+            load.unreadableLog = log.name;
             load.unreadableStatus = read.status;
             load.unreadableReason = std::move(read.reason);
             break;
         }
-        state.*kLogs[i] = std::move(read.log);
+        state.*log.member = std::move(read.log);
     }
     DeriveStartupFlags(state);
     return load;

@@ -80,10 +80,6 @@ struct StartupInputs {
     std::function<LogReadResult(const std::filesystem::path&)> readLog;
 };
 
-// The logs in the order they are read; reading stops at the first one that cannot be read.
-inline constexpr std::string_view kLogFileNames[] = {"FileHistory.log", "LateSegHistory.log",
-                                                     "SegHistory.log"};
-
 // What the start-up found besides the state: whether the logs were read, and why not.
 struct StartupLoad {
     StartupState state;  // ComputerName is left to the caller
