@@ -10,6 +10,7 @@
 #include "history/segment_scan.h"
 #include "report/calendar.h"
 #include "report/post_passes.h"
+#include "report/repeat_cycle.h"
 #include "report/sequence_report.h"
 
 namespace gapscope {
@@ -410,7 +411,7 @@ private:
         lateLines_.clear();
 
         const bool quarter = m % 60 == 15 || m % 60 == 45;
-        const bool cycle = s_.IsRapidScan() ? m % 5 == 0 : m % 15 == 0;
+        const bool cycle = m % RepeatCycleMinutes(s_.Mode) == 0;
 
         scannedKey_ = key;
         scanning_ = "LateSegHistory.log";
@@ -520,7 +521,7 @@ private:
         auto expected = findings_.expected.begin();
         for (int m = lastDueMinute_ + 1; m < kMinutesPerDay; ++m) {
             while (expected != findings_.expected.end() && expected->minute < m) ++expected;
-            const bool cycle = !s_.HimawariMode() && m % (s_.IsRapidScan() ? 5 : 15) == 0;
+            const bool cycle = !s_.HimawariMode() && m % RepeatCycleMinutes(s_.Mode) == 0;
             if (cycle || (expected != findings_.expected.end() && expected->minute == m)) {
                 findings_.notYetDue.push_back(m);
             }
