@@ -512,8 +512,10 @@ private:
     }
 
     bool PartialScanDay() const {
+        if (!NeedsProcessLog(o_)) return false;
         if (inputs_.processLog) return inputs_.processLog->IsPartialScanDay(day_);
-        return IsPartialScanDay(PathFromText(s_.DataDirectory), day_);
+        const std::optional<ProcessLogDays> processLog = ProcessLogFor(s_, o_);
+        return processLog && processLog->IsPartialScanDay(day_);
     }
 
     // The repeat cycles after the current minute, and the other minutes with expected items.
@@ -542,7 +544,7 @@ private:
         rules_ = ComputeDayRules(day_, s_.Mode);
         run_.csrInService = rules_.csrInService;
         run_.singleSegmentProducts = rules_.singleSegmentProducts;
-        run_.partialScan = o_.disableMsg1Mpef && o_.includeMpef && PartialScanDay();
+        run_.partialScan = PartialScanDay();
         run_.reportableChannels = ReportableChannels(day_, s_.Mode);
         if (o_.met8LritOnly) NotCheckedEntry(NotCheckedReason::LritOnly);
 
@@ -614,6 +616,16 @@ private:
 };
 
 }  // namespace
+
+bool NeedsProcessLog(const ReportOptions& options) {
+    return options.disableMsg1Mpef && options.includeMpef;
+}
+
+std::optional<ProcessLogDays> ProcessLogFor(const StartupState& startup,
+                                            const ReportOptions& options) {
+    if (!NeedsProcessLog(options)) return std::nullopt;
+    return ProcessLogDays::Read(PathFromText(startup.DataDirectory));
+}
 
 DayReportResult BuildDayReport(const StartupState& startup, const ReportOptions& options, Day day) {
     return BuildDayReportWith(startup, options, day, RunInputs{});
