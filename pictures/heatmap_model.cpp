@@ -3,13 +3,10 @@
 #include <algorithm>
 
 #include "pictures/segment_counts.h"
+#include "report/repeat_cycle.h"
 
 namespace gapscope::pictures {
 namespace {
-
-int CycleMinutes(ScanMode service) {
-    return service == ScanMode::RapidScan ? 5 : 15;
-}
 
 struct Counts {
     long due = 0;
@@ -34,7 +31,7 @@ HeatMapRow BuildHeatMapRow(const Findings& findings, DayStatus status) {
     if (status != DayStatus::Reported) return row;
     row.counts = Summarise(findings);
 
-    const int cycle = CycleMinutes(findings.service);
+    const int cycle = RepeatCycleMinutes(findings.service);
     std::vector<Counts> columns(static_cast<std::size_t>(kMinutesPerDay / cycle));
     const auto at = [&](int minute) -> Counts& {
         return columns[static_cast<std::size_t>(ColumnOf(minute, cycle))];
@@ -63,7 +60,7 @@ HeatMapRow BuildHeatMapRow(const Findings& findings, DayStatus status) {
 void AddHeatMapRow(HeatMap& map, HeatMapRow row, ScanMode service) {
     if (map.rows.empty()) {
         map.service = service;
-        map.cycleMinutes = CycleMinutes(service);
+        map.cycleMinutes = RepeatCycleMinutes(service);
         map.columns = kMinutesPerDay / map.cycleMinutes;
     }
     if (row.status == DayStatus::Reported) map.totals += row.counts;

@@ -7,6 +7,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/labels.h"
 #include "pictures/segment_counts.h"
+#include "report/repeat_cycle.h"
 
 namespace gapscope::pictures {
 namespace {
@@ -194,7 +195,7 @@ Timeline BuildTimeline(const Findings& findings, const PictureFacts& facts) {
     t.service = findings.service;
     t.parallel = findings.switches.parallel;
     t.himawari = findings.switches.himawari;
-    t.cycleMinutes = findings.service == ScanMode::RapidScan ? 5 : 15;
+    t.cycleMinutes = RepeatCycleMinutes(findings.service);
     t.columns = kMinutesPerDay / t.cycleMinutes;
     t.counts = Summarise(findings);
     t.facts = facts;

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "report/repeat_cycle.h"
+
 namespace gapscope {
 
 namespace {
@@ -10,7 +12,7 @@ namespace {
 // only those at :15 and :45 when the station's MSG data is LRIT from the FTP service.
 int CycleStep(const Findings& findings) {
     if (findings.options.met8LritOnly) return 30;
-    return findings.service == ScanMode::RapidScan ? 5 : 15;
+    return RepeatCycleMinutes(findings.service);
 }
 
 int LongestRun(const std::vector<int>& minutes, int step) {

@@ -6,13 +6,6 @@ namespace gapscope {
 
 namespace {
 
-// process.log once for the whole range, and only when a run would read it.
-std::optional<ProcessLogDays> ProcessLogFor(const StartupState& startup,
-                                            const ReportOptions& options) {
-    if (!options.disableMsg1Mpef || !options.includeMpef) return std::nullopt;
-    return ProcessLogDays::Read(startup.DataDirectory);
-}
-
 void Count(RangeOutcome& outcome, const DayReportResult& result) {
     if (result.error) {
         ++outcome.failed;

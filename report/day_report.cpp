@@ -10,6 +10,7 @@
 #include "history/segment_scan.h"
 #include "report/calendar.h"
 #include "report/post_passes.h"
+#include "report/repeat_cycle.h"
 #include "report/sequence_report.h"
 
 namespace gapscope {
@@ -410,7 +411,7 @@ private:
         lateLines_.clear();
 
         const bool quarter = m % 60 == 15 || m % 60 == 45;
-        const bool cycle = s_.IsRapidScan() ? m % 5 == 0 : m % 15 == 0;
+        const bool cycle = m % RepeatCycleMinutes(s_.Mode) == 0;
 
         scannedKey_ = key;
         scanning_ = "LateSegHistory.log";
@@ -511,8 +512,10 @@ private:
     }
 
     bool PartialScanDay() const {
+        if (!NeedsProcessLog(o_)) return false;
         if (inputs_.processLog) return inputs_.processLog->IsPartialScanDay(day_);
-        return IsPartialScanDay(PathFromText(s_.DataDirectory), day_);
+        const std::optional<ProcessLogDays> processLog = ProcessLogFor(s_, o_);
+        return processLog && processLog->IsPartialScanDay(day_);
     }
 
     // The repeat cycles after the current minute, and the other minutes with expected items.
@@ -520,7 +523,7 @@ private:
         auto expected = findings_.expected.begin();
         for (int m = lastDueMinute_ + 1; m < kMinutesPerDay; ++m) {
             while (expected != findings_.expected.end() && expected->minute < m) ++expected;
-            const bool cycle = !s_.HimawariMode() && m % (s_.IsRapidScan() ? 5 : 15) == 0;
+            const bool cycle = !s_.HimawariMode() && m % RepeatCycleMinutes(s_.Mode) == 0;
             if (cycle || (expected != findings_.expected.end() && expected->minute == m)) {
                 findings_.notYetDue.push_back(m);
             }
@@ -541,7 +544,7 @@ private:
         rules_ = ComputeDayRules(day_, s_.Mode);
         run_.csrInService = rules_.csrInService;
         run_.singleSegmentProducts = rules_.singleSegmentProducts;
-        run_.partialScan = o_.disableMsg1Mpef && o_.includeMpef && PartialScanDay();
+        run_.partialScan = PartialScanDay();
         run_.reportableChannels = ReportableChannels(day_, s_.Mode);
         if (o_.met8LritOnly) NotCheckedEntry(NotCheckedReason::LritOnly);
 
@@ -613,6 +616,16 @@ private:
 };
 
 }  // namespace
+
+bool NeedsProcessLog(const ReportOptions& options) {
+    return options.disableMsg1Mpef && options.includeMpef;
+}
+
+std::optional<ProcessLogDays> ProcessLogFor(const StartupState& startup,
+                                            const ReportOptions& options) {
+    if (!NeedsProcessLog(options)) return std::nullopt;
+    return ProcessLogDays::Read(PathFromText(startup.DataDirectory));
+}
 
 DayReportResult BuildDayReport(const StartupState& startup, const ReportOptions& options, Day day) {
     return BuildDayReportWith(startup, options, day, RunInputs{});

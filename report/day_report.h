@@ -41,6 +41,13 @@ struct RunInputs {
     const ProcessLogDays* processLog = nullptr;
 };
 
+// Whether a run with these options reads process.log: only its partial-scan check does, with
+// "Disable MSG1 MPEF" and "Include MPEF" both set.
+bool NeedsProcessLog(const ReportOptions& options);
+// process.log from the data directory when a run with these options reads it, else nullopt.
+std::optional<ProcessLogDays> ProcessLogFor(const StartupState& startup,
+                                            const ReportOptions& options);
+
 DayReportResult BuildDayReport(const StartupState& startup, const ReportOptions& options, Day day);
 DayReportResult BuildDayReportWith(const StartupState& startup, const ReportOptions& options,
                                    Day day, const RunInputs& inputs);

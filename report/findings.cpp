@@ -1,7 +1,6 @@
 #include "report/findings.h"
 
 #include <cstdio>
-#include <tuple>
 
 #include "catalogue/labels.h"
 
@@ -58,17 +57,6 @@ std::string_view NotCheckedReasonName(NotCheckedReason reason) {
             return "no_product_record";
     }
     return "mpef_not_included";
-}
-
-bool operator==(const Findings& a, const Findings& b) {
-    const auto switches = [](const Switches& s) {
-        return std::tuple(s.autoRun, s.neat, s.parallel, s.noFy2c, s.noMpe, s.himawari, s.noHimawari);
-    };
-    return a.day == b.day && a.service == b.service && a.options == b.options &&
-           switches(a.switches) == switches(b.switches) && a.missingCycles == b.missingCycles &&
-           a.missing == b.missing && a.late == b.late && a.absentAllDay == b.absentAllDay &&
-           a.sequences == b.sequences && a.expected == b.expected && a.notYetDue == b.notYetDue &&
-           a.notChecked == b.notChecked;
 }
 
 std::string CycleHhnn(int minute) {

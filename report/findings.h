@@ -115,8 +115,8 @@ struct Findings {
     // Cycles of the current day after the current minute: expected, never missing.
     std::vector<int> notYetDue;
     std::vector<NotChecked> notChecked;
+    friend bool operator==(const Findings&, const Findings&) = default;
 };
-bool operator==(const Findings& a, const Findings& b);
 
 // "hhnn" of a minute of the day.
 std::string CycleHhnn(int minute);

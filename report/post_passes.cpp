@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 
+#include "report/repeat_cycle.h"
+
 namespace gapscope {
 
 namespace {
@@ -214,14 +216,15 @@ int CycleNumber(std::string_view hhnn, ScanMode mode) {
     const int hour = ParseDecimal(Slice(text, 0, 2));
     const int minute = ParseDecimal(Slice(text, 2, 2));
     if (hour < 0 || minute < 0) return -1;
-    return mode == ScanMode::RapidScan ? hour * 12 + minute / 5 : hour * 4 + minute / 15;
+    const int step = RepeatCycleMinutes(mode);
+    return hour * (60 / step) + minute / step;
 }
 
 std::string CycleText(int cycle, ScanMode mode) {
-    const bool rapid = mode == ScanMode::RapidScan;
-    const int perHour = rapid ? 12 : 4;
+    const int step = RepeatCycleMinutes(mode);
+    const int perHour = 60 / step;
     const int hour = cycle / perHour;
-    const int minute = (cycle % perHour) * (rapid ? 5 : 15);
+    const int minute = (cycle % perHour) * step;
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%.2d%.2d", hour, minute);
     return buffer;

@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 #include "history/log_text.h"
 
@@ -36,19 +38,20 @@ bool IsReported(SequenceKind kind) {
 constexpr char32_t kMissing = U'_';
 constexpr char32_t kDuplicate = U'#';
 // How far past the first run of duplicates a further duplicate is looked for.
-constexpr std::size_t kDuplicateLookahead = 9999;
+constexpr int kDuplicateLookahead = 9999;
 
 // A position is named only when the duplicates are one short run right at the start of
 // the day's numbering (positions 1..3), which is how a restart of the sender shows.
-std::string DuplicateLine(std::u32string_view sequence) {
+// `repeated` holds the duplicates' positions (from 1), rising.
+std::string DuplicateLine(const std::vector<int>& repeated) {
     std::string line = "  Multiple files with same sequence number";
-    const std::size_t first = sequence.find(kDuplicate);  // p - 1
-    std::size_t runEnd = first;                           // q
-    while (runEnd < sequence.size() && sequence[runEnd] == kDuplicate) ++runEnd;
-    const std::u32string_view rest = sequence.substr(runEnd, kDuplicateLookahead);
-    if (first < 3 && rest.find(kDuplicate) == std::u32string_view::npos) {
-        const std::size_t p = first + 1;
-        const std::size_t q = runEnd;
+    const int p = repeated.front();
+    std::size_t next = 1;
+    while (next < repeated.size() && repeated[next] == repeated[next - 1] + 1) ++next;
+    const int q = repeated[next - 1];
+    const bool furtherDuplicate =
+        next < repeated.size() && repeated[next] - q <= kDuplicateLookahead;
+    if (p <= 3 && !furtherDuplicate) {
         if (q == p) {
             line += ", seq. " + std::to_string(p);
         } else {
@@ -58,38 +61,29 @@ std::string DuplicateLine(std::u32string_view sequence) {
     return line;
 }
 
-}  // namespace
-
-Lines SequenceReportBlock(SequenceKind kind, std::string_view text, bool neatMode) {
-    if (!IsReported(kind) || text.empty()) return {};
-    const std::u32string sequence = Characters(text);
-    const SequenceKindText& texts = kKindTexts[static_cast<std::size_t>(kind)];
-
-    long missing = 0;
-    std::size_t lastMissing = 0;
-    for (std::size_t i = 0; i < sequence.size(); ++i) {
-        if (sequence[i] == kMissing) {
-            ++missing;
-            lastMissing = i + 1;
-        }
-    }
-
+Lines BlockLines(const SequenceFinding& finding, bool neatMode) {
+    const SequenceKindText& texts = kKindTexts[static_cast<std::size_t>(finding.kind)];
     Lines block;
     block.emplace_back(" ");
     if (!neatMode) block.emplace_back("_______________________");
     block.emplace_back(texts.title);
 
+    const int missing = static_cast<int>(finding.missing.size());
     char buffer[160];
-    std::snprintf(buffer, sizeof buffer, texts.countFormat, static_cast<int>(sequence.size()),
-                  static_cast<int>(missing));
+    std::snprintf(buffer, sizeof buffer, texts.countFormat, finding.found, missing);
     std::string countLine = buffer;
-    if (missing == 1) countLine += ", seq. " + std::to_string(lastMissing);
+    if (missing == 1) countLine += ", seq. " + std::to_string(finding.missing.front());
     block.push_back(std::move(countLine));
 
-    if (sequence.find(kDuplicate) != std::u32string::npos) {
-        block.push_back(DuplicateLine(sequence));
-    }
+    if (!finding.repeated.empty()) block.push_back(DuplicateLine(finding.repeated));
     return block;
+}
+
+}  // namespace
+
+Lines SequenceReportBlock(SequenceKind kind, std::string_view text, bool neatMode) {
+    if (!IsReported(kind) || text.empty()) return {};
+    return BlockLines(SequenceBlockFinding(kind, text), neatMode);
 }
 
 SequenceFinding SequenceBlockFinding(SequenceKind kind, std::string_view text) {
@@ -114,8 +108,9 @@ void AddSequenceReport(const HistoryLog& fileHistory, Day day, SequenceKind kind
     const std::string key = CompactDate(day) + std::string(SequenceSuffix(kind));
     const std::string_view sequence = fileHistory.ValueOf(key);
     if (sequence.empty()) return;
-    Lines block = SequenceReportBlock(kind, sequence, neatMode);
-    if (found) found->push_back(SequenceBlockFinding(kind, sequence));
+    SequenceFinding finding = SequenceBlockFinding(kind, sequence);
+    Lines block = BlockLines(finding, neatMode);
+    if (found) found->push_back(std::move(finding));
     missingProduct.insert(missingProduct.end(), std::make_move_iterator(block.begin()),
                           std::make_move_iterator(block.end()));
 }

@@ -23,6 +23,7 @@ struct Switches {
     bool noMpe = false;       // "NOMPE", '-' only
     bool himawari = false;    // "HIM", '-' only
     bool noHimawari = false;  // "NOHIM", '-' only
+    friend bool operator==(const Switches&, const Switches&) = default;
 };
 Switches ParseSwitches(const std::vector<std::string>& arguments);
 // True when the argument names one of the switches above.
