@@ -28,6 +28,7 @@
 #include "app/vel_check_box.h"
 #include "history/day_queries.h"
 #include "history/time_keys.h"
+#include "startup/system_text.h"
 #include "report/report_file.h"
 #include "settings/stored_folder.h"
 #include "settings/version.h"
@@ -280,7 +281,7 @@ void TFormGapscope::ShowSource(const StartupLoad& loaded) {
     QString prefix;
     QString tip;
     std::error_code error;
-    if (!std::filesystem::is_directory(directory, error)) {
+    if (!std::filesystem::is_directory(PathFromText(directory), error)) {
         prefix = QStringLiteral("Folder not found: ");
         tip = folder + QStringLiteral(" does not exist.\n") + click;
     } else if (!loaded.anyLogFound) {

@@ -221,10 +221,10 @@ int SaveRange(const Run& run) {
         } else if (!run.request.quiet) {
             switch (d.step) {
                 case BackfillStep::Write:
-                    run.out << "Report saved to: " << d.path.string() << "\n";
+                    run.out << "Report saved to: " << TextOfPath(d.path) << "\n";
                     break;
                 case BackfillStep::KeepExisting:
-                    run.out << "Report kept: " << d.path.string() << " (--overwrite writes over it)\n";
+                    run.out << "Report kept: " << TextOfPath(d.path) << " (--overwrite writes over it)\n";
                     break;
                 case BackfillStep::SkipCurrentDay:
                     run.out << "No report yet: " << IsoDate(d.day) << " is not over\n";

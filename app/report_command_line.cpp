@@ -183,10 +183,6 @@ std::string BoxCaption(const layout::BoxDesign& box) {
 
 }  // namespace
 
-bool ReportRequest::Has(std::string_view option) const {
-    return std::find(given.begin(), given.end(), option) != given.end();
-}
-
 std::string ReportUsage() {
     return kSynopsis;
 }
@@ -245,7 +241,7 @@ std::optional<ReportRequest> ParseReportCommandLine(const std::vector<std::strin
     app.add_flag("--defaults", request.defaults);
     app.add_flag("--save");
     app.add_flag("-q,--quiet", request.quiet);
-    app.add_flag("--check", request.check);
+    app.add_flag("--check");
     app.add_option("--grace", grace)->type_name("MINUTES");
     app.add_option("--warning", request.warning)->type_name("NAME=RANGE")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
@@ -297,8 +293,7 @@ std::optional<ReportRequest> ParseReportCommandLine(const std::vector<std::strin
         }
         request.json = format == "json";
         // Metrics are a mode of their own, asked for by this value of --format.
-        request.prometheus = format == "prometheus";
-        if (request.prometheus) {
+        if (format == "prometheus") {
             std::replace(request.given.begin(), request.given.end(), std::string("--format"),
                          std::string("--format prometheus"));
         }

@@ -25,10 +25,8 @@ struct ReportRequest {
     std::vector<std::pair<OptionField, bool>> settings;  // --set, in the order given
     std::optional<std::string> picture;  // --picture FILE (builds with Qt GUI only)
     bool json = false;  // --format json
-    // Monitoring: --check and its thresholds ("NAME=RANGE" as given), --format prometheus
-    // (given as "--format prometheus"), --grace, --station, --metrics-file.
-    bool check = false;
-    bool prometheus = false;
+    // Monitoring: the thresholds of --check ("NAME=RANGE" as given), --grace, --station,
+    // --metrics-file. --check and --format prometheus are modes, found in `given`.
     bool today = false;  // --day today: the current day, whatever the clock says it is
     std::optional<int> grace;
     std::vector<std::string> warning;
@@ -40,8 +38,6 @@ struct ReportRequest {
     bool quiet = false;
     bool help = false;
     bool version = false;
-
-    bool Has(std::string_view option) const;
 };
 
 // The window's switches are taken out first by their own rule, so that the parser sees

@@ -19,10 +19,6 @@ namespace gapscope {
 
 namespace {
 
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -97,11 +93,11 @@ bool ReadToEnd(std::FILE* file, std::string& bytes) {
 
 }  // namespace
 
-HistoryLog HistoryLog::FromBytes(std::string bytes) {
-    return FromText(DecodeLogBytes(std::move(bytes)));
+HistoryLog HistoryLog::FromBytes(std::string bytes, Dates dates) {
+    return FromText(DecodeLogBytes(std::move(bytes)), dates);
 }
 
-HistoryLog HistoryLog::FromText(std::string text) {
+HistoryLog HistoryLog::FromText(std::string text, Dates dates) {
     HistoryLog log;
     log.text_ = std::make_shared<const std::string>(std::move(text));
     log.lines_.reserve(log.text_->size() / 64);  // log lines are some tens of characters or more
@@ -112,10 +108,10 @@ HistoryLog HistoryLog::FromText(std::string text) {
     });
     // Sized by the keyed lines, so that a log of junk lines costs no table.
     log.slots_.resize(std::bit_ceil(keyed + keyed / 2 + 1));
-    log.dates_.resize(kDatePlaces);
+    if (dates == Dates::Collect) log.dates_.resize(kDatePlaces);
     for (std::size_t i = 0; i < log.lines_.size(); ++i) {
         log.IndexKey(i);
-        log.CollectDates(log.lines_[i]);
+        if (dates == Dates::Collect) log.CollectDates(log.lines_[i]);
     }
     return log;
 }
@@ -204,9 +200,10 @@ bool HistoryLog::TextContainsAny(std::initializer_list<std::string_view> needles
 bool HistoryLog::ContainsDate(Day day) const {
     const std::string yyyymmdd = CompactDate(day);
     const int year = static_cast<int>(std::chrono::year_month_day{day}.year());
-    if (year < kFirstKeptYear || year > kLastKeptYear) return TextContains(yyyymmdd);
-    const std::ptrdiff_t date = DateIndex(yyyymmdd.data());
-    return !dates_.empty() && dates_[static_cast<std::size_t>(date)];
+    if (dates_.empty() || year < kFirstKeptYear || year > kLastKeptYear) {
+        return TextContains(yyyymmdd);
+    }
+    return dates_[static_cast<std::size_t>(DateIndex(yyyymmdd.data()))];
 }
 
 LogFileText ReadLogText(const std::filesystem::path& path) {
@@ -226,38 +223,26 @@ LogFileText ReadLogText(const std::filesystem::path& path) {
         result.reason = opened.reason;
         return result;
     }
-    // Sized as the file is now; what is appended meanwhile is read as well. Each piece is
-    // looked at for bytes beyond ASCII while it is still in the cache, so that a log of plain
-    // ASCII, as logs are, needs no pass of its own to be decoded.
+    // Sized as the file is now; what is appended meanwhile is read as well.
     const auto size = std::filesystem::file_size(path, error);
     std::string bytes(error ? 0 : static_cast<std::size_t>(size), '\0');
-    constexpr std::size_t kPiece = std::size_t{1} << 20;
-    bool ascii = true;
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const std::size_t want = std::min(kPiece, bytes.size() - got);
-        const std::size_t n = std::fread(bytes.data() + got, 1, want, opened.file.get());
-        ascii = ascii && IsAscii(std::string_view(bytes).substr(got, n));
-        got += n;
-        if (n < want) break;
-    }
-    bytes.resize(got);
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), opened.file.get()));
     if (!ReadToEnd(opened.file.get(), bytes)) {
         result.status = LogReadStatus::Unreadable;
         result.reason = "read error";
         return result;
     }
-    ascii = ascii && IsAscii(std::string_view(bytes).substr(got));
     result.status = LogReadStatus::Ok;
-    // ASCII is itself whatever the decoding: a byte-order mark is no ASCII.
-    result.text = ascii ? std::move(bytes) : DecodeLogBytes(std::move(bytes));
+    result.text = DecodeLogBytes(std::move(bytes));
     return result;
 }
 
-LogReadResult ReadHistoryLog(const std::filesystem::path& path) {
+LogReadResult ReadHistoryLog(const std::filesystem::path& path, HistoryLog::Dates dates) {
     LogFileText file = ReadLogText(path);
     LogReadResult result{file.status, std::move(file.reason), {}};
-    if (file.status == LogReadStatus::Ok) result.log = HistoryLog::FromText(std::move(file.text));
+    if (file.status == LogReadStatus::Ok) {
+        result.log = HistoryLog::FromText(std::move(file.text), dates);
+    }
     return result;
 }
 

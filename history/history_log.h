@@ -13,15 +13,19 @@
 namespace gapscope {
 
 // One history log held in memory: its text, its lines, an index from the key of each keyed
-// line (letter case ignored) to the first line with that key, and the dates "yyyymmdd"
-// that occur in the text. Built once, in one pass; a look-up never scans the log.
+// line (letter case ignored) to the first line with that key, and, when asked for (the
+// segment history), the dates "yyyymmdd" that occur in the text. Built once, in one pass; a
+// look-up never scans the log.
 class HistoryLog {
   public:
     HistoryLog() = default;
+    // Whether the dates in the text are collected for ContainsDate, or looked for in the text.
+    enum class Dates { Collect, Search };
+
     // From the bytes of a log file, decoded as log files are (DecodeLogBytes).
-    static HistoryLog FromBytes(std::string bytes);
+    static HistoryLog FromBytes(std::string bytes, Dates dates = Dates::Collect);
     // From text already decoded.
-    static HistoryLog FromText(std::string text);
+    static HistoryLog FromText(std::string text, Dates dates = Dates::Collect);
 
     std::size_t LineCount() const { return lines_.size(); }
     std::string_view Line(std::size_t i) const { return i < lines_.size() ? lines_[i] : ""; }
@@ -82,6 +86,7 @@ struct LogReadResult {
     HistoryLog log;  // empty unless Ok
 };
 // Reads a history log whole and builds it.
-LogReadResult ReadHistoryLog(const std::filesystem::path& path);
+LogReadResult ReadHistoryLog(const std::filesystem::path& path,
+                             HistoryLog::Dates dates = HistoryLog::Dates::Collect);
 
 }  // namespace gapscope

@@ -13,10 +13,6 @@ bool EndsPlainItem(char c) {
     return static_cast<unsigned char>(c) <= 32 || c == ',';
 }
 
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 Item MakeItem(std::string text) {
     Item item;
     item.keyLength = text.find('=');
@@ -76,6 +72,10 @@ std::string_view ValueOf(const ItemList& items, std::string_view key) {
         }
     }
     return {};
+}
+
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {

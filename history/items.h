@@ -30,5 +30,7 @@ std::string_view ValueOf(const ItemList& items, std::string_view key);
 
 // Whether two texts are equal ignoring ASCII letter case.
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+// The letter in lower case when it is an ASCII capital; any other character as it is.
+char LowerAscii(char c);
 
 }  // namespace gapscope

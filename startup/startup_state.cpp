@@ -48,21 +48,23 @@ std::string WithSeparator(std::string directory) {
 constexpr std::array<HistoryLog StartupState::*, 3> kLogs = {
     &StartupState::FileHistory, &StartupState::LateSegHistory, &StartupState::SegHistory};
 
-LogReadResult ReadOnce(const std::filesystem::path& path, const StartupInputs& inputs) {
+LogReadResult ReadOnce(const std::filesystem::path& path, HistoryLog::Dates dates,
+                       const StartupInputs& inputs) {
     try {
-        return inputs.readLog ? inputs.readLog(path) : ReadHistoryLog(path);
+        return inputs.readLog ? inputs.readLog(path) : ReadHistoryLog(path, dates);
     } catch (const std::exception& e) {
         // Out of memory on a huge log and the like: it counts as not read.
         return {LogReadStatus::Unreadable, e.what(), {}};
     }
 }
 
-LogReadResult ReadWithRetries(const std::filesystem::path& path, const StartupInputs& inputs) {
+LogReadResult ReadWithRetries(const std::filesystem::path& path, HistoryLog::Dates dates,
+                              const StartupInputs& inputs) {
     const RetryPolicy& retry = inputs.retry;
-    LogReadResult result = ReadOnce(path, inputs);
+    LogReadResult result = ReadOnce(path, dates, inputs);
     for (int tried = 1; result.status == LogReadStatus::Busy && tried < retry.tries; ++tried) {
         if (retry.wait) retry.wait(retry.pause);
-        result = ReadOnce(path, inputs);
+        result = ReadOnce(path, dates, inputs);
     }
     return result;
 }
@@ -90,7 +92,6 @@ std::optional<std::string> WhyNotASwitch(std::string_view argument) {
     if (argument.size() < 2 || IsSwitch(argument)) return std::nullopt;
     for (const SwitchRule& rule : kSwitchRules) {
         if (!EqualsIgnoreCase(argument.substr(1), rule.name)) continue;
-        if (rule.prefixes.find(argument.front()) != std::string_view::npos) continue;
         if (argument.front() != '-' && argument.front() != '/') continue;
         std::string why = "'";
         why.append(argument);
@@ -155,7 +156,11 @@ StartupLoad LoadStartupState(const StartupInputs& inputs) {
     load.logsLoaded = true;
     for (std::size_t i = 0; i < kLogs.size(); ++i) {
         const std::string name(kLogFileNames[i]);
-        LogReadResult read = ReadWithRetries(PathFromText(state.DataDirectory + name), inputs);
+        // Only the segment history is asked whether it holds a date.
+        const auto dates = kLogs[i] == &StartupState::SegHistory ? HistoryLog::Dates::Collect
+                                                                  : HistoryLog::Dates::Search;
+        LogReadResult read =
+            ReadWithRetries(PathFromText(state.DataDirectory + name), dates, inputs);
         if (read.status == LogReadStatus::Unreadable || read.status == LogReadStatus::Busy) {
             load.logsLoaded = false;
             load.unreadableLog = name;

@@ -109,17 +109,21 @@ TEST(HistoryLog, LoadsDamagedAndEncodedFiles) {
 using test::Date;
 
 TEST(HistoryLog, ContainsDateAnywhereButNotAcrossLines) {
-    const HistoryLog log = HistoryLog::FromBytes(
-        "202401151215=9=FF\nx20230704y\n2022\n0101\nmask=120251231\n21000101=1\nx=18991231\n");
-    EXPECT_TRUE(log.ContainsDate(Date(2024, 1, 15)));
-    EXPECT_TRUE(log.ContainsDate(Date(2023, 7, 4)));
-    // Inside a longer run of digits, at any offset, in any century.
-    EXPECT_TRUE(log.ContainsDate(Date(2025, 12, 31)));
-    EXPECT_TRUE(log.ContainsDate(Date(115, 12, 15)));
-    EXPECT_TRUE(log.ContainsDate(Date(2100, 1, 1)));
-    EXPECT_TRUE(log.ContainsDate(Date(1899, 12, 31)));
-    EXPECT_FALSE(log.ContainsDate(Date(2022, 1, 1)));
-    EXPECT_FALSE(log.ContainsDate(Date(2024, 1, 16)));
+    // The same answers whether the dates were collected or are looked for in the text.
+    for (const HistoryLog::Dates dates : {HistoryLog::Dates::Collect, HistoryLog::Dates::Search}) {
+        const HistoryLog log = HistoryLog::FromBytes(
+            "202401151215=9=FF\nx20230704y\n2022\n0101\nmask=120251231\n21000101=1\nx=18991231\n",
+            dates);
+        EXPECT_TRUE(log.ContainsDate(Date(2024, 1, 15)));
+        EXPECT_TRUE(log.ContainsDate(Date(2023, 7, 4)));
+        // Inside a longer run of digits, at any offset, in any century.
+        EXPECT_TRUE(log.ContainsDate(Date(2025, 12, 31)));
+        EXPECT_TRUE(log.ContainsDate(Date(115, 12, 15)));
+        EXPECT_TRUE(log.ContainsDate(Date(2100, 1, 1)));
+        EXPECT_TRUE(log.ContainsDate(Date(1899, 12, 31)));
+        EXPECT_FALSE(log.ContainsDate(Date(2022, 1, 1)));
+        EXPECT_FALSE(log.ContainsDate(Date(2024, 1, 16)));
+    }
     EXPECT_FALSE(HistoryLog{}.ContainsDate(Date(2024, 1, 15)));
 }
 

@@ -29,5 +29,28 @@ TEST(TimeKeys, DayOfYearCountsLeapDays) {
     EXPECT_EQ(DayOfYear(sys_days{2024y / December / 31}), 366);
 }
 
+TEST(TimeKeys, ParsesWhatItWritesAndOnlyRealDaysAndMinutes) {
+    const MinuteTime noon = MinuteTime{kDay} + 12h + 15min;
+    EXPECT_EQ(ParseIsoDate(IsoDate(kDay)), kDay);
+    EXPECT_EQ(ParseCompactDate(CompactDate(kDay)), kDay);
+    EXPECT_EQ(ParseMinuteKey(MinuteKey(kDay, 12 * 60 + 15)), noon);
+    EXPECT_EQ(ParseIsoMinute("2024-02-29T12:15"), noon);
+    // Not a real day or minute, not these digits, not this shape.
+    for (const char* text : {"2023-02-29", "2024-13-01", "2024-00-10", "2024-1-05", "+024-01-05",
+                             "-001-01-05", "2024-01-05 ", "2024/01/05", ""}) {
+        EXPECT_EQ(ParseIsoDate(text), std::nullopt) << text;
+    }
+    for (const char* text : {"20230229", "2024012", "202401050", "2024 105"}) {
+        EXPECT_EQ(ParseCompactDate(text), std::nullopt) << text;
+    }
+    for (const char* text : {"2024-01-05T24:00", "2024-01-05T12:60", "2024-01-05 12:00",
+                             "2024-01-05T1:00", "2024-01-05T12:00Z"}) {
+        EXPECT_EQ(ParseIsoMinute(text), std::nullopt) << text;
+    }
+    for (const char* text : {"202401052400", "20240105120", "2024010512000", "20240105-100"}) {
+        EXPECT_EQ(ParseMinuteKey(text), std::nullopt) << text;
+    }
+}
+
 }  // namespace
 }  // namespace gapscope
