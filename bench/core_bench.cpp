@@ -1,4 +1,4 @@
-// Loading the logs and one report run, on simulated station histories.
+// One report run with the logs in memory, on simulated station histories.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -10,32 +10,11 @@
 namespace gapscope::bench {
 namespace {
 
-const char* const kLogNames[] = {"FileHistory.log", "LateSegHistory.log", "SegHistory.log"};
-
-std::size_t LogBytes(const BenchHistory& h) {
-    std::size_t total = 0;
-    for (const char* name : kLogNames) {
-        std::error_code ec;
-        const auto size = std::filesystem::file_size(h.directory / name, ec);
-        if (!ec) total += size;
-    }
-    return total;
-}
-
 StartupInputs Inputs(const BenchHistory& h) {
     StartupInputs inputs;
     inputs.arguments = {h.directory.string()};
     inputs.programDirectory = h.directory;
     return inputs;
-}
-
-void Load(benchmark::State& state, const BenchHistory& h) {
-    const StartupInputs inputs = Inputs(h);
-    for (auto _ : state) {
-        StartupLoad result = LoadStartupState(inputs);
-        benchmark::DoNotOptimize(result.state.SegHistory.LineCount());
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * LogBytes(h)));
 }
 
 void Report(benchmark::State& state, const BenchHistory& h) {
@@ -59,9 +38,6 @@ int main(int argc, char** argv) {
         return 2;
     }
     for (const BenchHistory& h : histories) {
-        benchmark::RegisterBenchmark(("Load/" + h.name).c_str(), Load, h)
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
         benchmark::RegisterBenchmark(("Report/" + h.name).c_str(), Report, h)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();

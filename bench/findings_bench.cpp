@@ -5,19 +5,16 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cstdlib>
 
 #include "app/findings_json.h"
 #include "bench/bench_histories.h"
 #include "report/day_range.h"
 #include "report/range_summary.h"
 #include "startup/startup_state.h"
-#include "tools/simulator/simulator.h"
 
 namespace gapscope::bench {
 namespace {
 
-namespace fs = std::filesystem;
 using std::chrono::days;
 
 constexpr Day kLastDay = kBenchLastDay;

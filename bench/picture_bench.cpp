@@ -5,7 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cstdlib>
+#include <filesystem>
 
 #include "app/report_picture.h"
 #include "bench/bench_histories.h"
@@ -13,7 +13,6 @@
 #include "pictures/picture_file.h"
 #include "report/day_range.h"
 #include "startup/startup_state.h"
-#include "tools/simulator/simulator.h"
 
 namespace gapscope::bench {
 namespace {

@@ -18,6 +18,10 @@ namespace gapscope::fuzz {
 
 using Finding = std::optional<std::string>;
 
+// Whether the text is well-formed UTF-8 (no over-long forms, surrogates or code points past
+// U+10FFFF), judged apart from the code under test.
+bool WellFormedUtf8(std::string_view text);
+
 // The bytes as a whole log file: decoding, lines, key look-ups and the whole-text searches.
 Finding CheckHistoryLogInput(std::string_view bytes);
 

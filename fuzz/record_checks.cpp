@@ -134,9 +134,7 @@ Finding CheckMaskMessage(std::string_view text, std::string_view message) {
     shown += text;
     const std::string_view tail = "'' is not a valid integer value";
     const std::u32string characters = Characters(shown);
-    std::string reencoded;
-    for (const char32_t c : characters) AppendUtf8(reencoded, c);
-    const bool wellFormed = reencoded == shown;
+    const bool wellFormed = WellFormedUtf8(shown);
     const bool printable = std::none_of(characters.begin(), characters.end(), IsControl);
     if (wellFormed && printable && characters.size() <= 64) {
         if (message != "''" + shown + std::string(tail)) return "mask message has the wrong form";
@@ -146,10 +144,8 @@ Finding CheckMaskMessage(std::string_view text, std::string_view message) {
         message.substr(message.size() - tail.size()) != tail) {
         return "mask message has the wrong form";
     }
+    if (!WellFormedUtf8(message)) return "mask message is not valid UTF-8";
     const std::u32string said = Characters(message);
-    std::string said8;
-    for (const char32_t c : said) AppendUtf8(said8, c);
-    if (said8 != message) return "mask message is not valid UTF-8";
     if (said.size() > 2 + 64 + 3 + tail.size()) return "mask message is not bounded";
     if (std::any_of(said.begin(), said.end(), IsControl)) {
         return "mask message holds control characters";

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QString>
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -57,6 +58,24 @@ void DrawCounts(QPainter& painter, const PictureLayout& layout, const QString& h
                 const std::vector<std::pair<QString, int>>& counts);
 // The lines of DrawCounts for a day's or a range's counts.
 std::vector<std::pair<QString, int>> SummaryCountLines(const DaySummary& summary);
+
+// Paints a grid row of `cells` as runs of equal cells, each by `paint(painter, box, cell)`.
+// Runs end at the hour too, where the grid leaves a gap.
+template <typename Cells, typename Paint>
+void PaintRuns(QPainter& painter, const PictureLayout& layout, int r, const Cells& cells, Paint paint) {
+    const int cellsPerHour = layout.columns / 24;
+    int start = 0;
+    for (int c = 1; c <= layout.columns; ++c) {
+        const bool ends = c == layout.columns || c % cellsPerHour == 0 ||
+                          !(cells[static_cast<std::size_t>(c)] == cells[static_cast<std::size_t>(start)]);
+        if (!ends) continue;
+        const Box first = layout.Cell(r, start);
+        const Box last = layout.Cell(r, c - 1);
+        paint(painter, Box{first.x, first.y, last.Right() - first.x, first.height},
+              cells[static_cast<std::size_t>(start)]);
+        start = c;
+    }
+}
 
 // A white picture of `size`, painted by `paint(QPainter&)`.
 template <typename Paint>

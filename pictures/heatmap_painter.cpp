@@ -76,17 +76,7 @@ void PaintRow(QPainter& painter, const PictureLayout& layout, int r, const HeatM
         PaintDayWithoutCells(painter, layout, r, row);
         return;
     }
-    const int cellsPerHour = layout.columns / 24;
-    int start = 0;
-    for (int c = 1; c <= layout.columns; ++c) {
-        const bool ends = c == layout.columns || c % cellsPerHour == 0 ||
-                          !(row.cells[static_cast<std::size_t>(c)] == row.cells[static_cast<std::size_t>(start)]);
-        if (!ends) continue;
-        const Box a = layout.Cell(r, start);
-        const Box b = layout.Cell(r, c - 1);
-        PaintCell(painter, {a.x, a.y, b.Right() - a.x, a.height}, row.cells[static_cast<std::size_t>(start)]);
-        start = c;
-    }
+    PaintRuns(painter, layout, r, row.cells, PaintCell);
     const Box total = layout.Total(r);
     PaintCell(painter, total, row.total);
     if (layout.rowHeight >= kTextRows && row.total.kind == HeatCell::Kind::Share) {

@@ -7,6 +7,7 @@
 #include <QSvgGenerator>
 #include <cstdio>
 
+#include "pictures/drawing.h"
 #include "pictures/picture_format.h"
 #include "startup/system_text.h"
 
@@ -35,12 +36,7 @@ std::optional<std::string> SavePicture(const std::filesystem::path& file, QSize 
         return "cannot write " + TextOfPath(file) + ": " + out.errorString().toStdString();
     }
     if (*format == PictureFormat::Png) {
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        {
-            QPainter painter(&image);
-            paint(painter);
-        }
+        const QImage image = PaintedImage(size, paint);
         if (!image.save(&out, "PNG")) {
             out.cancelWriting();
             return "cannot write " + TextOfPath(file) + ": " + out.errorString().toStdString();

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string_view>
 
+#include "history/items.h"
+
 namespace gapscope::pictures {
 
 enum class PictureFormat { Png, Svg };
@@ -11,13 +13,8 @@ enum class PictureFormat { Png, Svg };
 // ".png" or ".svg"; none for any other name.
 inline std::optional<PictureFormat> PictureFormatOf(std::string_view fileName) {
     const auto endsWith = [&](std::string_view extension) {
-        if (fileName.size() <= extension.size()) return false;
-        const std::string_view tail = fileName.substr(fileName.size() - extension.size());
-        for (std::size_t i = 0; i < tail.size(); ++i) {
-            const char c = tail[i] >= 'A' && tail[i] <= 'Z' ? static_cast<char>(tail[i] - 'A' + 'a') : tail[i];
-            if (c != extension[i]) return false;
-        }
-        return true;
+        return fileName.size() > extension.size() &&
+               EqualsIgnoreCase(fileName.substr(fileName.size() - extension.size()), extension);
     };
     if (endsWith(".png")) return PictureFormat::Png;
     if (endsWith(".svg")) return PictureFormat::Svg;

@@ -7,6 +7,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/labels.h"
 #include "pictures/segment_counts.h"
+#include "report/calendar_rules.h"
 #include "report/repeat_cycle.h"
 
 namespace gapscope::pictures {
@@ -26,11 +27,11 @@ bool ForeignDataAsked(const Findings& f) {
 
 const std::array<Satellite, 5>& Satellites() {
     static const std::array<Satellite, 5> table = {{
-        {ChannelSet{18, 19, 20, 56}, ForeignDataAsked},  // GOES-W
-        {ChannelSet{21, 22, 23, 57}, ForeignDataAsked},  // GOES-E
-        {ChannelSet{24, 25, 26, 58, 84}, ForeignDataAsked},  // MTSAT
-        {ChannelSet::Range(67, 72), [](const Findings& f) { return ForeignDataAsked(f) && f.options.hourlyFy2g; }},
-        {ChannelSet::Range(77, 82), [](const Findings& f) { return ForeignDataAsked(f) && f.options.hourlyFy2e; }},
+        {calendar::SetOf(calendar::kGoesWest), ForeignDataAsked},
+        {calendar::SetOf(calendar::kGoesEast), ForeignDataAsked},
+        {calendar::SetOf(calendar::kMtsat), ForeignDataAsked},
+        {calendar::SetOf(calendar::kFy2g), [](const Findings& f) { return ForeignDataAsked(f) && f.options.hourlyFy2g; }},
+        {calendar::SetOf(calendar::kFy2e), [](const Findings& f) { return ForeignDataAsked(f) && f.options.hourlyFy2e; }},
     }};
     return table;
 }

@@ -44,19 +44,7 @@ void PaintRun(QPainter& painter, const Box& box, const TimelineCell& cell) {
 }
 
 void PaintRow(QPainter& painter, const PictureLayout& layout, int r, const TimelineRow& row) {
-    const int cellsPerHour = layout.columns / 24;
-    int start = 0;
-    for (int c = 1; c <= layout.columns; ++c) {
-        // Runs end at the hour, where the grid leaves a gap.
-        const bool ends = c == layout.columns || c % cellsPerHour == 0 ||
-                          !(row.cells[static_cast<std::size_t>(c)] == row.cells[static_cast<std::size_t>(start)]);
-        if (!ends) continue;
-        const Box first = layout.Cell(r, start);
-        const Box last = layout.Cell(r, c - 1);
-        PaintRun(painter, {first.x, first.y, last.Right() - first.x, first.height},
-                 row.cells[static_cast<std::size_t>(start)]);
-        start = c;
-    }
+    PaintRuns(painter, layout, r, row.cells, PaintRun);
 
     const Box cell = layout.Cell(r, 0);
     const Box label{layout.labels.x, cell.y - 1, layout.labels.width, cell.height + 2};

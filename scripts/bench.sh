@@ -38,6 +38,23 @@ median() {
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 verdict() { awk -v r="$1" -v l="$2" 'BEGIN { print (r <= l) ? "holds" : "FAILS" }'; }
+# The medians of the named commands in a hyperfine JSON file, in ms, on one line.
+hyperfine_ms() {
+  python3 - "$@" <<'PY'
+import json, sys
+r = {x["command"]: x["median"] * 1000 for x in json.load(open(sys.argv[1]))["results"]}
+print(*(r[name] for name in sys.argv[2:]))
+PY
+}
+# The medians in a google-benchmark JSON file: one "name wall cpu" line each, in its unit.
+benchmark_medians() {
+  python3 - "$1" <<'PY'
+import json, sys
+for b in json.load(open(sys.argv[1]))["benchmarks"]:
+    if b.get("aggregate_name") == "median":
+        print(b["run_name"].removesuffix("/real_time"), b["real_time"], b["cpu_time"])
+PY
+}
 
 echo "== Machine"
 echo "$(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo)," \
@@ -59,12 +76,8 @@ report_cmd="$build/app/gapscope-report $histories/prime-730 --defaults --day $da
 hyperfine -N --warmup 3 --runs "$runs" --export-json "$build/process.json" \
   -n gapscope-report "$report_cmd" -n "wc -l" "wc -l $(logs prime-730)" \
   -n "read whole" "$build/bench/gapscope_read_whole $(logs prime-730)" >/dev/null
-read -r report_ms wc_ms whole_ms < <(python3 - "$build/process.json" <<'PY'
-import json, sys
-r = {x["command"]: x for x in json.load(open(sys.argv[1]))["results"]}
-print(*(r[name]["median"] * 1000 for name in ("gapscope-report", "wc -l", "read whole")))
-PY
-)
+read -r report_ms wc_ms whole_ms < <(hyperfine_ms "$build/process.json" gapscope-report "wc -l" \
+  "read whole")
 printf '%-20s %8.1f\n%-20s %8.1f\n%-20s %8.1f\n' gapscope-report "$report_ms" "wc -l" "$wc_ms" \
   "read whole" "$whole_ms"
 process_ratio=$(ratio "$report_ms" "$wc_ms")
@@ -75,12 +88,7 @@ echo "== 2. One report run, logs in memory (ms; medians of $runs)"
 "$build/bench/gapscope_core_bench" --benchmark_repetitions="$runs" \
   --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
   --benchmark_out="$build/core.json" --benchmark_out_format=json >/dev/null 2>&1
-python3 - "$build/core.json" > "$build/core.txt" <<'PY'
-import json, sys
-for b in json.load(open(sys.argv[1]))["benchmarks"]:
-    if b.get("aggregate_name") == "median":
-        print(b["run_name"].removesuffix("/real_time"), b["real_time"])
-PY
+benchmark_medians "$build/core.json" > "$build/core.txt"
 core() { awk -v n="$1" '$1 == n { print $2 }' "$build/core.txt"; }
 for setup in "${setups[@]}"; do
   read -r name _ _ <<<"$setup"
@@ -104,12 +112,7 @@ if [ -x "$build/bench/gapscope_window_bench" ]; then
   "$build/bench/gapscope_window_bench" --benchmark_repetitions=5 \
     --benchmark_report_aggregates_only=true --benchmark_out="$build/window.json" \
     --benchmark_out_format=json >/dev/null 2>&1
-  python3 - "$build/window.json" <<'PY'
-import json, sys
-for b in json.load(open(sys.argv[1]))["benchmarks"]:
-    if b.get("aggregate_name") == "median":
-        print(f'{b["run_name"].removesuffix("/real_time"):<40} {b["real_time"]:8.2f}')
-PY
+  benchmark_medians "$build/window.json" | awk '{ printf "%-40s %8.2f\n", $1, $2 }'
 fi
 
 echo
@@ -117,12 +120,7 @@ echo "== 4. A year of days over two years of history, as one range (ms; medians 
 "$build/bench/gapscope_findings_bench" --benchmark_repetitions=5 \
   --benchmark_report_aggregates_only=true --benchmark_out="$build/findings.json" \
   --benchmark_out_format=json >/dev/null 2>&1
-python3 - "$build/findings.json" > "$build/findings.txt" <<'PY'
-import json, sys
-for b in json.load(open(sys.argv[1]))["benchmarks"]:
-    if b.get("aggregate_name") == "median":
-        print(b["run_name"], b["real_time"], b["cpu_time"])
-PY
+benchmark_medians "$build/findings.json" > "$build/findings.txt"
 awk '{ printf "%-40s %8.1f wall %8.1f cpu\n", $1, $2, $3 }' "$build/findings.txt"
 year_ms=$(awk '$1 == "Findings/YearSummary/prime-730" { print $2 }' "$build/findings.txt")
 
@@ -132,12 +130,7 @@ hyperfine -N --warmup 3 --runs "$runs" --export-json "$build/check.json" \
   -n report "$report_cmd" -n check "$report_cmd --check" \
   -n "live check" "$build/app/gapscope-report $histories/prime-730 --defaults --check --day today --now ${last}T12:00" \
   >/dev/null
-read -r plain_ms check_ms live_ms < <(python3 - "$build/check.json" <<'PY'
-import json, sys
-r = {x["command"]: x["median"] * 1000 for x in json.load(open(sys.argv[1]))["results"]}
-print(r["report"], r["check"], r["live check"])
-PY
-)
+read -r plain_ms check_ms live_ms < <(hyperfine_ms "$build/check.json" report check "live check")
 printf '%-20s %8.1f\n%-20s %8.1f\n%-20s %8.1f\n' report "$plain_ms" check "$check_ms" \
   "live check" "$live_ms"
 check_ratio=$(ratio "$(awk -v a="$check_ms" -v b="$live_ms" 'BEGIN { print (a > b) ? a : b }')" "$plain_ms")
@@ -152,24 +145,15 @@ if [ -x "$build/bench/gapscope_picture_bench" ]; then
   }
   hyperfine -N --warmup 2 --runs "$runs" --export-json "$build/heatmap.json" \
     -n png "$(picture_cmd png)" -n svg "$(picture_cmd svg)" >/dev/null
-  read -r heatmap_ms heatmap_svg_ms < <(python3 - "$build/heatmap.json" <<'PY'
-import json, sys
-r = {x["command"]: x for x in json.load(open(sys.argv[1]))["results"]}
-print(r["png"]["median"] * 1000, r["svg"]["median"] * 1000)
-PY
-)
+  read -r heatmap_ms heatmap_svg_ms < <(hyperfine_ms "$build/heatmap.json" png svg)
   printf '%-40s %8.1f\n%-40s %8.1f\n' "gapscope-report --picture (PNG)" "$heatmap_ms" \
     "gapscope-report --picture (SVG)" "$heatmap_svg_ms"
   echo "For information, logs in memory (medians of 5):"
   "$build/bench/gapscope_picture_bench" --benchmark_repetitions=5 \
     --benchmark_report_aggregates_only=true --benchmark_out="$build/picture.json" \
     --benchmark_out_format=json >/dev/null 2>&1
-  python3 - "$build/picture.json" <<'PY'
-import json, sys
-for b in json.load(open(sys.argv[1]))["benchmarks"]:
-    if b.get("aggregate_name") == "median":
-        print(f'{b["run_name"]:<40} {b["real_time"]:8.1f} wall {b["cpu_time"]:8.1f} cpu')
-PY
+  benchmark_medians "$build/picture.json" |
+    awk '{ printf "%-40s %8.1f wall %8.1f cpu\n", $1, $2, $3 }'
 fi
 
 echo

@@ -1,11 +1,11 @@
 #include "tools/simulator/cli.h"
 
 #include <CLI/CLI.hpp>
-#include <charconv>
 #include <functional>
 #include <ostream>
 
 #include "history/items.h"
+#include "tools/simulator/faults.h"
 
 namespace gapscope::sim {
 
@@ -40,14 +40,6 @@ bool SetFeed(Feeds& feeds, std::string_view name) {
         }
     }
     return false;
-}
-
-template <typename T>
-std::optional<T> Number(std::string_view text) {
-    T value{};
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
-    return value;
 }
 
 // The value, or the end of the parse with the reason it is none.
@@ -109,7 +101,7 @@ bool ApplyFaultOptions(const std::vector<std::string>& rates,
         const auto kind = FaultKindFromName(text.substr(0, eq));
         const auto r = eq == std::string::npos
                            ? std::nullopt
-                           : Number<double>(std::string_view(text).substr(eq + 1));
+                           : ParseNumber<double>(std::string_view(text).substr(eq + 1));
         if (!kind || !r || *r < 0 || *r > 100) {
             error =
                 "--rate: expected KIND=R with a known kind and 0 <= R <= 100, not '" + text + "'";
@@ -272,7 +264,7 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& argu
         pending.to = Must(ParseIsoDate(v), "--to: '" + v + "' is not a date YYYY-MM-DD");
     });
     option("--days", [&pending](const std::string& v) {
-        pending.days = Must(Number<int>(v), "--days: '" + v + "' is not a number");
+        pending.days = Must(ParseNumber<int>(v), "--days: '" + v + "' is not a number");
     });
     option("--until", [&pending](const std::string& v) {
         pending.until =
@@ -284,7 +276,7 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& argu
     });
     option("--seed", [&cl](const std::string& v) {
         cl.config.seed =
-            Must(Number<std::uint64_t>(v), "--seed: '" + v + "' is not a whole number");
+            Must(ParseNumber<std::uint64_t>(v), "--seed: '" + v + "' is not a whole number");
     });
     app.add_option("--rate", rates);
     app.add_option("--inject", injections);

@@ -1,6 +1,5 @@
 #include "tools/simulator/faults.h"
 
-#include <charconv>
 #include <cstdio>
 
 #include "history/items.h"
@@ -54,15 +53,8 @@ FaultRates MakeRates(std::initializer_list<std::pair<FaultKind, double>> values,
     return rates;
 }
 
-std::optional<int> ParseInt(std::string_view text) {
-    int value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
-}
-
 std::optional<ChannelNumber> ParseChannel(std::string_view text) {
-    if (const auto n = ParseInt(text)) {
+    if (const auto n = ParseNumber<int>(text)) {
         if (*n >= kFirstChannel && *n <= kLastChannel) return *n;
         return std::nullopt;
     }
@@ -79,8 +71,8 @@ bool ParseSegments(std::string_view text, std::vector<int>& out) {
         const std::size_t comma = text.find(',');
         const std::string_view part = text.substr(0, comma);
         const std::size_t dash = part.find('-');
-        const auto from = ParseInt(part.substr(0, dash));
-        const auto to = dash == std::string_view::npos ? from : ParseInt(part.substr(dash + 1));
+        const auto from = ParseNumber<int>(part.substr(0, dash));
+        const auto to = dash == std::string_view::npos ? from : ParseNumber<int>(part.substr(dash + 1));
         if (!from || !to || *from < 1 || *to > 32 || *from > *to) return false;
         for (int k = *from; k <= *to; ++k) mask |= std::uint32_t{1} << (k - 1);
         if (comma == std::string_view::npos) break;
@@ -245,7 +237,7 @@ std::optional<Injection> ParseInjection(std::string_view text, std::string& erro
 
     switch (inj.kind) {
         case FaultKind::Cycle: {
-            const auto n = ParseInt(target);
+            const auto n = ParseNumber<int>(target);
             if (!n || *n < 1 || *n > 288)
                 return bad_target("the target of cycle is a count 1..288");
             inj.count = *n;
@@ -282,7 +274,7 @@ std::optional<Injection> ParseInjection(std::string_view text, std::string& erro
             }
             inj.group = *group;
             if (slash != std::string_view::npos) {
-                const auto hours = ParseInt(target.substr(slash + 1));
+                const auto hours = ParseNumber<int>(target.substr(slash + 1));
                 if (inj.kind != FaultKind::Fsd || !hours || *hours < 1 || *hours > 24) {
                     return bad_target("an outage lasts 1..24 hours (fsd@T:GROUP/HOURS)");
                 }

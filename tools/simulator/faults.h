@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <charconv>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -67,6 +68,15 @@ struct Injection {
     std::optional<FsdGroup> group;
     std::optional<SequenceKind> sequenceKind;
 };
+
+// The whole of `text` as a number of type T; none for anything else (an empty text too).
+template <typename T>
+std::optional<T> ParseNumber(std::string_view text) {
+    T value{};
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
 
 // Parses one injection; on failure returns nullopt and sets `error`.
 std::optional<Injection> ParseInjection(std::string_view text, std::string& error);
