@@ -1,10 +1,10 @@
 #include "bench/bench_histories.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
-
-#include "tools/simulator/simulator.h"
+#include <utility>
 
 namespace gapscope::bench {
 
@@ -26,25 +26,31 @@ std::vector<BenchHistory> FindBenchHistories() {
     return histories;
 }
 
-StartupState SimulatedBenchStation(const std::string& name, ScanMode service, int days) {
-    namespace fs = std::filesystem;
-    const char* shared = std::getenv("GAPSCOPE_BENCH_HISTORIES");
-    const fs::path root = shared ? fs::path(shared) : fs::temp_directory_path() / "gapscope-bench";
-    const fs::path dir = root / name;
-    if (!fs::exists(dir / "SegHistory.log")) {
-        sim::SimulationConfig config;
-        config.service = service;
-        config.last = kBenchLastDay;
-        config.first = kBenchLastDay - std::chrono::days{days - 1};
-        config.rates = sim::FindScenario("typical")->rates;
-        config.seed = 7;
-        config.recordFaults = false;
-        sim::SimulateToDirectory(config, dir, true);
+LoadedBenchHistory LoadBenchHistory(const std::string& name) {
+    const char* root = std::getenv("GAPSCOPE_BENCH_HISTORIES");
+    if (!root || !std::filesystem::is_directory(root)) {
+        std::fprintf(stderr, "GAPSCOPE_BENCH_HISTORIES %s: run the benchmarks with make bench "
+                             "(scripts/bench.sh makes the histories)\n",
+                     root ? "is not a folder" : "is not set");
+        std::exit(2);
+    }
+    const auto histories = FindBenchHistories();
+    const auto found = std::find_if(histories.begin(), histories.end(),
+                                    [&](const BenchHistory& h) { return h.name == name; });
+    if (found == histories.end()) {
+        std::fprintf(stderr, "No history %s with its report-day.txt in %s: scripts/bench.sh makes it\n",
+                     name.c_str(), root);
+        std::exit(2);
     }
     StartupInputs inputs;
-    inputs.arguments = {dir.string()};
-    inputs.programDirectory = dir;
-    return LoadStartupState(inputs).state;
+    inputs.arguments = {found->directory.string()};
+    inputs.programDirectory = found->directory;
+    StartupLoad load = LoadStartupState(inputs);
+    if (!load.anyLogFound || !load.logsLoaded) {
+        std::fprintf(stderr, "The logs of %s could not be read\n", found->directory.string().c_str());
+        std::exit(2);
+    }
+    return {std::move(load.state), found->reportDay};
 }
 
 }  // namespace gapscope::bench

@@ -1,11 +1,9 @@
 #pragma once
 
-#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "history/scan_mode.h"
 #include "history/time_keys.h"
 #include "startup/startup_state.h"
 
@@ -23,12 +21,13 @@ struct BenchHistory {
 // report-day.txt; empty when the variable is not set.
 std::vector<BenchHistory> FindBenchHistories();
 
-// The last day of every simulated bench history.
-inline constexpr Day kBenchLastDay{std::chrono::year{2025} / std::chrono::June / 30};
+struct LoadedBenchHistory {
+    StartupState state;
+    Day reportDay{};
+};
 
-// A station of `days` days up to kBenchLastDay, as scripts/bench.sh makes it (scenario
-// typical, seed 7) in $GAPSCOPE_BENCH_HISTORIES/NAME, or else in the system's temporary
-// folder; simulated there when missing, then loaded as gapscope-report loads it.
-StartupState SimulatedBenchStation(const std::string& name, ScanMode service, int days);
+// The history $GAPSCOPE_BENCH_HISTORIES/NAME, loaded as gapscope-report loads it. Ends the
+// program with a message when the variable is not set or the history is missing or unreadable.
+LoadedBenchHistory LoadBenchHistory(const std::string& name);
 
 }  // namespace gapscope::bench

@@ -1,13 +1,14 @@
 // Report runs with their findings: one day on a one-day and on a two-year history, and the
 // last year of the two-year history as one range (summary lines; JSON documents). The
-// histories are those scripts/bench.sh makes ($GAPSCOPE_BENCH_HISTORIES), or simulated the
-// same way into the system's temporary directory, and loaded as gapscope-report loads them.
+// histories are those scripts/bench.sh makes ($GAPSCOPE_BENCH_HISTORIES), loaded as
+// gapscope-report loads them.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 
 #include "app/findings_json.h"
 #include "bench/bench_histories.h"
+#include "history/scan_mode.h"
 #include "report/day_range.h"
 #include "report/range_summary.h"
 #include "startup/startup_state.h"
@@ -17,22 +18,19 @@ namespace {
 
 using std::chrono::days;
 
-constexpr Day kLastDay = kBenchLastDay;
-
-const StartupState& Station(ScanMode service, int dayCount) {
-    static const StartupState prime1 = SimulatedBenchStation("day-1", ScanMode::Prime, 1);
-    static const StartupState prime730 = SimulatedBenchStation("prime-730", ScanMode::Prime, 730);
-    static const StartupState rapid730 = SimulatedBenchStation("rapid-730", ScanMode::RapidScan, 730);
+const LoadedBenchHistory& History(ScanMode service, int dayCount) {
+    static const LoadedBenchHistory prime1 = LoadBenchHistory("day-1");
+    static const LoadedBenchHistory prime730 = LoadBenchHistory("prime-730");
+    static const LoadedBenchHistory rapid730 = LoadBenchHistory("rapid-730");
     if (service == ScanMode::RapidScan) return rapid730;
     return dayCount == 1 ? prime1 : prime730;
 }
 
-// One report run, as gapscope-report --day makes it.
+// One report run on the history's report day, as gapscope-report --day makes it.
 void OneDay(benchmark::State& state, ScanMode service, int historyDays) {
-    const StartupState& station = Station(service, historyDays);
-    const Day day = historyDays == 1 ? kLastDay : kLastDay - days{365};
+    const LoadedBenchHistory& history = History(service, historyDays);
     for (auto _ : state) {
-        DayReportResult result = BuildDayReport(station, ReportOptions{}, day);
+        DayReportResult result = BuildDayReport(history.state, ReportOptions{}, history.reportDay);
         benchmark::DoNotOptimize(result.findings.expected.size());
     }
 }
@@ -43,14 +41,18 @@ ReportOptions RangeOptions(bool detectFillIn) {
     return options;
 }
 
-const DayRange kLastYear{kLastDay - days{364}, kLastDay, std::nullopt};
+// The last year of a two-year history: the 365 days after its report day, its middle.
+DayRange LastYear(const LoadedBenchHistory& history) {
+    return {history.reportDay + days{1}, history.reportDay + days{365}, std::nullopt};
+}
 
 // The last year as a range with its summary lines, as gapscope-report --from --to prints it.
 void YearSummary(benchmark::State& state, ScanMode service, bool detectFillIn) {
-    const StartupState& station = Station(service, 730);
+    const LoadedBenchHistory& history = History(service, 730);
+    const StartupState& station = history.state;
     for (auto _ : state) {
         std::size_t bytes = RangeSummaryHeading().size();
-        const RangeOutcome outcome = RunDayRange(station, RangeOptions(detectFillIn), kLastYear,
+        const RangeOutcome outcome = RunDayRange(station, RangeOptions(detectFillIn), LastYear(history),
                                                  [&](Day day, DayReportResult& r) {
             bytes += r.error ? RangeErrorLine(day, *r.error).size()
                              : RangeSummaryLine(day, Summarise(r.findings)).size();
@@ -62,11 +64,11 @@ void YearSummary(benchmark::State& state, ScanMode service, bool detectFillIn) {
 
 // The same range as JSON Lines, one document per day.
 void YearJson(benchmark::State& state, ScanMode service) {
-    const StartupState& station = Station(service, 730);
+    const LoadedBenchHistory& history = History(service, 730);
     const DocumentFacts facts{"3.1.23.1366", "Bench"};
     for (auto _ : state) {
         std::size_t bytes = 0;
-        RunDayRange(station, ReportOptions{}, kLastYear, [&](Day, DayReportResult& r) {
+        RunDayRange(history.state, ReportOptions{}, LastYear(history), [&](Day, DayReportResult& r) {
             bytes += JsonLine(RunDocument(r, facts)).size() + 1;
         });
         benchmark::DoNotOptimize(bytes);

@@ -1,7 +1,6 @@
 // The pictures of gapscope-report --picture: a year of days over a two-year history as a
 // heat map, and one day as a timeline, each from the report runs to the file written. The
-// histories are those scripts/bench.sh makes ($GAPSCOPE_BENCH_HISTORIES), or simulated the
-// same way into the system's temporary directory.
+// histories are those scripts/bench.sh makes ($GAPSCOPE_BENCH_HISTORIES).
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -9,6 +8,7 @@
 
 #include "app/report_picture.h"
 #include "bench/bench_histories.h"
+#include "history/scan_mode.h"
 #include "pictures/heatmap_painter.h"
 #include "pictures/picture_file.h"
 #include "report/day_range.h"
@@ -20,13 +20,15 @@ namespace {
 namespace fs = std::filesystem;
 using std::chrono::days;
 
-constexpr Day kLastDay = kBenchLastDay;
-const DayRange kLastYear{kLastDay - days{364}, kLastDay, std::nullopt};
-
-const StartupState& Station(ScanMode service) {
-    static const StartupState prime = SimulatedBenchStation("prime-730", ScanMode::Prime, 730);
-    static const StartupState rapid = SimulatedBenchStation("rapid-730", ScanMode::RapidScan, 730);
+const LoadedBenchHistory& History(ScanMode service) {
+    static const LoadedBenchHistory prime = LoadBenchHistory("prime-730");
+    static const LoadedBenchHistory rapid = LoadBenchHistory("rapid-730");
     return service == ScanMode::RapidScan ? rapid : prime;
+}
+
+// The last year of a two-year history: the 365 days after its report day, its middle.
+DayRange LastYear(const LoadedBenchHistory& history) {
+    return {history.reportDay + days{1}, history.reportDay + days{365}, std::nullopt};
 }
 
 fs::path Output(const char* name) {
@@ -36,10 +38,11 @@ fs::path Output(const char* name) {
 // The last year as gapscope-report --from --to --picture makes it, logs in memory: the
 // report runs, the heat map's rows, the painting and the file.
 void YearHeatMap(benchmark::State& state, ScanMode service, const char* file) {
-    const StartupState& station = Station(service);
+    const LoadedBenchHistory& history = History(service);
+    const StartupState& station = history.state;
     for (auto _ : state) {
         RunPicture picture(true, "3.1.23.1366");
-        RunDayRange(station, ReportOptions{}, kLastYear,
+        RunDayRange(station, ReportOptions{}, LastYear(history),
                     [&](Day day, DayReportResult& r) { picture.Add(station, day, r); });
         if (const auto problem = picture.Write(Output(file).string())) state.SkipWithError(problem->c_str());
     }
@@ -47,9 +50,10 @@ void YearHeatMap(benchmark::State& state, ScanMode service, const char* file) {
 
 // The painting and the file alone, from rows made once.
 void YearHeatMapDrawing(benchmark::State& state, ScanMode service) {
-    const StartupState& station = Station(service);
+    const LoadedBenchHistory& history = History(service);
+    const StartupState& station = history.state;
     pictures::HeatMap map;
-    RunDayRange(station, ReportOptions{}, kLastYear, [&](Day day, DayReportResult& r) {
+    RunDayRange(station, ReportOptions{}, LastYear(history), [&](Day day, DayReportResult& r) {
         pictures::AddHeatMapRow(map, pictures::BuildHeatMapRow(r.findings, pictures::DayStatus::Reported),
                                 station.Mode);
         map.rows.back().day = day;
@@ -61,12 +65,13 @@ void YearHeatMapDrawing(benchmark::State& state, ScanMode service) {
     }
 }
 
-// One day's timeline, as gapscope-report --day --picture makes it.
+// The report day's timeline, as gapscope-report --day --picture makes it.
 void DayTimeline(benchmark::State& state) {
-    const StartupState& station = Station(ScanMode::Prime);
+    const LoadedBenchHistory& history = History(ScanMode::Prime);
+    const StartupState& station = history.state;
     for (auto _ : state) {
         RunPicture picture(false, "3.1.23.1366");
-        picture.Add(station, kLastDay - days{365}, BuildDayReport(station, ReportOptions{}, kLastDay - days{365}));
+        picture.Add(station, history.reportDay, BuildDayReport(station, ReportOptions{}, history.reportDay));
         if (const auto problem = picture.Write(Output("gapscope-bench-day.png").string())) {
             state.SkipWithError(problem->c_str());
         }
