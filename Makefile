@@ -32,9 +32,15 @@ build: configure
 test: build
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-# Shows the report, not the build: the build's output goes to a log file in $(BUILD).
+# Shows the report, not the build: the build's output goes to $(BUILD)/build.log, whose last
+# lines are shown when the build fails.
 run: deps
-	@bash scripts/run-example.sh $(BUILD) $(JOBS)
+	@mkdir -p $(BUILD); log=$$(cd $(BUILD) && pwd)/build.log; \
+	echo "Building in $${log%/build.log} (output in $$log) ..."; \
+	$(MAKE) --no-print-directory build >"$$log" 2>&1 || { \
+	  echo "run-example: the build failed; its output is in $$log. The last lines:" >&2; \
+	  tail -n 20 "$$log" >&2; exit 1; }
+	@bash scripts/run-example.sh $(BUILD)
 
 sanitize: deps
 	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DGAPSCOPE_SANITIZE=ON >/dev/null
@@ -58,12 +64,14 @@ fuzz-seeds: fuzz-build
 	@cmake --build $(FUZZ_BUILD) --target gapscope-simulate fuzz_station_seed -j $(JOBS)
 	@bash fuzz/make-seeds.sh $(FUZZ_BUILD)
 
-# Benchmarks in an optimised build of their own, on simulated histories (made once).
+# Benchmarks in an optimised build of their own, on simulated histories (made once); `bench`
+# installs hyperfine, which only it uses, first.
 bench-configure: deps
 	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DGAPSCOPE_BUILD_BENCH=ON \
 		-DGAPSCOPE_BUILD_TESTS=OFF >/dev/null
 
 bench: bench-configure
+	@bash scripts/install-deps.sh hyperfine
 	@cmake --build build-bench -j $(JOBS)
 	@bash scripts/bench.sh build-bench
 
