@@ -72,6 +72,18 @@ struct RetryPolicy {
     std::function<void(std::chrono::milliseconds)> wait;
 };
 
+// Calls `attempt` again while `busy` says its result is busy and the policy allows another
+// try, waiting between two tries; returns the last result.
+template <typename Attempt, typename Busy>
+auto RetryWhileBusy(const RetryPolicy& retry, Attempt attempt, Busy busy) {
+    auto result = attempt();
+    for (int tried = 1; busy(result) && tried < retry.tries; ++tried) {
+        if (retry.wait) retry.wait(retry.pause);
+        result = attempt();
+    }
+    return result;
+}
+
 // Everything the start-up reads from outside the core.
 struct StartupInputs {
     std::vector<std::string> arguments;  // command-line arguments, program name excluded
