@@ -43,12 +43,10 @@ StartupLoad LoadStation(const Run& run, const RetryPolicy& retry) {
     inputs.arguments.insert(inputs.arguments.end(), run.request.switches.begin(),
                             run.request.switches.end());
     inputs.programDirectory = run.env.programDirectory;
+    inputs.computerName = run.env.computerName;
     inputs.retry = retry;
     inputs.readLog = run.env.readLog;
-    StartupLoad station = LoadStartupState(inputs);
-    station.state.ComputerName =
-        NormaliseComputerName(run.env.computerName.value_or(std::string{}));
-    return station;
+    return LoadStartupState(inputs);
 }
 
 Day Yesterday(const Run& run) {
