@@ -95,7 +95,7 @@ DayReportResult BuildDay(const Run& run, const StartupLoad& station) {
 
 // The report's lines, or nothing when a bad mask stopped the run.
 std::optional<Lines> MakeReport(const Run& run, const StartupLoad& station) {
-    const DayReportResult result = BuildDay(run, station);
+    DayReportResult result = BuildDay(run, station);
     if (result.error) return std::nullopt;
     return BuildReportText(result.lists, station.state, Banner(run, station));
 }
