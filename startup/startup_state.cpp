@@ -149,6 +149,7 @@ StartupLoad LoadStartupState(const StartupInputs& inputs) {
     StartupState& state = load.state;
     state.DataDirectory = ResolveDataDirectory(inputs.arguments, inputs.programDirectory);
     state.switches = ParseSwitches(inputs.arguments);
+    state.ComputerName = NormaliseComputerName(inputs.computerName.value_or(std::string{}));
     for (const LogFile& log : kLogs) {
         std::error_code error;
         const std::string path = state.DataDirectory + std::string(log.name);

@@ -88,6 +88,8 @@ auto RetryWhileBusy(const RetryPolicy& retry, Attempt attempt, Busy busy) {
 struct StartupInputs {
     std::vector<std::string> arguments;  // command-line arguments, program name excluded
     std::filesystem::path programDirectory;
+    // COMPUTERNAME when set (even empty), otherwise the host name; nullopt: no name at all.
+    std::optional<std::string> computerName;
     RetryPolicy retry;
     // Reads one log; empty: ReadHistoryLog. Tests put a log that stays busy in its place.
     std::function<LogReadResult(const std::filesystem::path&)> readLog;
@@ -95,7 +97,7 @@ struct StartupInputs {
 
 // What the start-up found besides the state: whether the logs were read, and why not.
 struct StartupLoad {
-    StartupState state;  // ComputerName is left to the caller
+    StartupState state;
     bool logsLoaded = false;           // every log present was read
     bool anyLogFound = false;          // at least one of the three exists
     std::string unreadableLog;         // the file name of the log that stopped the reading
