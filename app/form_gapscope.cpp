@@ -206,7 +206,7 @@ void TFormGapscope::FormCreate() {
     startup_.FileHistory = HistoryLog{};
     startup_.LateSegHistory = HistoryLog{};
     startup_.SegHistory = HistoryLog{};
-    startup_.ComputerName = NormaliseComputerName(services_.computerName.value_or(std::string{}));
+    startup_.ComputerName = NormaliseComputerName(services_.startup.computerName.value_or(std::string{}));
 }
 
 void TFormGapscope::FitListRows() {
@@ -254,7 +254,6 @@ void TFormGapscope::FormShow() {
 
 void TFormGapscope::LoadLogs(const StartupInputs& inputs) {
     StartupLoad loaded = LoadStartupState(inputs);
-    loaded.state.ComputerName = startup_.ComputerName;  // found when the window was created
     ShowSource(loaded);
     if (autoRun_) {
         const auto& arguments = services_.startup.arguments;

@@ -43,7 +43,7 @@ FormServices DefaultFormServices() {
     }
     services.startup.programDirectory = ToPath(QCoreApplication::applicationDirPath());
     services.unattendedRetry = UnattendedRetryPolicy();
-    services.computerName = SystemComputerName();
+    services.startup.computerName = SystemComputerName();
     services.settingsBaseName = RunningProgramBaseName();
     services.now = Clock();
     // The current minute makes the current day's later cycles "not yet due" in the

@@ -3,8 +3,6 @@
 #include <QString>
 #include <chrono>
 #include <functional>
-#include <optional>
-#include <string>
 
 #include "history/time_keys.h"
 #include "report/day_report.h"
@@ -23,8 +21,6 @@ struct FormServices {
     // How the unattended run (-s) retries a log that another program holds busy; the
     // window itself reads each log once, as designed.
     RetryPolicy unattendedRetry;
-    // COMPUTERNAME when set (even empty), otherwise the host name; nullopt: no name at all.
-    std::optional<std::string> computerName;
     // Program base name under which the option switches are kept for this user.
     QString settingsBaseName;
     std::function<std::chrono::system_clock::time_point()> now;

@@ -6,7 +6,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
@@ -14,7 +13,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "pictures/picture_file.h"
 #include "pictures/picture_format.h"
 #include "pictures/timeline_painter.h"
 
@@ -79,11 +77,7 @@ void TFormTimeline::ButtonSavePictureClick() {
     QString chosen = chooseFile ? chooseFile(this, suggested) : QString();
     if (chosen.isEmpty()) return;
     if (!pictures::PictureFormatOf(chosen.toStdString())) chosen += QStringLiteral(".png");
-    const pictures::Timeline& timeline = *timeline_;
-    const auto problem = pictures::SavePicture(
-        std::filesystem::path(chosen.toStdU16String()), image_.size(),
-        QStringLiteral("Gapscope day timeline"),
-        [&](QPainter& painter) { pictures::PaintTimeline(painter, timeline); });
+    const auto problem = pictures::SaveTimeline(std::filesystem::path(chosen.toStdU16String()), *timeline_);
     if (problem && showError) {
         showError(this, QStringLiteral("The picture could not be saved: ") + QString::fromStdString(*problem));
     }

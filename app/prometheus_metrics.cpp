@@ -4,7 +4,6 @@
 
 #include "app/findings_json.h"
 #include "catalogue/catalogue.h"
-#include "report/replace_file.h"
 #include "startup/system_text.h"
 
 namespace gapscope {
@@ -101,12 +100,6 @@ std::string PrometheusMetrics(const MetricsInput& input) {
                   Seconds(std::chrono::sys_seconds{*input.newestRecord}));
     }
     return out.Text();
-}
-
-std::optional<std::string> WriteMetricsFile(const std::filesystem::path& path,
-                                            const std::string& text) {
-    // The temporary file is hidden and lacks the .prom ending, so the collector never reads it.
-    return WriteFileInPlaceOf(path, text);
 }
 
 }  // namespace gapscope

@@ -3,7 +3,6 @@
 // The day's counts as Prometheus metrics in the text exposition format, for the node
 // exporter's text-file collector or any scraper of such files.
 
-#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -22,10 +21,5 @@ struct MetricsInput {
 // Gauges named gapscope_*, labelled by station and service (and the message kind of the
 // sequence numbers); the day is a value of its own, never a label.
 std::string PrometheusMetrics(const MetricsInput& input);
-
-// Writes the text to a hidden file beside `path` and renames it over `path`, so that a
-// collector never reads half a file. The reason when it could not be done.
-std::optional<std::string> WriteMetricsFile(const std::filesystem::path& path,
-                                            const std::string& text);
 
 }  // namespace gapscope

@@ -12,6 +12,7 @@
 #include "report/day_range.h"
 #include "report/day_report.h"
 #include "report/range_summary.h"
+#include "report/replace_file.h"
 #include "report/report_file.h"
 #include "startup/system_text.h"
 #ifdef GAPSCOPE_PICTURES
@@ -42,12 +43,10 @@ StartupLoad LoadStation(const Run& run, const RetryPolicy& retry) {
     inputs.arguments.insert(inputs.arguments.end(), run.request.switches.begin(),
                             run.request.switches.end());
     inputs.programDirectory = run.env.programDirectory;
+    inputs.computerName = run.env.computerName;
     inputs.retry = retry;
     inputs.readLog = run.env.readLog;
-    StartupLoad station = LoadStartupState(inputs);
-    station.state.ComputerName =
-        NormaliseComputerName(run.env.computerName.value_or(std::string{}));
-    return station;
+    return LoadStartupState(inputs);
 }
 
 Day Yesterday(const Run& run) {
@@ -81,16 +80,23 @@ DocumentFacts Facts(const Run& run, const StartupLoad& station) {
     return DocumentFacts{run.env.versionText, station.state.ComputerName};
 }
 
-// The report's lines, or nothing when a bad mask stopped the run (said on standard error,
-// with where the mask is).
-std::optional<Lines> MakeReport(const Run& run, const StartupLoad& station) {
+// The day's report; a bad mask that stopped it is said on standard error, with where the
+// mask is. Only a day that was reported is observed.
+DayReportResult BuildDay(const Run& run, const StartupLoad& station) {
     DayReportResult result = BuildDayReportWith(station.state, Options(run), ReportDay(run),
                                                 RunInputs{Now(run), nullptr});
     if (result.error) {
         TellFailure(run, result);
-        return std::nullopt;
+    } else if (run.observe) {
+        run.observe(station.state, ReportDay(run), result);
     }
-    if (run.observe) run.observe(station.state, ReportDay(run), result);
+    return result;
+}
+
+// The report's lines, or nothing when a bad mask stopped the run.
+std::optional<Lines> MakeReport(const Run& run, const StartupLoad& station) {
+    DayReportResult result = BuildDay(run, station);
+    if (result.error) return std::nullopt;
     return BuildReportText(result.lists, station.state, Banner(run, station));
 }
 
@@ -121,6 +127,17 @@ void WarnAboutData(const Run& run, const StartupLoad& station) {
     }
 }
 
+// An unattended run's station, its busy logs waited for; nothing when data that cannot be
+// read must not be reported on, and then `problem` says why.
+std::optional<StartupLoad> LoadUnattended(const Run& run, std::string& problem) {
+    StartupLoad station = LoadStation(run, run.env.busyRetry);
+    if (auto unreadable = UnattendedDataProblem(run.request.dataDirectory, station)) {
+        problem = std::move(*unreadable);
+        return std::nullopt;
+    }
+    return station;
+}
+
 bool IsFolderOrNone(const Run& run) {
     std::error_code error;
     const auto& folder = run.request.dataDirectory;
@@ -140,10 +157,7 @@ int PrintReport(const Run& run) {
     const StartupLoad station = LoadStation(run, RetryPolicy{});
     WarnAboutData(run, station);
     if (run.request.json) {
-        const DayReportResult result = BuildDayReportWith(
-            station.state, Options(run), ReportDay(run), RunInputs{Now(run), nullptr});
-        if (result.error) TellFailure(run, result);
-        if (run.observe && !result.error) run.observe(station.state, ReportDay(run), result);
+        const DayReportResult result = BuildDay(run, station);
         run.out << JsonLine(RunDocument(result, Facts(run, station))) << '\n';
         return result.error ? kExitReportFailed : kExitDone;
     }
@@ -181,14 +195,15 @@ int PrintRange(const Run& run) {
 
 // Nobody may be watching: a report of data that could not be read is not saved at all.
 int SaveReport(const Run& run) {
-    const StartupLoad station = LoadStation(run, run.env.busyRetry);
-    if (const auto problem = UnattendedDataProblem(run.request.dataDirectory, station)) {
-        run.err << kName << *problem << "\n";
+    std::string unreadable;
+    const auto station = LoadUnattended(run, unreadable);
+    if (!station) {
+        run.err << kName << unreadable << "\n";
         return kExitDataUnreadable;
     }
-    const auto text = MakeReport(run, station);
+    const auto text = MakeReport(run, *station);
     if (!text) return kExitReportFailed;
-    const auto path = ReportFilePath(station.state, run.env.programDirectory, ReportDay(run));
+    const auto path = ReportFilePath(station->state, run.env.programDirectory, ReportDay(run));
     if (const auto problem = WriteReportFile(path, *text, run.env.saveRetry)) {
         run.err << kName << "the report could not be saved: " << *problem << "\n";
         return kExitSaveFailed;
@@ -203,13 +218,13 @@ int SaveRange(const Run& run) {
     std::string problem;
     const auto range = RangeDays(run, problem);
     if (!range) return BadUsage(run.err, problem);
-    const StartupLoad station = LoadStation(run, run.env.busyRetry);
-    if (const auto unreadable = UnattendedDataProblem(run.request.dataDirectory, station)) {
-        run.err << kName << *unreadable << "\n";
+    const auto station = LoadUnattended(run, problem);
+    if (!station) {
+        run.err << kName << problem << "\n";
         return kExitDataUnreadable;
     }
     int status = kExitDone;
-    BackfillReports(station.state, Options(run), range->from, range->to, Banner(run, station),
+    BackfillReports(station->state, Options(run), range->from, range->to, Banner(run, *station),
                     run.env.programDirectory, run.request.overwrite, [&](const BackfillDay& d) {
         if (d.reportError) {
             run.err << kName << IsoDate(d.day) << ": " << *d.reportError << "\n";
@@ -267,8 +282,8 @@ MinuteTime DueUntil(const Run& run) {
     return Now(run) - std::chrono::minutes{run.request.grace.value_or(kDefaultGraceMinutes)};
 }
 
-int TellCheck(const Run& run, const CheckResult& result) {
-    run.out << result.line << '\n';
+int TellCheck(std::ostream& out, const CheckResult& result) {
+    out << result.line << '\n';
     return static_cast<int>(result.state);
 }
 
@@ -277,33 +292,33 @@ int CheckDay(const Run& run) {
     Thresholds thresholds = DefaultThresholds();
     auto bad = SetThresholds(run.request.warning, false, thresholds);
     if (!bad) bad = SetThresholds(run.request.critical, true, thresholds);
-    if (bad) return TellCheck(run, UnknownCheck("bad usage: " + *bad));
-    const StartupLoad station = LoadStation(run, run.env.busyRetry);
-    if (const auto problem = UnattendedDataProblem(run.request.dataDirectory, station)) {
-        return TellCheck(run, UnknownCheck(*problem));
-    }
+    if (bad) return TellCheck(run.out, UnknownCheck("bad usage: " + *bad));
+    std::string unreadable;
+    const auto station = LoadUnattended(run, unreadable);
+    if (!station) return TellCheck(run.out, UnknownCheck(unreadable));
     const Day day = ReportDay(run);
     const DayReportResult result =
-        BuildDayReportWith(station.state, Options(run), day, RunInputs{DueUntil(run), nullptr});
+        BuildDayReportWith(station->state, Options(run), day, RunInputs{DueUntil(run), nullptr});
     if (result.error) {
         std::string reason = IsoDate(day) + ": " + *result.error;
         if (result.errorPlace) reason += " (" + *result.errorPlace + ")";
-        return TellCheck(run, UnknownCheck(reason));
+        return TellCheck(run.out, UnknownCheck(reason));
     }
     const DayCheck check{day, MeasureDay(result.findings), DueUntil(run), day == Today(run),
-                         NewestRecord(station.state.SegHistory), run.env.now};
-    return TellCheck(run, JudgeDay(check, thresholds));
+                         NewestRecord(station->state.SegHistory), run.env.now};
+    return TellCheck(run.out, JudgeDay(check, thresholds));
 }
 
 // The day's counts for Prometheus. Like a save, it refuses data that cannot be read rather
 // than hand on counts in which everything is missing.
 int WriteMetrics(const Run& run) {
-    const StartupLoad station = LoadStation(run, run.env.busyRetry);
-    if (const auto problem = UnattendedDataProblem(run.request.dataDirectory, station)) {
-        run.err << kName << *problem << "\n";
+    std::string unreadable;
+    const auto station = LoadUnattended(run, unreadable);
+    if (!station) {
+        run.err << kName << unreadable << "\n";
         return kExitDataUnreadable;
     }
-    const DayReportResult result = BuildDayReportWith(station.state, Options(run), ReportDay(run),
+    const DayReportResult result = BuildDayReportWith(station->state, Options(run), ReportDay(run),
                                                       RunInputs{DueUntil(run), nullptr});
     if (result.error) {
         TellFailure(run, result);
@@ -311,13 +326,14 @@ int WriteMetrics(const Run& run) {
     }
     const DayMeasures measures = MeasureDay(result.findings);
     const std::string text = PrometheusMetrics(
-        MetricsInput{run.request.station.value_or(station.state.ComputerName), result.findings,
-                     measures, NewestRecord(station.state.SegHistory)});
+        MetricsInput{run.request.station.value_or(station->state.ComputerName), result.findings,
+                     measures, NewestRecord(station->state.SegHistory)});
     if (!run.request.metricsFile) {
         run.out << text;
         return kExitDone;
     }
-    if (const auto problem = WriteMetricsFile(PathFromText(*run.request.metricsFile), text)) {
+    // The temporary file is hidden and lacks the .prom ending, so the collector never reads it.
+    if (const auto problem = WriteFileInPlaceOf(PathFromText(*run.request.metricsFile), text)) {
         run.err << kName << "the metrics could not be written: " << *problem << "\n";
         return kExitSaveFailed;
     }
@@ -415,12 +431,16 @@ bool AsksForACheck(const std::vector<std::string>& arguments) {
 }
 
 int CheckBadUsage(std::ostream& out, const std::string& problem) {
-    const CheckResult result = UnknownCheck("bad usage: " + problem);
-    out << result.line << '\n';
-    return static_cast<int>(result.state);
+    return TellCheck(out, UnknownCheck("bad usage: " + problem));
 }
 
 }  // namespace
+
+std::vector<ModeOptions> ReportModes() {
+    std::vector<ModeOptions> modes;
+    for (const Mode& mode : kModes) modes.push_back({mode.askedBy, mode.takes});
+    return modes;
+}
 
 int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnvironment& env,
                      std::ostream& out, std::ostream& err) {

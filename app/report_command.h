@@ -6,6 +6,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/unattended_run.h"
@@ -31,6 +32,14 @@ struct CommandEnvironment {
     // Reads one log; empty: the file itself. Tests put a log that stays busy in its place.
     std::function<LogReadResult(const std::filesystem::path&)> readLog;
 };
+
+// The options that ask for a mode of the command (none: the printed report) and the options
+// it goes with, as the modes table of --help lists them.
+struct ModeOptions {
+    std::vector<std::string_view> askedBy;
+    std::vector<std::string_view> takes;
+};
+std::vector<ModeOptions> ReportModes();
 
 // Runs gapscope-report; returns its exit status (ExitStatus, shared with `gapscope -s`).
 int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnvironment& env,

@@ -1,7 +1,5 @@
 #include "app/report_picture.h"
 
-#include <QPainter>
-
 #include "history/day_queries.h"
 #include "pictures/heatmap_painter.h"
 #include "pictures/picture_file.h"
@@ -29,14 +27,8 @@ void RunPicture::Add(const StartupState& station, Day day, const DayReportResult
 std::optional<std::string> RunPicture::Write(const std::string& file) const {
     const pictures::OffscreenGui gui;
     const std::filesystem::path path = PathFromText(file);
-    if (timeline_) {
-        return pictures::SavePicture(path, pictures::TimelineSize(*timeline_),
-                                     QStringLiteral("Gapscope day timeline"),
-                                     [&](QPainter& painter) { pictures::PaintTimeline(painter, *timeline_); });
-    }
-    return pictures::SavePicture(path, pictures::HeatMapSize(heatMap_),
-                                 QStringLiteral("Gapscope heat map"),
-                                 [&](QPainter& painter) { pictures::PaintHeatMap(painter, heatMap_); });
+    if (timeline_) return pictures::SaveTimeline(path, *timeline_);
+    return pictures::SaveHeatMap(path, heatMap_);
 }
 
 }  // namespace gapscope

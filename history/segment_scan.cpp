@@ -197,16 +197,9 @@ void PlanPrologEpilog(const ChannelSet& scanned, std::vector<ScannedChannel>& ou
 
 // A channel as the scan examines it: the segments it checks, or the one segment of a
 // channel checked for presence only.
-ScannedChannel Examined(ChannelNumber n, const ScanContext& ctx) {
-    const std::optional<SegmentRange> range = SegmentsToCheck(n, ctx);
+ScannedChannel Examined(ChannelNumber n, const std::optional<SegmentRange>& range) {
     if (!range) return ScannedChannel{ScanSubject::Channel, n, 1, 1};
     return ScannedChannel{ScanSubject::Channel, n, range->first, range->count};
-}
-
-std::vector<int> SegmentNumbers(int first, int last) {
-    std::vector<int> numbers;
-    for (int k = first; k <= last; ++k) numbers.push_back(k);
-    return numbers;
 }
 
 // The segment list of MissingSegmentText and, when asked, its numbers.
@@ -309,24 +302,25 @@ void ScanMissingSegments(const ScanContext& ctx, int minute, std::string_view re
     for (ChannelNumber n = kFirstChannel; n <= kLastChannel; ++n) {
         if (!scanned.Contains(n)) continue;
         if (InVisibleNight(n, minute, ctx.reportDay)) continue;
-        if (found) found->scanned.push_back(Examined(n, ctx));
-        const std::string_view value = ValueOf(items, ChannelKey(n, ctx.mode));
+        const std::optional<SegmentRange> range = SegmentsToCheck(n, ctx);
+        const ScannedChannel examined = Examined(n, range);
+        if (found) found->scanned.push_back(examined);
+        const std::string key = ChannelKey(n, ctx.mode);
+        const std::string_view value = ValueOf(items, key);
         if (value.empty()) {
             const std::string label = ChannelLabel(n, ctx.reportDay);
             lines.push_back("   " + label +
                             (ChannelSegments(n) == 1 ? "   missing" : "   all missing"));
             if (found) {
-                const ScannedChannel& examined = found->scanned.back();
                 found->items.push_back(
                     ScanItem{ScanSubject::Channel, n, true,
                              SegmentNumbers(examined.firstSegment, examined.lastSegment)});
             }
             continue;
         }
-        const std::optional<SegmentRange> range = SegmentsToCheck(n, ctx);
         if (!range) continue;
         ScanItem item{ScanSubject::Channel, n, false, {}};
-        const std::string text = WithItemNamed(ChannelKey(n, ctx.mode), [&] {
+        const std::string text = WithItemNamed(key, [&] {
             return MissingSegments(value, range->first, range->count, expected, received,
                                    found ? &item.segments : nullptr);
         });
@@ -337,6 +331,12 @@ void ScanMissingSegments(const ScanContext& ctx, int minute, std::string_view re
     }
 }
 
+std::vector<int> SegmentNumbers(int first, int last) {
+    std::vector<int> numbers;
+    for (int k = first; k <= last; ++k) numbers.push_back(k);
+    return numbers;
+}
+
 void PlanScan(const ScanContext& ctx, int minute, const ChannelSet& channels,
               std::vector<ScannedChannel>& scanned) {
     const ChannelSet set = channels & ctx.reportableChannels;
@@ -344,7 +344,7 @@ void PlanScan(const ScanContext& ctx, int minute, const ChannelSet& channels,
     if (ctx.checkPrologEpilog) PlanPrologEpilog(set, scanned);
     for (ChannelNumber n = kFirstChannel; n <= kLastChannel; ++n) {
         if (set.Contains(n) && !InVisibleNight(n, minute, ctx.reportDay)) {
-            scanned.push_back(Examined(n, ctx));
+            scanned.push_back(Examined(n, SegmentsToCheck(n, ctx)));
         }
     }
 }
@@ -357,12 +357,13 @@ void ScanLateSegments(Day reportDay, std::string_view record, ChannelNumber firs
     if (first > last || record.empty()) return;
     const ItemList parsed = ParseItems(record);
     for (ChannelNumber n = first; n <= last; ++n) {
-        const std::string_view value = ValueOf(parsed, std::to_string(n));
+        const std::string key = std::to_string(n);
+        const std::string_view value = ValueOf(parsed, key);
         if (value.empty()) continue;
         const int count = LateSegmentCount(n);
         if (count <= 0) continue;
         ScanItem item{ScanSubject::Channel, n, false, {}};
-        const std::string text = WithItemNamed(std::to_string(n), [&] {
+        const std::string text = WithItemNamed(key, [&] {
             return LateSegments(value, count, items ? &item.segments : nullptr);
         });
         if (text.empty()) continue;

@@ -46,7 +46,6 @@ struct ScannedChannel {
     ChannelNumber channel = 0;
     int firstSegment = 1;
     int lastSegment = 1;
-    int SegmentCount() const { return lastSegment - firstSegment + 1; }
     friend bool operator==(const ScannedChannel&, const ScannedChannel&) = default;
 };
 
@@ -79,6 +78,9 @@ void ScanMissingSegments(const ScanContext& ctx, int minute, std::string_view re
 // `scanned` list it would hand out.
 void PlanScan(const ScanContext& ctx, int minute, const ChannelSet& channels,
               std::vector<ScannedChannel>& scanned);
+
+// The segment numbers first..last, both included; none when last < first.
+std::vector<int> SegmentNumbers(int first, int last);
 
 // Appends one late-segments line per channel first..last (plain keys) with late segments,
 // and with `items` the same as values.

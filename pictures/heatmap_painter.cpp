@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "pictures/drawing.h"
+#include "pictures/picture_file.h"
 #include "pictures/picture_layout.h"
 
 namespace gapscope::pictures {
@@ -167,6 +168,11 @@ void PaintHeatMap(QPainter& painter, const HeatMap& map) {
 
 QImage RenderHeatMap(const HeatMap& map) {
     return PaintedImage(HeatMapSize(map), [&map](QPainter& painter) { PaintHeatMap(painter, map); });
+}
+
+std::optional<std::string> SaveHeatMap(const std::filesystem::path& file, const HeatMap& map) {
+    return SavePicture(file, HeatMapSize(map), QStringLiteral("Gapscope heat map"),
+                       [&map](QPainter& painter) { PaintHeatMap(painter, map); });
 }
 
 }  // namespace gapscope::pictures

@@ -2,6 +2,9 @@
 
 #include <QImage>
 #include <QSize>
+#include <filesystem>
+#include <optional>
+#include <string>
 
 #include "pictures/heatmap_model.h"
 
@@ -13,5 +16,7 @@ QSize HeatMapSize(const HeatMap& map);
 // Paints the heat map on a device of HeatMapSize, from its top-left corner.
 void PaintHeatMap(QPainter& painter, const HeatMap& map);
 QImage RenderHeatMap(const HeatMap& map);
+// Writes the heat map as SavePicture does: PNG or SVG by the extension; why not, or nothing.
+std::optional<std::string> SaveHeatMap(const std::filesystem::path& file, const HeatMap& map);
 
 }  // namespace gapscope::pictures

@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "pictures/drawing.h"
+#include "pictures/picture_file.h"
 #include "pictures/picture_layout.h"
 
 namespace gapscope::pictures {
@@ -120,6 +121,11 @@ void PaintTimeline(QPainter& painter, const Timeline& t) {
 QImage RenderTimeline(const Timeline& timeline) {
     return PaintedImage(TimelineSize(timeline),
                         [&timeline](QPainter& painter) { PaintTimeline(painter, timeline); });
+}
+
+std::optional<std::string> SaveTimeline(const std::filesystem::path& file, const Timeline& timeline) {
+    return SavePicture(file, TimelineSize(timeline), QStringLiteral("Gapscope day timeline"),
+                       [&timeline](QPainter& painter) { PaintTimeline(painter, timeline); });
 }
 
 }  // namespace gapscope::pictures

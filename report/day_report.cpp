@@ -25,6 +25,16 @@ struct Titles {
     const char* slots;
 };
 
+// A day-long line of the products list: the satellite, the cycles its heading names (as
+// text, and as the first minute and the step) and the channels looked for at each.
+struct AllDayLine {
+    const char* name;
+    const char* cycles;
+    int firstMinute;
+    int step;
+    ChannelSet channels;
+};
+
 // First matching row wins; a null entry falls through to the next row.
 Titles ChooseTitles(const StartupState& s, const ReportOptions& o) {
     Titles t{nullptr, nullptr, nullptr, nullptr};
@@ -199,10 +209,8 @@ private:
     }
     // Everything examined, nothing of it arrived.
     FoundItem AbsentItem(int m, const ScannedChannel& c, Within within) {
-        std::vector<int> segments;
-        for (int k = c.firstSegment; k <= c.lastSegment; ++k) segments.push_back(k);
         return FoundItem{m, KindOf(c.subject, c.channel), c.channel, LabelOf(c.subject, c.channel),
-                         true, std::move(segments), within};
+                         true, SegmentNumbers(c.firstSegment, c.lastSegment), within};
     }
 
     void Expect(int m, const std::vector<ScannedChannel>& scanned) {
@@ -263,6 +271,13 @@ private:
         findings_.absentAllDay.clear();
     }
 
+    // Cuts the products list back to its header and puts `line` in its place.
+    void CutProducts(Lines& product, NotCheckedReason reason, const char* line) {
+        CutBackToHeader(product);
+        product.emplace_back(line);
+        ClearProductFindings(reason, product.back());
+    }
+
     // ---- Report -------------------------------------------------------------------------
 
     bool FsdDayLongAllowed(bool dayInHistory) const {
@@ -270,15 +285,15 @@ private:
                !s_.ParallelMode() && !o_.met8LritOnly;
     }
 
-    void AddAbsentAllDay(Lines& product, const char* cycles, const char* name,
-                         const ChannelSet& channels) {
-        AppendDayLong(product, (" " + std::string(cycles)).c_str(),
-                      (std::string(name) + " missing").c_str());
-        AbsentAllDay absent{name, cycles, {}};
+    void AddAbsentAllDay(Lines& product, AllDayLine line) {
+        AppendDayLong(product, (" " + std::string(line.cycles)).c_str(),
+                      (std::string(line.name) + " missing").c_str());
+        AbsentAllDay absent{line.name, line.cycles, {}};
         for (ChannelNumber n = kFirstChannel; n <= kLastChannel; ++n) {
-            if (channels.Contains(n)) absent.channels.push_back(n);
+            if (line.channels.Contains(n)) absent.channels.push_back(n);
         }
         findings_.absentAllDay.push_back(std::move(absent));
+        allDayLines_.push_back(std::move(line));
     }
 
     void DayLongChecks(Lines& product) {
@@ -288,8 +303,7 @@ private:
             dayLong_.fy2gChannels = ChannelSet::Range(67, 72);
             dayLong_.fy2gAbsent = !ChannelsSeenOnDay(s_.SegHistory, day_, dayLong_.fy2gChannels, 60);
             if (dayLong_.fy2gAbsent && FsdDayLongAllowed(dayInHistory) && !s_.HimawariMode()) {
-                AddAbsentAllDay(product, "0000..2300", "FY-2G", dayLong_.fy2gChannels);
-                fy2gAllDayLine_ = true;
+                AddAbsentAllDay(product, {"FY-2G", "0000..2300", 0, 60, dayLong_.fy2gChannels});
             }
         }
         dayLong_.fy2eAbsent = false;
@@ -298,8 +312,7 @@ private:
             // FY-2E is sent at half past the hour, so it is looked for at every half hour.
             dayLong_.fy2eAbsent = !ChannelsSeenOnDay(s_.SegHistory, day_, dayLong_.fy2eChannels, 30);
             if (dayLong_.fy2eAbsent && FsdDayLongAllowed(dayInHistory) && !s_.HimawariMode()) {
-                AddAbsentAllDay(product, "0030..2330", "FY-2E", dayLong_.fy2eChannels);
-                fy2eAllDayLine_ = true;
+                AddAbsentAllDay(product, {"FY-2E", "0030..2330", 30, 60, dayLong_.fy2eChannels});
             }
         }
         himawariAbsent_ = true;
@@ -307,8 +320,8 @@ private:
             himawariChannels_ = HimawariChannelsForDay(day_);
             himawariAbsent_ = !ChannelsSeenOnDay(s_.SegHistory, day_, himawariChannels_, 30);
             if (himawariAbsent_ && FsdDayLongAllowed(dayInHistory)) {
-                AddAbsentAllDay(product, "0000..2330", "Himawari", himawariChannels_);
-                himawariAllDayLine_ = true;
+                // As the heading says: every half hour, the step the absence was looked for at.
+                AddAbsentAllDay(product, {"Himawari", "0000..2330", 0, 30, himawariChannels_});
             }
         }
     }
@@ -321,15 +334,12 @@ private:
 
     // The satellites of the day-long lines, one by one at the cycles the lines name.
     void RecordAbsentAllDay(int m) {
-        const auto record = [&](const ChannelSet& channels) {
+        for (const AllDayLine& line : allDayLines_) {
+            if (m % line.step != line.firstMinute) continue;
             planned_.clear();
-            PlanScan(Context(), m, channels, planned_);
+            PlanScan(Context(), m, line.channels, planned_);
             RecordAbsent(m, planned_, Within::AbsentAllDay);
-        };
-        if (fy2gAllDayLine_ && m % 60 == 0) record(dayLong_.fy2gChannels);
-        if (fy2eAllDayLine_ && m % 60 == 30) record(dayLong_.fy2eChannels);
-        // As the heading says: every half hour, the step the absence was looked for at.
-        if (himawariAllDayLine_ && m % 30 == 0) record(himawariChannels_);
+        }
     }
 
     void CheckHimawariMinute(int minute, std::string_view otherPart, Lines& lines) {
@@ -481,26 +491,24 @@ private:
             product.insert(product.begin() + 3, "  *** MPE (not checked) ***");
             NotCheckedEntry(NotCheckedReason::MpeNotChecked).text = product[3];
         }
-        if (!o_.includeMpef) NotCheckedEntry(NotCheckedReason::MpefNotIncluded);
+        // Looked up before any cut, whose entry comes after it.
+        NotChecked* const mpefNotIncluded =
+            o_.includeMpef ? nullptr : &NotCheckedEntry(NotCheckedReason::MpefNotIncluded);
         if (product.size() == 3) {
-            product.emplace_back(o_.includeMpef ? "  (none)" : "  (not checked)");
-            if (!o_.includeMpef) NotCheckedEntry(NotCheckedReason::MpefNotIncluded).text = product.back();
+            product.emplace_back(mpefNotIncluded ? "  (not checked)" : "  (none)");
+            if (mpefNotIncluded) mpefNotIncluded->text = product.back();
         } else if (s_.IsRapidScan() || s_.ParallelMode()) {
             if (received_ == 0) {
-                CutBackToHeader(product);
-                product.emplace_back("  (no products found)");
-                ClearProductFindings(NotCheckedReason::NoProductsFound, product.back());
+                CutProducts(product, NotCheckedReason::NoProductsFound, "  (no products found)");
             }
             if (run_.partialScan) {
-                CutBackToHeader(product);
-                product.emplace_back("  (not checked, partial scan)");
-                ClearProductFindings(NotCheckedReason::PartialScan, product.back());
+                CutProducts(product, NotCheckedReason::PartialScan,
+                            "  (not checked, partial scan)");
             }
         } else if (s_.IsIodc()) {
             if (!IodcMpefInService(day_)) {
-                CutBackToHeader(product);
-                product.emplace_back("  (not checked, IODC MPEF not yet started)");
-                ClearProductFindings(NotCheckedReason::IodcMpefNotStarted, product.back());
+                CutProducts(product, NotCheckedReason::IodcMpefNotStarted,
+                            "  (not checked, IODC MPEF not yet started)");
             }
         } else {
             product.emplace_back(" ");
@@ -594,10 +602,8 @@ private:
     DayLongChannels dayLong_;
     ChannelSet himawariChannels_;
     bool himawariAbsent_ = true;
-    // Which day-long lines the products list holds.
-    bool fy2gAllDayLine_ = false;
-    bool fy2eAllDayLine_ = false;
-    bool himawariAllDayLine_ = false;
+    // The day-long lines the products list holds, in its order.
+    std::vector<AllDayLine> allDayLines_;
     Lines segLines_, productLines_, lateLines_;
     // The log and minute being scanned, to tell where a bad mask is.
     std::string_view scanning_ = "SegHistory.log";

@@ -39,11 +39,9 @@ std::optional<std::string> WriteFileInPlaceOf(const std::filesystem::path& path,
             return "cannot write " + TextOfPath(path) + ": " + why;
         }
     }
-    ReplaceResult replaced = ReplaceFileWith(path, temporary);
-    for (int tried = 1; replaced.outcome == ReplaceResult::kBusy && tried < retry.tries; ++tried) {
-        if (retry.wait) retry.wait(retry.pause);
-        replaced = ReplaceFileWith(path, temporary);
-    }
+    const ReplaceResult replaced = RetryWhileBusy(
+        retry, [&] { return ReplaceFileWith(path, temporary); },
+        [](const ReplaceResult& r) { return r.outcome == ReplaceResult::kBusy; });
     if (replaced.outcome == ReplaceResult::kDone) return std::nullopt;
     std::error_code ignored;
     fs::remove(temporary, ignored);

@@ -66,13 +66,9 @@ LogReadResult ReadOnce(const std::filesystem::path& path, HistoryLog::Dates date
 
 LogReadResult ReadWithRetries(const std::filesystem::path& path, HistoryLog::Dates dates,
                               const StartupInputs& inputs) {
-    const RetryPolicy& retry = inputs.retry;
-    LogReadResult result = ReadOnce(path, dates, inputs);
-    for (int tried = 1; result.status == LogReadStatus::Busy && tried < retry.tries; ++tried) {
-        if (retry.wait) retry.wait(retry.pause);
-        result = ReadOnce(path, dates, inputs);
-    }
-    return result;
+    return RetryWhileBusy(
+        inputs.retry, [&] { return ReadOnce(path, dates, inputs); },
+        [](const LogReadResult& result) { return result.status == LogReadStatus::Busy; });
 }
 
 }  // namespace
@@ -153,6 +149,7 @@ StartupLoad LoadStartupState(const StartupInputs& inputs) {
     StartupState& state = load.state;
     state.DataDirectory = ResolveDataDirectory(inputs.arguments, inputs.programDirectory);
     state.switches = ParseSwitches(inputs.arguments);
+    state.ComputerName = NormaliseComputerName(inputs.computerName.value_or(std::string{}));
     for (const LogFile& log : kLogs) {
         std::error_code error;
         const std::string path = state.DataDirectory + std::string(log.name);

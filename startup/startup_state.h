@@ -72,10 +72,24 @@ struct RetryPolicy {
     std::function<void(std::chrono::milliseconds)> wait;
 };
 
+// Calls `attempt` again while `busy` says its result is busy and the policy allows another
+// try, waiting between two tries; returns the last result.
+template <typename Attempt, typename Busy>
+auto RetryWhileBusy(const RetryPolicy& retry, Attempt attempt, Busy busy) {
+    auto result = attempt();
+    for (int tried = 1; busy(result) && tried < retry.tries; ++tried) {
+        if (retry.wait) retry.wait(retry.pause);
+        result = attempt();
+    }
+    return result;
+}
+
 // Everything the start-up reads from outside the core.
 struct StartupInputs {
     std::vector<std::string> arguments;  // command-line arguments, program name excluded
     std::filesystem::path programDirectory;
+    // COMPUTERNAME when set (even empty), otherwise the host name; nullopt: no name at all.
+    std::optional<std::string> computerName;
     RetryPolicy retry;
     // Reads one log; empty: ReadHistoryLog. Tests put a log that stays busy in its place.
     std::function<LogReadResult(const std::filesystem::path&)> readLog;
@@ -83,7 +97,7 @@ struct StartupInputs {
 
 // What the start-up found besides the state: whether the logs were read, and why not.
 struct StartupLoad {
-    StartupState state;  // ComputerName is left to the caller
+    StartupState state;
     bool logsLoaded = false;           // every log present was read
     bool anyLogFound = false;          // at least one of the three exists
     std::string unreadableLog;         // the file name of the log that stopped the reading

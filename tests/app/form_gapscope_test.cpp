@@ -171,7 +171,7 @@ class FormGapscopeTest : public QObject {
         services.unattendedRetry = {3, milliseconds{1500}, [this](milliseconds pause) {
                                         recorder_.waits.push_back(pause);
                                     }};
-        services.computerName = std::move(computerName);
+        services.startup.computerName = std::move(computerName);
         services.settingsBaseName = baseName_;
         services.now = [] { return system_clock::time_point(kNow); };
         services.buildReport = [this](const StartupState& startup, const ReportOptions& options,

@@ -1,6 +1,7 @@
 // The metrics text and the file that holds it. promtool and the node exporter read real
 // output in monitoring_tools_test.sh.
 #include "app/prometheus_metrics.h"
+#include "report/replace_file.h"
 
 #include <gtest/gtest.h>
 
@@ -81,18 +82,18 @@ TEST(PrometheusMetrics, WhatIsNotThereIsLeftOutAndLabelsAreEscaped) {
         << text;
 }
 
-TEST(WriteMetricsFile, ReplacesTheFileWholeAndLeavesNothingElse) {
+TEST(MetricsFile, ReplacesTheFileWholeAndLeavesNothingElse) {
     const test::TempDir dir("gapscope-metrics-");
     const fs::path file = dir.path() / "gapscope.prom";
-    ASSERT_EQ(WriteMetricsFile(file, "old\n"), std::nullopt);
-    ASSERT_EQ(WriteMetricsFile(file, "new\n"), std::nullopt);
+    ASSERT_EQ(WriteFileInPlaceOf(file, "old\n"), std::nullopt);
+    ASSERT_EQ(WriteFileInPlaceOf(file, "new\n"), std::nullopt);
     EXPECT_EQ(test::ReadFile(file), "new\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator{}), 1);
 }
 
-TEST(WriteMetricsFile, AFailureSaysWhyAndKeepsTheOldFile) {
+TEST(MetricsFile, AFailureSaysWhyAndKeepsTheOldFile) {
     const test::TempDir dir("gapscope-metrics-");
-    const auto missing = WriteMetricsFile(dir.path() / "gone" / "gapscope.prom", "x\n");
+    const auto missing = WriteFileInPlaceOf(dir.path() / "gone" / "gapscope.prom", "x\n");
     ASSERT_TRUE(missing);
     EXPECT_EQ(*missing, "cannot create a file in " + (dir.path() / "gone").string() +
                             ": No such file or directory");
@@ -100,7 +101,7 @@ TEST(WriteMetricsFile, AFailureSaysWhyAndKeepsTheOldFile) {
     // A folder in the file's place cannot be replaced; what was there stays.
     const fs::path file = dir.path() / "gapscope.prom";
     fs::create_directories(file / "in-the-way");
-    const auto blocked = WriteMetricsFile(file, "x\n");
+    const auto blocked = WriteFileInPlaceOf(file, "x\n");
     ASSERT_TRUE(blocked);
 #ifndef _WIN32
     EXPECT_EQ(blocked->rfind("cannot replace " + file.string() + ": ", 0), 0u) << *blocked;

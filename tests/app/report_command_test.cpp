@@ -297,6 +297,36 @@ TEST_F(ReportCommand, HelpNamesEachOptionBesideItsBoxAndEveryExitStatus) {
     EXPECT_EQ(out_.str(), help);
 }
 
+// The help's modes table is written by hand: each mode, its options in the order the
+// command keeps them, must be a row of it (a long row wraps, so spaces are compared as one).
+TEST_F(ReportCommand, HelpListsEachModeWithWhatAsksForItAndWhatGoesWithIt) {
+    ASSERT_EQ(Run({"--help"}), kExitDone);
+    const std::string help = out_.str();
+    const std::size_t from = help.find("\nModes (");
+    const std::size_t to = help.find("\nDATA_DIR and the switches go with every mode.");
+    ASSERT_NE(from, std::string::npos);
+    ASSERT_NE(to, std::string::npos);
+    const std::string section = help.substr(from + 1, to - from);
+    std::istringstream lines(section), words(section);
+    std::string table, word, line;
+    while (words >> word) table += word + " ";
+    // A row starts with its name two spaces in; the heading row is one of them.
+    std::size_t rows = 0;
+    while (std::getline(lines, line)) rows += line.starts_with("  ") && line[2] != ' ';
+    const std::vector<ModeOptions> modes = ReportModes();
+    EXPECT_EQ(rows, modes.size() + 1);
+    for (const ModeOptions& mode : modes) {
+        std::string row = mode.askedBy.empty() ? " (nothing)" : "";
+        for (std::string_view option : mode.askedBy) row += " " + std::string(option);
+        for (std::string_view option : mode.takes) {
+#ifndef GAPSCOPE_PICTURES
+            if (option == "--picture") continue;
+#endif
+            row += " " + std::string(option);
+        }
+        EXPECT_NE(table.find(row + " "), std::string::npos) << row << "\nin: " << table;
+    }
+}
 
 // ---- JSON, ranges and back-filling --------------------------------------------------------
 

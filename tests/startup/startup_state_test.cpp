@@ -104,6 +104,13 @@ TEST_F(StartupDirTest, LoadsAllThreeLogsAndReadsOnly) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "data"), {}), before);
 }
 
+TEST_F(StartupDirTest, TheComputerNameIsNormalisedAndNoNameIsAnEmptyOne) {
+    StartupInputs named;
+    named.computerName = "GROUNDSTATION";
+    EXPECT_EQ(Load({}, named).state.ComputerName, "Groundstation");
+    EXPECT_EQ(Load().state.ComputerName, "");
+}
+
 TEST_F(StartupDirTest, MissingLogsAreEmptyButDoNotStopTheLoad) {
     Write("SegHistory.log", "202401151205=RP=1,R9=FF\n");
     const StartupLoad r = Load();
