@@ -165,9 +165,12 @@ std::string PerformanceData(const DayCheck& check, const Thresholds& thresholds)
         // label=value[unit];[warn];[crit];[min];[max], "U" for a value that cannot be had.
         data += data.empty() ? "" : " ";
         data += info.label;
-        data += "=" + (value ? FormatValue(*value) + info.unit : std::string("U"));
-        data += ";" + (thresholds.warning[i] ? thresholds.warning[i]->text : std::string());
-        data += ";" + (thresholds.critical[i] ? thresholds.critical[i]->text : std::string());
+        data += '=';
+        data += value ? FormatValue(*value) + info.unit : std::string("U");
+        data += ';';
+        if (thresholds.warning[i]) data += thresholds.warning[i]->text;
+        data += ';';
+        if (thresholds.critical[i]) data += thresholds.critical[i]->text;
         data += ";0";
         if (info.measure == Measure::MissingSegmentsPercent) data += ";100";
     }
