@@ -20,7 +20,7 @@ std::unique_ptr<TFormGapscope> OpenWindow(const BenchHistory& h) {
     FormServices services = DefaultFormServices();
     services.startup.arguments = {h.directory.string()};
     services.startup.programDirectory = h.directory;
-    services.computerName = "Bench";
+    services.startup.computerName = "Bench";
     services.settingsBaseName = "gapscope-bench";
     // "Yesterday" for the window is the history's report day.
     const auto morningAfter =
