@@ -50,7 +50,7 @@ sanitize: deps
 fuzz-build: deps
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGAPSCOPE_FUZZ=ON -DGAPSCOPE_BUILD_GUI=OFF \
-	  -DGAPSCOPE_BUILD_TESTS=OFF >/dev/null
+	  -DBUILD_TESTING=OFF >/dev/null
 	@cmake --build $(FUZZ_BUILD) --target fuzz_targets -j $(JOBS)
 
 fuzz: fuzz-build
@@ -68,7 +68,7 @@ fuzz-seeds: fuzz-build
 # installs hyperfine, which only it uses, first.
 bench-configure: deps
 	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DGAPSCOPE_BUILD_BENCH=ON \
-		-DGAPSCOPE_BUILD_TESTS=OFF >/dev/null
+		-DBUILD_TESTING=OFF >/dev/null
 
 bench: bench-configure
 	@bash scripts/install-deps.sh hyperfine

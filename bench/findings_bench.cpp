@@ -6,7 +6,7 @@
 
 #include <chrono>
 
-#include "app/findings_json.h"
+#include "formats/findings_json.h"
 #include "bench/bench_histories.h"
 #include "history/scan_mode.h"
 #include "report/day_range.h"

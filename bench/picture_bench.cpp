@@ -6,7 +6,7 @@
 #include <chrono>
 #include <filesystem>
 
-#include "app/report_picture.h"
+#include "command/report_picture.h"
 #include "bench/bench_histories.h"
 #include "history/scan_mode.h"
 #include "pictures/heatmap_painter.h"

@@ -9,8 +9,8 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "app/form_gapscope.h"
-#include "app/qt_day.h"
+#include "window_qt/form_gapscope.h"
+#include "window_qt/qt_day.h"
 #include "bench/bench_histories.h"
 
 namespace gapscope::bench {

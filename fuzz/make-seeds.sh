@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:?fuzz build directory}
-simulate="$build/tools/gapscope-simulate"
+simulate="$build/bin/gapscope-simulate"
 pack="$build/fuzz/fuzz_station_seed"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

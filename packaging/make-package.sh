@@ -14,7 +14,7 @@ mkdir -p "$build"
 log=$build/package-build.log
 echo "Building the package in $build (log: $log)"
 if ! { cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-         -DGAPSCOPE_PACKAGE=ON -DGAPSCOPE_BUILD_TESTS=OFF -DCMAKE_STRIP="$PWD/packaging/strip-binary" \
+         -DGAPSCOPE_PACKAGE=ON -DBUILD_TESTING=OFF -DCMAKE_STRIP="$PWD/packaging/strip-binary" \
          -DCMAKE_CXX_FLAGS="$CPPFLAGS $CXXFLAGS" -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" &&
        cmake --build "$build" -j "$jobs" &&
        rm -f "$build"/gapscope_*.deb &&

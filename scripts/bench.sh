@@ -25,7 +25,7 @@ for setup in "${setups[@]}"; do
   dir="$histories/$name"
   if [ ! -f "$dir/report-day.txt" ]; then
     rm -rf "$dir"
-    "$build/tools/gapscope-simulate" "$dir" --service "$service" --to "$last" --days "$days" \
+    "$build/bin/gapscope-simulate" "$dir" --service "$service" --to "$last" --days "$days" \
       --scenario typical --seed 7 --quiet
     date -u -d "$last - $((days / 2)) days" +%F > "$dir/report-day.txt"
   fi
@@ -72,7 +72,7 @@ echo
 echo "== 1. gapscope-report on one day of prime-730, beside wc -l over its logs and beside"
 echo "      reading them whole into memory and counting their lines (ms; $runs runs)"
 day=$(cat "$histories/prime-730/report-day.txt")
-report_cmd="$build/app/gapscope-report $histories/prime-730 --defaults --day $day"
+report_cmd="$build/bin/gapscope-report $histories/prime-730 --defaults --day $day"
 hyperfine -N --warmup 3 --runs "$runs" --export-json "$build/process.json" \
   -n gapscope-report "$report_cmd" -n "wc -l" "wc -l $(logs prime-730)" \
   -n "read whole" "$build/bench/gapscope_read_whole $(logs prime-730)" >/dev/null
@@ -128,7 +128,7 @@ echo
 echo "== 5. The monitoring check on prime-730 beside the single-day report (ms; $runs runs)"
 hyperfine -N --warmup 3 --runs "$runs" --export-json "$build/check.json" \
   -n report "$report_cmd" -n check "$report_cmd --check" \
-  -n "live check" "$build/app/gapscope-report $histories/prime-730 --defaults --check --day today --now ${last}T12:00" \
+  -n "live check" "$build/bin/gapscope-report $histories/prime-730 --defaults --check --day today --now ${last}T12:00" \
   >/dev/null
 read -r plain_ms check_ms live_ms < <(hyperfine_ms "$build/check.json" report check "live check")
 printf '%-20s %8.1f\n%-20s %8.1f\n%-20s %8.1f\n' report "$plain_ms" check "$check_ms" \
@@ -141,7 +141,7 @@ if [ -x "$build/bench/gapscope_picture_bench" ]; then
   echo "== 6. A year of days over prime-730 as a heat map (ms; $runs runs, medians)"
   year_from=$(date -u -d "$last - 364 days" +%F)
   picture_cmd() {
-    echo "$build/app/gapscope-report $histories/prime-730 --defaults --from $year_from --to $last --picture $build/heatmap.$1"
+    echo "$build/bin/gapscope-report $histories/prime-730 --defaults --from $year_from --to $last --picture $build/heatmap.$1"
   }
   hyperfine -N --warmup 2 --runs "$runs" --export-json "$build/heatmap.json" \
     -n png "$(picture_cmd png)" -n svg "$(picture_cmd svg)" >/dev/null

@@ -9,8 +9,8 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build}
 output=$(realpath -m "${2:-$here/docs}")
-report=$build/app/gapscope-report
-simulate=$build/tools/gapscope-simulate
+report=$build/bin/gapscope-report
+simulate=$build/bin/gapscope-simulate
 for tool in "$report" "$simulate"; do
   [ -x "$tool" ] || { echo "No $tool: build first (make build)." >&2; exit 1; }
 done

@@ -6,9 +6,9 @@
 set -euo pipefail
 
 build=$(cd "${1:-build}" && pwd)
-simulate="$build/tools/gapscope-simulate"
-report="$build/app/gapscope-report"
-window="$build/app/gapscope"
+simulate="$build/bin/gapscope-simulate"
+report="$build/bin/gapscope-report"
+window="$build/bin/gapscope"
 station="$build/example-station"
 
 # A fixed seed: every run shows the same faults, shifted to the current week.

@@ -8,8 +8,8 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build}
 output=$(realpath -m "${2:-$here/docs/window.png}")
-program=$build/app/gapscope
-simulate=$build/tools/gapscope-simulate
+program=$build/bin/gapscope
+simulate=$build/bin/gapscope-simulate
 for tool in "$program" "$simulate"; do
   [ -x "$tool" ] || { echo "No $tool: build first (make build)." >&2; exit 1; }
 done

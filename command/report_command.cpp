@@ -1,0 +1,473 @@
+#include "command/report_command.h"
+
+#include <algorithm>
+#include <string_view>
+#include <system_error>
+
+#include "formats/findings_json.h"
+#include "formats/monitoring_check.h"
+#include "formats/prometheus_metrics.h"
+#include "command/report_command_line.h"
+#include "report/day_measures.h"
+#include "report/day_range.h"
+#include "report/day_report.h"
+#include "report/range_summary.h"
+#include "report/replace_file.h"
+#include "report/report_file.h"
+#include "startup/system_text.h"
+#ifdef GAPSCOPE_PICTURES
+#include "command/report_picture.h"
+#endif
+
+namespace gapscope {
+namespace {
+
+const char* const kName = "gapscope-report: ";
+
+// Sees each day a mode reports, as it reports it (--picture draws them).
+using DayObserver = std::function<void(const StartupState&, Day, const DayReportResult&)>;
+
+// One run of the command: what was asked, the surroundings and the two output streams.
+struct Run {
+    const ReportRequest& request;
+    const CommandEnvironment& env;
+    std::ostream& out;
+    std::ostream& err;
+    DayObserver observe = {};
+};
+
+StartupLoad LoadStation(const Run& run, const RetryPolicy& retry) {
+    // The data directory goes first, where the window expects it.
+    StartupInputs inputs;
+    if (run.request.dataDirectory) inputs.arguments.push_back(*run.request.dataDirectory);
+    inputs.arguments.insert(inputs.arguments.end(), run.request.switches.begin(),
+                            run.request.switches.end());
+    inputs.programDirectory = run.env.programDirectory;
+    inputs.computerName = run.env.computerName;
+    inputs.retry = retry;
+    inputs.readLog = run.env.readLog;
+    return LoadStartupState(inputs);
+}
+
+Day Yesterday(const Run& run) {
+    return std::chrono::floor<std::chrono::days>(run.env.now) - std::chrono::days{1};
+}
+
+Day ReportDay(const Run& run) { return run.request.day.value_or(Yesterday(run)); }
+
+// The current minute, for the findings of the current day.
+MinuteTime Now(const Run& run) { return std::chrono::floor<std::chrono::minutes>(run.env.now); }
+
+ReportOptions Options(const Run& run) {
+    ReportOptions options;
+    if (!run.request.defaults && run.env.storedOptions) options = run.env.storedOptions();
+    options.decontaminating = false;
+    for (const auto& [field, value] : run.request.settings) options.*(field.member) = value;
+    return options;
+}
+
+// A bad mask, said on standard error with where it is.
+void TellFailure(const Run& run, const DayReportResult& result) {
+    run.err << kName << *result.error << "\n";
+    if (result.errorPlace) run.err << kName << *result.errorPlace << "\n";
+}
+
+BannerInfo Banner(const Run& run, const StartupLoad& station) {
+    return BannerInfo{run.env.versionText, station.state.ComputerName, run.env.now};
+}
+
+DocumentFacts Facts(const Run& run, const StartupLoad& station) {
+    return DocumentFacts{run.env.versionText, station.state.ComputerName};
+}
+
+// The day's report; a bad mask that stopped it is said on standard error, with where the
+// mask is. Only a day that was reported is observed.
+DayReportResult BuildDay(const Run& run, const StartupLoad& station) {
+    DayReportResult result = BuildDayReportWith(station.state, Options(run), ReportDay(run),
+                                                RunInputs{Now(run), nullptr});
+    if (result.error) {
+        TellFailure(run, result);
+    } else if (run.observe) {
+        run.observe(station.state, ReportDay(run), result);
+    }
+    return result;
+}
+
+// The report's lines, or nothing when a bad mask stopped the run.
+std::optional<Lines> MakeReport(const Run& run, const StartupLoad& station) {
+    DayReportResult result = BuildDay(run, station);
+    if (result.error) return std::nullopt;
+    return BuildReportText(result.lists, station.state, Banner(run, station));
+}
+
+// The days of a range, or the reason they make none.
+std::optional<DayRange> RangeDays(const Run& run, std::string& error) {
+    const DayRange range{*run.request.from, run.request.to.value_or(Yesterday(run)), Now(run)};
+    if (range.from > range.to) {
+        error = "--from " + IsoDate(range.from) + " is after " +
+                (run.request.to ? "--to " : "yesterday, ") + IsoDate(range.to);
+        return std::nullopt;
+    }
+    return range;
+}
+
+int BadUsage(std::ostream& err, const std::string& problem) {
+    err << kName << problem << "\n"
+        << ReportUsage() << "Try 'gapscope-report --help' for the options and exit statuses.\n";
+    return kExitBadUsage;
+}
+
+// Data that cannot be read is warned about when a person (or a pipe) reads the result.
+void WarnAboutData(const Run& run, const StartupLoad& station) {
+    if (!station.logsLoaded) {
+        run.err << kName << "warning: a history log in " << station.state.DataDirectory
+                << " could not be read; it and the logs after it are taken as empty\n";
+    } else if (const auto problem = UnattendedDataProblem(run.request.dataDirectory, station)) {
+        run.err << kName << "warning: " << *problem << "\n";
+    }
+}
+
+// An unattended run's station, its busy logs waited for; nothing when data that cannot be
+// read must not be reported on, and then `problem` says why.
+std::optional<StartupLoad> LoadUnattended(const Run& run, std::string& problem) {
+    StartupLoad station = LoadStation(run, run.env.busyRetry);
+    if (auto unreadable = UnattendedDataProblem(run.request.dataDirectory, station)) {
+        problem = std::move(*unreadable);
+        return std::nullopt;
+    }
+    return station;
+}
+
+bool IsFolderOrNone(const Run& run) {
+    std::error_code error;
+    const auto& folder = run.request.dataDirectory;
+    if (folder && !std::filesystem::is_directory(PathFromText(*folder), error)) {
+        run.err << kName << "not a directory: " << *folder << "\n";
+        return false;
+    }
+    return true;
+}
+
+// The modes. Each one is a function of the run that returns the exit status.
+
+// A person (or a pipe) reads the report: data that cannot be read is warned about, and
+// the report of what could be read is printed all the same.
+int PrintReport(const Run& run) {
+    if (!IsFolderOrNone(run)) return kExitBadUsage;
+    const StartupLoad station = LoadStation(run, RetryPolicy{});
+    WarnAboutData(run, station);
+    if (run.request.json) {
+        const DayReportResult result = BuildDay(run, station);
+        run.out << JsonLine(RunDocument(result, Facts(run, station))) << '\n';
+        return result.error ? kExitReportFailed : kExitDone;
+    }
+    const auto text = MakeReport(run, station);
+    if (!text) return kExitReportFailed;
+    for (const std::string& line : *text) run.out << line << '\n';
+    return kExitDone;
+}
+
+// Each day of a range: a summary line each and the totals, or one JSON document per line.
+int PrintRange(const Run& run) {
+    std::string problem;
+    const auto range = RangeDays(run, problem);
+    if (!range) return BadUsage(run.err, problem);
+    if (!IsFolderOrNone(run)) return kExitBadUsage;
+    const StartupLoad station = LoadStation(run, RetryPolicy{});
+    WarnAboutData(run, station);
+    const DocumentFacts facts = Facts(run, station);
+    if (!run.request.json) run.out << RangeSummaryHeading() << '\n';
+    const RangeOutcome outcome =
+        RunDayRange(station.state, Options(run), *range, [&](Day day, DayReportResult& r) {
+            if (run.observe) run.observe(station.state, day, r);
+            if (run.request.json) {
+                run.out << JsonLine(RunDocument(r, facts)) << '\n';
+            } else if (r.error) {
+                run.out << RangeErrorLine(day, *r.error, r.errorPlace.value_or("")) << '\n';
+            } else {
+                run.out << RangeSummaryLine(day, Summarise(r.findings), !r.findings.notYetDue.empty())
+                        << '\n';
+            }
+        });
+    if (!run.request.json) run.out << RangeTotalsLine(outcome.totals, outcome.failed) << '\n';
+    return outcome.failed > 0 ? kExitReportFailed : kExitDone;
+}
+
+// Nobody may be watching: a report of data that could not be read is not saved at all.
+int SaveReport(const Run& run) {
+    std::string unreadable;
+    const auto station = LoadUnattended(run, unreadable);
+    if (!station) {
+        run.err << kName << unreadable << "\n";
+        return kExitDataUnreadable;
+    }
+    const auto text = MakeReport(run, *station);
+    if (!text) return kExitReportFailed;
+    const auto path = ReportFilePath(station->state, run.env.programDirectory, ReportDay(run));
+    if (const auto problem = WriteReportFile(path, *text, run.env.saveRetry)) {
+        run.err << kName << "the report could not be saved: " << *problem << "\n";
+        return kExitSaveFailed;
+    }
+    if (!run.request.quiet) run.out << "Report saved to: " << TextOfPath(path) << "\n";
+    return kExitDone;
+}
+
+// The report files of the days of a range that have none, as single-day saves write them;
+// the current day has none yet. The first failure gives the status; the range goes on.
+int SaveRange(const Run& run) {
+    std::string problem;
+    const auto range = RangeDays(run, problem);
+    if (!range) return BadUsage(run.err, problem);
+    const auto station = LoadUnattended(run, problem);
+    if (!station) {
+        run.err << kName << problem << "\n";
+        return kExitDataUnreadable;
+    }
+    int status = kExitDone;
+    BackfillReports(station->state, Options(run), range->from, range->to, Banner(run, *station),
+                    run.env.programDirectory, run.request.overwrite, [&](const BackfillDay& d) {
+        if (d.reportError) {
+            run.err << kName << IsoDate(d.day) << ": " << *d.reportError << "\n";
+            if (d.reportErrorPlace) run.err << kName << *d.reportErrorPlace << "\n";
+            if (status == kExitDone) status = kExitReportFailed;
+        } else if (d.saveError) {
+            run.err << kName << "the report could not be saved: " << *d.saveError << "\n";
+            if (status == kExitDone) status = kExitSaveFailed;
+        } else if (!run.request.quiet) {
+            switch (d.step) {
+                case BackfillStep::Write:
+                    run.out << "Report saved to: " << TextOfPath(d.path) << "\n";
+                    break;
+                case BackfillStep::KeepExisting:
+                    run.out << "Report kept: " << TextOfPath(d.path) << " (--overwrite writes over it)\n";
+                    break;
+                case BackfillStep::SkipCurrentDay:
+                    run.out << "No report yet: " << IsoDate(d.day) << " is not over\n";
+                    break;
+            }
+        }
+    });
+    return status;
+}
+
+#ifdef GAPSCOPE_PICTURES
+// --picture: the print or range mode as it is, then the picture of the days it reported
+// (the timeline of the day, the heat map of the range). No picture of a run that reported
+// nothing (bad usage, a day whose report failed).
+int WithPicture(const Run& run, int (*mode)(const Run&), bool range) {
+    RunPicture picture(range, run.env.versionText);
+    const Run observed{run.request, run.env, run.out, run.err,
+                       [&](const StartupState& station, Day day, const DayReportResult& result) {
+                           picture.Add(station, day, result);
+                       }};
+    const int status = mode(observed);
+    if (picture.Empty()) return status;
+    if (const auto problem = picture.Write(*run.request.picture)) {
+        run.err << kName << "the picture could not be saved: " << *problem << "\n";
+        return status == kExitDone ? kExitSaveFailed : status;
+    }
+    return status;
+}
+#endif
+
+// ---- Monitoring ----------------------------------------------------------------------------
+
+constexpr int kDefaultGraceMinutes = 30;
+
+Day Today(const Run& run) { return std::chrono::floor<std::chrono::days>(run.env.now); }
+
+// The day's cycles are due up to the current minute less the grace period: a cycle still
+// on its way is not yet due, never missing.
+MinuteTime DueUntil(const Run& run) {
+    return Now(run) - std::chrono::minutes{run.request.grace.value_or(kDefaultGraceMinutes)};
+}
+
+int TellCheck(std::ostream& out, const CheckResult& result) {
+    out << result.line << '\n';
+    return static_cast<int>(result.state);
+}
+
+// A monitoring system reads one line and the status: every problem is said there, as UNKNOWN.
+int CheckDay(const Run& run) {
+    Thresholds thresholds = DefaultThresholds();
+    auto bad = SetThresholds(run.request.warning, false, thresholds);
+    if (!bad) bad = SetThresholds(run.request.critical, true, thresholds);
+    if (bad) return TellCheck(run.out, UnknownCheck("bad usage: " + *bad));
+    std::string unreadable;
+    const auto station = LoadUnattended(run, unreadable);
+    if (!station) return TellCheck(run.out, UnknownCheck(unreadable));
+    const Day day = ReportDay(run);
+    const DayReportResult result =
+        BuildDayReportWith(station->state, Options(run), day, RunInputs{DueUntil(run), nullptr});
+    if (result.error) {
+        std::string reason = IsoDate(day) + ": " + *result.error;
+        if (result.errorPlace) reason += " (" + *result.errorPlace + ")";
+        return TellCheck(run.out, UnknownCheck(reason));
+    }
+    const DayCheck check{day, MeasureDay(result.findings), DueUntil(run), day == Today(run),
+                         NewestRecord(station->state.SegHistory), run.env.now};
+    return TellCheck(run.out, JudgeDay(check, thresholds));
+}
+
+// The day's counts for Prometheus. Like a save, it refuses data that cannot be read rather
+// than hand on counts in which everything is missing.
+int WriteMetrics(const Run& run) {
+    std::string unreadable;
+    const auto station = LoadUnattended(run, unreadable);
+    if (!station) {
+        run.err << kName << unreadable << "\n";
+        return kExitDataUnreadable;
+    }
+    const DayReportResult result = BuildDayReportWith(station->state, Options(run), ReportDay(run),
+                                                      RunInputs{DueUntil(run), nullptr});
+    if (result.error) {
+        TellFailure(run, result);
+        return kExitReportFailed;
+    }
+    const DayMeasures measures = MeasureDay(result.findings);
+    const std::string text = PrometheusMetrics(
+        MetricsInput{run.request.station.value_or(station->state.ComputerName), result.findings,
+                     measures, NewestRecord(station->state.SegHistory)});
+    if (!run.request.metricsFile) {
+        run.out << text;
+        return kExitDone;
+    }
+    // The temporary file is hidden and lacks the .prom ending, so the collector never reads it.
+    if (const auto problem = WriteFileInPlaceOf(PathFromText(*run.request.metricsFile), text)) {
+        run.err << kName << "the metrics could not be written: " << *problem << "\n";
+        return kExitSaveFailed;
+    }
+    return kExitDone;
+}
+
+// Which options go together: a mode is asked for by its options (printing by none) and
+// takes the options listed beside it; any other option with it is bad usage. DATA_DIR and
+// the switches go with every mode. The --help text shows this table.
+struct Mode {
+    std::vector<std::string_view> askedBy;
+    std::vector<std::string_view> takes;
+    int (*run)(const Run&);
+};
+
+const Mode kModes[] = {
+    {{}, {"--day", "--set", "--defaults", "--format", "--now", "--picture"}, PrintReport},
+    {{"--save"}, {"--day", "--set", "--defaults", "--quiet", "--now"}, SaveReport},
+    {{"--from"}, {"--to", "--set", "--defaults", "--format", "--now", "--picture"}, PrintRange},
+    {{"--from", "--save"}, {"--to", "--set", "--defaults", "--quiet", "--overwrite", "--now"}, SaveRange},
+    {{"--check"}, {"--day", "--set", "--defaults", "--grace", "--warning", "--critical", "--now"}, CheckDay},
+    {{"--format prometheus"},
+     {"--day", "--set", "--defaults", "--grace", "--station", "--metrics-file", "--now"}, WriteMetrics},
+};
+
+bool Has(const std::vector<std::string_view>& options, std::string_view option) {
+    return std::find(options.begin(), options.end(), option) != options.end();
+}
+
+bool Takes(const Mode& mode, std::string_view option) {
+    return Has(mode.askedBy, option) || Has(mode.takes, option);
+}
+
+// Whether the option asks for some mode.
+bool AsksForAMode(std::string_view option) {
+    for (const Mode& mode : kModes) {
+        if (Has(mode.askedBy, option)) return true;
+    }
+    return false;
+}
+
+std::string ModeName(const Mode& mode) {
+    if (mode.askedBy.empty()) return "the printed report";
+    std::string name;
+    for (std::string_view option : mode.askedBy) {
+        if (!name.empty()) name += ' ';
+        name += option;
+    }
+    return name;
+}
+
+const Mode* ChooseMode(const ReportRequest& request, std::string& error) {
+    std::vector<std::string_view> asked;
+    for (const std::string& option : request.given) {
+        if (AsksForAMode(option)) asked.push_back(option);
+    }
+    const Mode* chosen = nullptr;
+    for (const Mode& mode : kModes) {
+        const bool same = mode.askedBy.size() == asked.size() &&
+                          std::all_of(asked.begin(), asked.end(),
+                                      [&](std::string_view o) { return Has(mode.askedBy, o); });
+        if (same) chosen = &mode;
+    }
+    if (!chosen) {
+        error.clear();
+        for (std::string_view option : asked) {
+            if (!error.empty()) error += " and ";
+            error += option;
+        }
+        error += " do not go together";
+        return nullptr;
+    }
+    for (const std::string& option : request.given) {
+        if (Takes(*chosen, option)) continue;
+        std::vector<std::string> with;
+        for (const Mode& mode : kModes) {
+            if (Takes(mode, option)) with.push_back(ModeName(mode));
+        }
+        // "A or B", "A, B or C".
+        error = option + " only goes with ";
+        for (std::size_t i = 0; i < with.size(); ++i) {
+            error += i == 0 ? "" : i + 1 == with.size() ? " or " : ", ";
+            error += with[i];
+        }
+        return nullptr;
+    }
+    return chosen;
+}
+
+// A check's usage errors are UNKNOWN, on its one line, for the monitoring system to show.
+bool AsksForACheck(const std::vector<std::string>& arguments) {
+    return std::any_of(arguments.begin(), arguments.end(), [](const std::string& a) {
+        return a == "--check" || a.starts_with("--check=");
+    });
+}
+
+int CheckBadUsage(std::ostream& out, const std::string& problem) {
+    return TellCheck(out, UnknownCheck("bad usage: " + problem));
+}
+
+}  // namespace
+
+std::vector<ModeOptions> ReportModes() {
+    std::vector<ModeOptions> modes;
+    for (const Mode& mode : kModes) modes.push_back({mode.askedBy, mode.takes});
+    return modes;
+}
+
+int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnvironment& env,
+                     std::ostream& out, std::ostream& err) {
+    std::string problem;
+    const auto request = ParseReportCommandLine(arguments, problem);
+    const bool checking = AsksForACheck(arguments);
+    if (!request) return checking ? CheckBadUsage(out, problem) : BadUsage(err, problem);
+    if (request->help) {
+        out << ReportHelpText();
+        return kExitDone;
+    }
+    if (request->version) {
+        out << "gapscope-report " << env.versionText << "\n";
+        return kExitDone;
+    }
+    const Mode* mode = ChooseMode(*request, problem);
+    if (!mode) return checking ? CheckBadUsage(out, problem) : BadUsage(err, problem);
+    // --now stands for the clock everywhere: the default days, the banner, the current day.
+    CommandEnvironment at = env;
+    if (request->now) at.now = std::chrono::sys_seconds{*request->now};
+    ReportRequest resolved = *request;
+    if (resolved.today) resolved.day = std::chrono::floor<std::chrono::days>(at.now);
+    const Run run{resolved, at, out, err};
+#ifdef GAPSCOPE_PICTURES
+    if (resolved.picture) return WithPicture(run, mode->run, mode->run == PrintRange);
+#endif
+    return mode->run(run);
+}
+
+}  // namespace gapscope

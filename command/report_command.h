@@ -1,0 +1,48 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "unattended/unattended_run.h"
+#include "report/report_options.h"
+#include "startup/startup_state.h"
+
+namespace gapscope {
+
+// What the headless report command takes from its surroundings, so that tests can
+// give it a fixed clock, program directory and per-user options.
+struct CommandEnvironment {
+    std::filesystem::path programDirectory;
+    std::optional<std::string> computerName;
+    std::chrono::sys_seconds now{};
+    std::string versionText;
+    // The options the window would start with for this user.
+    std::function<ReportOptions()> storedOptions;
+    // How a run that saves without a person watching treats a log held busy (the program
+    // uses UnattendedRetryPolicy()); a printed report tries each log once.
+    RetryPolicy busyRetry;
+    // How --save waits for a program that holds the old report open (SaveRetryPolicy()).
+    RetryPolicy saveRetry;
+    // Reads one log; empty: the file itself. Tests put a log that stays busy in its place.
+    std::function<LogReadResult(const std::filesystem::path&)> readLog;
+};
+
+// The options that ask for a mode of the command (none: the printed report) and the options
+// it goes with, as the modes table of --help lists them.
+struct ModeOptions {
+    std::vector<std::string_view> askedBy;
+    std::vector<std::string_view> takes;
+};
+std::vector<ModeOptions> ReportModes();
+
+// Runs gapscope-report; returns its exit status (ExitStatus, shared with `gapscope -s`).
+int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnvironment& env,
+                     std::ostream& out, std::ostream& err);
+
+}  // namespace gapscope

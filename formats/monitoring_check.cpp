@@ -1,0 +1,357 @@
+#include "formats/monitoring_check.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <system_error>
+
+namespace gapscope {
+
+namespace {
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+struct MeasureInfo {
+    Measure measure;
+    const char* label;    // in the performance data and in --warning/--critical
+    const char* unit;     // the plugins' unit of measure: "" (a count), "%", "s"
+    const char* warning;  // default ranges; "" for none
+    const char* critical;
+    const char* help;
+};
+
+// The defaults keep an ordinary station OK on an ordinary day: it loses a few sequence
+// numbers and stray segments, but not a cycle, a whole channel, a product or 1% of its
+// segments; an hour of cycles (four), or an hour without a record, is critical.
+constexpr MeasureInfo kMeasures[kMeasureCount] = {
+    {Measure::MissingCycles, "missing_cycles", "", "0", "", "repeat cycles of which nothing came"},
+    {Measure::ConsecutiveMissingCycles, "consecutive_missing_cycles", "", "", "3",
+     "the most missing cycles in a row"},
+    {Measure::MissingChannels, "missing_channels", "", "", "",
+     "channels and files incomplete or missing"},
+    {Measure::MissingWholeChannels, "missing_whole_channels", "", "0", "",
+     "those of which nothing came"},
+    {Measure::MissingSegments, "missing_segments", "", "", "", "their missing segments"},
+    {Measure::MissingSegmentsPercent, "missing_segments_percent", "%", "@1:", "",
+     "those, per cent of the segments due"},
+    {Measure::LateSegments, "late_segments", "", "", "", "segments that came late"},
+    {Measure::MissingProducts, "missing_products", "", "0", "", "MPEF products missing"},
+    {Measure::MissingSequenceNumbers, "missing_sequence_numbers", "", "", "",
+     "DCP and MDD sequence numbers missing"},
+    {Measure::LastRecordAge, "last_record_age", "s", "", "3600",
+     "seconds since the newest segment record"},
+};
+
+// A number as the guidelines write them: digits, an optional sign and decimal point; no
+// exponent, no "inf" or "nan".
+std::optional<double> Number(std::string_view text) {
+    std::size_t digits = 0, points = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            ++digits;
+        } else if (c == '.') {
+            ++points;
+        } else if (!(i == 0 && (c == '-' || c == '+'))) {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0 || points > 1) return std::nullopt;
+    if (text.front() == '+') text.remove_prefix(1);
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+// Integers as integers, other values with at most two decimals.
+std::string FormatValue(double value) {
+    char text[48];
+    if (value == std::floor(value) && std::fabs(value) < 1e15) {
+        std::snprintf(text, sizeof text, "%.0f", value);
+        return text;
+    }
+    std::snprintf(text, sizeof text, "%.2f", value);
+    std::string out = text;
+    while (out.back() == '0') out.pop_back();
+    if (out.back() == '.') out.pop_back();
+    return out;
+}
+
+std::string Plural(int n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+bool Judged(const DayCheck& check, Measure measure) {
+    return measure != Measure::LastRecordAge || check.live;
+}
+
+// The measure's value; nullopt for the age of a record when the segment history holds none
+// (it then counts as older than any threshold).
+std::optional<double> Value(const DayCheck& check, Measure measure) {
+    const DaySummary& counts = check.measures.counts;
+    switch (measure) {
+        case Measure::MissingCycles:
+            return counts.missingCycles;
+        case Measure::ConsecutiveMissingCycles:
+            return check.measures.longestCycleRun;
+        case Measure::MissingChannels:
+            return counts.channels;
+        case Measure::MissingWholeChannels:
+            return check.measures.wholeChannels;
+        case Measure::MissingSegments:
+            return counts.segments;
+        case Measure::MissingSegmentsPercent:
+            return check.measures.MissingSegmentsPercent();
+        case Measure::LateSegments:
+            return counts.lateSegments;
+        case Measure::MissingProducts:
+            return counts.products;
+        case Measure::MissingSequenceNumbers:
+            return counts.sequenceNumbers;
+        case Measure::LastRecordAge:
+            if (!check.newestRecord) return std::nullopt;
+            // A record stamped after the current time (a clock set wrong) is as new as can be.
+            return std::max<double>(0, (check.now - *check.newestRecord).count());
+    }
+    return std::nullopt;
+}
+
+// The measure in words for the summary.
+std::string Phrase(const DayCheck& check, Measure measure) {
+    const DaySummary& counts = check.measures.counts;
+    switch (measure) {
+        case Measure::MissingCycles:
+            return Plural(counts.missingCycles, "missing cycle", "missing cycles");
+        case Measure::ConsecutiveMissingCycles:
+            return Plural(check.measures.longestCycleRun, "cycle", "cycles") + " missing in a row";
+        case Measure::MissingChannels:
+            return Plural(counts.channels, "channel", "channels") + " incomplete or missing";
+        case Measure::MissingWholeChannels:
+            return Plural(check.measures.wholeChannels, "whole channel", "whole channels") + " missing";
+        case Measure::MissingSegments:
+            return Plural(counts.segments, "missing segment", "missing segments");
+        case Measure::MissingSegmentsPercent:
+            return FormatValue(check.measures.MissingSegmentsPercent()) + "% of the segments missing";
+        case Measure::LateSegments:
+            return Plural(counts.lateSegments, "late segment", "late segments");
+        case Measure::MissingProducts:
+            return Plural(counts.products, "missing product", "missing products");
+        case Measure::MissingSequenceNumbers:
+            return Plural(counts.sequenceNumbers, "missing sequence number", "missing sequence numbers");
+        case Measure::LastRecordAge: {
+            if (!check.newestRecord) return "no record in the segment history";
+            const auto minutes = static_cast<int>(*Value(check, measure) / 60);
+            return "newest segment record " + std::to_string(minutes) + " min old (" +
+                   IsoDate(std::chrono::floor<std::chrono::days>(*check.newestRecord)) + " " +
+                   ClockTime(*check.newestRecord) + ")";
+        }
+    }
+    return {};
+}
+
+bool Alerts(const std::optional<AlertRange>& range, const std::optional<double>& value) {
+    return range && range->Alerts(value.value_or(kInfinity));
+}
+
+std::string PerformanceData(const DayCheck& check, const Thresholds& thresholds) {
+    std::string data;
+    for (const MeasureInfo& info : kMeasures) {
+        if (!Judged(check, info.measure)) continue;
+        const std::size_t i = static_cast<std::size_t>(info.measure);
+        const std::optional<double> value = Value(check, info.measure);
+        // label=value[unit];[warn];[crit];[min];[max], "U" for a value that cannot be had.
+        data += data.empty() ? "" : " ";
+        data += info.label;
+        data += '=';
+        data += value ? FormatValue(*value) + info.unit : std::string("U");
+        data += ';';
+        if (thresholds.warning[i]) data += thresholds.warning[i]->text;
+        data += ';';
+        if (thresholds.critical[i]) data += thresholds.critical[i]->text;
+        data += ";0";
+        if (info.measure == Measure::MissingSegmentsPercent) data += ";100";
+    }
+    return data;
+}
+
+std::string Joined(const std::vector<std::string>& parts) {
+    std::string text;
+    for (const std::string& part : parts) text += (text.empty() ? "" : ", ") + part;
+    return text;
+}
+
+}  // namespace
+
+std::string_view CheckStateName(CheckState state) {
+    switch (state) {
+        case CheckState::Ok:
+            return "OK";
+        case CheckState::Warning:
+            return "WARNING";
+        case CheckState::Critical:
+            return "CRITICAL";
+        case CheckState::Unknown:
+            break;
+    }
+    return "UNKNOWN";
+}
+
+bool AlertRange::Alerts(double value) const {
+    const bool outside = value < start || value > end;
+    return inside ? !outside : outside;
+}
+
+std::optional<AlertRange> ParseAlertRange(std::string_view text) {
+    AlertRange range;
+    range.text = std::string(text);
+    if (text.starts_with('@')) {
+        range.inside = true;
+        text.remove_prefix(1);
+    }
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos) {
+        const auto end = Number(text);
+        if (!end) return std::nullopt;
+        range.end = *end;
+    } else {
+        const std::string_view start = text.substr(0, colon);
+        const std::string_view end = text.substr(colon + 1);
+        if (start == "~") {
+            range.start = -kInfinity;
+        } else if (const auto value = Number(start)) {
+            range.start = *value;
+        } else {
+            return std::nullopt;
+        }
+        if (end.empty()) {
+            range.end = kInfinity;
+        } else if (const auto value = Number(end)) {
+            range.end = *value;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (range.start > range.end) return std::nullopt;
+    return range;
+}
+
+Thresholds DefaultThresholds() {
+    Thresholds thresholds;
+    for (std::size_t i = 0; i < kMeasureCount; ++i) {
+        if (*kMeasures[i].warning) thresholds.warning[i] = ParseAlertRange(kMeasures[i].warning);
+        if (*kMeasures[i].critical) thresholds.critical[i] = ParseAlertRange(kMeasures[i].critical);
+    }
+    return thresholds;
+}
+
+std::optional<std::string> SetThresholds(const std::vector<std::string>& texts, bool critical,
+                                         Thresholds& thresholds) {
+    const std::string option = critical ? "--critical" : "--warning";
+    for (const std::string& text : texts) {
+        const std::size_t eq = text.find('=');
+        if (eq == std::string::npos) {
+            return option + " takes NAME=RANGE, not '" + text + "'";
+        }
+        const std::string name = text.substr(0, eq);
+        const std::string rangeText = text.substr(eq + 1);
+        std::size_t i = 0;
+        while (i < kMeasureCount && name != kMeasures[i].label) ++i;
+        if (i == kMeasureCount) {
+            std::string names;
+            for (const MeasureInfo& info : kMeasures) names += (names.empty() ? "" : ", ") + std::string(info.label);
+            return option + ": no measure named '" + name + "' (one of " + names + ")";
+        }
+        auto& slot = critical ? thresholds.critical[i] : thresholds.warning[i];
+        if (rangeText.empty()) {
+            slot.reset();
+            continue;
+        }
+        slot = ParseAlertRange(rangeText);
+        if (!slot) {
+            return option + " " + name + ": '" + rangeText +
+                   "' is no range (10, 10:, ~:10, 10:20 or @10:20)";
+        }
+    }
+    return std::nullopt;
+}
+
+std::string CheckHelpText() {
+    std::string text =
+        "Check (--check): one line 'GAPSCOPE STATE - summary | performance data' and the\n"
+        "status 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN (bad usage, no logs or logs that\n"
+        "cannot be read, a bad mask). --warning and --critical NAME=RANGE set the range of\n"
+        "one measure (repeatable; NAME= takes it away). A RANGE alerts when the value is\n"
+        "outside it: 10 (0..10), 10: (10 or more), ~:10 (at most 10), 10:20; or inside it\n"
+        "with @: @10:20, @1: (1 or more). The measures and their default ranges; they\n"
+        "count the day (the current day up to the cycles due) as the range summary does,\n"
+        "channels, segments and products outside missing cycles; last_record_age is\n"
+        "judged on the current day only:\n"
+        "  NAME                        warning critical\n";
+    for (const MeasureInfo& info : kMeasures) {
+        std::string line = "  " + std::string(info.label);
+        line.resize(30, ' ');
+        line += info.warning;
+        line.resize(38, ' ');
+        line += info.critical;
+        line.resize(47, ' ');
+        text += line + info.help + "\n";
+    }
+    return text;
+}
+
+CheckResult JudgeDay(const DayCheck& check, const Thresholds& thresholds) {
+    std::vector<std::string> critical, warning;
+    for (const MeasureInfo& info : kMeasures) {
+        if (!Judged(check, info.measure)) continue;
+        const std::size_t i = static_cast<std::size_t>(info.measure);
+        const std::optional<double> value = Value(check, info.measure);
+        if (Alerts(thresholds.critical[i], value)) {
+            critical.push_back(Phrase(check, info.measure));
+        } else if (Alerts(thresholds.warning[i], value)) {
+            warning.push_back(Phrase(check, info.measure));
+        }
+    }
+    CheckResult result;
+    result.state = !critical.empty() ? CheckState::Critical
+                   : !warning.empty() ? CheckState::Warning
+                                      : CheckState::Ok;
+
+    const MinuteTime dayStart{check.day};
+    const bool nothingDue = check.dueUntil < dayStart;
+    const bool partDue = !nothingDue && check.dueUntil < dayStart + std::chrono::minutes{1439};
+    std::vector<std::string> parts;
+    if (nothingDue) parts.push_back("nothing due yet");
+    parts.insert(parts.end(), critical.begin(), critical.end());
+    parts.insert(parts.end(), warning.begin(), warning.end());
+    const bool alerted = !critical.empty() || !warning.empty();
+    if (!alerted) {
+        for (Measure m : {Measure::MissingCycles, Measure::MissingChannels, Measure::MissingSegments,
+                          Measure::LateSegments, Measure::MissingProducts,
+                          Measure::MissingSequenceNumbers}) {
+            if (Value(check, m).value_or(0) > 0) parts.push_back(Phrase(check, m));
+        }
+        if (parts.empty()) parts.push_back("nothing missing");
+    }
+    const std::size_t age = static_cast<std::size_t>(Measure::LastRecordAge);
+    const bool ageAlerted = Alerts(thresholds.critical[age], Value(check, Measure::LastRecordAge)) ||
+                            Alerts(thresholds.warning[age], Value(check, Measure::LastRecordAge));
+    if (check.live && !ageAlerted) parts.push_back(Phrase(check, Measure::LastRecordAge));
+
+    std::string summary = IsoDate(check.day);
+    if (partDue) summary += " up to " + ClockTime(check.dueUntil);
+    result.line = "GAPSCOPE " + std::string(CheckStateName(result.state)) + " - " + summary + ": " +
+                  Joined(parts) + " | " + PerformanceData(check, thresholds);
+    return result;
+}
+
+CheckResult UnknownCheck(const std::string& reason) {
+    std::string summary;
+    // One line whatever the reason holds.
+    for (char c : reason) summary += (c == '\n' || c == '\r' || c == '|') ? ' ' : c;
+    return CheckResult{CheckState::Unknown, "GAPSCOPE UNKNOWN - " + summary};
+}
+
+}  // namespace gapscope

@@ -1,0 +1,232 @@
+// gapscope-report on a station in trouble: logs it cannot read, a bad mask, and a data
+// directory that cannot take the report. Whatever happens, the exit status says so and an
+// earlier report file stays as it was.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "command/report_command.h"
+#include "tests/support/test_support.h"
+
+namespace gapscope {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// "Yesterday" is 2024-01-05.
+const std::chrono::sys_seconds kNow =
+    std::chrono::sys_days{std::chrono::year{2024} / 1 / 6} + 6h + 10min;
+const char* const kReportName = "2024-01-05-missing-segments.txt";
+const char* const kOldReport = "the report saved earlier\r\n";
+
+class CommandOnBadStation : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        env_.programDirectory = dir_ / "program";
+        env_.computerName = "Groundstation";
+        env_.now = kNow;
+        env_.versionText = "3.1.23.1366";
+    }
+    void Write(const std::string& name, const std::string& text) {
+        std::ofstream(dir_ / name, std::ios::binary) << text;
+    }
+    std::string Read(const std::string& name) { return test::ReadFile(dir_ / name); }
+    int Run(std::vector<std::string> extra = {}) {
+        out_.str("");
+        err_.str("");
+        std::vector<std::string> args = {dir_.string()};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return RunReportCommand(args, env_, out_, err_);
+    }
+    std::size_t Entries() {
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {}));
+    }
+
+    const test::TempDir temp_{"gapscope_command_bad_input_"};
+    const fs::path dir_ = temp_.path();
+    CommandEnvironment env_;
+    std::ostringstream out_, err_;
+};
+
+const std::string kCycle =
+    "202401051215=P=1,E=1,1=FF,2=FF,3=FF,4=FF,5=FF,6=FF,7=FF,8=FF,9=F3,"
+    "10=FF,11=FF,12=FFFFFF\r\n";
+
+TEST_F(CommandOnBadStation, LogHeldByAnotherKindOfFileIsTakenAsEmptyWithAWarning) {
+    // A FIFO must not keep the command waiting for a writer.
+    Write("FileHistory.log", "20240105-dcp=x_x\r\n");
+    ASSERT_EQ(mkfifo((dir_ / "LateSegHistory.log").c_str(), 0600), 0);
+    Write("SegHistory.log", kCycle);
+    EXPECT_EQ(Run(), kExitDone);
+    EXPECT_NE(err_.str().find("could not be read"), std::string::npos);
+    const std::string report = out_.str();
+    // FileHistory came before the unreadable log and counts; SegHistory after it does not.
+    EXPECT_NE(report.find("  3 DCP sequence nos. found, 1 missing, seq. 2\n"), std::string::npos);
+    EXPECT_EQ(report.find("HRIT ch 09"), std::string::npos);
+    EXPECT_NE(report.find(" 0000.. 2345\n"), std::string::npos);
+}
+
+TEST_F(CommandOnBadStation, UnreadableFirstLogLeavesAllThreeEmpty) {
+    fs::create_directory(dir_ / "FileHistory.log");
+    Write("LateSegHistory.log", "202401051215=9=0C\r\n");
+    Write("SegHistory.log", kCycle);
+    EXPECT_EQ(Run(), kExitDone);
+    EXPECT_NE(err_.str().find("warning"), std::string::npos);
+    const std::string report = out_.str();
+    EXPECT_EQ(report.find("Cycle: 1215"), std::string::npos);
+    EXPECT_NE(report.find(" 0000.. 2345\n"), std::string::npos);
+}
+
+TEST_F(CommandOnBadStation, BadMaskEndsTheRunWithItsMessageAndNothingElse) {
+    Write(kReportName, kOldReport);
+    Write("SegHistory.log", "202401050000=P=1,E=1,1=FF,\"2=F F\"\r\n" + kCycle);
+    EXPECT_EQ(Run({"--save"}), kExitReportFailed);
+    EXPECT_EQ(err_.str(),
+              "gapscope-report: ''$F F'' is not a valid integer value\n"
+              "gapscope-report: in SegHistory.log, minute key 202401050000 (2024-01-05 00:00 UTC), "
+              "item 2\n");
+    EXPECT_EQ(out_.str(), "");
+    EXPECT_EQ(Read(kReportName), kOldReport);
+    EXPECT_EQ(Entries(), 2u);
+}
+
+TEST_F(CommandOnBadStation, FullDiskIsStatusThreeAndKeepsTheOldReport) {
+    Write(kReportName, kOldReport);
+    Write("SegHistory.log", kCycle);
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldSignal = signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 512;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const int status = Run({"--save"});
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldSignal);
+    EXPECT_EQ(status, kExitSaveFailed);
+    EXPECT_EQ(err_.str().rfind("gapscope-report: the report could not be saved: cannot write " +
+                                   (dir_ / kReportName).string() + ": ",
+                               0),
+              0u)
+        << err_.str();
+    EXPECT_EQ(out_.str(), "");
+    EXPECT_EQ(Read(kReportName), kOldReport);
+    EXPECT_EQ(Entries(), 2u);
+}
+
+TEST_F(CommandOnBadStation, ReadOnlyDataDirectoryIsStatusThree) {
+    Write(kReportName, kOldReport);
+    Write("SegHistory.log", kCycle);
+    if (!temp_.SetImmutable(true)) {
+        fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+        if (access(dir_.c_str(), W_OK) == 0)
+            GTEST_SKIP() << "no way to make a directory read-only here";
+    }
+    const int status = Run({"--save"});
+    temp_.SetImmutable(false);
+    fs::permissions(dir_, fs::perms::owner_all);
+    EXPECT_EQ(status, kExitSaveFailed);
+    // The folder and the cause, not the temporary file that could not be made.
+    EXPECT_EQ(err_.str().rfind("gapscope-report: the report could not be saved: cannot create a "
+                               "file in " +
+                                   dir_.string() + ": ",
+                               0),
+              0u)
+        << err_.str();
+    EXPECT_EQ(err_.str().find(".partial"), std::string::npos);
+    EXPECT_EQ(Read(kReportName), kOldReport);
+    EXPECT_EQ(Entries(), 2u);
+}
+
+// A run that saves without a person watching saves nothing when the station's data cannot
+// be read, and says why in one line; a printed report warns and reports all the same.
+TEST_F(CommandOnBadStation, SaveRefusesAFolderThatIsNotThere) {
+    const std::string typo = (dir_ / "statoin").string();
+    EXPECT_EQ(RunReportCommand({typo, "--save"}, env_, out_, err_), kExitDataUnreadable);
+    EXPECT_EQ(err_.str(), "gapscope-report: no such folder: " + typo + "\n");
+    EXPECT_EQ(out_.str(), "");
+    EXPECT_FALSE(fs::exists(env_.programDirectory));
+    EXPECT_EQ(Entries(), 0u);
+}
+
+TEST_F(CommandOnBadStation, AFolderWithoutLogsIsSaidSo) {
+    const std::string noLogs = "no history log in " + (dir_ / "").string() +
+                               " (none of SegHistory.log, LateSegHistory.log, FileHistory.log)\n";
+    EXPECT_EQ(Run({"--save", "-q"}), kExitDataUnreadable);
+    EXPECT_EQ(err_.str(), "gapscope-report: " + noLogs);
+    EXPECT_EQ(Entries(), 0u);
+
+    // Printed, the all-missing report comes with the same words as a warning.
+    EXPECT_EQ(Run(), kExitDone);
+    EXPECT_EQ(err_.str(), "gapscope-report: warning: " + noLogs);
+    EXPECT_NE(out_.str().find(" 0000.. 2345\n"), std::string::npos);
+
+    // With no folder named, the program's own folder is the one without logs.
+    fs::create_directories(env_.programDirectory);
+    EXPECT_EQ(RunReportCommand({"--save", "-neat"}, env_, out_, err_), kExitDataUnreadable);
+}
+
+TEST_F(CommandOnBadStation, SaveRefusesALogItCannotRead) {
+    Write(kReportName, kOldReport);
+    fs::create_directory(dir_ / "LateSegHistory.log");
+    Write("SegHistory.log", kCycle);
+    EXPECT_EQ(Run({"--save"}), kExitDataUnreadable);
+    const std::string expected =
+        "gapscope-report: cannot read " + (dir_ / "LateSegHistory.log").string() + ": ";
+    const std::string said = err_.str();
+    EXPECT_EQ(said.rfind(expected, 0), 0u) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_EQ(Read(kReportName), kOldReport);
+}
+
+// A log the station's software holds busy: a save tries it again as its policy says,
+// waiting in between; a printed report tries once.
+TEST_F(CommandOnBadStation, ABusyLogIsTriedAgainOnlyWhenSaving) {
+    Write("SegHistory.log", kCycle);
+    int busyTriesLeft = 0, reads = 0;
+    env_.readLog = [&](const fs::path& path) -> LogReadResult {
+        if (path.filename() == "SegHistory.log") {
+            ++reads;
+            if (busyTriesLeft > 0) {
+                --busyTriesLeft;
+                return {LogReadStatus::Busy, "held by another program", {}};
+            }
+        }
+        return ReadHistoryLog(path);
+    };
+    std::vector<std::chrono::milliseconds> waits;
+    env_.busyRetry = {3, std::chrono::milliseconds{5000},
+                      [&](std::chrono::milliseconds pause) { waits.push_back(pause); }};
+
+    busyTriesLeft = 2;
+    EXPECT_EQ(Run({"--save", "-q"}), kExitDone) << err_.str();
+    EXPECT_EQ(reads, 3);
+    EXPECT_EQ(waits, std::vector<std::chrono::milliseconds>(2, std::chrono::milliseconds{5000}));
+    EXPECT_NE(Read(kReportName).find("HRIT ch 09,  seg: 3 4"), std::string::npos);
+
+    fs::remove(dir_ / kReportName);
+    busyTriesLeft = 100;
+    reads = 0;
+    waits.clear();
+    EXPECT_EQ(Run({"--save"}), kExitDataUnreadable);
+    EXPECT_EQ(reads, 3);
+    EXPECT_EQ(err_.str(), "gapscope-report: cannot read " + (dir_ / "SegHistory.log").string() +
+                              ": held by another program\n");
+    EXPECT_FALSE(fs::exists(dir_ / kReportName));
+
+    reads = 0;
+    waits.clear();
+    EXPECT_EQ(Run(), kExitDone);
+    EXPECT_EQ(reads, 1);
+    EXPECT_TRUE(waits.empty());
+    EXPECT_NE(err_.str().find("warning: a history log in"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace gapscope

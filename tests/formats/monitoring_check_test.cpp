@@ -1,0 +1,209 @@
+// The check's ranges, thresholds and line, on measures given by hand.
+#include "formats/monitoring_check.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <regex>
+#include <sstream>
+
+#include "tests/support/test_support.h"
+
+namespace gapscope {
+namespace {
+
+using namespace std::chrono_literals;
+constexpr Day kDay = test::Date(2024, 3, 1);
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+TEST(AlertRange, TheGuidelinesExamplesAlertWhereTheySay) {
+    struct Case {
+        const char* range;
+        std::vector<double> alert, quiet;
+    };
+    const Case cases[] = {
+        {"10", {-1, 10.5, 11, kInf}, {0, 5, 10}},
+        {"10:", {-kInf, 9.99, 0}, {10, 11, kInf}},
+        {"~:10", {10.01, 11, kInf}, {-kInf, -5, 0, 10}},
+        {"10:20", {9, 21}, {10, 15, 20}},
+        {"@10:20", {10, 15, 20}, {9.99, 20.01}},
+        {"@1:", {1, 50, kInf}, {0, 0.99}},
+        {"0", {1, 0.5}, {0}},
+        {"-5:5.5", {-6, 5.6}, {-5, 0, 5.5}},
+        {"+3", {4}, {3}},
+    };
+    for (const Case& c : cases) {
+        const auto range = ParseAlertRange(c.range);
+        ASSERT_TRUE(range) << c.range;
+        EXPECT_EQ(range->text, c.range);
+        for (double v : c.alert) EXPECT_TRUE(range->Alerts(v)) << c.range << " at " << v;
+        for (double v : c.quiet) EXPECT_FALSE(range->Alerts(v)) << c.range << " at " << v;
+    }
+}
+
+TEST(AlertRange, WhatIsNoRangeIsRefused) {
+    for (const char* text : {"", "@", ":", ":10", "10:~", "~", "20:10", "-5", "abc", "1e3", "inf",
+                             "nan", "10:20:30", "1.2.3", "--5", "@@1", " 10", "10 "}) {
+        EXPECT_FALSE(ParseAlertRange(text)) << "'" << text << "'";
+    }
+}
+
+TEST(Thresholds, DefaultsAndSettingsPerMeasure) {
+    Thresholds t = DefaultThresholds();
+    const auto at = [](Measure m) { return static_cast<std::size_t>(m); };
+    EXPECT_EQ(t.warning[at(Measure::MissingCycles)]->text, "0");
+    EXPECT_EQ(t.critical[at(Measure::ConsecutiveMissingCycles)]->text, "3");
+    EXPECT_EQ(t.warning[at(Measure::MissingSegmentsPercent)]->text, "@1:");
+    EXPECT_EQ(t.critical[at(Measure::LastRecordAge)]->text, "3600");
+    EXPECT_FALSE(t.warning[at(Measure::MissingSequenceNumbers)]);
+
+    EXPECT_EQ(SetThresholds({"missing_segments=50", "missing_cycles="}, false, t), std::nullopt);
+    EXPECT_EQ(SetThresholds({"missing_cycles=3"}, true, t), std::nullopt);
+    EXPECT_EQ(t.warning[at(Measure::MissingSegments)]->text, "50");
+    EXPECT_FALSE(t.warning[at(Measure::MissingCycles)]);  // taken away
+    EXPECT_EQ(t.critical[at(Measure::MissingCycles)]->text, "3");
+
+    const Thresholds before = t;
+    const auto error = SetThresholds({"missing_cycle=1"}, true, t);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->rfind("--critical: no measure named 'missing_cycle' (one of missing_cycles, ", 0), 0u)
+        << *error;
+    EXPECT_EQ(SetThresholds({"missing_cycles"}, false, t),
+              "--warning takes NAME=RANGE, not 'missing_cycles'");
+    EXPECT_EQ(SetThresholds({"late_segments=5:1"}, false, t),
+              "--warning late_segments: '5:1' is no range (10, 10:, ~:10, 10:20 or @10:20)");
+    EXPECT_EQ(t.critical[at(Measure::MissingCycles)]->text, before.critical[at(Measure::MissingCycles)]->text);
+}
+
+DayCheck PastDay() {
+    DayCheck check;
+    check.day = kDay;
+    check.dueUntil = MinuteTime{kDay} + 24h;
+    check.now = std::chrono::sys_seconds{kDay} + 30h;
+    check.measures.expectedSegments = 10000;
+    return check;
+}
+
+TEST(JudgeDay, AQuietDayIsOkAndSaysWhatItLost) {
+    DayCheck check = PastDay();
+    CheckResult r = JudgeDay(check, DefaultThresholds());
+    EXPECT_EQ(r.state, CheckState::Ok);
+    EXPECT_EQ(r.line.substr(0, r.line.find(" | ")), "GAPSCOPE OK - 2024-03-01: nothing missing");
+
+    check.measures.counts.segments = 12;
+    check.measures.counts.channels = 3;
+    check.measures.counts.sequenceNumbers = 1;
+    r = JudgeDay(check, DefaultThresholds());
+    EXPECT_EQ(r.state, CheckState::Ok);
+    EXPECT_EQ(r.line.substr(0, r.line.find(" | ")),
+              "GAPSCOPE OK - 2024-03-01: 3 channels incomplete or missing, 12 missing segments, "
+              "1 missing sequence number");
+}
+
+TEST(JudgeDay, TheLineFollowsThePluginGuidelines) {
+    DayCheck check = PastDay();
+    check.measures.counts = DaySummary{2, 7, 130, 4, 1, 9};
+    check.measures.longestCycleRun = 2;
+    check.measures.wholeChannels = 1;
+    const CheckResult r = JudgeDay(check, DefaultThresholds());
+    EXPECT_EQ(r.state, CheckState::Warning);
+    EXPECT_EQ(r.line.find('\n'), std::string::npos);
+    EXPECT_EQ(r.line.substr(0, r.line.find(" | ")),
+              "GAPSCOPE WARNING - 2024-03-01: 2 missing cycles, 1 whole channel missing, "
+              "1.3% of the segments missing, 1 missing product");
+    // Every measure but the record's age (judged on the current day only), as
+    // label=value[unit];[warn];[crit];[min];[max], the thresholds in their range syntax.
+    EXPECT_EQ(r.line.substr(r.line.find(" | ") + 3),
+              "missing_cycles=2;0;;0 consecutive_missing_cycles=2;;3;0 missing_channels=7;;;0 "
+              "missing_whole_channels=1;0;;0 missing_segments=130;;;0 "
+              "missing_segments_percent=1.3%;@1:;;0;100 late_segments=4;;;0 "
+              "missing_products=1;0;;0 missing_sequence_numbers=9;;;0");
+    const std::regex item(R"([a-z_]+=[0-9.]+(%|s)?;[^; ]*;[^; ]*;0(;100)?)");
+    const std::string data = r.line.substr(r.line.find(" | ") + 3);
+    std::istringstream words(data);
+    for (std::string word; words >> word;) EXPECT_TRUE(std::regex_match(word, item)) << word;
+}
+
+TEST(JudgeDay, CriticalComesFirstAndOutranksWarning) {
+    DayCheck check = PastDay();
+    check.measures.counts.missingCycles = 5;
+    check.measures.longestCycleRun = 4;
+    CheckResult r = JudgeDay(check, DefaultThresholds());
+    EXPECT_EQ(r.state, CheckState::Critical);
+    EXPECT_EQ(r.line.substr(0, r.line.find(" | ")),
+              "GAPSCOPE CRITICAL - 2024-03-01: 4 cycles missing in a row, 5 missing cycles");
+    check.measures.longestCycleRun = 3;
+    EXPECT_EQ(JudgeDay(check, DefaultThresholds()).state, CheckState::Warning);
+
+    // A measure's own critical range, and a warning range taken away.
+    Thresholds t = DefaultThresholds();
+    ASSERT_EQ(SetThresholds({"missing_cycles=4"}, true, t), std::nullopt);
+    EXPECT_EQ(JudgeDay(check, t).state, CheckState::Critical);
+    ASSERT_EQ(SetThresholds({"missing_cycles=", "missing_cycles="}, false, t), std::nullopt);
+    ASSERT_EQ(SetThresholds({"missing_cycles="}, true, t), std::nullopt);
+    r = JudgeDay(check, t);
+    EXPECT_EQ(r.state, CheckState::Ok);
+    EXPECT_NE(r.line.find(" missing_cycles=5;;;0 "), std::string::npos) << r.line;
+}
+
+TEST(JudgeDay, TheCurrentDayIsJudgedUpToWhatIsDueAndByItsNewestRecord) {
+    DayCheck check;
+    check.day = kDay;
+    check.live = true;
+    check.now = std::chrono::sys_seconds{kDay} + 12h + 5min;
+    check.dueUntil = MinuteTime{kDay} + 11h + 35min;
+    check.newestRecord = MinuteTime{kDay} + 11h + 50min;
+    CheckResult r = JudgeDay(check, DefaultThresholds());
+    EXPECT_EQ(r.state, CheckState::Ok);
+    EXPECT_EQ(r.line.substr(0, r.line.find(" | ")),
+              "GAPSCOPE OK - 2024-03-01 up to 11:35: nothing missing, newest segment record "
+              "15 min old (2024-03-01 11:50)");
+    EXPECT_TRUE(r.line.ends_with(" last_record_age=900s;;3600;0")) << r.line;
+
+    // Silent since 22:00, checked ten minutes into the next day: nothing is due yet, and
+    // the record is more than an hour old.
+    check.day = kDay + std::chrono::days{1};
+    check.now = std::chrono::sys_seconds{check.day} + 10min;
+    check.dueUntil = MinuteTime{check.day} - 20min;
+    check.newestRecord = MinuteTime{kDay} + 22h;
+    r = JudgeDay(check, DefaultThresholds());
+    EXPECT_EQ(r.state, CheckState::Critical);
+    EXPECT_EQ(r.line.substr(0, r.line.find(" | ")),
+              "GAPSCOPE CRITICAL - 2024-03-02: nothing due yet, newest segment record 130 min old "
+              "(2024-03-01 22:00)");
+    EXPECT_TRUE(r.line.ends_with(" last_record_age=7800s;;3600;0")) << r.line;
+
+    // Exactly an hour is not older than an hour; a record ahead of the clock is new.
+    check.newestRecord = MinuteTime{check.day} + 10min - 60min;
+    EXPECT_EQ(JudgeDay(check, DefaultThresholds()).state, CheckState::Ok);
+    check.newestRecord = MinuteTime{check.day} + 40min;
+    r = JudgeDay(check, DefaultThresholds());
+    EXPECT_EQ(r.state, CheckState::Ok);
+    EXPECT_TRUE(r.line.ends_with(" last_record_age=0s;;3600;0")) << r.line;
+
+    // A segment history without a record is as stale as can be.
+    check.newestRecord.reset();
+    r = JudgeDay(check, DefaultThresholds());
+    EXPECT_EQ(r.state, CheckState::Critical);
+    EXPECT_NE(r.line.find(": nothing due yet, no record in the segment history | "), std::string::npos)
+        << r.line;
+    EXPECT_TRUE(r.line.ends_with(" last_record_age=U;;3600;0")) << r.line;
+}
+
+TEST(JudgeDay, ThePastDayIgnoresTheRecordsAge) {
+    DayCheck check = PastDay();
+    check.newestRecord = MinuteTime{kDay} - 48h;
+    const CheckResult r = JudgeDay(check, DefaultThresholds());
+    EXPECT_EQ(r.state, CheckState::Ok);
+    EXPECT_EQ(r.line.find("last_record_age"), std::string::npos);
+    EXPECT_EQ(r.line.find("newest"), std::string::npos);
+}
+
+TEST(UnknownCheck, OneLineWithoutPerformanceData) {
+    const CheckResult r = UnknownCheck("cannot read /logs/SegHistory.log: a|b\nc");
+    EXPECT_EQ(r.state, CheckState::Unknown);
+    EXPECT_EQ(r.line, "GAPSCOPE UNKNOWN - cannot read /logs/SegHistory.log: a b c");
+}
+
+}  // namespace
+}  // namespace gapscope

@@ -1,0 +1,281 @@
+// gapscope-report --check and --format prometheus on simulated stations with faults injected
+// at known times, the clock set as --now sets it.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "command/report_command.h"
+#include "tests/support/test_support.h"
+#include "tests/tools/sim_test_support.h"
+#include "tools/simulator/simulator.h"
+
+namespace gapscope {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// A UTC minute of March 2024.
+sim::Instant March(unsigned day, int hour, int minute) {
+    return sim::Instant{test::Date(2024, 3, day)} + std::chrono::minutes{hour * 60 + minute};
+}
+
+class MonitoringCommand : public ::testing::Test {
+  protected:
+    MonitoringCommand() : dir_("gapscope-monitoring-") {
+        env_.programDirectory = dir_.path() / "program";
+        env_.computerName = "GROUNDSTATION";
+        env_.now = std::chrono::sys_seconds{test::Date(2024, 3, 2)} + 6h + 10min;
+        env_.versionText = "3.1.23.1366";
+    }
+
+    // A clean history of 2024-03-01 (from `first` on), up to `until` when given, with
+    // the faults given in the simulator's --inject form.
+    fs::path Station(const std::vector<std::string>& faults,
+                     std::optional<sim::Instant> until = std::nullopt,
+                     Day first = test::Date(2024, 3, 1), const std::string& name = "station") {
+        sim::SimulationConfig config =
+            sim::testing::CleanConfig(ScanMode::Prime, first, test::Date(2024, 3, 1));
+        for (const std::string& text : faults)
+            config.injections.push_back(sim::testing::Inject(text));
+        if (until) {
+            config.until = until;
+            config.last = std::chrono::floor<std::chrono::days>(*until);
+        }
+        const fs::path dir = dir_.path() / name;
+        const sim::DirectoryResult result = sim::SimulateToDirectory(config, dir, true);
+        EXPECT_TRUE(result.errors.empty()) << result.errors.front();
+        return dir;
+    }
+
+    int Run(std::vector<std::string> args) {
+        out_.str("");
+        err_.str("");
+        return RunReportCommand(args, env_, out_, err_);
+    }
+
+    // The one line of a check, without its performance data.
+    std::string Summary() const {
+        const std::string line = out_.str();
+        return line.substr(0, line.find(" | "));
+    }
+
+    // A check prints one line on standard output, nothing on standard error.
+    void ExpectOneLine() const {
+        EXPECT_EQ(out_.str().find('\n'), out_.str().size() - 1) << out_.str();
+        EXPECT_EQ(err_.str(), "");
+    }
+
+    test::TempDir dir_;
+    CommandEnvironment env_;
+    std::ostringstream out_, err_;
+};
+
+TEST_F(MonitoringCommand, FaultsOfYesterdayGiveTheirStates) {
+    struct Case {
+        std::vector<std::string> faults;
+        int status;
+        const char* summary;
+    };
+    const Case cases[] = {
+        {{}, 0, "GAPSCOPE OK - 2024-03-01: nothing missing"},
+        // Stray segments, as every station loses some.
+        {{"segments@2024-03-01T07:00:9/3,4"}, 0,
+         "GAPSCOPE OK - 2024-03-01: 1 channel incomplete or missing, 2 missing segments"},
+        {{"channel@2024-03-01T12:00:9"}, 1, "GAPSCOPE WARNING - 2024-03-01: 1 whole channel missing"},
+        {{"product@2024-03-01T12:00:clm"}, 1, "GAPSCOPE WARNING - 2024-03-01: 1 missing product"},
+        {{"cycle@2024-03-01T12:00:3"}, 1, "GAPSCOPE WARNING - 2024-03-01: 3 missing cycles"},
+        {{"cycle@2024-03-01T12:00:4"}, 2,
+         "GAPSCOPE CRITICAL - 2024-03-01: 4 cycles missing in a row, 4 missing cycles"},
+    };
+    for (const Case& c : cases) {
+        const fs::path station = Station(c.faults);
+        EXPECT_EQ(Run({station.string(), "--check", "--defaults"}), c.status) << c.summary;
+        EXPECT_EQ(Summary(), c.summary);
+        ExpectOneLine();
+        fs::remove_all(station);
+    }
+}
+
+TEST_F(MonitoringCommand, ThresholdsFromTheCommandLine) {
+    const std::string station = Station({"segments@2024-03-01T07:00:9/3,4"}).string();
+    EXPECT_EQ(Run({station, "--check", "--defaults", "--warning", "missing_segments=1"}), 1);
+    EXPECT_EQ(Summary(), "GAPSCOPE WARNING - 2024-03-01: 2 missing segments");
+    EXPECT_NE(out_.str().find(" missing_segments=2;1;;0 "), std::string::npos) << out_.str();
+    EXPECT_EQ(Run({station, "--check", "--defaults", "--warning=missing_segments=1",
+                   "--critical", "missing_channels=0"}),
+              2);
+    EXPECT_EQ(Summary(), "GAPSCOPE CRITICAL - 2024-03-01: 1 channel incomplete or missing, 2 missing segments");
+    // Of two ranges for one measure the last counts.
+    EXPECT_EQ(Run({station, "--check", "--defaults", "--warning", "missing_segments=1", "--warning",
+                   "missing_segments=5"}),
+              0);
+    EXPECT_EQ(Run({station, "--check", "--defaults", "--warning", "missing_segments=5", "--warning",
+                   "missing_segments=1"}),
+              1);
+}
+
+TEST_F(MonitoringCommand, WhatCannotBeJudgedIsUnknown) {
+    const fs::path empty = dir_.path() / "empty";
+    fs::create_directories(empty);
+    EXPECT_EQ(Run({empty.string(), "--check"}), 3);
+    EXPECT_EQ(out_.str(), "GAPSCOPE UNKNOWN - no history log in " + (empty / "").string() +
+                              " (none of SegHistory.log, LateSegHistory.log, FileHistory.log)\n");
+    ExpectOneLine();
+    EXPECT_EQ(Run({(dir_.path() / "absent").string(), "--check"}), 3);
+    EXPECT_EQ(out_.str(), "GAPSCOPE UNKNOWN - no such folder: " + (dir_.path() / "absent").string() + "\n");
+
+    std::ofstream(empty / "SegHistory.log") << "202403010000=P=1,E=1,1=FF,2=$G1\r\n";
+    EXPECT_EQ(Run({empty.string(), "--check"}), 3);
+    EXPECT_EQ(out_.str(),
+              "GAPSCOPE UNKNOWN - 2024-03-01: ''$G1'' is not a valid integer value (in "
+              "SegHistory.log, minute key 202403010000 (2024-03-01 00:00 UTC), item 2)\n");
+    ExpectOneLine();
+}
+
+TEST_F(MonitoringCommand, BadUsageOfACheckIsUnknownOnItsOneLine) {
+    const std::string station = dir_.path().string();
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{station, "--check", "--save"}, "--save and --check do not go together"},
+        {{station, "--check", "--format", "json"}, "--format only goes with the printed report or --from"},
+        {{station, "--check", "--station", "x"}, "--station only goes with --format prometheus"},
+        {{station, "--check", "--frobnicate"}, "unknown option: '--frobnicate'"},
+        {{station, "--check=1"}, "--check takes no value"},
+        {{station, "--check", "--grace", "-5"}, "--grace takes whole minutes from 0 to 1440, not '-5'"},
+        {{station, "--check", "--day", "today", "--warning", "missing=1"},
+         "--warning: no measure named 'missing' (one of missing_cycles, consecutive_missing_cycles, "
+         "missing_channels, missing_whole_channels, missing_segments, missing_segments_percent, "
+         "late_segments, missing_products, missing_sequence_numbers, last_record_age)"},
+        {{station, "--check", "--critical", "missing_cycles=3:1"},
+         "--critical missing_cycles: '3:1' is no range (10, 10:, ~:10, 10:20 or @10:20)"},
+    };
+    for (const auto& [args, problem] : cases) {
+        EXPECT_EQ(Run(args), 3) << problem;
+        EXPECT_EQ(out_.str(), "GAPSCOPE UNKNOWN - bad usage: " + problem + "\n");
+        ExpectOneLine();
+    }
+    // Elsewhere bad usage keeps its status and its place.
+    EXPECT_EQ(Run({station, "--grace", "5"}), kExitBadUsage);
+    EXPECT_EQ(err_.str().rfind("gapscope-report: --grace only goes with --check or --format prometheus\n", 0), 0u)
+        << err_.str();
+    EXPECT_EQ(out_.str(), "");
+}
+
+TEST_F(MonitoringCommand, TheCurrentDayIsJudgedUpToTheCyclesDue) {
+    // The station's history ends at 12:05; the 11:45 cycle never came. At 12:05 it is due in
+    // ten minutes (30 minutes of grace): not yet missing.
+    const std::string station =
+        Station({"cycle@2024-03-01T11:45:1"}, March(1, 12, 5)).string();
+    EXPECT_EQ(Run({station, "--check", "--defaults", "--day", "today", "--now", "2024-03-01T12:05"}), 0);
+    EXPECT_EQ(Summary(), "GAPSCOPE OK - 2024-03-01 up to 11:35: nothing missing, newest segment "
+                         "record 15 min old (2024-03-01 11:50)");
+    EXPECT_NE(out_.str().find(" last_record_age=900s;;3600;0"), std::string::npos) << out_.str();
+    ExpectOneLine();
+    EXPECT_EQ(Run({station, "--check", "--defaults", "--day", "today", "--now", "2024-03-01T12:20"}), 1);
+    EXPECT_EQ(Summary(), "GAPSCOPE WARNING - 2024-03-01 up to 11:50: 1 missing cycle, newest segment "
+                         "record 30 min old (2024-03-01 11:50)");
+    // Without grace, the 12:00 cycle still on its way is missing too (the date of the day
+    // makes it the current day as "today" does).
+    EXPECT_EQ(Run({station, "--check", "--defaults", "--day", "2024-03-01", "--grace", "0",
+                   "--now", "2024-03-01T12:05"}),
+              1);
+    EXPECT_EQ(Summary().rfind("GAPSCOPE WARNING - 2024-03-01 up to 12:05: 2 missing cycles,", 0), 0u)
+        << Summary();
+}
+
+TEST_F(MonitoringCommand, AStationSilentSinceTenInTheEveningIsCriticalAfterMidnight) {
+    const std::string silent = Station({}, March(1, 22, 0)).string();
+    EXPECT_EQ(Run({silent, "--check", "--day", "today", "--now", "2024-03-02T00:10"}), 2);
+    EXPECT_EQ(Summary().rfind("GAPSCOPE CRITICAL - 2024-03-02: nothing due yet, newest segment record ", 0), 0u)
+        << Summary();
+    ExpectOneLine();
+    // A station that goes on is OK at the same minute.
+    const std::string alive = Station({}, March(2, 0, 10), test::Date(2024, 3, 1), "alive").string();
+    EXPECT_EQ(Run({alive, "--check", "--day", "today", "--now", "2024-03-02T00:10"}), 0);
+    EXPECT_EQ(Summary().rfind("GAPSCOPE OK - 2024-03-02: nothing due yet, newest segment record ", 0), 0u)
+        << Summary();
+}
+
+TEST_F(MonitoringCommand, TodayNamesTheCurrentDayInEveryMode) {
+    const std::string station = Station({}, March(1, 12, 5)).string();
+    ASSERT_EQ(Run({station, "--day", "2024-03-01", "--now", "2024-03-01T12:05"}), kExitDone);
+    const std::string byDate = out_.str();
+    ASSERT_EQ(Run({station, "--day", "today", "--now", "2024-03-01T12:05"}), kExitDone);
+    EXPECT_EQ(out_.str(), byDate);
+    ASSERT_EQ(Run({station, "--day", "today", "--now", "2024-03-01T12:05", "--format", "json"}), kExitDone);
+    EXPECT_NE(out_.str().find("\"day\":\"2024-03-01\""), std::string::npos);
+    // The JSON's cycles not yet due follow the current minute, without grace.
+    EXPECT_NE(out_.str().find("\"not_yet_due\":[\"1215\","), std::string::npos);
+}
+
+TEST_F(MonitoringCommand, MetricsArePrintedOrWrittenToTheirFile) {
+    const std::string station = Station({"cycle@2024-03-01T11:45:1"}, March(1, 12, 5)).string();
+    ASSERT_EQ(Run({station, "--format", "prometheus", "--day", "today", "--now", "2024-03-01T12:20"}),
+              kExitDone)
+        << err_.str();
+    const std::string printed = out_.str();
+    const std::string labels = "{station=\"Groundstation\",service=\"prime\"}";
+    EXPECT_NE(printed.find("\ngapscope_missing_cycles" + labels + " 1\n"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("\ngapscope_report_day_timestamp_seconds" + labels + " 1709251200\n"),
+              std::string::npos);
+    EXPECT_NE(printed.find("\ngapscope_last_record_timestamp_seconds" + labels + " 1709293800\n"),
+              std::string::npos);
+    // The same minute with more grace: the missing cycle is not yet due.
+    ASSERT_EQ(Run({station, "--format", "prometheus", "--day", "today", "--now", "2024-03-01T12:20",
+                   "--grace", "60"}),
+              kExitDone);
+    EXPECT_NE(out_.str().find("\ngapscope_missing_cycles" + labels + " 0\n"), std::string::npos);
+
+    const fs::path file = dir_.path() / "gapscope.prom";
+    ASSERT_EQ(Run({station, "--format", "prometheus", "--day", "today", "--now", "2024-03-01T12:20",
+                   "--metrics-file", file.string(), "--station", "North"}),
+              kExitDone);
+    EXPECT_EQ(out_.str(), "");
+    std::string expected = printed;
+    for (std::size_t at; (at = expected.find("Groundstation")) != std::string::npos;) {
+        expected.replace(at, 13, "North");
+    }
+    EXPECT_EQ(test::ReadFile(file), expected);
+}
+
+TEST_F(MonitoringCommand, MetricsOfDataThatCannotBeReadAreNotWritten) {
+    const fs::path empty = dir_.path() / "empty";
+    fs::create_directories(empty);
+    const fs::path file = dir_.path() / "gapscope.prom";
+    EXPECT_EQ(Run({empty.string(), "--format", "prometheus", "--metrics-file", file.string()}),
+              kExitDataUnreadable);
+    EXPECT_EQ(err_.str(), "gapscope-report: no history log in " + (empty / "").string() +
+                              " (none of SegHistory.log, LateSegHistory.log, FileHistory.log)\n");
+    EXPECT_FALSE(fs::exists(file));
+
+    std::ofstream(empty / "SegHistory.log") << "202403010000=P=1,E=1,1=FF,2=$G1\r\n";
+    EXPECT_EQ(Run({empty.string(), "--format", "prometheus"}), kExitReportFailed);
+    EXPECT_EQ(out_.str(), "");
+
+    const std::string station = Station({}).string();
+    EXPECT_EQ(Run({station, "--format", "prometheus", "--metrics-file",
+                   (dir_.path() / "gone" / "x.prom").string()}),
+              kExitSaveFailed);
+    EXPECT_EQ(err_.str().rfind("gapscope-report: the metrics could not be written: cannot create a file in ", 0), 0u)
+        << err_.str();
+}
+
+TEST_F(MonitoringCommand, MetricsGoWithTheirOwnOptionsOnly) {
+    const std::string station = dir_.path().string();
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{station, "--format", "prometheus", "--from", "2024-03-01"},
+         "--from and --format prometheus do not go together"},
+        {{station, "--metrics-file", "x.prom"}, "--metrics-file only goes with --format prometheus"},
+        {{station, "--format", "prometheus", "--save"}, "--format prometheus and --save do not go together"},
+        {{station, "--format", "prometheus", "--warning", "missing_cycles=1"},
+         "--warning only goes with --check"},
+        {{station, "--format", "prometheus", "--metrics-file", ""}, "--metrics-file needs a path"},
+    };
+    for (const auto& [args, problem] : cases) {
+        EXPECT_EQ(Run(args), kExitBadUsage) << problem;
+        EXPECT_EQ(err_.str().rfind("gapscope-report: " + problem + "\n", 0), 0u) << err_.str();
+    }
+}
+
+}  // namespace
+}  // namespace gapscope

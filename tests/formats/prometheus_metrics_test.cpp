@@ -1,0 +1,114 @@
+// The metrics text and the file that holds it. promtool and the node exporter read real
+// output in monitoring_tools_test.sh.
+#include "formats/prometheus_metrics.h"
+#include "report/replace_file.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/test_support.h"
+
+namespace gapscope {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+constexpr Day kDay = test::Date(2024, 3, 1);  // 1709251200 s
+
+Findings SomeFindings() {
+    Findings f;
+    f.day = kDay;
+    f.service = ScanMode::RapidScan;
+    f.sequences = {SequenceFinding{0, "DCP", 10, 7, {3, 4, 5}, {}},
+                   SequenceFinding{1, "MDD", 5, 4, {2}, {1}}};
+    return f;
+}
+
+// The sample lines of one metric.
+std::vector<std::string> Samples(const std::string& text, const std::string& name) {
+    std::vector<std::string> lines;
+    std::size_t at = 0;
+    while ((at = text.find("\n" + name + "{", at)) != std::string::npos) {
+        ++at;
+        lines.push_back(text.substr(at, text.find('\n', at) - at));
+    }
+    return lines;
+}
+
+TEST(PrometheusMetrics, TheDaysCountsAsGaugesWithTheDayAsAValue) {
+    const Findings f = SomeFindings();
+    DayMeasures m;
+    m.counts = DaySummary{3, 5, 40, 2, 1, 4};
+    m.longestCycleRun = 2;
+    m.wholeChannels = 1;
+    m.expectedSegments = 9000;
+    const std::string text =
+        PrometheusMetrics(MetricsInput{"North", f, m, MinuteTime{kDay} + 11h + 50min});
+    const std::string labels = "{station=\"North\",service=\"rapid\"}";
+    const std::pair<const char*, const char*> values[] = {
+        {"gapscope_report_day_timestamp_seconds", "1709251200"},
+        {"gapscope_missing_cycles", "3"},
+        {"gapscope_consecutive_missing_cycles", "2"},
+        {"gapscope_missing_channels", "5"},
+        {"gapscope_missing_whole_channels", "1"},
+        {"gapscope_missing_segments", "40"},
+        {"gapscope_expected_segments", "9000"},
+        {"gapscope_late_segments", "2"},
+        {"gapscope_missing_products", "1"},
+        {"gapscope_last_record_timestamp_seconds", "1709293800"},
+    };
+    for (const auto& [name, value] : values) {
+        EXPECT_EQ(Samples("\n" + text, name), std::vector<std::string>{name + labels + " " + value});
+        EXPECT_NE(text.find("# HELP " + std::string(name) + " "), std::string::npos) << name;
+        EXPECT_NE(text.find("# TYPE " + std::string(name) + " gauge\n"), std::string::npos) << name;
+    }
+    // By message kind; the kinds add up to the day's count.
+    EXPECT_EQ(Samples(text, "gapscope_missing_sequence_numbers"),
+              (std::vector<std::string>{
+                  "gapscope_missing_sequence_numbers{station=\"North\",service=\"rapid\",kind=\"dcp\"} 3",
+                  "gapscope_missing_sequence_numbers{station=\"North\",service=\"rapid\",kind=\"gts\"} 1"}));
+    EXPECT_EQ(text.find("2024"), std::string::npos);  // never the day as a label
+    EXPECT_EQ(text.find("_total"), std::string::npos);
+    EXPECT_TRUE(text.ends_with("\n"));
+}
+
+TEST(PrometheusMetrics, WhatIsNotThereIsLeftOutAndLabelsAreEscaped) {
+    Findings f = SomeFindings();
+    f.sequences.clear();
+    const std::string text = PrometheusMetrics(MetricsInput{"a\"b\\c\nd", f, DayMeasures{}, std::nullopt});
+    EXPECT_EQ(text.find("gapscope_missing_sequence_numbers"), std::string::npos);
+    EXPECT_EQ(text.find("gapscope_last_record_timestamp_seconds"), std::string::npos);
+    EXPECT_NE(text.find("\ngapscope_missing_cycles{station=\"a\\\"b\\\\c\\nd\",service=\"rapid\"} 0\n"),
+              std::string::npos)
+        << text;
+}
+
+TEST(MetricsFile, ReplacesTheFileWholeAndLeavesNothingElse) {
+    const test::TempDir dir("gapscope-metrics-");
+    const fs::path file = dir.path() / "gapscope.prom";
+    ASSERT_EQ(WriteFileInPlaceOf(file, "old\n"), std::nullopt);
+    ASSERT_EQ(WriteFileInPlaceOf(file, "new\n"), std::nullopt);
+    EXPECT_EQ(test::ReadFile(file), "new\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator{}), 1);
+}
+
+TEST(MetricsFile, AFailureSaysWhyAndKeepsTheOldFile) {
+    const test::TempDir dir("gapscope-metrics-");
+    const auto missing = WriteFileInPlaceOf(dir.path() / "gone" / "gapscope.prom", "x\n");
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(*missing, "cannot create a file in " + (dir.path() / "gone").string() +
+                            ": No such file or directory");
+
+    // A folder in the file's place cannot be replaced; what was there stays.
+    const fs::path file = dir.path() / "gapscope.prom";
+    fs::create_directories(file / "in-the-way");
+    const auto blocked = WriteFileInPlaceOf(file, "x\n");
+    ASSERT_TRUE(blocked);
+#ifndef _WIN32
+    EXPECT_EQ(blocked->rfind("cannot replace " + file.string() + ": ", 0), 0u) << *blocked;
+#endif
+    EXPECT_TRUE(fs::is_directory(file / "in-the-way"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator{}), 1);
+}
+
+}  // namespace
+}  // namespace gapscope

@@ -1,0 +1,86 @@
+#include "window_qt/form_timeline.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "pictures/picture_format.h"
+#include "pictures/timeline_painter.h"
+
+namespace gapscope {
+
+TFormTimeline::TFormTimeline(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName(QStringLiteral("FormTimeline"));
+    ScrollAreaPicture = new QScrollArea(this);
+    ScrollAreaPicture->setObjectName(QStringLiteral("ScrollAreaPicture"));
+    LabelPicture = new QLabel;
+    LabelPicture->setObjectName(QStringLiteral("LabelPicture"));
+    ScrollAreaPicture->setWidget(LabelPicture);
+    ScrollAreaPicture->setBackgroundRole(QPalette::Base);
+    ButtonSavePicture = new QPushButton(QStringLiteral("Save picture..."), this);
+    ButtonSavePicture->setObjectName(QStringLiteral("ButtonSavePicture"));
+    ButtonClosePicture = new QPushButton(QStringLiteral("Close"), this);
+    ButtonClosePicture->setObjectName(QStringLiteral("ButtonClosePicture"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ButtonSavePicture);
+    buttons->addWidget(ButtonClosePicture);
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(ScrollAreaPicture);
+    column->addLayout(buttons);
+
+    connect(ButtonSavePicture, &QPushButton::clicked, this, [this] { ButtonSavePictureClick(); });
+    connect(ButtonClosePicture, &QPushButton::clicked, this, &QWidget::close);
+    chooseFile = [](QWidget* parent, const QString& suggested) {
+        return QFileDialog::getSaveFileName(parent, QStringLiteral("Save the picture"), suggested,
+                                            QStringLiteral("PNG image (*.png);;SVG drawing (*.svg)"));
+    };
+    showError = [](QWidget* parent, const QString& text) {
+        QMessageBox::warning(parent, QStringLiteral("Gapscope"), text);
+    };
+}
+
+void TFormTimeline::ShowFindings(const Findings& findings, const pictures::PictureFacts& facts,
+                                 const QString& folder) {
+    const bool first = !timeline_;
+    timeline_ = pictures::BuildTimeline(findings, facts);
+    image_ = pictures::RenderTimeline(*timeline_);
+    folder_ = folder;
+    LabelPicture->setPixmap(QPixmap::fromImage(image_));
+    LabelPicture->resize(image_.size());
+    setWindowTitle(QStringLiteral("Day timeline ") + QString::fromStdString(IsoDate(findings.day)) +
+                   QStringLiteral(" - Gapscope"));
+    if (first) {
+        // The whole picture where the screen has room for it.
+        QSize size = image_.size() + QSize(40, 80);
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+        }
+        resize(size);
+    }
+}
+
+void TFormTimeline::ButtonSavePictureClick() {
+    if (!timeline_) return;
+    const QString suggested =
+        QDir(folder_).filePath(QString::fromStdString(IsoDate(timeline_->day)) + QStringLiteral("-timeline.png"));
+    QString chosen = chooseFile ? chooseFile(this, suggested) : QString();
+    if (chosen.isEmpty()) return;
+    if (!pictures::PictureFormatOf(chosen.toStdString())) chosen += QStringLiteral(".png");
+    const auto problem = pictures::SaveTimeline(std::filesystem::path(chosen.toStdU16String()), *timeline_);
+    if (problem && showError) {
+        showError(this, QStringLiteral("The picture could not be saved: ") + QString::fromStdString(*problem));
+    }
+}
+
+}  // namespace gapscope
