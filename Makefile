@@ -1,4 +1,5 @@
-# Two entry points: `make run` and `make test`. Both install what is missing first.
+# Two entry points: `make run` and `make test`. Both install what is missing first. The
+# configurations are CMakePresets.json's (default, sanitize, fuzz, bench, windows).
 # `make sanitize` builds and runs every test under AddressSanitizer and UBSan; `make fuzz`
 # runs each fuzz target for FUZZ_SECONDS (`make fuzz-ci`: FUZZ_CI_SECONDS).
 # `make windows` cross-builds the parts without a window for Windows into build-windows/;
@@ -24,7 +25,7 @@ deps:
 	@bash scripts/install-deps.sh
 
 configure: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --preset default -B $(BUILD) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
@@ -43,14 +44,12 @@ run: deps
 	@bash scripts/run-example.sh $(BUILD)
 
 sanitize: deps
-	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DGAPSCOPE_SANITIZE=ON >/dev/null
+	@cmake --preset sanitize -B $(SAN_BUILD) >/dev/null
 	@cmake --build $(SAN_BUILD) -j $(JOBS)
 	@$(SAN_ENV) ctest --test-dir $(SAN_BUILD) --output-on-failure -j $(JOBS)
 
 fuzz-build: deps
-	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGAPSCOPE_FUZZ=ON -DGAPSCOPE_BUILD_GUI=OFF \
-	  -DBUILD_TESTING=OFF >/dev/null
+	@cmake --preset fuzz -B $(FUZZ_BUILD) >/dev/null
 	@cmake --build $(FUZZ_BUILD) --target fuzz_targets -j $(JOBS)
 
 fuzz: fuzz-build
@@ -67,8 +66,7 @@ fuzz-seeds: fuzz-build
 # Benchmarks in an optimised build of their own, on simulated histories (made once); `bench`
 # installs hyperfine, which only it uses, first.
 bench-configure: deps
-	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DGAPSCOPE_BUILD_BENCH=ON \
-		-DBUILD_TESTING=OFF >/dev/null
+	@cmake --preset bench >/dev/null
 
 bench: bench-configure
 	@bash scripts/install-deps.sh hyperfine
@@ -93,9 +91,7 @@ windows-deps:
 	@bash scripts/install-windows-deps.sh
 
 windows: windows-deps
-	@cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGAPSCOPE_BUILD_GUI=OFF \
-	  -DGAPSCOPE_LINUX_BUILD=$(abspath $(BUILD)) >/dev/null
+	@cmake --preset windows -B $(WIN_BUILD) -DGAPSCOPE_LINUX_BUILD=$(abspath $(BUILD)) >/dev/null
 	@cmake --build $(WIN_BUILD) -j $(JOBS)
 
 # The Linux programs are built too: one test compares the two systems' reports.

@@ -35,5 +35,8 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Another install in progress (an unattended upgrade, a second build) holds the package
+# manager's lock: wait for it rather than fail.
+lock=(-o DPkg::Lock::Timeout=600)
+apt-get "${lock[@]}" update -qq
+apt-get "${lock[@]}" install -y -qq --no-install-recommends "${missing[@]}"

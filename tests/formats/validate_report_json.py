@@ -8,7 +8,11 @@ import json
 import subprocess
 import sys
 
-import jsonschema
+try:
+    import jsonschema
+except ImportError:
+    print("SKIP: python3-jsonschema is not installed (scripts/install-deps.sh installs it)")
+    sys.exit(77)
 
 
 def documents(args):

@@ -6,6 +6,8 @@
 # Usage: metrics_service_test.sh SERVICE_UNIT TIMER_UNIT INSTALLED_HELPER HELPER REPORT_DIR SIMULATE
 set -euo pipefail
 service=$1 timer=$2 installed_helper=$3 helper=$4 report_dir=$5 simulate=$6
+command -v promtool >/dev/null ||
+    { echo "SKIP: promtool not found (scripts/install-deps.sh installs it)" >&2; exit 77; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
