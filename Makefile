@@ -3,7 +3,8 @@
 # `make sanitize` builds and runs every test under AddressSanitizer and UBSan; `make fuzz`
 # runs each fuzz target for FUZZ_SECONDS (`make fuzz-ci`: FUZZ_CI_SECONDS).
 # `make windows` cross-builds the parts without a window for Windows into build-windows/;
-# `make windows-test` runs their tests under Wine. Both install their own tools first.
+# `make windows-test` runs their tests under Wine; `make windows-package` builds the installer
+# and checks it under Wine. Each installs its own tools first.
 BUILD ?= build
 SAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
@@ -17,7 +18,7 @@ SAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_re
           UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 .PHONY: all deps configure build test run bench bench-configure growth-check clean sanitize fuzz-build fuzz fuzz-ci fuzz-seeds package \
-        windows-deps windows windows-test
+        windows-deps windows windows-test windows-package
 
 all: build
 
@@ -98,6 +99,13 @@ windows: windows-deps
 windows-test: windows configure
 	@cmake --build $(BUILD) --target gapscope-report gapscope-simulate -j $(JOBS)
 	@ctest --test-dir $(WIN_BUILD) --output-on-failure -j $(JOBS)
+
+# The installer gapscope-VERSION-x64.msi in $(WIN_BUILD), made with wixl, then checked: its
+# tables, the daily task's schema, and install, upgrade, downgrade and uninstall under Wine.
+windows-package: windows
+	@bash scripts/install-windows-deps.sh package
+	@msi=$$(bash packaging/windows/make-msi.sh $(WIN_BUILD) $(WIN_BUILD)) && \
+	  bash tests/packaging/check_windows_package.sh $(WIN_BUILD) "$$msi"
 
 clean:
 	@rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(PKG_BUILD) $(WIN_BUILD)

@@ -1,6 +1,10 @@
 # What an installation on Linux holds besides the programs: manual pages, the icon, the daily
 # report's systemd units and their helper, the documents; and the Debian package that
-# `make package` builds from it with CPack (GAPSCOPE_PACKAGE=ON).
+# `make package` builds from it with CPack (GAPSCOPE_PACKAGE=ON). Windows: the installer's inputs.
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/WindowsPackage.cmake)
+  return()
+endif()
 if(NOT UNIX OR APPLE)
   return()
 endif()
