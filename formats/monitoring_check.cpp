@@ -132,6 +132,7 @@ std::string CycleTime(const DayCheck& check, int minute) {
 std::string LostChannelsPhrase(const DayCheck& check) {
     constexpr std::size_t kNamed = 3;
     const std::vector<LostChannel>& lost = check.measures.lostChannels;
+    if (lost.empty()) return "no channel missing whole";  // a range that alerts on none
     std::string text;
     for (std::size_t i = 0; i < lost.size() && i < kNamed; ++i) {
         const LostChannel& c = lost[i];
@@ -224,9 +225,9 @@ std::string Cut(std::string text, std::size_t size) {
     return text + "...";
 }
 
-// The line "summary | performance data" within the NRPE's limit: its 1,024 bytes of version
-// 2 hold the line, its end and a byte to spare. A summary too long is cut; performance data
-// too long to leave the summary room is left out, rather than cut into a false value.
+// The line "summary | performance data" within what NRPE passes (version 2: 1,023 bytes).
+// A summary too long is cut; performance data too long to leave the summary room is left
+// out, rather than cut into a false value.
 std::string Bounded(const std::string& summary, const std::string& data) {
     constexpr std::size_t kMaxLine = 998;     // the output, line end included, under 1,000 bytes
     constexpr std::size_t kSummaryRoom = 80;  // the state and the day at least
