@@ -136,8 +136,8 @@ list(APPEND gapscope_generated ${gapscope_pkg_out}/changelog.gz)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${gapscope_pkg_out}/copyright
               ${gapscope_pkg_out}/changelog.gz ${PROJECT_SOURCE_DIR}/docs/report.schema.json
         DESTINATION ${gapscope_doc_dir})
-install(FILES ${gapscope_pkg_src}/examples/daily.env ${gapscope_pkg_src}/examples/gapscope-alerts.yml
-        DESTINATION ${gapscope_doc_dir}/examples)
+# The daily report's settings and the monitoring examples (README, Monitoring).
+install(DIRECTORY ${gapscope_pkg_src}/examples/ DESTINATION ${gapscope_doc_dir}/examples)
 
 add_custom_target(gapscope_installed_files ALL DEPENDS ${gapscope_generated})
 

@@ -274,12 +274,18 @@ int WithPicture(const Run& run, int (*mode)(const Run&), bool range) {
 
 constexpr int kDefaultGraceMinutes = 30;
 
-Day Today(const Run& run) { return std::chrono::floor<std::chrono::days>(run.env.now); }
-
 // The day's cycles are due up to the current minute less the grace period: a cycle still
 // on its way is not yet due, never missing.
 MinuteTime DueUntil(const Run& run) {
     return Now(run) - std::chrono::minutes{run.request.grace.value_or(kDefaultGraceMinutes)};
+}
+
+// Watching live (--day today), the day is the UTC day of the grace period and an hour before
+// now: a cycle lost just before midnight stays counted for an hour after it is due, long
+// enough for a monitoring system to reach a hard state, before the new day takes over.
+Day MonitoredDay(const Run& run) {
+    if (!run.request.today) return ReportDay(run);
+    return std::chrono::floor<std::chrono::days>(DueUntil(run) - std::chrono::hours{1});
 }
 
 int TellCheck(std::ostream& out, const CheckResult& result) {
@@ -296,7 +302,7 @@ int CheckDay(const Run& run) {
     std::string unreadable;
     const auto station = LoadUnattended(run, unreadable);
     if (!station) return TellCheck(run.out, UnknownCheck(unreadable));
-    const Day day = ReportDay(run);
+    const Day day = MonitoredDay(run);
     const DayReportResult result =
         BuildDayReportWith(station->state, Options(run), day, RunInputs{DueUntil(run), nullptr});
     if (result.error) {
@@ -304,7 +310,7 @@ int CheckDay(const Run& run) {
         if (result.errorPlace) reason += " (" + *result.errorPlace + ")";
         return TellCheck(run.out, UnknownCheck(reason));
     }
-    const DayCheck check{day, MeasureDay(result.findings), DueUntil(run), day == Today(run),
+    const DayCheck check{day, MeasureDay(result.findings), DueUntil(run), run.request.today,
                          NewestRecord(station->state.SegHistory), run.env.now};
     return TellCheck(run.out, JudgeDay(check, thresholds));
 }
@@ -318,7 +324,7 @@ int WriteMetrics(const Run& run) {
         run.err << kName << unreadable << "\n";
         return kExitDataUnreadable;
     }
-    const DayReportResult result = BuildDayReportWith(station->state, Options(run), ReportDay(run),
+    const DayReportResult result = BuildDayReportWith(station->state, Options(run), MonitoredDay(run),
                                                       RunInputs{DueUntil(run), nullptr});
     if (result.error) {
         TellFailure(run, result);
@@ -327,7 +333,8 @@ int WriteMetrics(const Run& run) {
     const DayMeasures measures = MeasureDay(result.findings);
     const std::string text = PrometheusMetrics(
         MetricsInput{run.request.station.value_or(station->state.ComputerName), result.findings,
-                     measures, NewestRecord(station->state.SegHistory)});
+                     measures, NewestRecord(station->state.SegHistory), run.env.versionText,
+                     run.env.now});
     if (!run.request.metricsFile) {
         run.out << text;
         return kExitDone;

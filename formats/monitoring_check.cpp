@@ -23,8 +23,9 @@ struct MeasureInfo {
 };
 
 // The defaults keep an ordinary station OK on an ordinary day: it loses a few sequence
-// numbers and stray segments, but not a cycle, a whole channel, a product or 1% of its
-// segments; an hour of cycles (four), or an hour without a record, is critical.
+// numbers and stray segments, but not a cycle, a whole channel, a product or more than 1% of
+// its segments; four cycles (an hour), a channel lost in four cycles in a row, or an hour
+// without a record, is critical. Plain numbers, which every graph writer keeps.
 constexpr MeasureInfo kMeasures[kMeasureCount] = {
     {Measure::MissingCycles, "missing_cycles", "", "0", "", "repeat cycles of which nothing came"},
     {Measure::ConsecutiveMissingCycles, "consecutive_missing_cycles", "", "", "3",
@@ -33,9 +34,11 @@ constexpr MeasureInfo kMeasures[kMeasureCount] = {
      "channels and files incomplete or missing"},
     {Measure::MissingWholeChannels, "missing_whole_channels", "", "0", "",
      "those of which nothing came"},
+    {Measure::ConsecutiveMissingWholeChannel, "consecutive_missing_whole_channel", "", "", "3",
+     "the most cycles in a row one channel or file was missing whole"},
     {Measure::MissingSegments, "missing_segments", "", "", "", "their missing segments"},
-    {Measure::MissingSegmentsPercent, "missing_segments_percent", "%", "@1:", "",
-     "those, per cent of the segments due"},
+    {Measure::MissingSegmentsPercent, "missing_segments_percent", "%", "1", "",
+     "those, per cent of the segments due (1: more than 1%)"},
     {Measure::LateSegments, "late_segments", "", "", "", "segments that came late"},
     {Measure::MissingProducts, "missing_products", "", "0", "", "MPEF products missing"},
     {Measure::MissingSequenceNumbers, "missing_sequence_numbers", "", "", "",
@@ -101,6 +104,8 @@ std::optional<double> Value(const DayCheck& check, Measure measure) {
             return counts.channels;
         case Measure::MissingWholeChannels:
             return check.measures.wholeChannels;
+        case Measure::ConsecutiveMissingWholeChannel:
+            return check.measures.longestChannelRun;
         case Measure::MissingSegments:
             return counts.segments;
         case Measure::MissingSegmentsPercent:
@@ -119,6 +124,39 @@ std::optional<double> Value(const DayCheck& check, Measure measure) {
     return std::nullopt;
 }
 
+std::string CycleTime(const DayCheck& check, int minute) {
+    return ClockTime(MinuteTime{check.day} + std::chrono::minutes{minute});
+}
+
+// The channels lost whole by name, the worst first: "IR108 missing since 09:00 (17 cycles)".
+std::string LostChannelsPhrase(const DayCheck& check) {
+    constexpr std::size_t kNamed = 3;
+    const std::vector<LostChannel>& lost = check.measures.lostChannels;
+    if (lost.empty()) return "no channel missing whole";  // a range that alerts on none
+    std::string text;
+    for (std::size_t i = 0; i < lost.size() && i < kNamed; ++i) {
+        const LostChannel& c = lost[i];
+        text += (i == 0 ? "" : ", ") + c.name + " missing ";
+        if (c.runOngoing) {
+            text += "since " + CycleTime(check, c.runFirst);
+        } else if (c.runCycles > 1) {
+            text += "from " + CycleTime(check, c.runFirst) + " to " + CycleTime(check, c.runLast);
+        } else {
+            text += "at " + CycleTime(check, c.runFirst);
+        }
+        if (c.runCycles > 1 || c.runOngoing || c.cycles > c.runCycles) {
+            text += " (" + Plural(c.runCycles, "cycle", "cycles");
+            if (c.cycles > c.runCycles) text += ", " + std::to_string(c.cycles) + " in all";
+            text += ")";
+        }
+    }
+    if (lost.size() > kNamed) {
+        text += ", " + Plural(static_cast<int>(lost.size() - kNamed), "more channel", "more channels") +
+                " missing whole";
+    }
+    return text;
+}
+
 // The measure in words for the summary.
 std::string Phrase(const DayCheck& check, Measure measure) {
     const DaySummary& counts = check.measures.counts;
@@ -130,7 +168,8 @@ std::string Phrase(const DayCheck& check, Measure measure) {
         case Measure::MissingChannels:
             return Plural(counts.channels, "channel", "channels") + " incomplete or missing";
         case Measure::MissingWholeChannels:
-            return Plural(check.measures.wholeChannels, "whole channel", "whole channels") + " missing";
+        case Measure::ConsecutiveMissingWholeChannel:
+            return LostChannelsPhrase(check);
         case Measure::MissingSegments:
             return Plural(counts.segments, "missing segment", "missing segments");
         case Measure::MissingSegmentsPercent:
@@ -175,6 +214,27 @@ std::string PerformanceData(const DayCheck& check, const Thresholds& thresholds)
         if (info.measure == Measure::MissingSegmentsPercent) data += ";100";
     }
     return data;
+}
+
+// The text cut to at most `size` bytes, not within a UTF-8 character, "..." saying so.
+std::string Cut(std::string text, std::size_t size) {
+    if (text.size() <= size) return text;
+    std::size_t end = size >= 3 ? size - 3 : 0;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    text.resize(end);
+    return text + "...";
+}
+
+// The line "summary | performance data" within what NRPE passes (version 2: 1,023 bytes).
+// A summary too long is cut; performance data too long to leave the summary room is left
+// out, rather than cut into a false value.
+std::string Bounded(const std::string& summary, const std::string& data) {
+    constexpr std::size_t kMaxLine = 998;     // the output, line end included, under 1,000 bytes
+    constexpr std::size_t kSummaryRoom = 80;  // the state and the day at least
+    if (data.empty()) return Cut(summary, kMaxLine);
+    const std::string tail = " | " + data;
+    if (tail.size() + kSummaryRoom > kMaxLine) return Cut(summary, kMaxLine);
+    return Cut(summary, kMaxLine - tail.size()) + tail;
 }
 
 std::string Joined(const std::vector<std::string>& parts) {
@@ -285,19 +345,19 @@ std::string CheckHelpText() {
         "cannot be read, a bad mask). --warning and --critical NAME=RANGE set the range of\n"
         "one measure (repeatable; NAME= takes it away). A RANGE alerts when the value is\n"
         "outside it: 10 (0..10), 10: (10 or more), ~:10 (at most 10), 10:20; or inside it\n"
-        "with @: @10:20, @1: (1 or more). The measures and their default ranges; they\n"
-        "count the day (the current day up to the cycles due) as the range summary does,\n"
-        "channels, segments and products outside missing cycles; last_record_age is\n"
-        "judged on the current day only:\n"
-        "  NAME                        warning critical\n";
+        "with @: @10:20, @1: (1 or more); some graph writers keep plain numbers only.\n"
+        "The measures and their default ranges; they count the day (the current day up to\n"
+        "the cycles due) as the range summary does, channels, segments and products\n"
+        "outside missing cycles; last_record_age is judged with --day today only:\n"
+        "  NAME                               warning critical\n";
     for (const MeasureInfo& info : kMeasures) {
         std::string line = "  " + std::string(info.label);
-        line.resize(30, ' ');
+        line.resize(37, ' ');
         line += info.warning;
-        line.resize(38, ' ');
+        line.resize(45, ' ');
         line += info.critical;
-        line.resize(47, ' ');
-        text += line + info.help + "\n";
+        while (line.back() == ' ') line.pop_back();
+        text += line + "\n      " + info.help + "\n";
     }
     return text;
 }
@@ -324,8 +384,12 @@ CheckResult JudgeDay(const DayCheck& check, const Thresholds& thresholds) {
     const bool partDue = !nothingDue && check.dueUntil < dayStart + std::chrono::minutes{1439};
     std::vector<std::string> parts;
     if (nothingDue) parts.push_back("nothing due yet");
-    parts.insert(parts.end(), critical.begin(), critical.end());
-    parts.insert(parts.end(), warning.begin(), warning.end());
+    // Two measures of the lost channels name them alike: once is enough.
+    for (const auto* list : {&critical, &warning}) {
+        for (const std::string& phrase : *list) {
+            if (std::find(parts.begin(), parts.end(), phrase) == parts.end()) parts.push_back(phrase);
+        }
+    }
     const bool alerted = !critical.empty() || !warning.empty();
     if (!alerted) {
         for (Measure m : {Measure::MissingCycles, Measure::MissingChannels, Measure::MissingSegments,
@@ -342,8 +406,9 @@ CheckResult JudgeDay(const DayCheck& check, const Thresholds& thresholds) {
 
     std::string summary = IsoDate(check.day);
     if (partDue) summary += " up to " + ClockTime(check.dueUntil);
-    result.line = "GAPSCOPE " + std::string(CheckStateName(result.state)) + " - " + summary + ": " +
-                  Joined(parts) + " | " + PerformanceData(check, thresholds);
+    result.line = Bounded("GAPSCOPE " + std::string(CheckStateName(result.state)) + " - " + summary +
+                              ": " + Joined(parts),
+                          PerformanceData(check, thresholds));
     return result;
 }
 
@@ -351,7 +416,7 @@ CheckResult UnknownCheck(const std::string& reason) {
     std::string summary;
     // One line whatever the reason holds.
     for (char c : reason) summary += (c == '\n' || c == '\r' || c == '|') ? ' ' : c;
-    return CheckResult{CheckState::Unknown, "GAPSCOPE UNKNOWN - " + summary};
+    return CheckResult{CheckState::Unknown, Bounded("GAPSCOPE UNKNOWN - " + summary, "")};
 }
 
 }  // namespace gapscope

@@ -39,6 +39,7 @@ enum class Measure {
     ConsecutiveMissingCycles,
     MissingChannels,
     MissingWholeChannels,
+    ConsecutiveMissingWholeChannel,
     MissingSegments,
     MissingSegmentsPercent,
     LateSegments,
@@ -46,7 +47,7 @@ enum class Measure {
     MissingSequenceNumbers,
     LastRecordAge,  // the current day only
 };
-inline constexpr std::size_t kMeasureCount = 10;
+inline constexpr std::size_t kMeasureCount = 11;
 
 // The warning and the critical range of each measure; a measure without one never alerts.
 struct Thresholds {
@@ -68,7 +69,8 @@ struct DayCheck {
     DayMeasures measures;
     // The cycles are judged up to this minute, the later ones are not yet due.
     MinuteTime dueUntil{};
-    // The current day: the age of the newest record of the segment history is judged too.
+    // Watching the station live (the current day was asked for, whichever day that
+    // judges): the age of the newest record of the segment history is judged too.
     bool live = false;
     std::optional<MinuteTime> newestRecord;
     std::chrono::sys_seconds now{};
@@ -76,7 +78,8 @@ struct DayCheck {
 
 struct CheckResult {
     CheckState state = CheckState::Unknown;
-    std::string line;  // without its line end
+    // Without its line end; with it, under 1,000 bytes, which every NRPE passes whole.
+    std::string line;
 };
 CheckResult JudgeDay(const DayCheck& check, const Thresholds& thresholds);
 // A check that cannot judge the day: the reason in the summary, no performance data.

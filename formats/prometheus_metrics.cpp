@@ -55,27 +55,59 @@ long long Seconds(std::chrono::sys_seconds time) { return time.time_since_epoch(
 std::string PrometheusMetrics(const MetricsInput& input) {
     const Findings& findings = input.findings;
     const DayMeasures& m = input.measures;
-    Exposition out("station=\"" + Escaped(input.station) + "\",service=\"" +
+    Exposition out("station=\"" + Escaped(input.station) + "\",gapscope_service=\"" +
                    std::string(ServiceName(findings.service)) + "\"");
+    // Carries the station for what concerns the node exporter as a whole (its `up`).
+    out.Family("gapscope_info", "The gapscope version that wrote the station's metrics; always 1.");
+    out.Sample("gapscope_info", 1, ",version=\"" + Escaped(input.version) + "\"");
+    out.Gauge("gapscope_metrics_written_timestamp_seconds",
+              "Time at which gapscope wrote the station's metrics.", Seconds(input.written));
     out.Gauge("gapscope_report_day_timestamp_seconds",
               "Start (00:00 UTC) of the day that the gapscope counts are of.",
               Seconds(std::chrono::sys_seconds{findings.day}));
+    out.Gauge("gapscope_due_cycles", "Repeat cycles of the day that are due, each of which can be missing.",
+              m.dueCycles);
     out.Gauge("gapscope_missing_cycles", "Repeat cycles of the day of which nothing arrived.",
               m.counts.missingCycles);
     out.Gauge("gapscope_consecutive_missing_cycles", "The most missing cycles of the day in a row.",
               m.longestCycleRun);
+    // The start of the newest missing cycle, so that an alert can last a while after it.
+    const long long newestMissing =
+        findings.missingCycles.empty()
+            ? 0
+            : Seconds(std::chrono::sys_seconds{findings.day} +
+                      std::chrono::minutes{findings.missingCycles.back()});
+    out.Gauge("gapscope_last_missing_cycle_timestamp_seconds",
+              "Start of the newest missing repeat cycle of the day; 0 when none is missing.",
+              newestMissing);
     out.Gauge("gapscope_missing_channels",
               "Channels and files of the day incomplete or missing, outside missing cycles.",
               m.counts.channels);
     out.Gauge("gapscope_missing_whole_channels",
-              "Channels and files of the day of which nothing arrived, outside missing cycles.",
+              "Channels and files of the day of which nothing arrived, outside missing cycles, "
+              "once per cycle.",
               m.wholeChannels);
+    out.Gauge("gapscope_consecutive_missing_whole_channel",
+              "The most cycles of the day in a row in which one channel or file was missing whole.",
+              m.longestChannelRun);
+    if (!m.lostChannels.empty()) {
+        out.Family("gapscope_whole_channel_missing_cycles",
+                   "Cycles of the day in which the channel or file was missing whole, outside "
+                   "missing cycles.");
+        for (const LostChannel& channel : m.lostChannels) {
+            out.Sample("gapscope_whole_channel_missing_cycles", channel.cycles,
+                       ",channel=\"" + Escaped(channel.name) + "\"");
+        }
+    }
     out.Gauge("gapscope_missing_segments",
               "Segments missing from the incomplete or missing channels and files of the day.",
               m.counts.segments);
     out.Gauge("gapscope_expected_segments",
               "Segments expected in the due cycles of the day that were not missing.",
               m.expectedSegments);
+    out.Gauge("gapscope_due_segments",
+              "Segments expected in the due cycles of the day, missing cycles included.",
+              m.dueSegments);
     out.Gauge("gapscope_late_segments", "Segments of the day that arrived late.",
               m.counts.lateSegments);
     out.Gauge("gapscope_missing_products", "MPEF products of the day missing, outside missing cycles.",
@@ -94,11 +126,10 @@ std::string PrometheusMetrics(const MetricsInput& input) {
             out.Sample("gapscope_missing_sequence_numbers", missing, ",kind=\"" + Escaped(kind) + "\"");
         }
     }
-    if (input.newestRecord) {
-        out.Gauge("gapscope_last_record_timestamp_seconds",
-                  "Time of the newest record in the station's segment history.",
-                  Seconds(std::chrono::sys_seconds{*input.newestRecord}));
-    }
+    // 0 without any record, so that a station that never received is as silent as can be.
+    out.Gauge("gapscope_last_record_timestamp_seconds",
+              "Time of the newest record in the station's segment history; 0 when it holds none.",
+              input.newestRecord ? Seconds(std::chrono::sys_seconds{*input.newestRecord}) : 0);
     return out.Text();
 }
 

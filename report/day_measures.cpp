@@ -1,6 +1,9 @@
 #include "report/day_measures.h"
 
+#include <algorithm>
 #include <cmath>
+#include <map>
+#include <utility>
 
 #include "report/repeat_cycle.h"
 
@@ -43,6 +46,105 @@ int ExpectedSegments(const Findings& findings) {
     return segments;
 }
 
+// Segments of the channels and files expected in the due cycles, missing cycles included.
+int DueSegments(const Findings& findings) {
+    const int firstNotDue = findings.notYetDue.empty() ? 1440 : findings.notYetDue.front();
+    int segments = 0;
+    for (const ExpectedChannel& channel : findings.expected) {
+        if (channel.minute >= firstNotDue) break;
+        if (!CountsAsProduct(channel.kind)) segments += channel.SegmentCount();
+    }
+    return segments;
+}
+
+// The names of the report's channel key, by MSG channel number.
+constexpr const char* kKeyNames[12] = {"VIS006", "VIS008", "IR016", "IR039", "WV062", "WV073",
+                                       "IR087",  "IR097",  "IR108", "IR120", "IR134", "HRV"};
+
+std::string NameOf(ItemKind kind, ChannelNumber channel, const std::string& label) {
+    if (kind == ItemKind::Hrit && channel >= 1 && channel <= 12) return kKeyNames[channel - 1];
+    // LRIT channels 13..17 carry MSG channels 1, 3, 4, 5 and 9.
+    constexpr int kLritMsg[5] = {1, 3, 4, 5, 9};
+    if (kind == ItemKind::Lrit && channel >= 13 && channel <= 17) {
+        return std::string("LRIT ") + kKeyNames[kLritMsg[channel - 13] - 1];
+    }
+    return label;
+}
+
+using ChannelKey = std::pair<ItemKind, ChannelNumber>;
+
+// The channel's longest run, walking the due minutes that expect it (rising).
+void FindRun(const std::vector<int>& expectedMinutes, const std::map<int, bool>& lost,
+             LostChannel& channel) {
+    int first = -1, last = 0, length = 0;
+    int bridged = 0;  // missing cycles since the run's last own cycle
+    const auto close = [&](bool ongoing) {
+        if (first >= 0 && length >= channel.runCycles) {  // of equal runs, the latest
+            channel.runFirst = first;
+            channel.runLast = last;
+            channel.runCycles = length;
+            channel.runOngoing = ongoing;
+        }
+        first = -1;
+        length = bridged = 0;
+    };
+    for (int minute : expectedMinutes) {
+        const auto at = lost.find(minute);
+        if (at == lost.end()) {
+            close(false);
+        } else if (at->second) {  // nothing of the channel itself
+            if (first < 0) first = minute;
+            length += bridged + 1;
+            bridged = 0;
+            last = minute;
+        } else if (first >= 0) {  // a missing cycle
+            ++bridged;
+        }
+    }
+    close(true);
+}
+
+std::vector<LostChannel> LostChannels(const Findings& findings) {
+    // Per channel: the minutes at which nothing of it arrived, true where its own loss
+    // rather than a missing cycle; only channels with a loss of their own count.
+    std::map<ChannelKey, std::map<int, bool>> lost;
+    std::map<ChannelKey, std::string> labels;
+    for (const FoundItem& item : findings.missing) {
+        if (!item.all || CountsAsProduct(item.kind) || item.within == Within::MissingCycle) continue;
+        const ChannelKey key{item.kind, item.channel};
+        lost[key][item.minute] = true;
+        labels.emplace(key, item.label);
+    }
+    for (const FoundItem& item : findings.missing) {
+        if (item.within != Within::MissingCycle) continue;
+        const auto channel = lost.find({item.kind, item.channel});
+        if (channel != lost.end()) channel->second.emplace(item.minute, false);
+    }
+    const int firstNotDue = findings.notYetDue.empty() ? 1440 : findings.notYetDue.front();
+    std::map<ChannelKey, std::vector<int>> expectedMinutes;
+    for (const ExpectedChannel& e : findings.expected) {
+        if (e.minute >= firstNotDue) break;
+        const ChannelKey key{e.kind, e.channel};
+        if (lost.contains(key)) expectedMinutes[key].push_back(e.minute);
+    }
+    std::vector<LostChannel> channels;
+    for (const auto& [key, minutes] : lost) {
+        LostChannel channel{key.first, key.second, NameOf(key.first, key.second, labels[key])};
+        channel.cycles = static_cast<int>(
+            std::count_if(minutes.begin(), minutes.end(), [](const auto& m) { return m.second; }));
+        FindRun(expectedMinutes[key], minutes, channel);
+        channels.push_back(std::move(channel));
+    }
+    // The worst first: the longest run, one still going on, the most cycles, the earliest.
+    std::stable_sort(channels.begin(), channels.end(), [](const LostChannel& a, const LostChannel& b) {
+        if (a.runCycles != b.runCycles) return a.runCycles > b.runCycles;
+        if (a.runOngoing != b.runOngoing) return a.runOngoing;
+        if (a.cycles != b.cycles) return a.cycles > b.cycles;
+        return a.runFirst < b.runFirst;
+    });
+    return channels;
+}
+
 }  // namespace
 
 double DayMeasures::MissingSegmentsPercent() const {
@@ -60,6 +162,12 @@ DayMeasures MeasureDay(const Findings& findings) {
         }
     }
     measures.expectedSegments = ExpectedSegments(findings);
+    measures.dueCycles = findings.dueCycles;
+    measures.dueSegments = DueSegments(findings);
+    measures.lostChannels = LostChannels(findings);
+    if (!measures.lostChannels.empty()) {
+        measures.longestChannelRun = measures.lostChannels.front().runCycles;
+    }
     return measures;
 }
 

@@ -458,6 +458,7 @@ private:
             !s_.ParallelMode() && !s_.IsRapidScan() && !s_.IsIodc() && o_.includeLrit && quarter;
 
         const bool missingCycle = split.msgPart.empty() && (!o_.met8LritOnly || quarter);
+        if ((!o_.met8LritOnly || quarter) && Due(m)) ++findings_.dueCycles;
         if (split.msgPart.empty()) {
             if (missingCycle) {
                 out.missingSlots.push_back(SlotLine(hhnn));

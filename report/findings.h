@@ -105,6 +105,8 @@ struct Findings {
     Switches switches;
 
     std::vector<int> missingCycles;
+    // The repeat cycles that are due and could be missing: those of `missingCycles` among them.
+    int dueCycles = 0;
     std::vector<FoundItem> missing;
     std::vector<FoundItem> late;
     std::vector<AbsentAllDay> absentAllDay;

@@ -15,6 +15,7 @@ packages=("$@")
   time
   nlohmann-json3-dev python3-jsonschema
   prometheus prometheus-node-exporter
+  nagios4-core nagios-nrpe-server nagios-nrpe-plugin icinga2-bin
 )
 
 missing=()

@@ -53,7 +53,9 @@ TEST(Thresholds, DefaultsAndSettingsPerMeasure) {
     const auto at = [](Measure m) { return static_cast<std::size_t>(m); };
     EXPECT_EQ(t.warning[at(Measure::MissingCycles)]->text, "0");
     EXPECT_EQ(t.critical[at(Measure::ConsecutiveMissingCycles)]->text, "3");
-    EXPECT_EQ(t.warning[at(Measure::MissingSegmentsPercent)]->text, "@1:");
+    // Plain numbers, which every graph writer keeps: "1" is more than 1%.
+    EXPECT_EQ(t.warning[at(Measure::MissingSegmentsPercent)]->text, "1");
+    EXPECT_EQ(t.critical[at(Measure::ConsecutiveMissingWholeChannel)]->text, "3");
     EXPECT_EQ(t.critical[at(Measure::LastRecordAge)]->text, "3600");
     EXPECT_FALSE(t.warning[at(Measure::MissingSequenceNumbers)]);
 
@@ -105,18 +107,20 @@ TEST(JudgeDay, TheLineFollowsThePluginGuidelines) {
     check.measures.counts = DaySummary{2, 7, 130, 4, 1, 9};
     check.measures.longestCycleRun = 2;
     check.measures.wholeChannels = 1;
+    check.measures.longestChannelRun = 1;
+    check.measures.lostChannels = {LostChannel{ItemKind::Hrit, 9, "IR108", 1, 600, 600, 1, false}};
     const CheckResult r = JudgeDay(check, DefaultThresholds());
     EXPECT_EQ(r.state, CheckState::Warning);
     EXPECT_EQ(r.line.find('\n'), std::string::npos);
     EXPECT_EQ(r.line.substr(0, r.line.find(" | ")),
-              "GAPSCOPE WARNING - 2024-03-01: 2 missing cycles, 1 whole channel missing, "
+              "GAPSCOPE WARNING - 2024-03-01: 2 missing cycles, IR108 missing at 10:00, "
               "1.3% of the segments missing, 1 missing product");
-    // Every measure but the record's age (judged on the current day only), as
+    // Every measure but the record's age (judged live only), as
     // label=value[unit];[warn];[crit];[min];[max], the thresholds in their range syntax.
     EXPECT_EQ(r.line.substr(r.line.find(" | ") + 3),
               "missing_cycles=2;0;;0 consecutive_missing_cycles=2;;3;0 missing_channels=7;;;0 "
-              "missing_whole_channels=1;0;;0 missing_segments=130;;;0 "
-              "missing_segments_percent=1.3%;@1:;;0;100 late_segments=4;;;0 "
+              "missing_whole_channels=1;0;;0 consecutive_missing_whole_channel=1;;3;0 "
+              "missing_segments=130;;;0 missing_segments_percent=1.3%;1;;0;100 late_segments=4;;;0 "
               "missing_products=1;0;;0 missing_sequence_numbers=9;;;0");
     const std::regex item(R"([a-z_]+=[0-9.]+(%|s)?;[^; ]*;[^; ]*;0(;100)?)");
     const std::string data = r.line.substr(r.line.find(" | ") + 3);
@@ -146,6 +150,72 @@ TEST(JudgeDay, CriticalComesFirstAndOutranksWarning) {
     EXPECT_NE(r.line.find(" missing_cycles=5;;;0 "), std::string::npos) << r.line;
 }
 
+TEST(JudgeDay, LostChannelsAreNamedWorstFirstAndFourInARowAreCritical) {
+    DayCheck check = PastDay();
+    const auto lost = [](const char* name, int cycles, int first, int last, int run, bool ongoing) {
+        return LostChannel{ItemKind::Hrit, 1, name, cycles, first, last, run, ongoing};
+    };
+    check.measures.lostChannels = {lost("IR108", 17, 540, 780, 17, true),
+                                   lost("WV062", 5, 60, 105, 4, false),
+                                   lost("HRIT prolog", 2, 1425, 1425, 1, false)};
+    check.measures.wholeChannels = 24;
+    check.measures.longestChannelRun = 17;
+    CheckResult r = JudgeDay(check, DefaultThresholds());
+    EXPECT_EQ(r.state, CheckState::Critical);
+    // Both measures of the lost channels alert; the names are said once.
+    EXPECT_EQ(r.line.substr(0, r.line.find(" | ")),
+              "GAPSCOPE CRITICAL - 2024-03-01: IR108 missing since 09:00 (17 cycles), WV062 "
+              "missing from 01:00 to 01:45 (4 cycles, 5 in all), HRIT prolog missing at 23:45 "
+              "(1 cycle, 2 in all)");
+
+    // Three in a row warn; beyond three names, a count.
+    check.measures.lostChannels[0] = lost("IR108", 3, 540, 570, 3, false);
+    check.measures.lostChannels[1].runCycles = 3;
+    check.measures.lostChannels.push_back(lost("VIS006", 1, 0, 0, 1, false));
+    check.measures.lostChannels.push_back(lost("HRV", 1, 15, 15, 1, true));
+    check.measures.longestChannelRun = 3;
+    r = JudgeDay(check, DefaultThresholds());
+    EXPECT_EQ(r.state, CheckState::Warning);
+    EXPECT_EQ(r.line.substr(0, r.line.find(" | ")),
+              "GAPSCOPE WARNING - 2024-03-01: IR108 missing from 09:00 to 09:30 (3 cycles), WV062 "
+              "missing from 01:00 to 01:45 (3 cycles, 5 in all), HRIT prolog missing at 23:45 "
+              "(1 cycle, 2 in all), 2 more channels missing whole");
+}
+
+TEST(JudgeDay, TheOutputStaysUnderTheLimitOfNrpe) {
+    // Long names, and thresholds written at length, are cut; the line never breaks.
+    DayCheck check = PastDay();
+    const std::string longName(400, 'x');
+    check.measures.lostChannels = {
+        LostChannel{ItemKind::Fsd, 20, longName, 1, 0, 0, 1, false},
+        LostChannel{ItemKind::Fsd, 21, longName + "\xc2\xb5m", 1, 0, 0, 1, false},
+        LostChannel{ItemKind::Fsd, 22, longName, 1, 0, 0, 1, false}};
+    check.measures.wholeChannels = 3;
+    check.measures.longestChannelRun = 1;
+    Thresholds t = DefaultThresholds();
+    CheckResult r = JudgeDay(check, t);
+    EXPECT_EQ(r.state, CheckState::Warning);
+    EXPECT_LE(r.line.size() + 1, 999u);
+    EXPECT_NE(r.line.find("... | missing_cycles=0;0;;0 "), std::string::npos) << r.line;
+    EXPECT_TRUE(r.line.ends_with(" missing_sequence_numbers=0;;;0")) << r.line;
+
+    // Performance data that leaves the summary no room is left out, never cut.
+    ASSERT_EQ(SetThresholds({"late_segments=" + std::string(900, '0') + "5"}, false, t), std::nullopt);
+    r = JudgeDay(check, t);
+    EXPECT_LE(r.line.size() + 1, 999u);
+    EXPECT_EQ(r.line.find('|'), std::string::npos) << r.line;
+    EXPECT_EQ(r.line.rfind("GAPSCOPE WARNING - 2024-03-01: xxx", 0), 0u);
+
+    // Not within a character of UTF-8.
+    for (std::size_t pad = 0; pad < 4; ++pad) {
+        const CheckResult u = UnknownCheck(std::string(990 + pad, 'a') + "\xc2\xb5\xc2\xb5\xc2\xb5");
+        EXPECT_LE(u.line.size() + 1, 999u);
+        const std::string beforeDots = u.line.substr(0, u.line.size() - 3);
+        EXPECT_TRUE(u.line.ends_with("...")) << u.line;
+        EXPECT_NE(static_cast<unsigned char>(beforeDots.back()), 0xc2) << pad;
+    }
+}
+
 TEST(JudgeDay, TheCurrentDayIsJudgedUpToWhatIsDueAndByItsNewestRecord) {
     DayCheck check;
     check.day = kDay;
@@ -160,23 +230,22 @@ TEST(JudgeDay, TheCurrentDayIsJudgedUpToWhatIsDueAndByItsNewestRecord) {
               "15 min old (2024-03-01 11:50)");
     EXPECT_TRUE(r.line.ends_with(" last_record_age=900s;;3600;0")) << r.line;
 
-    // Silent since 22:00, checked ten minutes into the next day: nothing is due yet, and
-    // the record is more than an hour old.
-    check.day = kDay + std::chrono::days{1};
-    check.now = std::chrono::sys_seconds{check.day} + 10min;
-    check.dueUntil = MinuteTime{check.day} - 20min;
+    // Silent since 22:00, watched ten minutes into the next day, which still judges the day
+    // before: the record is more than an hour old.
+    check.now = std::chrono::sys_seconds{kDay} + 24h + 10min;
+    check.dueUntil = MinuteTime{kDay} + 24h - 20min;
     check.newestRecord = MinuteTime{kDay} + 22h;
     r = JudgeDay(check, DefaultThresholds());
     EXPECT_EQ(r.state, CheckState::Critical);
     EXPECT_EQ(r.line.substr(0, r.line.find(" | ")),
-              "GAPSCOPE CRITICAL - 2024-03-02: nothing due yet, newest segment record 130 min old "
+              "GAPSCOPE CRITICAL - 2024-03-01 up to 23:40: newest segment record 130 min old "
               "(2024-03-01 22:00)");
     EXPECT_TRUE(r.line.ends_with(" last_record_age=7800s;;3600;0")) << r.line;
 
     // Exactly an hour is not older than an hour; a record ahead of the clock is new.
-    check.newestRecord = MinuteTime{check.day} + 10min - 60min;
+    check.newestRecord = MinuteTime{kDay} + 24h + 10min - 60min;
     EXPECT_EQ(JudgeDay(check, DefaultThresholds()).state, CheckState::Ok);
-    check.newestRecord = MinuteTime{check.day} + 40min;
+    check.newestRecord = MinuteTime{kDay} + 24h + 40min;
     r = JudgeDay(check, DefaultThresholds());
     EXPECT_EQ(r.state, CheckState::Ok);
     EXPECT_TRUE(r.line.ends_with(" last_record_age=0s;;3600;0")) << r.line;
@@ -185,9 +254,16 @@ TEST(JudgeDay, TheCurrentDayIsJudgedUpToWhatIsDueAndByItsNewestRecord) {
     check.newestRecord.reset();
     r = JudgeDay(check, DefaultThresholds());
     EXPECT_EQ(r.state, CheckState::Critical);
-    EXPECT_NE(r.line.find(": nothing due yet, no record in the segment history | "), std::string::npos)
-        << r.line;
+    EXPECT_NE(r.line.find(": no record in the segment history | "), std::string::npos) << r.line;
     EXPECT_TRUE(r.line.ends_with(" last_record_age=U;;3600;0")) << r.line;
+
+    // A day asked for by its date before any of it is due: not watched live.
+    check.live = false;
+    check.day = kDay + std::chrono::days{1};
+    check.dueUntil = MinuteTime{check.day} - 20min;
+    r = JudgeDay(check, DefaultThresholds());
+    EXPECT_EQ(r.state, CheckState::Ok);
+    EXPECT_EQ(r.line.substr(0, r.line.find(" | ")), "GAPSCOPE OK - 2024-03-02: nothing due yet");
 }
 
 TEST(JudgeDay, ThePastDayIgnoresTheRecordsAge) {

@@ -82,7 +82,12 @@ TEST_F(MonitoringCommand, FaultsOfYesterdayGiveTheirStates) {
         // Stray segments, as every station loses some.
         {{"segments@2024-03-01T07:00:9/3,4"}, 0,
          "GAPSCOPE OK - 2024-03-01: 1 channel incomplete or missing, 2 missing segments"},
-        {{"channel@2024-03-01T12:00:9"}, 1, "GAPSCOPE WARNING - 2024-03-01: 1 whole channel missing"},
+        {{"channel@2024-03-01T12:00:9"}, 1, "GAPSCOPE WARNING - 2024-03-01: IR108 missing at 12:00"},
+        // A channel lost in four cycles in a row is as critical as four cycles.
+        {{"channel@2024-03-01T12:00:9", "channel@2024-03-01T12:15:9", "channel@2024-03-01T12:30:9",
+          "channel@2024-03-01T12:45:9"},
+         2,
+         "GAPSCOPE CRITICAL - 2024-03-01: IR108 missing from 12:00 to 12:45 (4 cycles)"},
         {{"product@2024-03-01T12:00:clm"}, 1, "GAPSCOPE WARNING - 2024-03-01: 1 missing product"},
         {{"cycle@2024-03-01T12:00:3"}, 1, "GAPSCOPE WARNING - 2024-03-01: 3 missing cycles"},
         {{"cycle@2024-03-01T12:00:4"}, 2,
@@ -144,8 +149,9 @@ TEST_F(MonitoringCommand, BadUsageOfACheckIsUnknownOnItsOneLine) {
         {{station, "--check", "--grace", "-5"}, "--grace takes whole minutes from 0 to 1440, not '-5'"},
         {{station, "--check", "--day", "today", "--warning", "missing=1"},
          "--warning: no measure named 'missing' (one of missing_cycles, consecutive_missing_cycles, "
-         "missing_channels, missing_whole_channels, missing_segments, missing_segments_percent, "
-         "late_segments, missing_products, missing_sequence_numbers, last_record_age)"},
+         "missing_channels, missing_whole_channels, consecutive_missing_whole_channel, "
+         "missing_segments, missing_segments_percent, late_segments, missing_products, "
+         "missing_sequence_numbers, last_record_age)"},
         {{station, "--check", "--critical", "missing_cycles=3:1"},
          "--critical missing_cycles: '3:1' is no range (10, 10:, ~:10, 10:20 or @10:20)"},
     };
@@ -174,26 +180,67 @@ TEST_F(MonitoringCommand, TheCurrentDayIsJudgedUpToTheCyclesDue) {
     EXPECT_EQ(Run({station, "--check", "--defaults", "--day", "today", "--now", "2024-03-01T12:20"}), 1);
     EXPECT_EQ(Summary(), "GAPSCOPE WARNING - 2024-03-01 up to 11:50: 1 missing cycle, newest segment "
                          "record 30 min old (2024-03-01 11:50)");
-    // Without grace, the 12:00 cycle still on its way is missing too (the date of the day
-    // makes it the current day as "today" does).
+    // Without grace, the 12:00 cycle still on its way is missing too. The date of the day
+    // makes it the current day, as "today" does, but not one watched live: the newest
+    // record's age is not judged.
     EXPECT_EQ(Run({station, "--check", "--defaults", "--day", "2024-03-01", "--grace", "0",
                    "--now", "2024-03-01T12:05"}),
               1);
-    EXPECT_EQ(Summary().rfind("GAPSCOPE WARNING - 2024-03-01 up to 12:05: 2 missing cycles,", 0), 0u)
-        << Summary();
+    EXPECT_EQ(Summary(), "GAPSCOPE WARNING - 2024-03-01 up to 12:05: 2 missing cycles");
 }
 
 TEST_F(MonitoringCommand, AStationSilentSinceTenInTheEveningIsCriticalAfterMidnight) {
+    // The previous day is still judged: its cycles from 22:00 are missing too.
     const std::string silent = Station({}, March(1, 22, 0)).string();
     EXPECT_EQ(Run({silent, "--check", "--day", "today", "--now", "2024-03-02T00:10"}), 2);
-    EXPECT_EQ(Summary().rfind("GAPSCOPE CRITICAL - 2024-03-02: nothing due yet, newest segment record ", 0), 0u)
-        << Summary();
+    EXPECT_EQ(Summary(), "GAPSCOPE CRITICAL - 2024-03-01 up to 23:40: 7 cycles missing in a row, "
+                         "newest segment record 145 min old (2024-03-01 21:45), 7 missing cycles");
     ExpectOneLine();
     // A station that goes on is OK at the same minute.
     const std::string alive = Station({}, March(2, 0, 10), test::Date(2024, 3, 1), "alive").string();
     EXPECT_EQ(Run({alive, "--check", "--day", "today", "--now", "2024-03-02T00:10"}), 0);
-    EXPECT_EQ(Summary().rfind("GAPSCOPE OK - 2024-03-02: nothing due yet, newest segment record ", 0), 0u)
+    EXPECT_EQ(Summary().rfind("GAPSCOPE OK - 2024-03-01 up to 23:40: nothing missing, newest segment record ", 0), 0u)
         << Summary();
+}
+
+TEST_F(MonitoringCommand, CyclesLostJustBeforeMidnightAreJudgedForAnHourAfterTheyAreDue) {
+    // 23:30 and 23:45 lost. Watched live, the day is that of the time less the grace and an
+    // hour: the previous day until 01:30, then the new one.
+    const std::string station =
+        Station({"cycle@2024-03-01T23:30:2"}, March(2, 2, 0), test::Date(2024, 3, 1)).string();
+    const std::pair<const char*, const char*> steps[] = {
+        {"2024-03-01T23:45", "GAPSCOPE OK - 2024-03-01 up to 23:15: nothing missing"},
+        {"2024-03-02T00:00", "GAPSCOPE WARNING - 2024-03-01 up to 23:30: 1 missing cycle"},
+        {"2024-03-02T00:15", "GAPSCOPE WARNING - 2024-03-01 up to 23:45: 2 missing cycles"},
+        {"2024-03-02T01:29", "GAPSCOPE WARNING - 2024-03-01: 2 missing cycles"},
+        {"2024-03-02T01:30", "GAPSCOPE OK - 2024-03-02 up to 01:00: nothing missing"},
+    };
+    for (const auto& [now, summary] : steps) {
+        Run({station, "--check", "--defaults", "--day", "today", "--now", now});
+        EXPECT_EQ(Summary().rfind(summary, 0), 0u) << now << ": " << Summary();
+        // Watched live: the newest record's age is judged on either day.
+        EXPECT_NE(out_.str().find(" last_record_age="), std::string::npos) << now;
+    }
+    // The metrics follow the same day, and hold the newest lost cycle's start.
+    const std::string labels = "{station=\"Groundstation\",gapscope_service=\"prime\"}";
+    ASSERT_EQ(Run({station, "--format", "prometheus", "--defaults", "--day", "today", "--now",
+                   "2024-03-02T01:15"}),
+              kExitDone);
+    EXPECT_NE(out_.str().find("\ngapscope_report_day_timestamp_seconds" + labels + " 1709251200\n"),
+              std::string::npos);
+    EXPECT_NE(out_.str().find("\ngapscope_missing_cycles" + labels + " 2\n"), std::string::npos);
+    EXPECT_NE(out_.str().find("\ngapscope_last_missing_cycle_timestamp_seconds" + labels + " 1709336700\n"),
+              std::string::npos);
+    EXPECT_NE(out_.str().find("\ngapscope_due_cycles" + labels + " 96\n"), std::string::npos);
+    ASSERT_EQ(Run({station, "--format", "prometheus", "--defaults", "--day", "today", "--now",
+                   "2024-03-02T01:30"}),
+              kExitDone);
+    EXPECT_NE(out_.str().find("\ngapscope_report_day_timestamp_seconds" + labels + " 1709337600\n"),
+              std::string::npos);
+    EXPECT_NE(out_.str().find("\ngapscope_due_cycles" + labels + " 5\n"), std::string::npos);
+    // A day asked for by its date is what it says, and not watched live.
+    EXPECT_EQ(Run({station, "--check", "--defaults", "--day", "2024-03-02", "--now", "2024-03-02T00:15"}), 0);
+    EXPECT_EQ(Summary(), "GAPSCOPE OK - 2024-03-02: nothing due yet");
 }
 
 TEST_F(MonitoringCommand, TodayNamesTheCurrentDayInEveryMode) {
@@ -214,8 +261,13 @@ TEST_F(MonitoringCommand, MetricsArePrintedOrWrittenToTheirFile) {
               kExitDone)
         << err_.str();
     const std::string printed = out_.str();
-    const std::string labels = "{station=\"Groundstation\",service=\"prime\"}";
+    const std::string labels = "{station=\"Groundstation\",gapscope_service=\"prime\"}";
     EXPECT_NE(printed.find("\ngapscope_missing_cycles" + labels + " 1\n"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("\ngapscope_info{station=\"Groundstation\",gapscope_service=\"prime\","
+                           "version=\"3.1.23.1366\"} 1\n"),
+              std::string::npos);
+    EXPECT_NE(printed.find("\ngapscope_metrics_written_timestamp_seconds" + labels + " 1709295600\n"),
+              std::string::npos);
     EXPECT_NE(printed.find("\ngapscope_report_day_timestamp_seconds" + labels + " 1709251200\n"),
               std::string::npos);
     EXPECT_NE(printed.find("\ngapscope_last_record_timestamp_seconds" + labels + " 1709293800\n"),
@@ -258,6 +310,18 @@ TEST_F(MonitoringCommand, MetricsOfDataThatCannotBeReadAreNotWritten) {
               kExitSaveFailed);
     EXPECT_EQ(err_.str().rfind("gapscope-report: the metrics could not be written: cannot create a file in ", 0), 0u)
         << err_.str();
+}
+
+TEST_F(MonitoringCommand, MetricsOfAStationWithoutSegmentRecordsMakeItSilent) {
+    // The other logs are there, the segment history holds nothing: the newest record is 0.
+    const fs::path station = Station({});
+    std::ofstream(station / "SegHistory.log", std::ios::trunc).close();
+    ASSERT_EQ(Run({station.string(), "--format", "prometheus", "--defaults", "--day", "today"}), kExitDone)
+        << err_.str();
+    EXPECT_NE(out_.str().find("\ngapscope_last_record_timestamp_seconds{station=\"Groundstation\","
+                              "gapscope_service=\"prime\"} 0\n"),
+              std::string::npos)
+        << out_.str();
 }
 
 TEST_F(MonitoringCommand, MetricsGoWithTheirOwnOptionsOnly) {

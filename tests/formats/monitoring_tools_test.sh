@@ -48,9 +48,16 @@ out=$("$report" "$work/north" --defaults --day today --now 2024-03-01T06:10 --fo
 [ -z "$out" ] || fail "promtool check metrics (current day) has remarks: $out"
 ls -A "$textfiles" | grep -v '\.prom$' && fail "--metrics-file left other files behind"
 
-# The example alerting rules load, and fire on what they are meant for.
+# The example configuration and alerting rules load; the rules fire on what they are meant
+# for, each tested.
+examples=$(dirname "$0")/../../packaging/examples
 rules_test=$(dirname "$0")/gapscope_alerts_test.yml
+out=$(promtool check config "$examples/prometheus.yml" 2>&1) || fail "promtool check config: $out"
+out=$(promtool check rules "$examples/gapscope-alerts.yml" 2>&1) || fail "promtool check rules: $out"
 out=$(promtool test rules "$rules_test" 2>&1) || fail "promtool test rules $rules_test: $out"
+for alert in $(sed -n 's/^ *- alert: //p' "$examples/gapscope-alerts.yml"); do
+    grep -q "alertname: $alert\$" "$rules_test" || fail "$rules_test does not test $alert"
+done
 
 # --- node exporter --------------------------------------------------------------------------
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
@@ -103,7 +110,7 @@ for path in files:
 stations = {v for n, l in served if n == "gapscope_missing_cycles" for k, v in l if k == "station"}
 if stations != {"North", 'South \\"2\\"', "East"}:
     errors.append(f"stations served: {stations}")
-north = ("gapscope_missing_cycles", frozenset({("station", "North"), ("service", "prime")}))
+north = ("gapscope_missing_cycles", frozenset({("station", "North"), ("gapscope_service", "prime")}))
 if served.get(north, 0) < 2:
     errors.append(f"North's two injected missing cycles not served: {served.get(north)}")
 for e in errors:
@@ -126,7 +133,8 @@ check() { # EXPECTED_STATUS EXPECTED_START ARGUMENT...
 "$simulate" "$work/clean" --to 2024-03-01 --scenario clean --quiet
 check 0 "GAPSCOPE OK - 2024-03-01: nothing missing | missing_cycles=0;0;;0 " \
     "$work/clean" --check --defaults --day 2024-03-01
-check 2 "GAPSCOPE CRITICAL - 2024-03-02: nothing due yet, newest segment record " \
+# Live after midnight: the day before, and a record too old.
+check 2 "GAPSCOPE CRITICAL - 2024-03-01 up to 23:55: newest segment record " \
     "$work/clean" --check --defaults --day today --now 2024-03-02T01:05 --grace 70
 check 3 "GAPSCOPE UNKNOWN - bad usage: unknown option: '--bogus'" "$work/clean" --check --bogus
 check 3 "GAPSCOPE UNKNOWN - no history log in $textfiles/" "$textfiles" --check

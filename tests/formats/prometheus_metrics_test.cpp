@@ -35,23 +35,36 @@ std::vector<std::string> Samples(const std::string& text, const std::string& nam
 }
 
 TEST(PrometheusMetrics, TheDaysCountsAsGaugesWithTheDayAsAValue) {
-    const Findings f = SomeFindings();
+    Findings f = SomeFindings();
+    f.missingCycles = {600, 615, 700};
     DayMeasures m;
     m.counts = DaySummary{3, 5, 40, 2, 1, 4};
     m.longestCycleRun = 2;
-    m.wholeChannels = 1;
+    m.wholeChannels = 3;
     m.expectedSegments = 9000;
+    m.dueCycles = 140;
+    m.dueSegments = 9500;
+    m.lostChannels = {LostChannel{ItemKind::Hrit, 9, "IR108", 2, 600, 605, 2, true},
+                      LostChannel{ItemKind::Lrit, 17, "LRIT IR108", 1, 300, 300, 1, false}};
+    m.longestChannelRun = 2;
     const std::string text =
-        PrometheusMetrics(MetricsInput{"North", f, m, MinuteTime{kDay} + 11h + 50min});
-    const std::string labels = "{station=\"North\",service=\"rapid\"}";
+        PrometheusMetrics(MetricsInput{"North", f, m, MinuteTime{kDay} + 11h + 50min, "3.1.23",
+                                       std::chrono::sys_seconds{kDay} + 12h + 5min});
+    // The service's label is one no scrape sets (a scrape's own `service` would rename it).
+    const std::string labels = "{station=\"North\",gapscope_service=\"rapid\"}";
     const std::pair<const char*, const char*> values[] = {
+        {"gapscope_metrics_written_timestamp_seconds", "1709294700"},
         {"gapscope_report_day_timestamp_seconds", "1709251200"},
+        {"gapscope_due_cycles", "140"},
         {"gapscope_missing_cycles", "3"},
         {"gapscope_consecutive_missing_cycles", "2"},
+        {"gapscope_last_missing_cycle_timestamp_seconds", "1709293200"},  // 11:40
         {"gapscope_missing_channels", "5"},
-        {"gapscope_missing_whole_channels", "1"},
+        {"gapscope_missing_whole_channels", "3"},
+        {"gapscope_consecutive_missing_whole_channel", "2"},
         {"gapscope_missing_segments", "40"},
         {"gapscope_expected_segments", "9000"},
+        {"gapscope_due_segments", "9500"},
         {"gapscope_late_segments", "2"},
         {"gapscope_missing_products", "1"},
         {"gapscope_last_record_timestamp_seconds", "1709293800"},
@@ -61,25 +74,37 @@ TEST(PrometheusMetrics, TheDaysCountsAsGaugesWithTheDayAsAValue) {
         EXPECT_NE(text.find("# HELP " + std::string(name) + " "), std::string::npos) << name;
         EXPECT_NE(text.find("# TYPE " + std::string(name) + " gauge\n"), std::string::npos) << name;
     }
-    // By message kind; the kinds add up to the day's count.
+    EXPECT_EQ(Samples("\n" + text, "gapscope_info"),
+              std::vector<std::string>{
+                  "gapscope_info{station=\"North\",gapscope_service=\"rapid\",version=\"3.1.23\"} 1"});
+    // By message kind; the kinds add up to the day's count. By lost channel, as the check
+    // names them.
     EXPECT_EQ(Samples(text, "gapscope_missing_sequence_numbers"),
               (std::vector<std::string>{
-                  "gapscope_missing_sequence_numbers{station=\"North\",service=\"rapid\",kind=\"dcp\"} 3",
-                  "gapscope_missing_sequence_numbers{station=\"North\",service=\"rapid\",kind=\"gts\"} 1"}));
+                  "gapscope_missing_sequence_numbers{station=\"North\",gapscope_service=\"rapid\",kind=\"dcp\"} 3",
+                  "gapscope_missing_sequence_numbers{station=\"North\",gapscope_service=\"rapid\",kind=\"gts\"} 1"}));
+    EXPECT_EQ(Samples(text, "gapscope_whole_channel_missing_cycles"),
+              (std::vector<std::string>{
+                  "gapscope_whole_channel_missing_cycles{station=\"North\",gapscope_service=\"rapid\",channel=\"IR108\"} 2",
+                  "gapscope_whole_channel_missing_cycles{station=\"North\",gapscope_service=\"rapid\",channel=\"LRIT IR108\"} 1"}));
     EXPECT_EQ(text.find("2024"), std::string::npos);  // never the day as a label
     EXPECT_EQ(text.find("_total"), std::string::npos);
     EXPECT_TRUE(text.ends_with("\n"));
 }
 
-TEST(PrometheusMetrics, WhatIsNotThereIsLeftOutAndLabelsAreEscaped) {
+TEST(PrometheusMetrics, WhatIsNotThereIsLeftOutOrZeroAndLabelsAreEscaped) {
     Findings f = SomeFindings();
     f.sequences.clear();
-    const std::string text = PrometheusMetrics(MetricsInput{"a\"b\\c\nd", f, DayMeasures{}, std::nullopt});
+    const std::string text =
+        PrometheusMetrics(MetricsInput{"a\"b\\c\nd", f, DayMeasures{}, std::nullopt, "", {}});
     EXPECT_EQ(text.find("gapscope_missing_sequence_numbers"), std::string::npos);
-    EXPECT_EQ(text.find("gapscope_last_record_timestamp_seconds"), std::string::npos);
-    EXPECT_NE(text.find("\ngapscope_missing_cycles{station=\"a\\\"b\\\\c\\nd\",service=\"rapid\"} 0\n"),
-              std::string::npos)
-        << text;
+    EXPECT_EQ(text.find("gapscope_whole_channel_missing_cycles"), std::string::npos);
+    const std::string labels = "{station=\"a\\\"b\\\\c\\nd\",gapscope_service=\"rapid\"}";
+    EXPECT_NE(text.find("\ngapscope_missing_cycles" + labels + " 0\n"), std::string::npos) << text;
+    // Without a lost cycle, or any record at all: 0, as long ago as can be.
+    EXPECT_NE(text.find("\ngapscope_last_missing_cycle_timestamp_seconds" + labels + " 0\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("\ngapscope_last_record_timestamp_seconds" + labels + " 0\n"), std::string::npos);
 }
 
 TEST(MetricsFile, ReplacesTheFileWholeAndLeavesNothingElse) {

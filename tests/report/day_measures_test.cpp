@@ -109,6 +109,60 @@ TEST(DayMeasures, WholeChannelsAreThoseLostWholeOutsideMissingCycles) {
     EXPECT_EQ(m.counts.products, 1);
 }
 
+TEST(DayMeasures, DueCyclesAndSegmentsCountMissingCyclesToo) {
+    const Findings past = SimulatedDay(ScanMode::Prime, {"cycle@2024-03-01T12:00:2"}, ImagerOnly());
+    DayMeasures m = MeasureDay(past);
+    EXPECT_EQ(m.dueCycles, 96);
+    EXPECT_EQ(m.dueSegments, 96 * kImagerSegments);
+    EXPECT_EQ(m.expectedSegments, 94 * kImagerSegments);
+    // At 12:00: 00:00..12:00 are due.
+    m = MeasureDay(SimulatedDay(ScanMode::RapidScan, {}, ImagerOnly(), MinuteTime{kDay} + minutes{12 * 60}));
+    EXPECT_EQ(m.dueCycles, 12 * 12 + 1);
+}
+
+TEST(DayMeasures, LostChannelsAreNamedWithTheirLongestRun) {
+    // IR108 lost at 09:00 and 09:15, the whole 09:30 cycle lost, IR108 lost at 09:45: one
+    // run of four. WV062 lost once at 10:00; the LRIT channel of IR108 at 11:00.
+    ReportOptions options = ImagerOnly();
+    options.includeLrit = true;
+    const Findings f = SimulatedDay(
+        ScanMode::Prime,
+        {"channel@2024-03-01T09:00:9", "channel@2024-03-01T09:15:9", "cycle@2024-03-01T09:30:1",
+         "channel@2024-03-01T09:45:9", "channel@2024-03-01T10:00:5", "channel@2024-03-01T11:15:17"},
+        options);
+    const DayMeasures m = MeasureDay(f);
+    ASSERT_EQ(m.lostChannels.size(), 3u);
+    EXPECT_EQ(m.lostChannels[0], (LostChannel{ItemKind::Hrit, 9, "IR108", 3, 540, 585, 4, false}));
+    EXPECT_EQ(m.lostChannels[1], (LostChannel{ItemKind::Hrit, 5, "WV062", 1, 600, 600, 1, false}));
+    EXPECT_EQ(m.lostChannels[2], (LostChannel{ItemKind::Lrit, 17, "LRIT IR108", 1, 675, 675, 1, false}));
+    EXPECT_EQ(m.longestChannelRun, 4);
+    EXPECT_EQ(m.wholeChannels, 5);
+
+    // The current day at 12:00: IR108 lost from 11:30 on, so far.
+    const Findings today = SimulatedDay(
+        ScanMode::Prime,
+        {"channel@2024-03-01T11:30:9", "channel@2024-03-01T11:45:9", "channel@2024-03-01T12:00:9",
+         "channel@2024-03-01T12:15:9"},
+        ImagerOnly(), MinuteTime{kDay} + minutes{12 * 60});
+    EXPECT_EQ(MeasureDay(today).lostChannels,
+              (std::vector<LostChannel>{{ItemKind::Hrit, 9, "IR108", 3, 690, 720, 3, true}}));
+}
+
+TEST(DayMeasures, ARunOfAChannelFollowsItsOwnCyclesAndEndsAtItsOwnLosses) {
+    // An hourly channel lost at 01:00 and 02:00 is lost in a row; missing cycles before
+    // its first loss and after its last do not lengthen the run, but leave it going on.
+    Findings f;
+    for (int minute : {0, 60, 120, 180, 240}) f.expected.push_back({minute, ItemKind::Fsd, 20, 1, 7});
+    const auto item = [](int minute, Within within) {
+        return FoundItem{minute, ItemKind::Fsd, 20, "GOES-W VIS", true, {}, within};
+    };
+    f.missing = {item(0, Within::MissingCycle), item(60, Within::Nothing), item(120, Within::Nothing),
+                 item(180, Within::MissingCycle), item(240, Within::MissingCycle)};
+    f.missingCycles = {0, 180, 240};
+    EXPECT_EQ(MeasureDay(f).lostChannels,
+              (std::vector<LostChannel>{{ItemKind::Fsd, 20, "GOES-W VIS", 2, 60, 120, 2, true}}));
+}
+
 TEST(DayMeasures, TheShareIsRoundedToTwoDecimals) {
     DayMeasures m;
     m.counts.segments = 1;
