@@ -323,7 +323,11 @@ CheckResult JudgeDay(const DayCheck& check, const Thresholds& thresholds) {
     const bool nothingDue = check.dueUntil < dayStart;
     const bool partDue = !nothingDue && check.dueUntil < dayStart + std::chrono::minutes{1439};
     std::vector<std::string> parts;
-    if (nothingDue) parts.push_back("nothing due yet");
+    if (check.beforeLogsBegin) {
+        parts.push_back("before the logs begin");
+    } else if (nothingDue) {
+        parts.push_back("nothing due yet");
+    }
     parts.insert(parts.end(), critical.begin(), critical.end());
     parts.insert(parts.end(), warning.begin(), warning.end());
     const bool alerted = !critical.empty() || !warning.empty();
@@ -345,6 +349,19 @@ CheckResult JudgeDay(const DayCheck& check, const Thresholds& thresholds) {
     result.line = "GAPSCOPE " + std::string(CheckStateName(result.state)) + " - " + summary + ": " +
                   Joined(parts) + " | " + PerformanceData(check, thresholds);
     return result;
+}
+
+DayCheck CheckOf(const Findings& findings, bool live, std::optional<MinuteTime> newestRecord,
+                 std::chrono::sys_seconds now) {
+    DayCheck check;
+    check.day = findings.day;
+    check.measures = MeasureDay(findings);
+    check.dueUntil = MinuteTime{findings.day} + std::chrono::minutes{findings.judged.last};
+    check.live = live;
+    check.newestRecord = newestRecord;
+    check.now = now;
+    check.beforeLogsBegin = findings.judged.WhollyBeforeLogsBegin();
+    return check;
 }
 
 CheckResult UnknownCheck(const std::string& reason) {

@@ -34,4 +34,17 @@ RetryPolicy SaveRetryPolicy();
 std::optional<std::string> UnattendedDataProblem(const std::optional<std::string>& firstArgument,
                                                  const StartupLoad& load);
 
+// Why the report file of `day` must not be written, and the status a run that was to write
+// it ends with.
+struct SaveRefusal {
+    ExitStatus status = kExitDataUnreadable;
+    std::string line;  // one line, without the program's name
+};
+// nullopt when the file may be written. Refused: data that could not be read (`dataProblem`,
+// as UnattendedDataProblem gave it; status 4), a day that has not begun at `now` (status 2),
+// a day wholly before the first record of the segment history (status 4). The current day
+// may be saved: its report says up to which minute it was judged.
+std::optional<SaveRefusal> RefuseSave(const std::optional<std::string>& dataProblem,
+                                      const StartupState& state, Day day, MinuteTime now);
+
 }  // namespace gapscope

@@ -66,10 +66,10 @@ TEST(DayMeasures, FaultsAtKnownTimesGiveTheirCounts) {
 }
 
 TEST(DayMeasures, CyclesNotYetDueAreNeitherMissingNorExpected) {
-    // At 12:00, 00:00..12:00 are due (49 cycles); the run of missing cycles 11:45..12:30
-    // counts as far as it is due.
+    // At 12:30 less the grace, 00:00..12:00 are due (49 cycles); the run of missing cycles
+    // 11:45..12:30 counts as far as it is due.
     const Findings f = SimulatedDay(ScanMode::Prime, {"cycle@2024-03-01T11:45:4"}, ImagerOnly(),
-                                    MinuteTime{kDay} + minutes{12 * 60});
+                                    MinuteTime{kDay} + minutes{12 * 60 + 30});
     const DayMeasures m = MeasureDay(f);
     EXPECT_EQ(m.counts.missingCycles, 2);
     EXPECT_EQ(m.longestCycleRun, 2);
