@@ -192,7 +192,8 @@ int PrintRange(const Run& run) {
     return outcome.failed > 0 ? kExitReportFailed : kExitDone;
 }
 
-// Nobody may be watching: a report of data that could not be read is not saved at all.
+// Nobody may be watching: a report of data that could not be read, or of a day before the
+// logs begin, is not saved at all.
 int SaveReport(const Run& run) {
     const StartupLoad station = LoadStation(run, run.env.busyRetry);
     if (const auto refused =

@@ -137,6 +137,16 @@ TEST(DayReport, TheFirstAndCurrentDayNamesOnlyTheCyclesJudged) {
     EXPECT_EQ(r.findings.beforeLogsBegin.size(), 49u);  // 00:00 to 12:00
 }
 
+TEST(DayReport, DataThatCannotBeReadGivesListsThatJudgeNothing) {
+    StartupState s = Station("", ScanMode::Iodc);
+    const DayReport lists = NothingToJudge(s, ReportOptions{}, D(2024, 1, 5), "cannot read X: Permission denied");
+    const std::string line = "  (nothing to judge: cannot read X: Permission denied)";
+    EXPECT_EQ(lists.missingSlots, Concat(Header("Date: 2024-Jan-05, day 005", "Missing IODC cycles report"), {line}));
+    EXPECT_EQ(lists.missingSegs, Concat(Header("Date: 2024-Jan-05", "Missing HRIT IODC segments report"), {line}));
+    EXPECT_EQ(lists.missingProduct.back(), line);
+    EXPECT_EQ(lists.lateSegs.back(), line);
+}
+
 TEST(DayReport, LritIsScannedOnlyAtQuarterPastAndQuarterTo) {
     std::string hrit = "P=3,E=3";
     for (int n = 1; n <= 11; ++n) hrit += "," + std::to_string(n) + "=FF";
