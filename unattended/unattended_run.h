@@ -8,13 +8,16 @@
 namespace gapscope {
 
 // Exit statuses shared by the programs that save a report without a person watching
-// (`gapscope -s`, `gapscope-report --save`).
+// (`gapscope -s`, `gapscope-report --save`) and by every mode of gapscope-report but the
+// check.
 enum ExitStatus {
     kExitDone = 0,
     kExitReportFailed = 1,   // a bad segment mask stopped the report run
-    kExitBadUsage = 2,
+    kExitBadUsage = 2,       // also a day still to come
     kExitSaveFailed = 3,     // the report file could not be written
-    kExitDataUnreadable = 4  // no such folder, no log in it, or a log that cannot be read
+    // No such folder, no log in it, or a log that cannot be read: nothing is reported. A save
+    // of a day wholly before the logs begin ends so too.
+    kExitDataUnreadable = 4
 };
 
 // How an unattended run treats a log that another program holds: tried 7 times, 5 s
