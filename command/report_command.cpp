@@ -64,7 +64,9 @@ std::chrono::minutes Grace(const Run& run) {
 }
 
 // What every report run of the command takes besides the day: the current minute and grace.
-RunInputs Inputs(const Run& run) { return RunInputs{Now(run), nullptr, Grace(run)}; }
+RunInputs Inputs(const Run& run) {
+    return RunInputs{Now(run), nullptr, Grace(run)};
+}
 
 ReportOptions Options(const Run& run) {
     ReportOptions options;
@@ -129,7 +131,8 @@ int BadUsage(std::ostream& err, const std::string& problem) {
 // The station; nothing when its data cannot be read, and then `problem` says why in the same
 // words in every mode: a report built from nothing is never reported. A run that writes
 // without a person watching waits for a busy log; a printed one tries each log once.
-std::optional<StartupLoad> LoadData(const Run& run, const RetryPolicy& retry, std::string& problem) {
+std::optional<StartupLoad> LoadData(const Run& run, const RetryPolicy& retry,
+                                    std::string& problem) {
     StartupLoad station = LoadStation(run, retry);
     if (auto unreadable = UnattendedDataProblem(run.request.dataDirectory, station)) {
         problem = std::move(*unreadable);
@@ -196,9 +199,8 @@ int PrintRange(const Run& run) {
 // logs begin, is not saved at all.
 int SaveReport(const Run& run) {
     const StartupLoad station = LoadStation(run, run.env.busyRetry);
-    if (const auto refused =
-            RefuseSave(UnattendedDataProblem(run.request.dataDirectory, station), station.state,
-                       ReportDay(run), Now(run))) {
+    if (const auto refused = RefuseSave(UnattendedDataProblem(run.request.dataDirectory, station),
+                                        station.state, ReportDay(run), Now(run))) {
         run.err << kName << refused->line << "\n";
         return refused->status;
     }
@@ -293,7 +295,8 @@ int CheckDay(const Run& run) {
     const auto station = LoadUnattended(run, unreadable);
     if (!station) return TellCheck(run.out, UnknownCheck(unreadable));
     const Day day = ReportDay(run);
-    const DayReportResult result = BuildDayReportWith(station->state, Options(run), day, Inputs(run));
+    const DayReportResult result =
+        BuildDayReportWith(station->state, Options(run), day, Inputs(run));
     if (result.error) {
         std::string reason = IsoDate(day) + ": " + *result.error;
         if (result.errorPlace) reason += " (" + *result.errorPlace + ")";
@@ -461,9 +464,11 @@ int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnv
     if (resolved.today) resolved.day = today;
     if (resolved.yesterday) resolved.day = today - std::chrono::days{1};
     // A day still to come has no report; nothing is read or written for it.
-    for (const auto& [option, day] : {std::pair{"--day", resolved.day}, std::pair{"--to", resolved.to}}) {
+    for (const auto& [option, day] :
+         {std::pair{"--day", resolved.day}, std::pair{"--to", resolved.to}}) {
         if (!day || *day <= today) continue;
-        const std::string bad = std::string(option) + " " + IsoDate(*day) + " is after today, " + IsoDate(today);
+        const std::string bad =
+            std::string(option) + " " + IsoDate(*day) + " is after today, " + IsoDate(today);
         return checking ? CheckBadUsage(out, bad) : BadUsage(err, bad);
     }
     const Run run{resolved, at, out, err};

@@ -14,7 +14,8 @@ void RunPicture::Add(const StartupState& station, Day day, const DayReportResult
         return;
     }
     heatMap_.facts = facts;
-    pictures::HeatMapRow row = pictures::BuildHeatMapRow(result.findings, pictures::StatusOf(result));
+    pictures::HeatMapRow row =
+        pictures::BuildHeatMapRow(result.findings, pictures::StatusOf(result));
     row.day = day;
     pictures::AddHeatMapRow(heatMap_, std::move(row), station.Mode);
 }

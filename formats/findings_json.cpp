@@ -187,7 +187,8 @@ json FindingsDocument(const Findings& findings, const DocumentFacts& facts) {
     doc["expected"] = ExpectedJson(findings);
     doc["labels"] = LabelsJson(findings);
     doc["not_yet_due"] = CyclesJson(findings.notYetDue);
-    doc["first_record"] = findings.firstRecord ? json(IsoMinuteUtc(*findings.firstRecord)) : json(nullptr);
+    doc["first_record"] =
+        findings.firstRecord ? json(IsoMinuteUtc(*findings.firstRecord)) : json(nullptr);
     doc["before_logs_begin"] = CyclesJson(findings.beforeLogsBegin);
     doc["not_checked"] = NotCheckedJson(findings.notChecked);
     doc["summary"] = SummaryJson(Summarise(findings));

@@ -58,7 +58,8 @@ std::optional<MinuteTime> NewestRecord(const HistoryLog& log) {
     return newest;
 }
 
-std::optional<MinuteTime> EarliestRecord(const HistoryLog& log, std::optional<MinuteTime> notAfter) {
+std::optional<MinuteTime> EarliestRecord(const HistoryLog& log,
+                                         std::optional<MinuteTime> notAfter) {
     std::optional<MinuteTime> earliest;
     for (std::size_t i = 0; i < log.LineCount(); ++i) {
         const std::string_view line = log.Line(i);

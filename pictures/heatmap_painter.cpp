@@ -51,14 +51,16 @@ void PaintCell(QPainter& painter, const Box& box, const HeatCell& cell) {
 
 // A day without cells: its whole row, total included, cross-hatched.
 void PaintDayWithoutCells(QPainter& painter, const PictureLayout& layout, int r, const HeatMapRow& row) {
-    const Rgb& ink = row.status == DayStatus::Failed ? colour::kFailedHatch : colour::kBeforeLogsHatch;
+    const Rgb& ink =
+        row.status == DayStatus::Failed ? colour::kFailedHatch : colour::kBeforeLogsHatch;
     const Box first = layout.Cell(r, 0);
     HatchBox(painter, {layout.grid.x, first.y, layout.grid.width, first.height}, ink, kCrossSpacing, true);
     const Box total = layout.Total(r);
     FillBox(painter, total, colour::kBackground);
     HatchBox(painter, total, ink, kCrossSpacing, true);
     if (layout.rowHeight >= kTextRows) {
-        const QString text = row.status == DayStatus::Failed ? QStringLiteral("failed") : QStringLiteral("no logs");
+        const QString text =
+            row.status == DayStatus::Failed ? QStringLiteral("failed") : QStringLiteral("no logs");
         const QFont font = PictureFont(10, true);
         const int width = QFontMetrics(font).horizontalAdvance(text) + 6;
         const Box plate{total.x + (total.width - width) / 2, total.y, width, total.height};
@@ -122,9 +124,10 @@ void PaintLegend(QPainter& painter, const PictureLayout& layout) {
     DrawLegendLine(painter, layout, 2, QStringLiteral("nothing expected in the cycle"), [&](const Box& box) {
         HatchBox(painter, box, colour::kHatch, kHatchSpacing);
     });
-    DrawLegendLine(painter, layout, 3, QStringLiteral("before the logs begin"), [&](const Box& box) {
-        HatchBox(painter, box, colour::kBeforeLogsHatch, kCrossSpacing, true);
-    });
+    DrawLegendLine(painter, layout, 3, QStringLiteral("before the logs begin"),
+                   [&](const Box& box) {
+                       HatchBox(painter, box, colour::kBeforeLogsHatch, kCrossSpacing, true);
+                   });
     DrawLegendLine(painter, layout, 4, QStringLiteral("the day's report failed (a bad segment mask)"),
                    [&](const Box& box) { HatchBox(painter, box, colour::kFailedHatch, kCrossSpacing, true); });
     DrawLegendLine(painter, layout, 5, QStringLiteral("not yet due"), [&](const Box& box) {

@@ -99,7 +99,9 @@ void PaintLegend(QPainter& painter, const PictureLayout& layout) {
     DrawLegendLine(painter, layout, 5, QStringLiteral("not yet due"),
                    [&](const Box& box) { PaintRun(painter, box, {CellState::NotYetDue, 0.0}); });
     DrawLegendLine(painter, layout, 6, QStringLiteral("before the logs begin"),
-                   [&](const Box& box) { PaintRun(painter, box, {CellState::BeforeLogsBegin, 0.0}); });
+                   [&](const Box& box) {
+                       PaintRun(painter, box, {CellState::BeforeLogsBegin, 0.0});
+                   });
 }
 
 }  // namespace

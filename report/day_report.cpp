@@ -279,7 +279,8 @@ private:
 
     // The cycles a day-long line names, first..last at its step: all of the day's, or on a
     // day not judged whole those judged; none when it has no cycle judged.
-    std::optional<std::string> JudgedCycles(const char* whole, int first, int step, int last) const {
+    std::optional<std::string> JudgedCycles(const char* whole, int first, int step,
+                                            int last) const {
         if (judged_.first == 0 && judged_.last == kMinutesPerDay - 1) return std::string(whole);
         while (first < judged_.first) first += step;
         while (last > judged_.last) last -= step;
@@ -305,7 +306,8 @@ private:
             dayLong_.fy2gChannels = ChannelSet::Range(67, 72);
             dayLong_.fy2gAbsent = !ChannelsSeenOnDay(s_.SegHistory, day_, dayLong_.fy2gChannels, 60);
             const auto cycles = JudgedCycles("0000..2300", 0, 60, 23 * 60);
-            if (dayLong_.fy2gAbsent && FsdDayLongAllowed(dayInHistory) && !s_.HimawariMode() && cycles) {
+            if (dayLong_.fy2gAbsent && FsdDayLongAllowed(dayInHistory) && !s_.HimawariMode() &&
+                cycles) {
                 AddAbsentAllDay(product, {"FY-2G", *cycles, 0, 60, dayLong_.fy2gChannels});
             }
         }
@@ -315,7 +317,8 @@ private:
             // FY-2E is sent at half past the hour, so it is looked for at every half hour.
             dayLong_.fy2eAbsent = !ChannelsSeenOnDay(s_.SegHistory, day_, dayLong_.fy2eChannels, 30);
             const auto cycles = JudgedCycles("0030..2330", 30, 60, 23 * 60 + 30);
-            if (dayLong_.fy2eAbsent && FsdDayLongAllowed(dayInHistory) && !s_.HimawariMode() && cycles) {
+            if (dayLong_.fy2eAbsent && FsdDayLongAllowed(dayInHistory) && !s_.HimawariMode() &&
+                cycles) {
                 AddAbsentAllDay(product, {"FY-2E", *cycles, 30, 60, dayLong_.fy2eChannels});
             }
         }
@@ -560,7 +563,8 @@ private:
     void AddSequenceReports(Lines& product) {
         if (o_.met8LritOnly) return;
         for (SequenceKind kind : {0, 7, 6, 8, 1, 3, 2, 4, 5}) {
-            AddSequenceReport(s_.FileHistory, day_, kind, s_.NeatMode(), product, &findings_.sequences);
+            AddSequenceReport(s_.FileHistory, day_, kind, s_.NeatMode(), product,
+                              &findings_.sequences);
         }
     }
 
@@ -695,7 +699,8 @@ DayReport NothingToJudge(const StartupState& startup, const ReportOptions& optio
     StartList(lists.missingProduct, DateLine(day, startup.HimawariMode()), titles.product);
     StartList(lists.lateSegs, DateLine(day, false), titles.late);
     StartList(lists.missingSlots, DateLine(day, true), titles.slots);
-    for (Lines* list : {&lists.missingSegs, &lists.missingProduct, &lists.lateSegs, &lists.missingSlots}) {
+    for (Lines* list :
+         {&lists.missingSegs, &lists.missingProduct, &lists.lateSegs, &lists.missingSlots}) {
         list->push_back("  (nothing to judge: " + reason + ")");
     }
     return lists;

@@ -7,13 +7,17 @@ namespace gapscope {
 using std::chrono::days;
 using std::chrono::minutes;
 
-MinuteTime LastDueMinute(MinuteTime now, minutes grace) { return now - grace; }
+MinuteTime LastDueMinute(MinuteTime now, minutes grace) {
+    return now - grace;
+}
 
 bool DayBeforeLogsBegin(Day day, const std::optional<MinuteTime>& firstRecord) {
     return !firstRecord || MinuteTime{day + days{1}} <= *firstRecord;
 }
 
-bool DayNotBegun(Day day, MinuteTime now) { return MinuteTime{day} > now; }
+bool DayNotBegun(Day day, MinuteTime now) {
+    return MinuteTime{day} > now;
+}
 
 JudgedMinutes JudgeMinutes(Day day, const std::optional<MinuteTime>& firstRecord,
                            const std::optional<MinuteTime>& now, minutes grace) {
@@ -33,7 +37,8 @@ JudgedMinutes JudgeMinutes(Day day, const std::optional<MinuteTime>& firstRecord
     // Earlier days are wholly due, whatever the grace: a day's report never changes once
     // the day is over.
     if (day > today) judged.last = -1;
-    if (day == today) judged.last = std::min(kMinutesPerDay - 1, minuteOf(LastDueMinute(*now, grace)));
+    if (day == today)
+        judged.last = std::min(kMinutesPerDay - 1, minuteOf(LastDueMinute(*now, grace)));
     return judged;
 }
 

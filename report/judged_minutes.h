@@ -18,8 +18,8 @@ namespace gapscope {
 inline constexpr std::chrono::minutes kDefaultGrace{30};
 
 struct JudgedMinutes {
-    int first = 0;                   // earlier minutes are before the logs begin
-    int last = kMinutesPerDay - 1;   // later minutes are not yet due; -1: none is
+    int first = 0;                  // earlier minutes are before the logs begin
+    int last = kMinutesPerDay - 1;  // later minutes are not yet due; -1: none is
     // The day of the current minute, which is not over yet.
     bool current = false;
 

@@ -27,7 +27,9 @@ std::string RangeSummaryLine(Day day, const DaySummary& summary, bool dayNotOver
     return line;
 }
 
-std::string RangeBeforeLogsBeginLine(Day day) { return IsoDate(day) + "  before the logs begin"; }
+std::string RangeBeforeLogsBeginLine(Day day) {
+    return IsoDate(day) + "  before the logs begin";
+}
 
 std::string RangeDayLine(const Findings& findings) {
     if (findings.judged.WhollyBeforeLogsBegin()) return RangeBeforeLogsBeginLine(findings.day);

@@ -71,16 +71,16 @@ std::optional<SaveRefusal> RefuseSave(const std::optional<std::string>& dataProb
     if (dataProblem) return SaveRefusal{kExitDataUnreadable, *dataProblem};
     const std::string noReport = "no report for " + IsoDate(day) + ": ";
     if (DayNotBegun(day, now)) {
-        return SaveRefusal{kExitBadUsage, noReport + "the day has not begun (it is " +
-                                              UtcTimeText(now) + ")"};
+        return SaveRefusal{kExitBadUsage,
+                           noReport + "the day has not begun (it is " + UtcTimeText(now) + ")"};
     }
     if (DayBeforeLogsBegin(day, state.FirstRecord)) {
         const std::string log = state.DataDirectory + "SegHistory.log";
         return SaveRefusal{kExitDataUnreadable,
                            noReport + "it is before the logs begin (" +
-                               (state.FirstRecord
-                                    ? "the first record of " + log + " is of " + UtcTimeText(*state.FirstRecord)
-                                    : log + " holds no record") +
+                               (state.FirstRecord ? "the first record of " + log + " is of " +
+                                                        UtcTimeText(*state.FirstRecord)
+                                                  : log + " holds no record") +
                                ")"};
     }
     return std::nullopt;

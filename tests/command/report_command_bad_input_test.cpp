@@ -74,7 +74,8 @@ const std::vector<std::vector<std::string>> kModes = {
 
 // Data that cannot be read ends every mode in the same one line, status 4 (the check:
 // UNKNOWN with the same words), and nothing is printed or written over a good file.
-void ExpectRefusedEverywhere(CommandOnBadStation& t, const std::string& line, const std::string& folder) {
+void ExpectRefusedEverywhere(CommandOnBadStation& t, const std::string& line,
+                             const std::string& folder) {
     for (const auto& mode : kModes) {
         std::vector<std::string> args = {folder};
         args.insert(args.end(), mode.begin(), mode.end());
@@ -94,14 +95,17 @@ TEST_F(CommandOnBadStation, LogsThatCannotBeReadAreNeverReportedAsEmpty) {
     Write("SegHistory.log", kCycle);
     // A FIFO must not keep the command waiting for a writer.
     ASSERT_EQ(mkfifo((dir_ / "LateSegHistory.log").c_str(), 0600), 0);
-    ExpectRefusedEverywhere(*this, "cannot read " + (dir_ / "LateSegHistory.log").string() + ": not a regular file",
-                            dir_.string());
+    ExpectRefusedEverywhere(
+        *this, "cannot read " + (dir_ / "LateSegHistory.log").string() + ": not a regular file",
+        dir_.string());
     // The first log that cannot be read is the one named.
     fs::remove(dir_ / "FileHistory.log");
     fs::create_directory(dir_ / "FileHistory.log");
     std::ostringstream out, err;
     EXPECT_EQ(RunReportCommand({dir_.string()}, env_, out, err), kExitDataUnreadable);
-    EXPECT_EQ(err.str().rfind("gapscope-report: cannot read " + (dir_ / "FileHistory.log").string() + ": ", 0), 0u)
+    EXPECT_EQ(err.str().rfind(
+                  "gapscope-report: cannot read " + (dir_ / "FileHistory.log").string() + ": ", 0),
+              0u)
         << err.str();
     EXPECT_EQ(Read(kReportName), kOldReport);
 }
@@ -173,13 +177,15 @@ TEST_F(CommandOnBadStation, AFolderThatIsNotThereOrHoldsNoLogIsSaidSoInEveryMode
     EXPECT_FALSE(fs::exists(env_.programDirectory));
     EXPECT_EQ(Entries(), 0u);
 
-    ExpectRefusedEverywhere(*this, "no history log in " + (dir_ / "").string() +
-                                       " (none of SegHistory.log, LateSegHistory.log, FileHistory.log)",
+    ExpectRefusedEverywhere(*this,
+                            "no history log in " + (dir_ / "").string() +
+                                " (none of SegHistory.log, LateSegHistory.log, FileHistory.log)",
                             dir_.string());
     EXPECT_EQ(Entries(), 0u);
 
     Write("notes.txt", "");
-    ExpectRefusedEverywhere(*this, "not a folder: " + (dir_ / "notes.txt").string(), (dir_ / "notes.txt").string());
+    ExpectRefusedEverywhere(*this, "not a folder: " + (dir_ / "notes.txt").string(),
+                            (dir_ / "notes.txt").string());
 
     // With no folder named, the program's own folder is the one without logs.
     fs::create_directories(env_.programDirectory);

@@ -114,7 +114,8 @@ void WriteStation(ReportCommand& t) {
     rec1300.replace(rec1300.find(",1=FF"), 5, "");
     // Quarter-hourly products; AMV is due at half past, OCAE on the hour.
     const std::string products = ",36=1,38=1,39=1,52=1,53=1";
-    t.Write("SegHistory.log", "202401010000=" + full + "\r\n202401051215=" + rec1215 + "\r\n202401051230=" + full + products +
+    t.Write("SegHistory.log", "202401010000=" + full + "\r\n202401051215=" + rec1215 +
+                                  "\r\n202401051230=" + full + products +
                                   ",30=1\r\n202401051300=" + rec1300 + products + ",86=1\r\n");
     t.Write("LateSegHistory.log", "202401051215=12=FFFFFF\r\n");
     t.Write("FileHistory.log", "20240105-gts=a#_b_\r\n20240104-dcp=___\r\n");
@@ -391,31 +392,42 @@ TEST_F(ReportCommand, NowStandsForTheClock) {
 TEST_F(ReportCommand, TheCurrentDayNamesOnlyTheCyclesDue) {
     WriteStation(*this);
     // 13:45 less the grace: due up to 13:15; 13:15 is missing, 13:30 is not yet due.
-    ASSERT_EQ(Run({dir_.string(), "--day", "today", "--now", "2024-01-05T13:45", "--defaults", "--grace", "30"}),
+    ASSERT_EQ(Run({dir_.string(), "--day", "today", "--now", "2024-01-05T13:45", "--defaults",
+                   "--grace", "30"}),
               kExitDone);
     const std::string text = out_.str();
     EXPECT_NE(text.find(" 1245\n 1315\n  (judged up to 13:15 UTC; later cycles are not yet due)\n"),
-              std::string::npos) << text;
+              std::string::npos)
+        << text;
     EXPECT_EQ(text.find(" 1330\n"), std::string::npos);
     // Saved, the same line; the JSON counts the same cycles.
-    ASSERT_EQ(Run({dir_.string(), "--save", "--day", "2024-01-05", "--now", "2024-01-05T13:45", "--defaults"}), kExitDone);
+    ASSERT_EQ(Run({dir_.string(), "--save", "--day", "2024-01-05", "--now", "2024-01-05T13:45",
+                   "--defaults"}),
+              kExitDone);
     EXPECT_NE(test::ReadFile(dir_ / "2024-01-05-missing-segments.txt")
                   .find("  (judged up to 13:15 UTC; later cycles are not yet due)\r\n"),
               std::string::npos);
-    ASSERT_EQ(Run({dir_.string(), "--day", "today", "--now", "2024-01-05T13:45", "--defaults", "--format", "json"}),
+    ASSERT_EQ(Run({dir_.string(), "--day", "today", "--now", "2024-01-05T13:45", "--defaults",
+                   "--format", "json"}),
               kExitDone);
     EXPECT_EQ(json::parse(out_.str())["missing_cycles"].back(), "1315");
     // A grace of 0: 13:30 and 13:45 are due as well. Yesterday is wholly due whatever the grace.
-    ASSERT_EQ(Run({dir_.string(), "--day", "today", "--now", "2024-01-05T13:45", "--defaults", "--grace", "0"}),
+    ASSERT_EQ(Run({dir_.string(), "--day", "today", "--now", "2024-01-05T13:45", "--defaults",
+                   "--grace", "0"}),
               kExitDone);
-    EXPECT_NE(out_.str().find(" 1345\n  (judged up to 13:45 UTC; later cycles are not yet due)\n"), std::string::npos);
-    ASSERT_EQ(Run({dir_.string(), "--day", "yesterday", "--now", "2024-01-06T00:05", "--defaults", "--format", "json"}),
+    EXPECT_NE(out_.str().find(" 1345\n  (judged up to 13:45 UTC; later cycles are not yet due)\n"),
+              std::string::npos);
+    ASSERT_EQ(Run({dir_.string(), "--day", "yesterday", "--now", "2024-01-06T00:05", "--defaults",
+                   "--format", "json"}),
               kExitDone);
     EXPECT_EQ(json::parse(out_.str())["day"], "2024-01-05");
     EXPECT_TRUE(json::parse(out_.str())["not_yet_due"].empty());
     // A day still to come is bad usage before anything is read or written.
-    EXPECT_EQ(Run({dir_.string(), "--save", "--day", "2024-01-06", "--now", "2024-01-05T13:45"}), kExitBadUsage);
-    EXPECT_EQ(err_.str().rfind("gapscope-report: --day 2024-01-06 is after today, 2024-01-05\n", 0), 0u) << err_.str();
+    EXPECT_EQ(Run({dir_.string(), "--save", "--day", "2024-01-06", "--now", "2024-01-05T13:45"}),
+              kExitBadUsage);
+    EXPECT_EQ(err_.str().rfind("gapscope-report: --day 2024-01-06 is after today, 2024-01-05\n", 0),
+              0u)
+        << err_.str();
     EXPECT_FALSE(fs::exists(dir_ / "2024-01-06-missing-segments.txt"));
     EXPECT_EQ(Run({dir_.string(), "--from", "2024-01-01", "--to", "2024-01-07"}), kExitBadUsage);
 }
@@ -424,9 +436,11 @@ TEST_F(ReportCommand, DaysBeforeTheLogsBeginAreNeverReportedAsMissing) {
     WriteStation(*this);
     const std::string before = "  (before the logs begin: first record 2024-01-01 00:00 UTC)";
     ASSERT_EQ(Run({dir_.string(), "--day", "2023-12-30", "--defaults"}), kExitDone);
-    EXPECT_NE(out_.str().find("Missing cycles report\n" + before + "\n"), std::string::npos) << out_.str();
+    EXPECT_NE(out_.str().find("Missing cycles report\n" + before + "\n"), std::string::npos)
+        << out_.str();
     EXPECT_NE(out_.str().find("Missing HRIT segments report\n" + before + "\n"), std::string::npos);
-    ASSERT_EQ(Run({dir_.string(), "--day", "2023-12-30", "--defaults", "--format", "json"}), kExitDone);
+    ASSERT_EQ(Run({dir_.string(), "--day", "2023-12-30", "--defaults", "--format", "json"}),
+              kExitDone);
     const json doc = json::parse(out_.str());
     EXPECT_EQ(doc["first_record"], "2024-01-01T00:00Z");
     EXPECT_EQ(doc["before_logs_begin"].size(), 96u);
@@ -434,25 +448,38 @@ TEST_F(ReportCommand, DaysBeforeTheLogsBeginAreNeverReportedAsMissing) {
 
     // Saved: nothing, status 4; back-filled: nothing, status 0.
     Write("2023-12-30-missing-segments.txt", "a good report of an earlier install");
-    EXPECT_EQ(Run({dir_.string(), "--save", "--day", "2023-12-30", "--defaults"}), kExitDataUnreadable);
-    EXPECT_EQ(err_.str(), "gapscope-report: no report for 2023-12-30: it is before the logs begin (the first record of " +
-                              (dir_ / "SegHistory.log").string() + " is of 2024-01-01 00:00 UTC)\n");
-    EXPECT_EQ(Run({dir_.string(), "--from", "2023-12-30", "--to", "2024-01-01", "--save", "--overwrite", "--defaults"}),
+    EXPECT_EQ(Run({dir_.string(), "--save", "--day", "2023-12-30", "--defaults"}),
+              kExitDataUnreadable);
+    EXPECT_EQ(err_.str(),
+              "gapscope-report: no report for 2023-12-30: it is before the logs begin (the first "
+              "record of " +
+                  (dir_ / "SegHistory.log").string() + " is of 2024-01-01 00:00 UTC)\n");
+    EXPECT_EQ(Run({dir_.string(), "--from", "2023-12-30", "--to", "2024-01-01", "--save",
+                   "--overwrite", "--defaults"}),
               kExitDone);
     EXPECT_EQ(out_.str().rfind("No report: 2023-12-30 is before the logs begin\n"
                                "No report: 2023-12-31 is before the logs begin\n"
-                               "Report saved to: ", 0), 0u) << out_.str();
-    EXPECT_EQ(test::ReadFile(dir_ / "2023-12-30-missing-segments.txt"), "a good report of an earlier install");
-    ASSERT_EQ(Run({dir_.string(), "--from", "2023-12-31", "--to", "2024-01-01", "--defaults"}), kExitDone);
-    EXPECT_NE(out_.str().find("\n2023-12-31  before the logs begin\n2024-01-01  "), std::string::npos) << out_.str();
+                               "Report saved to: ",
+                               0),
+              0u)
+        << out_.str();
+    EXPECT_EQ(test::ReadFile(dir_ / "2023-12-30-missing-segments.txt"),
+              "a good report of an earlier install");
+    ASSERT_EQ(Run({dir_.string(), "--from", "2023-12-31", "--to", "2024-01-01", "--defaults"}),
+              kExitDone);
+    EXPECT_NE(out_.str().find("\n2023-12-31  before the logs begin\n2024-01-01  "),
+              std::string::npos)
+        << out_.str();
 
     // An empty segment history holds no record: every day is before the logs begin.
     Write("SegHistory.log", "");
-    EXPECT_EQ(Run({dir_.string(), "--save", "--day", "2024-01-05", "--defaults"}), kExitDataUnreadable);
+    EXPECT_EQ(Run({dir_.string(), "--save", "--day", "2024-01-05", "--defaults"}),
+              kExitDataUnreadable);
     EXPECT_NE(err_.str().find(" holds no record)"), std::string::npos) << err_.str();
     EXPECT_FALSE(fs::exists(dir_ / "2024-01-05-missing-segments.txt"));
     ASSERT_EQ(Run({dir_.string(), "--day", "2024-01-05", "--defaults"}), kExitDone);
-    EXPECT_NE(out_.str().find("  (before the logs begin: no record in the segment history)\n"), std::string::npos);
+    EXPECT_NE(out_.str().find("  (before the logs begin: no record in the segment history)\n"),
+              std::string::npos);
 }
 
 // The station above on the 5th, a bad mask on the 4th, nothing on the 3rd.

@@ -156,7 +156,8 @@ TEST_F(MonitoringCommand, BadUsageOfACheckIsUnknownOnItsOneLine) {
     }
     // Elsewhere bad usage keeps its status and its place.
     EXPECT_EQ(Run({station, "--station", "north"}), kExitBadUsage);
-    EXPECT_EQ(err_.str().rfind("gapscope-report: --station only goes with --format prometheus\n", 0), 0u)
+    EXPECT_EQ(
+        err_.str().rfind("gapscope-report: --station only goes with --format prometheus\n", 0), 0u)
         << err_.str();
     EXPECT_EQ(out_.str(), "");
 }
@@ -189,8 +190,10 @@ TEST_F(MonitoringCommand, ADayBeforeTheLogsBeginIsJudgedAsSuchNotAsMissing) {
     EXPECT_EQ(Summary(), "GAPSCOPE OK - 2024-02-28: before the logs begin");
     ExpectOneLine();
     ASSERT_EQ(Run({station, "--format", "prometheus", "--day", "2024-02-28"}), kExitDone);
-    EXPECT_NE(out_.str().find("\ngapscope_missing_cycles{station=\"Groundstation\",service=\"prime\"} 0\n"),
-              std::string::npos) << out_.str();
+    EXPECT_NE(out_.str().find(
+                  "\ngapscope_missing_cycles{station=\"Groundstation\",service=\"prime\"} 0\n"),
+              std::string::npos)
+        << out_.str();
 }
 
 TEST_F(MonitoringCommand, AStationSilentSinceTenInTheEveningIsCriticalAfterMidnight) {

@@ -38,7 +38,8 @@ TEST(HeatMapModel, AWeekWithAnOutageAfterDaysBeforeTheLogsBegin) {
     shape.withoutHistory = gap;
     shape.injections = {"cycle@2024-03-02T03:00", "segments@2024-03-06T08:00:9/3,4"};
     const auto station = test::Station(ScanMode::Prime, first, first + std::chrono::days{6}, shape);
-    const HeatMap withEarlier = HeatMapOf(station, first - std::chrono::days{2}, first + std::chrono::days{6});
+    const HeatMap withEarlier =
+        HeatMapOf(station, first - std::chrono::days{2}, first + std::chrono::days{6});
     ASSERT_EQ(withEarlier.rows.size(), 9u);
     for (int r = 0; r < 2; ++r) {
         // Never drawn as days of missing cycles.
@@ -54,7 +55,8 @@ TEST(HeatMapModel, AWeekWithAnOutageAfterDaysBeforeTheLogsBegin) {
         ASSERT_EQ(row.cells.size(), 96u);
         // The day the station wrote nothing is the worst of the week, every cycle lost.
         if (row.day == gap) {
-            for (const HeatCell& cell : row.cells) EXPECT_EQ(cell, (HeatCell{HeatCell::Kind::Share, 1.0f}));
+            for (const HeatCell& cell : row.cells)
+                EXPECT_EQ(cell, (HeatCell{HeatCell::Kind::Share, 1.0f}));
             EXPECT_EQ(row.counts.missingCycles, 96);
         }
     }
@@ -83,7 +85,9 @@ TEST(HeatMapModel, CyclesBeforeTheFirstRecordOfTheFirstDayAreNotJudged) {
     const HeatMapRow& row = map.rows[0];
     EXPECT_EQ(row.status, DayStatus::Reported);
     // 13:45 starts before the first record; 14:00 is the first cycle judged.
-    for (int c = 0; c <= 55; ++c) EXPECT_EQ(row.cells[static_cast<std::size_t>(c)].kind, HeatCell::Kind::BeforeLogsBegin) << c;
+    for (int c = 0; c <= 55; ++c)
+        EXPECT_EQ(row.cells[static_cast<std::size_t>(c)].kind, HeatCell::Kind::BeforeLogsBegin)
+            << c;
     EXPECT_FLOAT_EQ(Share(row, 56), 0.0f);
     EXPECT_EQ(row.counts.missingCycles, 0);
 }
@@ -116,7 +120,8 @@ TEST(HeatMapModel, AFailedDayAndTheCurrentDay) {
     // At 06:00 less the grace of 30 minutes 05:30 is due, 05:45 is not.
     const HeatMapRow& today = map.rows[1];
     EXPECT_EQ(today.cells[22].kind, HeatCell::Kind::Share);
-    for (int c = 23; c < 96; ++c) EXPECT_EQ(today.cells[static_cast<std::size_t>(c)].kind, HeatCell::Kind::NotYetDue);
+    for (int c = 23; c < 96; ++c)
+        EXPECT_EQ(today.cells[static_cast<std::size_t>(c)].kind, HeatCell::Kind::NotYetDue);
     EXPECT_EQ(today.total.kind, HeatCell::Kind::Share);
 }
 

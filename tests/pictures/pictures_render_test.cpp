@@ -130,7 +130,9 @@ TEST_F(PicturesRender, TheCurrentDayIsStripedAfterTheCurrentMinute) {
     const Day day = test::kFaultDay;
     const auto station = test::Station(ScanMode::Prime, day, day);
     const Timeline t = BuildTimeline(
-        test::Report(station, day, {}, MinuteTime{day} + std::chrono::minutes{12 * 60 + 50}).findings, {});
+        test::Report(station, day, {}, MinuteTime{day} + std::chrono::minutes{12 * 60 + 50})
+            .findings,
+        {});
     const QImage image = RenderTimeline(t);
     const PictureLayout layout = LayoutTimeline(t);
     EXPECT_TRUE(FilledWith(image, layout.Cell(0, 49), colour::kReceived));
@@ -150,7 +152,8 @@ TEST_F(PicturesRender, DaysBeforeTheLogsBeginAreHatchedAndAnOutageIsTheDarkestRo
     // The range begins the day before the first record.
     RunDayRange(station.state, {}, DayRange{first - std::chrono::days{1}, last, std::nullopt},
                 [&](Day, DayReportResult& r) {
-                    AddHeatMapRow(map, BuildHeatMapRow(r.findings, StatusOf(r)), station.state.Mode);
+                    AddHeatMapRow(map, BuildHeatMapRow(r.findings, StatusOf(r)),
+                                  station.state.Mode);
                 });
     const QImage image = RenderHeatMap(map);
     const PictureLayout layout = LayoutHeatMap(map);
@@ -170,9 +173,11 @@ TEST_F(PicturesRender, DaysBeforeTheLogsBeginAreHatchedAndAnOutageIsTheDarkestRo
     }
     // The day's total: hatched beside the day before the logs begin, a share beside the others.
     EXPECT_EQ(ColoursIn(image, layout.Total(0)).count(ToQRgb(colour::kBeforeLogsHatch)), 1u);
-    EXPECT_EQ(image.pixel(layout.Total(4).x + 1, layout.Total(4).y + 1) | 0xFF000000u, ToQRgb(ShareColour(1.0)));
+    EXPECT_EQ(image.pixel(layout.Total(4).x + 1, layout.Total(4).y + 1) | 0xFF000000u,
+              ToQRgb(ShareColour(1.0)));
     const Box total = layout.Total(2);
-    EXPECT_EQ(image.pixel(total.x + 1, total.y + 1) | 0xFF000000u, ToQRgb(ShareColour(map.rows[2].total.missingShare)));
+    EXPECT_EQ(image.pixel(total.x + 1, total.y + 1) | 0xFF000000u,
+              ToQRgb(ShareColour(map.rows[2].total.missingShare)));
 }
 
 TEST_F(PicturesRender, PngFileHoldsThePictureAndSvgIsWellFormed) {

@@ -99,9 +99,11 @@ TEST(Backfill, DecisionPerDay) {
     EXPECT_EQ(DecideBackfill(D(2024, 1, 6), today, false, true, false), BackfillStep::KeepExisting);
     EXPECT_EQ(DecideBackfill(D(2024, 1, 6), today, false, true, true), BackfillStep::Write);
     EXPECT_EQ(DecideBackfill(today, today, false, false, true), BackfillStep::SkipCurrentDay);
-    EXPECT_EQ(DecideBackfill(D(2024, 1, 8), today, false, false, true), BackfillStep::SkipCurrentDay);
+    EXPECT_EQ(DecideBackfill(D(2024, 1, 8), today, false, false, true),
+              BackfillStep::SkipCurrentDay);
     // An old report of a day the logs no longer reach is neither written over nor kept by name.
-    EXPECT_EQ(DecideBackfill(D(2024, 1, 6), today, true, true, true), BackfillStep::BeforeLogsBegin);
+    EXPECT_EQ(DecideBackfill(D(2024, 1, 6), today, true, true, true),
+              BackfillStep::BeforeLogsBegin);
 }
 
 TEST_F(DayRangeTest, BackfilledFilesAreWhatASingleDaySaveWrites) {

@@ -129,9 +129,11 @@ TEST(DayReport, TheFirstAndCurrentDayNamesOnlyTheCyclesJudged) {
     const auto r = BuildDayReportWith(s, ReportOptions{}, D(2024, 1, 5), now);
     EXPECT_EQ(r.lists.missingSlots,
               Concat(Header("Date: 2024-Jan-05, day 005", "Missing cycles report"),
-                     {" 1230.. 1245", " 1315", "  (before the logs begin: first record 2024-01-05 12:15 UTC)",
+                     {" 1230.. 1245", " 1315",
+                      "  (before the logs begin: first record 2024-01-05 12:15 UTC)",
                       "  (judged up to 13:15 UTC; later cycles are not yet due)"}));
-    EXPECT_EQ(r.lists.lateSegs, Concat(Header("Date: 2024-Jan-05", "Late segments report"), {"  (none)"}));
+    EXPECT_EQ(r.lists.lateSegs,
+              Concat(Header("Date: 2024-Jan-05", "Late segments report"), {"  (none)"}));
     EXPECT_TRUE(Has(r.lists.missingProduct, "Cycle: 1300..1300"));
     EXPECT_EQ(r.findings.absentAllDay.front().cycles, "1300..1300");
     EXPECT_EQ(r.findings.beforeLogsBegin.size(), 49u);  // 00:00 to 12:00
@@ -139,10 +141,13 @@ TEST(DayReport, TheFirstAndCurrentDayNamesOnlyTheCyclesJudged) {
 
 TEST(DayReport, DataThatCannotBeReadGivesListsThatJudgeNothing) {
     StartupState s = Station("", ScanMode::Iodc);
-    const DayReport lists = NothingToJudge(s, ReportOptions{}, D(2024, 1, 5), "cannot read X: Permission denied");
+    const DayReport lists =
+        NothingToJudge(s, ReportOptions{}, D(2024, 1, 5), "cannot read X: Permission denied");
     const std::string line = "  (nothing to judge: cannot read X: Permission denied)";
-    EXPECT_EQ(lists.missingSlots, Concat(Header("Date: 2024-Jan-05, day 005", "Missing IODC cycles report"), {line}));
-    EXPECT_EQ(lists.missingSegs, Concat(Header("Date: 2024-Jan-05", "Missing HRIT IODC segments report"), {line}));
+    EXPECT_EQ(lists.missingSlots,
+              Concat(Header("Date: 2024-Jan-05, day 005", "Missing IODC cycles report"), {line}));
+    EXPECT_EQ(lists.missingSegs,
+              Concat(Header("Date: 2024-Jan-05", "Missing HRIT IODC segments report"), {line}));
     EXPECT_EQ(lists.missingProduct.back(), line);
     EXPECT_EQ(lists.lateSegs.back(), line);
 }

@@ -262,7 +262,8 @@ DaySummary CountText(const TextView& text, const Findings& findings) {
         const ChannelSet set = himawari ? HimawariChannelsForDay(findings.day)
                                         : StartsWith(dayLong, "FY-2G") ? ChannelSet::Range(67, 72)
                                                                        : ChannelSet::Range(77, 82);
-        for ([[maybe_unused]] int m : ExpandCycles(range.substr(0, 4), range.substr(6, 4), himawari ? 30 : 60)) {
+        for ([[maybe_unused]] int m :
+             ExpandCycles(range.substr(0, 4), range.substr(6, 4), himawari ? 30 : 60)) {
             s.channels += static_cast<int>(set.Count());
             s.segments += static_cast<int>(set.Count()) * (himawari ? 10 : 1);
         }
@@ -299,9 +300,11 @@ std::string UtcText(MinuteTime time) {
 // A day wholly before the logs begin: nothing judged, and every list of what is missing
 // says so in the one line.
 void CheckDayBeforeLogsBegin(const DayReportResult& r, const std::optional<MinuteTime>& logsBegin) {
-    const std::string line = logsBegin ? "  (before the logs begin: first record " + UtcText(*logsBegin) + ")"
-                                       : "  (before the logs begin: no record in the segment history)";
-    for (const Lines* list : {&r.lists.missingSlots, &r.lists.missingSegs, &r.lists.missingProduct}) {
+    const std::string line =
+        logsBegin ? "  (before the logs begin: first record " + UtcText(*logsBegin) + ")"
+                  : "  (before the logs begin: no record in the segment history)";
+    for (const Lines* list :
+         {&r.lists.missingSlots, &r.lists.missingSegs, &r.lists.missingProduct}) {
         ASSERT_GE(list->size(), 4u);
         EXPECT_EQ((*list)[3], line);
     }
@@ -309,14 +312,17 @@ void CheckDayBeforeLogsBegin(const DayReportResult& r, const std::optional<Minut
     EXPECT_EQ(r.lists.missingSegs.size(), 4u);
     EXPECT_EQ(r.lists.lateSegs.back(), "  (none)");
     const Findings& f = r.findings;
-    EXPECT_TRUE(f.missingCycles.empty() && f.missing.empty() && f.late.empty() && f.expected.empty());
-    EXPECT_EQ(f.beforeLogsBegin.size(), static_cast<std::size_t>(kMinutesPerDay / (f.service == ScanMode::RapidScan ? 5 : 15)));
+    EXPECT_TRUE(f.missingCycles.empty() && f.missing.empty() && f.late.empty() &&
+                f.expected.empty());
+    EXPECT_EQ(
+        f.beforeLogsBegin.size(),
+        static_cast<std::size_t>(kMinutesPerDay / (f.service == ScanMode::RapidScan ? 5 : 15)));
     EXPECT_EQ(RangeDayLine(f), IsoDate(f.day) + "  before the logs begin");
 }
 
 // Checks one station-day; `window`: the minutes it judges.
-void CheckDay(const DayReportResult& r, const Window& window, const std::optional<MinuteTime>& logsBegin,
-              Coverage& seen) {
+void CheckDay(const DayReportResult& r, const Window& window,
+              const std::optional<MinuteTime>& logsBegin, Coverage& seen) {
     const Findings& f = r.findings;
     const ScanMode mode = f.service;
     const TextView text = ReadText(r.lists, f.day, mode);
@@ -328,11 +334,15 @@ void CheckDay(const DayReportResult& r, const Window& window, const std::optiona
         if (StartsWith(line, "  (") && line != "  (none)") slotNotes.push_back(line);
     }
     Lines expectedNotes;
-    if (window.first > 0) expectedNotes.push_back("  (before the logs begin: first record " + UtcText(*logsBegin) + ")");
+    if (window.first > 0)
+        expectedNotes.push_back("  (before the logs begin: first record " + UtcText(*logsBegin) +
+                                ")");
     if (window.current) {
-        expectedNotes.push_back(window.last < 0 ? "  (not yet judged: no cycle of the day is due yet)"
-                                                : "  (judged up to " + ClockTime(MinuteTime{f.day} + minutes{window.last}) +
-                                                      " UTC; later cycles are not yet due)");
+        expectedNotes.push_back(window.last < 0
+                                    ? "  (not yet judged: no cycle of the day is due yet)"
+                                    : "  (judged up to " +
+                                          ClockTime(MinuteTime{f.day} + minutes{window.last}) +
+                                          " UTC; later cycles are not yet due)");
     }
     EXPECT_EQ(slotNotes, expectedNotes);
     if (!slotNotes.empty()) {
@@ -342,7 +352,8 @@ void CheckDay(const DayReportResult& r, const Window& window, const std::optiona
     // No list names a minute that was not judged.
     for (int m : text.missingCycles) EXPECT_TRUE(window.Holds(m)) << CycleHhnn(m);
     for (const Entries* list : {&text.segs, &text.products, &text.late}) {
-        for (const Entry& e : *list) EXPECT_TRUE(window.Holds(e.minute)) << CycleHhnn(e.minute) << e.line;
+        for (const Entry& e : *list)
+            EXPECT_TRUE(window.Holds(e.minute)) << CycleHhnn(e.minute) << e.line;
     }
     EXPECT_EQ(text.missingCycles, f.missingCycles);
 
@@ -370,7 +381,9 @@ void CheckDay(const DayReportResult& r, const Window& window, const std::optiona
     EXPECT_EQ(text.dayLong, absent);
     for (const std::string& dayLong : text.dayLong) {
         const std::string range = dayLong.substr(dayLong.find(' ') + 1);
-        EXPECT_TRUE(window.Holds(MinuteOf(range.substr(0, 4))) && window.Holds(MinuteOf(range.substr(6, 4)))) << dayLong;
+        EXPECT_TRUE(window.Holds(MinuteOf(range.substr(0, 4))) &&
+                    window.Holds(MinuteOf(range.substr(6, 4))))
+            << dayLong;
     }
 
     // Every missing item is among its cycle's expected channels.
@@ -474,18 +487,25 @@ TEST(FindingsConsistency, TextAndFindingsNameTheSameItemsOnSimulatedStationDays)
         // minute of that day.
         std::optional<MinuteTime> logsBegin;
         if (station % 4 == 3) {
-            const Day installed = station % 5 == 1 ? config.last : config.first + days{station % kDaysEach};
-            const int latest = installed == config.last && now ? static_cast<int>((*now - MinuteTime{installed}).count()) : 1439;
-            logsBegin = MinuteTime{installed} + minutes{std::uniform_int_distribution<int>(0, latest)(rng)};
+            const Day installed =
+                station % 5 == 1 ? config.last : config.first + days{station % kDaysEach};
+            const int latest = installed == config.last && now
+                                   ? static_cast<int>((*now - MinuteTime{installed}).count())
+                                   : 1439;
+            logsBegin =
+                MinuteTime{installed} + minutes{std::uniform_int_distribution<int>(0, latest)(rng)};
         }
         // And some hold a damaged mask, which stops that day's run.
         const std::string damage = station % 13 == 5 ? CompactDate(config.last - days{2}) + "1200=P=1,E=1,1=ZZ,I1=ZZ,R1=ZZ\n" : "";
-        const test::MemoryStation memory = test::SimulateInMemory(config, DrawSwitches(rng), damage, logsBegin);
+        const test::MemoryStation memory =
+            test::SimulateInMemory(config, DrawSwitches(rng), damage, logsBegin);
         // The first record as a reader of the logs finds it (the damaged line counts too).
         std::optional<MinuteTime> firstRecord;
         for (std::size_t i = 0; i < memory.state.SegHistory.LineCount(); ++i) {
             const std::string_view line = memory.state.SegHistory.Line(i);
-            const auto key = line.size() > 12 && line[12] == '=' ? ParseMinuteKey(line.substr(0, 12)) : std::nullopt;
+            const auto key = line.size() > 12 && line[12] == '='
+                                 ? ParseMinuteKey(line.substr(0, 12))
+                                 : std::nullopt;
             if (key && (!firstRecord || *key < *firstRecord)) firstRecord = key;
         }
         if (logsBegin && damage.empty()) {
@@ -513,7 +533,8 @@ TEST(FindingsConsistency, TextAndFindingsNameTheSameItemsOnSimulatedStationDays)
             window.first = std::max(0, static_cast<int>((*firstRecord - MinuteTime{day}).count()));
             if (now && day == std::chrono::floor<days>(*now)) {
                 window.current = true;
-                window.last = std::max(-1, static_cast<int>((*now - minutes{30} - MinuteTime{day}).count()));
+                window.last =
+                    std::max(-1, static_cast<int>((*now - minutes{30} - MinuteTime{day}).count()));
             }
             CheckDay(r, window, firstRecord, seen);
         }

@@ -84,7 +84,8 @@ TEST(Findings, CurrentDayCyclesNotYetDueAreInNoListAndNeverMissing) {
     // 12:37 less the grace of 30 minutes: due up to 12:07.
     const RunInputs at1237{MinuteTime{D(2024, 1, 5)} + minutes{12 * 60 + 37}, nullptr};
     const DayReportResult now = BuildDayReportWith(s, NoProducts(), D(2024, 1, 5), at1237);
-    EXPECT_EQ(now.lists.missingSlots.back(), "  (judged up to 12:07 UTC; later cycles are not yet due)");
+    EXPECT_EQ(now.lists.missingSlots.back(),
+              "  (judged up to 12:07 UTC; later cycles are not yet due)");
     EXPECT_EQ(now.lists.missingSlots[3], " 0000.. 1145");
     EXPECT_EQ(now.lists.missingSlots.size(), 5u);
 

@@ -13,7 +13,9 @@ using std::chrono::minutes;
 using test::Date;
 
 constexpr Day kDay = Date(2026, 11, 10);
-MinuteTime At(Day day, int hour, int minute) { return MinuteTime{day} + minutes{hour * 60 + minute}; }
+MinuteTime At(Day day, int hour, int minute) {
+    return MinuteTime{day} + minutes{hour * 60 + minute};
+}
 const std::optional<MinuteTime> kLongAgo = At(Date(2020, 1, 1), 0, 0);
 
 TEST(JudgedMinutes, TheCurrentDayUpToTheGraceAndEarlierDaysWhole) {
@@ -28,7 +30,8 @@ TEST(JudgedMinutes, TheCurrentDayUpToTheGraceAndEarlierDaysWhole) {
     const JudgedMinutes newDay = JudgeMinutes(kDay, kLongAgo, At(kDay, 0, 10));
     EXPECT_TRUE(newDay.NothingDue());
     EXPECT_EQ(newDay.last, -1);
-    EXPECT_EQ(JudgeMinutes(kDay - std::chrono::days{1}, kLongAgo, At(kDay, 0, 10)), JudgedMinutes{});
+    EXPECT_EQ(JudgeMinutes(kDay - std::chrono::days{1}, kLongAgo, At(kDay, 0, 10)),
+              JudgedMinutes{});
     // A day to come: nothing; no current minute: every day is over.
     EXPECT_TRUE(JudgeMinutes(kDay + std::chrono::days{1}, kLongAgo, At(kDay, 13, 45)).NothingDue());
     EXPECT_EQ(JudgeMinutes(kDay, kLongAgo, std::nullopt), JudgedMinutes{});
@@ -39,14 +42,17 @@ TEST(JudgedMinutes, FromTheFirstRecordOn) {
     EXPECT_EQ(JudgeMinutes(kDay, first, std::nullopt).first, 13 * 60 + 47);
     EXPECT_TRUE(JudgeMinutes(kDay, first, std::nullopt).BeforeLogsBegin(13 * 60 + 45));
     EXPECT_EQ(JudgeMinutes(kDay + std::chrono::days{1}, first, std::nullopt).first, 0);
-    EXPECT_TRUE(JudgeMinutes(kDay - std::chrono::days{1}, first, std::nullopt).WhollyBeforeLogsBegin());
+    EXPECT_TRUE(
+        JudgeMinutes(kDay - std::chrono::days{1}, first, std::nullopt).WhollyBeforeLogsBegin());
     EXPECT_TRUE(DayBeforeLogsBegin(kDay - std::chrono::days{1}, first));
     EXPECT_FALSE(DayBeforeLogsBegin(kDay, At(kDay, 0, 0)));
     // No record at all: every day is before the logs begin.
     EXPECT_TRUE(JudgeMinutes(kDay, std::nullopt, At(kDay, 13, 45)).WhollyBeforeLogsBegin());
 
-    EXPECT_EQ(BeforeLogsBeginLine(first), "  (before the logs begin: first record 2026-11-10 13:47 UTC)");
-    EXPECT_EQ(BeforeLogsBeginLine(std::nullopt), "  (before the logs begin: no record in the segment history)");
+    EXPECT_EQ(BeforeLogsBeginLine(first),
+              "  (before the logs begin: first record 2026-11-10 13:47 UTC)");
+    EXPECT_EQ(BeforeLogsBeginLine(std::nullopt),
+              "  (before the logs begin: no record in the segment history)");
     EXPECT_EQ(JudgedUpToLine(kDay, JudgeMinutes(kDay, kLongAgo, At(kDay, 13, 45))),
               "  (judged up to 13:15 UTC; later cycles are not yet due)");
     EXPECT_EQ(JudgedUpToLine(kDay, JudgeMinutes(kDay, kLongAgo, At(kDay, 0, 10))),

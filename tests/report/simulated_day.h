@@ -31,7 +31,8 @@ inline std::string FromMinute(const std::string& text, MinuteTime first) {
         std::size_t end = text.find('\n', start);
         end = end == std::string::npos ? text.size() : end + 1;
         const bool minuteRecord = end - start > 13 && text[start + 12] == '=';
-        if (!minuteRecord || text.compare(start, 12, from) >= 0) kept.append(text, start, end - start);
+        if (!minuteRecord || text.compare(start, 12, from) >= 0)
+            kept.append(text, start, end - start);
         start = end;
     }
     return kept;

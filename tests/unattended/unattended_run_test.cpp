@@ -108,12 +108,14 @@ TEST_F(UnattendedData, ADayIsSavedOnlyWhenThereIsSomethingToReport) {
     const auto before = refuse(test::Date(2024, 1, 4));
     ASSERT_TRUE(before);
     EXPECT_EQ(before->status, kExitDataUnreadable);
-    EXPECT_EQ(before->line, "no report for 2024-01-04: it is before the logs begin (the first record of " +
-                                load.state.DataDirectory + "SegHistory.log is of 2024-01-05 13:47 UTC)");
+    EXPECT_EQ(before->line,
+              "no report for 2024-01-04: it is before the logs begin (the first record of " +
+                  load.state.DataDirectory + "SegHistory.log is of 2024-01-05 13:47 UTC)");
     const auto toCome = refuse(test::Date(2024, 1, 7));
     ASSERT_TRUE(toCome);
     EXPECT_EQ(toCome->status, kExitBadUsage);
-    EXPECT_EQ(toCome->line, "no report for 2024-01-07: the day has not begun (it is 2024-01-06 00:20 UTC)");
+    EXPECT_EQ(toCome->line,
+              "no report for 2024-01-07: the day has not begun (it is 2024-01-06 00:20 UTC)");
     // Data that cannot be read comes first, whatever the day.
     const auto unreadable = refuse(test::Date(2024, 1, 5), "cannot read X: Permission denied");
     ASSERT_TRUE(unreadable);
