@@ -46,6 +46,7 @@ StartupLoad LoadStation(const Run& run, const RetryPolicy& retry) {
     inputs.computerName = run.env.computerName;
     inputs.retry = retry;
     inputs.readLog = run.env.readLog;
+    inputs.now = std::chrono::floor<std::chrono::minutes>(run.env.now);
     return LoadStartupState(inputs);
 }
 
@@ -57,6 +58,15 @@ Day ReportDay(const Run& run) { return run.request.day.value_or(Yesterday(run));
 
 // The current minute, for the findings of the current day.
 MinuteTime Now(const Run& run) { return std::chrono::floor<std::chrono::minutes>(run.env.now); }
+
+std::chrono::minutes Grace(const Run& run) {
+    return run.request.grace ? std::chrono::minutes{*run.request.grace} : kDefaultGrace;
+}
+
+// What every report run of the command takes besides the day: the current minute and grace.
+RunInputs Inputs(const Run& run) {
+    return RunInputs{Now(run), nullptr, Grace(run)};
+}
 
 ReportOptions Options(const Run& run) {
     ReportOptions options;
@@ -83,8 +93,8 @@ DocumentFacts Facts(const Run& run, const StartupLoad& station) {
 // The day's report; a bad mask that stopped it is said on standard error, with where the
 // mask is. Only a day that was reported is observed.
 DayReportResult BuildDay(const Run& run, const StartupLoad& station) {
-    DayReportResult result = BuildDayReportWith(station.state, Options(run), ReportDay(run),
-                                                RunInputs{Now(run), nullptr});
+    DayReportResult result =
+        BuildDayReportWith(station.state, Options(run), ReportDay(run), Inputs(run));
     if (result.error) {
         TellFailure(run, result);
     } else if (run.observe) {
@@ -102,7 +112,8 @@ std::optional<Lines> MakeReport(const Run& run, const StartupLoad& station) {
 
 // The days of a range, or the reason they make none.
 std::optional<DayRange> RangeDays(const Run& run, std::string& error) {
-    const DayRange range{*run.request.from, run.request.to.value_or(Yesterday(run)), Now(run)};
+    const DayRange range{*run.request.from, run.request.to.value_or(Yesterday(run)), Now(run),
+                         Grace(run)};
     if (range.from > range.to) {
         error = "--from " + IsoDate(range.from) + " is after " +
                 (run.request.to ? "--to " : "yesterday, ") + IsoDate(range.to);
@@ -117,20 +128,12 @@ int BadUsage(std::ostream& err, const std::string& problem) {
     return kExitBadUsage;
 }
 
-// Data that cannot be read is warned about when a person (or a pipe) reads the result.
-void WarnAboutData(const Run& run, const StartupLoad& station) {
-    if (!station.logsLoaded) {
-        run.err << kName << "warning: a history log in " << station.state.DataDirectory
-                << " could not be read; it and the logs after it are taken as empty\n";
-    } else if (const auto problem = UnattendedDataProblem(run.request.dataDirectory, station)) {
-        run.err << kName << "warning: " << *problem << "\n";
-    }
-}
-
-// An unattended run's station, its busy logs waited for; nothing when data that cannot be
-// read must not be reported on, and then `problem` says why.
-std::optional<StartupLoad> LoadUnattended(const Run& run, std::string& problem) {
-    StartupLoad station = LoadStation(run, run.env.busyRetry);
+// The station; nothing when its data cannot be read, and then `problem` says why in the same
+// words in every mode: a report built from nothing is never reported. A run that writes
+// without a person watching waits for a busy log; a printed one tries each log once.
+std::optional<StartupLoad> LoadData(const Run& run, const RetryPolicy& retry,
+                                    std::string& problem) {
+    StartupLoad station = LoadStation(run, retry);
     if (auto unreadable = UnattendedDataProblem(run.request.dataDirectory, station)) {
         problem = std::move(*unreadable);
         return std::nullopt;
@@ -138,24 +141,21 @@ std::optional<StartupLoad> LoadUnattended(const Run& run, std::string& problem) 
     return station;
 }
 
-bool IsFolderOrNone(const Run& run) {
-    std::error_code error;
-    const auto& folder = run.request.dataDirectory;
-    if (folder && !std::filesystem::is_directory(PathFromText(*folder), error)) {
-        run.err << kName << "not a directory: " << *folder << "\n";
-        return false;
-    }
-    return true;
+std::optional<StartupLoad> LoadUnattended(const Run& run, std::string& problem) {
+    return LoadData(run, run.env.busyRetry, problem);
 }
 
 // The modes. Each one is a function of the run that returns the exit status.
 
-// A person (or a pipe) reads the report: data that cannot be read is warned about, and
-// the report of what could be read is printed all the same.
+// A person (or a pipe) reads the report.
 int PrintReport(const Run& run) {
-    if (!IsFolderOrNone(run)) return kExitBadUsage;
-    const StartupLoad station = LoadStation(run, RetryPolicy{});
-    WarnAboutData(run, station);
+    std::string problem;
+    const auto loaded = LoadData(run, RetryPolicy{}, problem);
+    if (!loaded) {
+        run.err << kName << problem << "\n";
+        return kExitDataUnreadable;
+    }
+    const StartupLoad& station = *loaded;
     if (run.request.json) {
         const DayReportResult result = BuildDay(run, station);
         run.out << JsonLine(RunDocument(result, Facts(run, station))) << '\n';
@@ -172,9 +172,12 @@ int PrintRange(const Run& run) {
     std::string problem;
     const auto range = RangeDays(run, problem);
     if (!range) return BadUsage(run.err, problem);
-    if (!IsFolderOrNone(run)) return kExitBadUsage;
-    const StartupLoad station = LoadStation(run, RetryPolicy{});
-    WarnAboutData(run, station);
+    const auto loaded = LoadData(run, RetryPolicy{}, problem);
+    if (!loaded) {
+        run.err << kName << problem << "\n";
+        return kExitDataUnreadable;
+    }
+    const StartupLoad& station = *loaded;
     const DocumentFacts facts = Facts(run, station);
     if (!run.request.json) run.out << RangeSummaryHeading() << '\n';
     const RangeOutcome outcome =
@@ -185,25 +188,25 @@ int PrintRange(const Run& run) {
             } else if (r.error) {
                 run.out << RangeErrorLine(day, *r.error, r.errorPlace.value_or("")) << '\n';
             } else {
-                run.out << RangeSummaryLine(day, Summarise(r.findings), !r.findings.notYetDue.empty())
-                        << '\n';
+                run.out << RangeDayLine(r.findings) << '\n';
             }
         });
     if (!run.request.json) run.out << RangeTotalsLine(outcome.totals, outcome.failed) << '\n';
     return outcome.failed > 0 ? kExitReportFailed : kExitDone;
 }
 
-// Nobody may be watching: a report of data that could not be read is not saved at all.
+// Nobody may be watching: a report of data that could not be read, or of a day before the
+// logs begin, is not saved at all.
 int SaveReport(const Run& run) {
-    std::string unreadable;
-    const auto station = LoadUnattended(run, unreadable);
-    if (!station) {
-        run.err << kName << unreadable << "\n";
-        return kExitDataUnreadable;
+    const StartupLoad station = LoadStation(run, run.env.busyRetry);
+    if (const auto refused = RefuseSave(UnattendedDataProblem(run.request.dataDirectory, station),
+                                        station.state, ReportDay(run), Now(run))) {
+        run.err << kName << refused->line << "\n";
+        return refused->status;
     }
-    const auto text = MakeReport(run, *station);
+    const auto text = MakeReport(run, station);
     if (!text) return kExitReportFailed;
-    const auto path = ReportFilePath(station->state, run.env.programDirectory, ReportDay(run));
+    const auto path = ReportFilePath(station.state, run.env.programDirectory, ReportDay(run));
     if (const auto problem = WriteReportFile(path, *text, run.env.saveRetry)) {
         run.err << kName << "the report could not be saved: " << *problem << "\n";
         return kExitSaveFailed;
@@ -244,6 +247,9 @@ int SaveRange(const Run& run) {
                 case BackfillStep::SkipCurrentDay:
                     run.out << "No report yet: " << IsoDate(d.day) << " is not over\n";
                     break;
+                case BackfillStep::BeforeLogsBegin:
+                    run.out << "No report: " << IsoDate(d.day) << " is before the logs begin\n";
+                    break;
             }
         }
     });
@@ -272,12 +278,11 @@ int WithPicture(const Run& run, int (*mode)(const Run&), bool range) {
 
 // ---- Monitoring ----------------------------------------------------------------------------
 
-constexpr int kDefaultGraceMinutes = 30;
-
-// The day's cycles are due up to the current minute less the grace period: a cycle still
-// on its way is not yet due, never missing.
-MinuteTime DueUntil(const Run& run) {
-    return Now(run) - std::chrono::minutes{run.request.grace.value_or(kDefaultGraceMinutes)};
+// Watching live, the cycles are judged up to now less the grace even across midnight, so that
+// the last cycles of the day before are not called missing while still on their way.
+RunInputs MonitoredInputs(const Run& run) {
+    if (!run.request.today) return Inputs(run);
+    return RunInputs{Now(run) - Grace(run), nullptr, std::chrono::minutes{0}};
 }
 
 // Watching live (--day today), the day is the UTC day of the grace period and an hour before
@@ -285,7 +290,7 @@ MinuteTime DueUntil(const Run& run) {
 // enough for a monitoring system to reach a hard state, before the new day takes over.
 Day MonitoredDay(const Run& run) {
     if (!run.request.today) return ReportDay(run);
-    return std::chrono::floor<std::chrono::days>(DueUntil(run) - std::chrono::hours{1});
+    return std::chrono::floor<std::chrono::days>(Now(run) - Grace(run) - std::chrono::hours{1});
 }
 
 int TellCheck(std::ostream& out, const CheckResult& result) {
@@ -304,14 +309,14 @@ int CheckDay(const Run& run) {
     if (!station) return TellCheck(run.out, UnknownCheck(unreadable));
     const Day day = MonitoredDay(run);
     const DayReportResult result =
-        BuildDayReportWith(station->state, Options(run), day, RunInputs{DueUntil(run), nullptr});
+        BuildDayReportWith(station->state, Options(run), day, MonitoredInputs(run));
     if (result.error) {
         std::string reason = IsoDate(day) + ": " + *result.error;
         if (result.errorPlace) reason += " (" + *result.errorPlace + ")";
         return TellCheck(run.out, UnknownCheck(reason));
     }
-    const DayCheck check{day, MeasureDay(result.findings), DueUntil(run), run.request.today,
-                         NewestRecord(station->state.SegHistory), run.env.now};
+    const DayCheck check = CheckOf(result.findings, run.request.today,
+                                   NewestRecord(station->state.SegHistory), run.env.now);
     return TellCheck(run.out, JudgeDay(check, thresholds));
 }
 
@@ -324,8 +329,8 @@ int WriteMetrics(const Run& run) {
         run.err << kName << unreadable << "\n";
         return kExitDataUnreadable;
     }
-    const DayReportResult result = BuildDayReportWith(station->state, Options(run), MonitoredDay(run),
-                                                      RunInputs{DueUntil(run), nullptr});
+    const DayReportResult result =
+        BuildDayReportWith(station->state, Options(run), MonitoredDay(run), MonitoredInputs(run));
     if (result.error) {
         TellFailure(run, result);
         return kExitReportFailed;
@@ -357,10 +362,10 @@ struct Mode {
 };
 
 const Mode kModes[] = {
-    {{}, {"--day", "--set", "--defaults", "--format", "--now", "--picture"}, PrintReport},
-    {{"--save"}, {"--day", "--set", "--defaults", "--quiet", "--now"}, SaveReport},
-    {{"--from"}, {"--to", "--set", "--defaults", "--format", "--now", "--picture"}, PrintRange},
-    {{"--from", "--save"}, {"--to", "--set", "--defaults", "--quiet", "--overwrite", "--now"}, SaveRange},
+    {{}, {"--day", "--set", "--defaults", "--format", "--now", "--grace", "--picture"}, PrintReport},
+    {{"--save"}, {"--day", "--set", "--defaults", "--quiet", "--now", "--grace"}, SaveReport},
+    {{"--from"}, {"--to", "--set", "--defaults", "--format", "--now", "--grace", "--picture"}, PrintRange},
+    {{"--from", "--save"}, {"--to", "--set", "--defaults", "--quiet", "--overwrite", "--now", "--grace"}, SaveRange},
     {{"--check"}, {"--day", "--set", "--defaults", "--grace", "--warning", "--critical", "--now"}, CheckDay},
     {{"--format prometheus"},
      {"--day", "--set", "--defaults", "--grace", "--station", "--metrics-file", "--now"}, WriteMetrics},
@@ -469,7 +474,17 @@ int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnv
     CommandEnvironment at = env;
     if (request->now) at.now = std::chrono::sys_seconds{*request->now};
     ReportRequest resolved = *request;
-    if (resolved.today) resolved.day = std::chrono::floor<std::chrono::days>(at.now);
+    const Day today = std::chrono::floor<std::chrono::days>(at.now);
+    if (resolved.today) resolved.day = today;
+    if (resolved.yesterday) resolved.day = today - std::chrono::days{1};
+    // A day still to come has no report; nothing is read or written for it.
+    for (const auto& [option, day] :
+         {std::pair{"--day", resolved.day}, std::pair{"--to", resolved.to}}) {
+        if (!day || *day <= today) continue;
+        const std::string bad =
+            std::string(option) + " " + IsoDate(*day) + " is after today, " + IsoDate(today);
+        return checking ? CheckBadUsage(out, bad) : BadUsage(err, bad);
+    }
     const Run run{resolved, at, out, err};
 #ifdef GAPSCOPE_PICTURES
     if (resolved.picture) return WithPicture(run, mode->run, mode->run == PrintRange);

@@ -27,7 +27,8 @@ struct ReportRequest {
     bool json = false;  // --format json
     // Monitoring: the thresholds of --check ("NAME=RANGE" as given), --grace, --station,
     // --metrics-file. --check and --format prometheus are modes, found in `given`.
-    bool today = false;  // --day today: the current day, whatever the clock says it is
+    bool today = false;      // --day today: the current day, whatever the clock says it is
+    bool yesterday = false;  // --day yesterday: the day before it
     std::optional<int> grace;
     std::vector<std::string> warning;
     std::vector<std::string> critical;

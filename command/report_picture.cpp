@@ -1,6 +1,5 @@
 #include "command/report_picture.h"
 
-#include "history/day_queries.h"
 #include "pictures/heatmap_painter.h"
 #include "pictures/picture_file.h"
 #include "pictures/timeline_painter.h"
@@ -15,11 +14,8 @@ void RunPicture::Add(const StartupState& station, Day day, const DayReportResult
         return;
     }
     heatMap_.facts = facts;
-    const pictures::DayStatus status = result.error ? pictures::DayStatus::Failed
-                                       : DayInSegHistory(station.SegHistory, day)
-                                           ? pictures::DayStatus::Reported
-                                           : pictures::DayStatus::NoHistory;
-    pictures::HeatMapRow row = pictures::BuildHeatMapRow(result.findings, status);
+    pictures::HeatMapRow row =
+        pictures::BuildHeatMapRow(result.findings, pictures::StatusOf(result));
     row.day = day;
     pictures::AddHeatMapRow(heatMap_, std::move(row), station.Mode);
 }

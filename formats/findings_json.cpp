@@ -138,6 +138,11 @@ json AbsentJson(const std::vector<AbsentAllDay>& absent) {
     return out;
 }
 
+// "yyyy-mm-ddThh:nnZ".
+std::string IsoMinuteUtc(MinuteTime time) {
+    return IsoDate(std::chrono::floor<std::chrono::days>(time)) + "T" + ClockTime(time) + "Z";
+}
+
 json SummaryJson(const DaySummary& s) {
     return json{{"missing_cycles", s.missingCycles}, {"channels", s.channels},
                 {"segments", s.segments},            {"late_segments", s.lateSegments},
@@ -182,6 +187,9 @@ json FindingsDocument(const Findings& findings, const DocumentFacts& facts) {
     doc["expected"] = ExpectedJson(findings);
     doc["labels"] = LabelsJson(findings);
     doc["not_yet_due"] = CyclesJson(findings.notYetDue);
+    doc["first_record"] =
+        findings.firstRecord ? json(IsoMinuteUtc(*findings.firstRecord)) : json(nullptr);
+    doc["before_logs_begin"] = CyclesJson(findings.beforeLogsBegin);
     doc["not_checked"] = NotCheckedJson(findings.notChecked);
     doc["summary"] = SummaryJson(Summarise(findings));
     return doc;

@@ -383,7 +383,11 @@ CheckResult JudgeDay(const DayCheck& check, const Thresholds& thresholds) {
     const bool nothingDue = check.dueUntil < dayStart;
     const bool partDue = !nothingDue && check.dueUntil < dayStart + std::chrono::minutes{1439};
     std::vector<std::string> parts;
-    if (nothingDue) parts.push_back("nothing due yet");
+    if (check.beforeLogsBegin) {
+        parts.push_back("before the logs begin");
+    } else if (nothingDue) {
+        parts.push_back("nothing due yet");
+    }
     // Two measures of the lost channels name them alike: once is enough.
     for (const auto* list : {&critical, &warning}) {
         for (const std::string& phrase : *list) {
@@ -410,6 +414,19 @@ CheckResult JudgeDay(const DayCheck& check, const Thresholds& thresholds) {
                               ": " + Joined(parts),
                           PerformanceData(check, thresholds));
     return result;
+}
+
+DayCheck CheckOf(const Findings& findings, bool live, std::optional<MinuteTime> newestRecord,
+                 std::chrono::sys_seconds now) {
+    DayCheck check;
+    check.day = findings.day;
+    check.measures = MeasureDay(findings);
+    check.dueUntil = MinuteTime{findings.day} + std::chrono::minutes{findings.judged.last};
+    check.live = live;
+    check.newestRecord = newestRecord;
+    check.now = now;
+    check.beforeLogsBegin = findings.judged.WhollyBeforeLogsBegin();
+    return check;
 }
 
 CheckResult UnknownCheck(const std::string& reason) {

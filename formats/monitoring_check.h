@@ -74,7 +74,12 @@ struct DayCheck {
     bool live = false;
     std::optional<MinuteTime> newestRecord;
     std::chrono::sys_seconds now{};
+    // Nothing of the day is on record: it lies before the first record of the logs.
+    bool beforeLogsBegin = false;
 };
+// The check of a report run's findings, judged up to the last minute the run judged.
+DayCheck CheckOf(const Findings& findings, bool live, std::optional<MinuteTime> newestRecord,
+                 std::chrono::sys_seconds now);
 
 struct CheckResult {
     CheckState state = CheckState::Unknown;

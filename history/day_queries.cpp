@@ -58,6 +58,19 @@ std::optional<MinuteTime> NewestRecord(const HistoryLog& log) {
     return newest;
 }
 
+std::optional<MinuteTime> EarliestRecord(const HistoryLog& log,
+                                         std::optional<MinuteTime> notAfter) {
+    std::optional<MinuteTime> earliest;
+    for (std::size_t i = 0; i < log.LineCount(); ++i) {
+        const std::string_view line = log.Line(i);
+        if (line.size() < 13 || line[12] != '=') continue;
+        const std::optional<MinuteTime> time = ParseMinuteKey(line.substr(0, 12));
+        if (!time || (notAfter && *time > *notAfter)) continue;
+        if (!earliest || *time < *earliest) earliest = time;
+    }
+    return earliest;
+}
+
 bool DayInSegHistory(const HistoryLog& segHistory, Day day) {
     return segHistory.ContainsDate(day);
 }

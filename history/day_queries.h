@@ -21,6 +21,11 @@ bool ChannelsSeenOnDay(const HistoryLog& segHistory, Day day, const ChannelSet& 
 // twelve digits that reads as a real date and time ("yyyymmddhhnn"); nullopt when none.
 std::optional<MinuteTime> NewestRecord(const HistoryLog& log);
 
+// The earliest minute of a record in a segment history, by the same rule as NewestRecord;
+// keys after `notAfter` (a clock set wrong, a replay) are left out. nullopt when none.
+std::optional<MinuteTime> EarliestRecord(const HistoryLog& log,
+                                         std::optional<MinuteTime> notAfter = std::nullopt);
+
 // Whether the segment history mentions the day ("yyyymmdd") anywhere in its text.
 bool DayInSegHistory(const HistoryLog& segHistory, Day day);
 

@@ -24,6 +24,12 @@ HeatCell Judge(const Counts& c) {
 
 }  // namespace
 
+DayStatus StatusOf(const DayReportResult& result) {
+    if (result.error) return DayStatus::Failed;
+    return result.findings.judged.WhollyBeforeLogsBegin() ? DayStatus::BeforeLogsBegin
+                                                          : DayStatus::Reported;
+}
+
 HeatMapRow BuildHeatMapRow(const Findings& findings, DayStatus status) {
     HeatMapRow row;
     row.day = findings.day;
@@ -43,12 +49,17 @@ HeatMapRow BuildHeatMapRow(const Findings& findings, DayStatus status) {
     const MissingSegmentCounter counter(findings);
     for (const FoundItem& item : findings.missing) at(item.minute).missing += counter.Missing(item);
 
-    // Columns from the first one that has not begun yet on the current day: not yet due.
+    // Columns from the first one that has not begun yet on the current day: not yet due;
+    // those of cycles before the first record: before the logs begin.
     const std::size_t future = static_cast<std::size_t>((firstNotDue + cycle - 1) / cycle);
+    const std::size_t begun = findings.beforeLogsBegin.size();
     Counts day;
     row.cells.reserve(columns.size());
     for (const Counts& c : columns) {
-        row.cells.push_back(row.cells.size() < future ? Judge(c) : HeatCell{HeatCell::Kind::NotYetDue, 0.0f});
+        const std::size_t column = row.cells.size();
+        row.cells.push_back(column < begun    ? HeatCell{HeatCell::Kind::BeforeLogsBegin, 0.0f}
+                            : column < future ? Judge(c)
+                                              : HeatCell{HeatCell::Kind::NotYetDue, 0.0f});
         day.due += c.due;
         day.missing += c.missing;
         day.notYetDue += c.notYetDue;

@@ -43,19 +43,24 @@ void PaintCell(QPainter& painter, const Box& box, const HeatCell& cell) {
         case HeatCell::Kind::NotYetDue:
             StripeBox(painter, box, colour::kStripe, kStripeSpacing);
             return;
+        case HeatCell::Kind::BeforeLogsBegin:
+            HatchBox(painter, box, colour::kBeforeLogsHatch, kCrossSpacing, true);
+            return;
     }
 }
 
 // A day without cells: its whole row, total included, cross-hatched.
 void PaintDayWithoutCells(QPainter& painter, const PictureLayout& layout, int r, const HeatMapRow& row) {
-    const Rgb& ink = row.status == DayStatus::Failed ? colour::kFailedHatch : colour::kNoHistoryHatch;
+    const Rgb& ink =
+        row.status == DayStatus::Failed ? colour::kFailedHatch : colour::kBeforeLogsHatch;
     const Box first = layout.Cell(r, 0);
     HatchBox(painter, {layout.grid.x, first.y, layout.grid.width, first.height}, ink, kCrossSpacing, true);
     const Box total = layout.Total(r);
     FillBox(painter, total, colour::kBackground);
     HatchBox(painter, total, ink, kCrossSpacing, true);
     if (layout.rowHeight >= kTextRows) {
-        const QString text = row.status == DayStatus::Failed ? QStringLiteral("failed") : QStringLiteral("no data");
+        const QString text =
+            row.status == DayStatus::Failed ? QStringLiteral("failed") : QStringLiteral("no logs");
         const QFont font = PictureFont(10, true);
         const int width = QFontMetrics(font).horizontalAdvance(text) + 6;
         const Box plate{total.x + (total.width - width) / 2, total.y, width, total.height};
@@ -119,9 +124,10 @@ void PaintLegend(QPainter& painter, const PictureLayout& layout) {
     DrawLegendLine(painter, layout, 2, QStringLiteral("nothing expected in the cycle"), [&](const Box& box) {
         HatchBox(painter, box, colour::kHatch, kHatchSpacing);
     });
-    DrawLegendLine(painter, layout, 3, QStringLiteral("no history of the day in the logs"), [&](const Box& box) {
-        HatchBox(painter, box, colour::kNoHistoryHatch, kCrossSpacing, true);
-    });
+    DrawLegendLine(painter, layout, 3, QStringLiteral("before the logs begin"),
+                   [&](const Box& box) {
+                       HatchBox(painter, box, colour::kBeforeLogsHatch, kCrossSpacing, true);
+                   });
     DrawLegendLine(painter, layout, 4, QStringLiteral("the day's report failed (a bad segment mask)"),
                    [&](const Box& box) { HatchBox(painter, box, colour::kFailedHatch, kCrossSpacing, true); });
     DrawLegendLine(painter, layout, 5, QStringLiteral("not yet due"), [&](const Box& box) {
@@ -159,7 +165,7 @@ void PaintHeatMap(QPainter& painter, const HeatMap& map) {
     PaintLegend(painter, layout);
     std::vector<std::pair<QString, int>> counts = {
         {QStringLiteral("days reported"), CountOf(map, DayStatus::Reported)},
-        {QStringLiteral("days without history"), CountOf(map, DayStatus::NoHistory)},
+        {QStringLiteral("days before the logs begin"), CountOf(map, DayStatus::BeforeLogsBegin)},
         {QStringLiteral("days whose report failed"), CountOf(map, DayStatus::Failed)}};
     for (auto& line : SummaryCountLines(map.totals)) counts.push_back(std::move(line));
     DrawCounts(painter, layout, QStringLiteral("The range's counts"), counts);

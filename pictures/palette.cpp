@@ -44,6 +44,7 @@ Rgb CellColour(const TimelineCell& cell) {
             return colour::kMissing;
         case CellState::NotExpected:
         case CellState::NotYetDue:
+        case CellState::BeforeLogsBegin:
             break;
     }
     return colour::kBackground;

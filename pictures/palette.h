@@ -18,7 +18,7 @@ struct Rgb {
 // deficiency tell apart, with lighter tints of it. Each state also differs in lightness or
 // in pattern, so that a print in grey keeps them apart: received light, incomplete
 // darkening with the share missing, missing darkest; late a dark band across a received
-// cell; not expected hatched; not yet due striped.
+// cell; not expected hatched; not yet due striped; before the logs begin cross-hatched.
 namespace colour {
 inline constexpr Rgb kBackground{0xFF, 0xFF, 0xFF};
 inline constexpr Rgb kInk{0x20, 0x20, 0x20};
@@ -30,7 +30,7 @@ inline constexpr Rgb kMissing{0xD5, 0x5E, 0x00};         // vermillion
 inline constexpr Rgb kLate{0x00, 0x72, 0xB2};            // blue
 inline constexpr Rgb kHatch{0x9A, 0x9A, 0x9A};           // not expected, nothing expected
 inline constexpr Rgb kStripe{0xB4, 0xB4, 0xB4};          // not yet due
-inline constexpr Rgb kNoHistoryHatch{0x70, 0x70, 0x70};
+inline constexpr Rgb kBeforeLogsHatch{0x70, 0x70, 0x70};
 inline constexpr Rgb kFailedHatch{0xD5, 0x5E, 0x00};
 inline constexpr Rgb kNoneMissing{0xDD, 0xF0, 0xE9};     // heat map: nothing missing
 }  // namespace colour

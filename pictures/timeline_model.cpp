@@ -240,13 +240,18 @@ Timeline BuildTimeline(const Findings& findings, const PictureFacts& facts) {
         if (auto* row = rows.Find(KindOfChannel(first), first)) row->row.absentAllDay = true;
     }
 
-    // The time after the current minute has not come for any row.
+    // The time after the current minute has not come for any row, nor had the logs begun
+    // before their first record.
     const std::size_t future = t.firstNotYetDue ? static_cast<std::size_t>(*t.firstNotYetDue) : kMinutesPerDay;
+    const std::size_t begun = findings.beforeLogsBegin.size();
     for (auto& [key, built] : rows.Rows()) {
         TimelineRow row = std::move(built.row);
         row.cells.reserve(built.counts.size());
         for (const CellCounts& counts : built.counts) {
-            row.cells.push_back(row.cells.size() < future ? Judge(counts) : TimelineCell{CellState::NotYetDue, 0.0});
+            const std::size_t column = row.cells.size();
+            row.cells.push_back(column < begun    ? TimelineCell{CellState::BeforeLogsBegin, 0.0}
+                                : column < future ? Judge(counts)
+                                                  : TimelineCell{CellState::NotYetDue, 0.0});
         }
         t.rows.push_back(std::move(row));
     }

@@ -22,7 +22,8 @@ enum class CellState {
     Incomplete,   // part of what was expected did not arrive (see TimelineCell::missingShare)
     Missing,      // nothing of what was expected arrived
     NotExpected,  // the calendar expects nothing of the row here, or it was not checked
-    NotYetDue,    // the current day, after the current minute
+    NotYetDue,    // the current day, after the current minute less the grace period
+    BeforeLogsBegin,  // before the first record of the segment history: never expected
 };
 
 struct TimelineCell {

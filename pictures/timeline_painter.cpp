@@ -11,6 +11,7 @@ namespace {
 
 constexpr int kHatchSpacing = 5;
 constexpr int kStripeSpacing = 4;
+constexpr int kCrossSpacing = 4;
 
 QString Title(const Timeline& t) {
     QString service = ToQString(ServiceName(t.service)) + QStringLiteral(" service");
@@ -29,6 +30,9 @@ void PaintRun(QPainter& painter, const Box& box, const TimelineCell& cell) {
             return;
         case CellState::NotYetDue:
             StripeBox(painter, box, colour::kStripe, kStripeSpacing);
+            return;
+        case CellState::BeforeLogsBegin:
+            HatchBox(painter, box, colour::kBeforeLogsHatch, kCrossSpacing, true);
             return;
         case CellState::Late:
             FillBox(painter, box, colour::kReceived);
@@ -94,6 +98,10 @@ void PaintLegend(QPainter& painter, const PictureLayout& layout) {
                    [&](const Box& box) { PaintRun(painter, box, {CellState::NotExpected, 0.0}); });
     DrawLegendLine(painter, layout, 5, QStringLiteral("not yet due"),
                    [&](const Box& box) { PaintRun(painter, box, {CellState::NotYetDue, 0.0}); });
+    DrawLegendLine(painter, layout, 6, QStringLiteral("before the logs begin"),
+                   [&](const Box& box) {
+                       PaintRun(painter, box, {CellState::BeforeLogsBegin, 0.0});
+                   });
 }
 
 }  // namespace

@@ -28,14 +28,13 @@ int LongestRun(const std::vector<int>& minutes, int step) {
     return longest;
 }
 
-// Segments of the channels and files expected in cycles that are due and not missing.
-// Both lists run by rising minute; the not-yet-due minutes all follow the due ones.
+// Segments of the channels and files expected in cycles that are judged and not missing.
+// Both lists run by rising minute.
 int ExpectedSegments(const Findings& findings) {
-    const int firstNotDue = findings.notYetDue.empty() ? 1440 : findings.notYetDue.front();
     auto missingCycle = findings.missingCycles.begin();
     int segments = 0;
     for (const ExpectedChannel& channel : findings.expected) {
-        if (channel.minute >= firstNotDue) break;
+        if (!findings.judged.Judges(channel.minute)) continue;
         while (missingCycle != findings.missingCycles.end() && *missingCycle < channel.minute) {
             ++missingCycle;
         }
@@ -46,12 +45,11 @@ int ExpectedSegments(const Findings& findings) {
     return segments;
 }
 
-// Segments of the channels and files expected in the due cycles, missing cycles included.
+// Segments of the channels and files expected in the judged cycles, missing cycles included.
 int DueSegments(const Findings& findings) {
-    const int firstNotDue = findings.notYetDue.empty() ? 1440 : findings.notYetDue.front();
     int segments = 0;
     for (const ExpectedChannel& channel : findings.expected) {
-        if (channel.minute >= firstNotDue) break;
+        if (!findings.judged.Judges(channel.minute)) continue;
         if (!CountsAsProduct(channel.kind)) segments += channel.SegmentCount();
     }
     return segments;
@@ -120,10 +118,9 @@ std::vector<LostChannel> LostChannels(const Findings& findings) {
         const auto channel = lost.find({item.kind, item.channel});
         if (channel != lost.end()) channel->second.emplace(item.minute, false);
     }
-    const int firstNotDue = findings.notYetDue.empty() ? 1440 : findings.notYetDue.front();
     std::map<ChannelKey, std::vector<int>> expectedMinutes;
     for (const ExpectedChannel& e : findings.expected) {
-        if (e.minute >= firstNotDue) break;
+        if (!findings.judged.Judges(e.minute)) continue;
         const ChannelKey key{e.kind, e.channel};
         if (lost.contains(key)) expectedMinutes[key].push_back(e.minute);
     }

@@ -23,6 +23,7 @@ RangeOutcome RunDayRange(const StartupState& startup, const ReportOptions& optio
     const std::optional<ProcessLogDays> processLog = ProcessLogFor(startup, options);
     RunInputs inputs;
     inputs.now = range.now;
+    inputs.grace = range.grace;
     inputs.processLog = processLog ? &*processLog : nullptr;
     RangeOutcome outcome;
     for (Day day = range.from; day <= range.to; day += std::chrono::days{1}) {
@@ -33,8 +34,10 @@ RangeOutcome RunDayRange(const StartupState& startup, const ReportOptions& optio
     return outcome;
 }
 
-BackfillStep DecideBackfill(Day day, Day today, bool fileExists, bool overwrite) {
+BackfillStep DecideBackfill(Day day, Day today, bool beforeLogsBegin, bool fileExists,
+                            bool overwrite) {
     if (day >= today) return BackfillStep::SkipCurrentDay;
+    if (beforeLogsBegin) return BackfillStep::BeforeLogsBegin;
     if (fileExists && !overwrite) return BackfillStep::KeepExisting;
     return BackfillStep::Write;
 }
@@ -55,7 +58,8 @@ RangeOutcome BackfillReports(const StartupState& startup, const ReportOptions& o
         done.day = day;
         done.path = ReportFilePath(startup, programDirectory, day);
         std::error_code ignored;
-        done.step = DecideBackfill(day, today, std::filesystem::exists(done.path, ignored), overwrite);
+        done.step = DecideBackfill(day, today, DayBeforeLogsBegin(day, startup.FirstRecord),
+                                   std::filesystem::exists(done.path, ignored), overwrite);
         if (done.step == BackfillStep::Write) {
             DayReportResult result = BuildDayReportWith(startup, options, day, inputs);
             Count(outcome, result);

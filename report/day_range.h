@@ -11,11 +11,13 @@
 
 namespace gapscope {
 
-// The days from..to (both included) and the current minute (see RunInputs::now).
+// The days from..to (both included), the current minute and the grace period (see
+// RunInputs).
 struct DayRange {
     Day from{};
     Day to{};
     std::optional<MinuteTime> now;
+    std::chrono::minutes grace = kDefaultGrace;
 };
 
 // What a range came to: the days reported, the days whose run failed, and the counts of the
@@ -36,11 +38,13 @@ RangeOutcome RunDayRange(const StartupState& startup, const ReportOptions& optio
 
 // What back-filling does about one day's report file.
 enum class BackfillStep {
-    Write,           // no file yet, or overwriting was asked for
-    KeepExisting,    // the file is there and is left alone
-    SkipCurrentDay,  // the day is not over (or still to come): no file yet
+    Write,            // no file yet, or overwriting was asked for
+    KeepExisting,     // the file is there and is left alone
+    SkipCurrentDay,   // the day is not over (or still to come): no file yet
+    BeforeLogsBegin,  // nothing of the day is on record: no file, and an old one stays
 };
-BackfillStep DecideBackfill(Day day, Day today, bool fileExists, bool overwrite);
+BackfillStep DecideBackfill(Day day, Day today, bool beforeLogsBegin, bool fileExists,
+                            bool overwrite);
 
 struct BackfillDay {
     Day day{};
@@ -53,8 +57,9 @@ struct BackfillDay {
 
 // Writes for each day of the range the file a single-day save writes (the same bytes, the
 // banner's time being `banner.savedAt`), leaving existing files alone unless `overwrite`,
-// and never one for the current day (the day of `banner.savedAt`) or later. Each day's
-// outcome goes to `each`; the counts are those of the days reported.
+// and never one for the current day (the day of `banner.savedAt`) or later, nor for a day
+// before the logs begin. Each day's outcome goes to `each`; the counts are those of the days
+// reported.
 RangeOutcome BackfillReports(const StartupState& startup, const ReportOptions& options,
                              Day from, Day to, const BannerInfo& banner,
                              const std::filesystem::path& programDirectory, bool overwrite,

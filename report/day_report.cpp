@@ -29,7 +29,7 @@ struct Titles {
 // text, and as the first minute and the step) and the channels looked for at each.
 struct AllDayLine {
     const char* name;
-    const char* cycles;
+    std::string cycles;
     int firstMinute;
     int step;
     ChannelSet channels;
@@ -186,15 +186,7 @@ private:
 
     // ---- Findings -----------------------------------------------------------------------
 
-    // The last minute whose cycles are due: the current minute on the current day.
-    static int LastDueMinute(Day day, const std::optional<MinuteTime>& now) {
-        if (!now) return kMinutesPerDay - 1;
-        const Day today = std::chrono::floor<std::chrono::days>(*now);
-        if (day < today) return kMinutesPerDay - 1;
-        if (day > today) return -1;
-        return static_cast<int>((*now - MinuteTime{today}).count());
-    }
-    bool Due(int m) const { return m <= lastDueMinute_; }
+    bool Due(int m) const { return judged_.Judges(m); }
 
     std::string LabelOf(ScanSubject subject, ChannelNumber n) {
         if (subject != ScanSubject::Channel) return ItemLabel(KindOf(subject, n), n, day_);
@@ -285,8 +277,19 @@ private:
                !s_.ParallelMode() && !o_.met8LritOnly;
     }
 
+    // The cycles a day-long line names, first..last at its step: all of the day's, or on a
+    // day not judged whole those judged; none when it has no cycle judged.
+    std::optional<std::string> JudgedCycles(const char* whole, int first, int step,
+                                            int last) const {
+        if (judged_.first == 0 && judged_.last == kMinutesPerDay - 1) return std::string(whole);
+        while (first < judged_.first) first += step;
+        while (last > judged_.last) last -= step;
+        if (first > last) return std::nullopt;
+        return CycleHhnn(first) + ".." + CycleHhnn(last);
+    }
+
     void AddAbsentAllDay(Lines& product, AllDayLine line) {
-        AppendDayLong(product, (" " + std::string(line.cycles)).c_str(),
+        AppendDayLong(product, (" " + line.cycles).c_str(),
                       (std::string(line.name) + " missing").c_str());
         AbsentAllDay absent{line.name, line.cycles, {}};
         for (ChannelNumber n = kFirstChannel; n <= kLastChannel; ++n) {
@@ -302,8 +305,10 @@ private:
         if (o_.hourlyFy2g) {
             dayLong_.fy2gChannels = ChannelSet::Range(67, 72);
             dayLong_.fy2gAbsent = !ChannelsSeenOnDay(s_.SegHistory, day_, dayLong_.fy2gChannels, 60);
-            if (dayLong_.fy2gAbsent && FsdDayLongAllowed(dayInHistory) && !s_.HimawariMode()) {
-                AddAbsentAllDay(product, {"FY-2G", "0000..2300", 0, 60, dayLong_.fy2gChannels});
+            const auto cycles = JudgedCycles("0000..2300", 0, 60, 23 * 60);
+            if (dayLong_.fy2gAbsent && FsdDayLongAllowed(dayInHistory) && !s_.HimawariMode() &&
+                cycles) {
+                AddAbsentAllDay(product, {"FY-2G", *cycles, 0, 60, dayLong_.fy2gChannels});
             }
         }
         dayLong_.fy2eAbsent = false;
@@ -311,17 +316,20 @@ private:
             dayLong_.fy2eChannels = ChannelSet::Range(77, 82);
             // FY-2E is sent at half past the hour, so it is looked for at every half hour.
             dayLong_.fy2eAbsent = !ChannelsSeenOnDay(s_.SegHistory, day_, dayLong_.fy2eChannels, 30);
-            if (dayLong_.fy2eAbsent && FsdDayLongAllowed(dayInHistory) && !s_.HimawariMode()) {
-                AddAbsentAllDay(product, {"FY-2E", "0030..2330", 30, 60, dayLong_.fy2eChannels});
+            const auto cycles = JudgedCycles("0030..2330", 30, 60, 23 * 60 + 30);
+            if (dayLong_.fy2eAbsent && FsdDayLongAllowed(dayInHistory) && !s_.HimawariMode() &&
+                cycles) {
+                AddAbsentAllDay(product, {"FY-2E", *cycles, 30, 60, dayLong_.fy2eChannels});
             }
         }
         himawariAbsent_ = true;
         if (!s_.NoHimawari() && o_.himawari30min) {
             himawariChannels_ = HimawariChannelsForDay(day_);
             himawariAbsent_ = !ChannelsSeenOnDay(s_.SegHistory, day_, himawariChannels_, 30);
-            if (himawariAbsent_ && FsdDayLongAllowed(dayInHistory)) {
+            const auto cycles = JudgedCycles("0000..2330", 0, 30, 23 * 60 + 30);
+            if (himawariAbsent_ && FsdDayLongAllowed(dayInHistory) && cycles) {
                 // As the heading says: every half hour, the step the absence was looked for at.
-                AddAbsentAllDay(product, {"Himawari", "0000..2330", 0, 30, himawariChannels_});
+                AddAbsentAllDay(product, {"Himawari", *cycles, 0, 30, himawariChannels_});
             }
         }
     }
@@ -386,8 +394,10 @@ private:
         const ProductScans scans = ProductScansAt(run_, m);
         for (std::size_t i = 0; i < scans.count; ++i) {
             const ProductScan& scan = scans.scans[i];
-            long& expected = scan.mpef ? expected_ : scratch_;
-            long& received = scan.mpef ? received_ : scratch_;
+            // What the day received is told by the cycles judged.
+            const bool counted = scan.mpef && Due(m);
+            long& expected = counted ? expected_ : scratch_;
+            long& received = counted ? received_ : scratch_;
             ScanMissingSegments(Context(), m, otherPart, scan.set, lines, expected, received, &found_);
         }
         RecordScan(m, found_);
@@ -412,7 +422,11 @@ private:
         }
     }
 
-    void Minute(int m, DayReport& out) {
+    // A minute not yet due is scanned for what it expects, but no list names it.
+    void Minute(int m, DayReport& lists) {
+        if (judged_.BeforeLogsBegin(m)) return;
+        if (!Due(m)) unlisted_ = DayReport{};
+        DayReport& out = Due(m) ? lists : unlisted_;
         const std::string key = MinuteKey(day_, m);
         const std::string_view hhnn = std::string_view(key).substr(8, 4);
         ResetMinuteProducts(run_, SlotTime{day_} + std::chrono::minutes{m});
@@ -430,7 +444,7 @@ private:
             ScanLateSegments(day_, late, 1, 26, lateLines_, &lateItems_);
             AppendCycle(out.lateSegs, hhnn, lateLines_);
             for (const ScanItem& item : lateItems_) {
-                findings_.late.push_back(ItemOf(m, item, Within::Nothing));
+                if (Due(m)) findings_.late.push_back(ItemOf(m, item, Within::Nothing));
             }
             lateItems_.clear();
         }
@@ -527,16 +541,44 @@ private:
         return processLog && processLog->IsPartialScanDay(day_);
     }
 
-    // The repeat cycles after the current minute, and the other minutes with expected items.
+    // The repeat cycles not yet due, and the other minutes not yet due with expected items.
     void CollectNotYetDue() {
         auto expected = findings_.expected.begin();
-        for (int m = lastDueMinute_ + 1; m < kMinutesPerDay; ++m) {
+        for (int m = 0; m < kMinutesPerDay; ++m) {
+            if (!judged_.NotYetDue(m)) continue;
             while (expected != findings_.expected.end() && expected->minute < m) ++expected;
             const bool cycle = !s_.HimawariMode() && m % RepeatCycleMinutes(s_.Mode) == 0;
             if (cycle || (expected != findings_.expected.end() && expected->minute == m)) {
                 findings_.notYetDue.push_back(m);
             }
         }
+    }
+
+    void CollectBeforeLogsBegin() {
+        const int step = RepeatCycleMinutes(s_.Mode);
+        for (int m = 0; m < kMinutesPerDay && judged_.BeforeLogsBegin(m); m += step) {
+            findings_.beforeLogsBegin.push_back(m);
+        }
+    }
+
+    void AddSequenceReports(Lines& product) {
+        if (o_.met8LritOnly) return;
+        for (SequenceKind kind : {0, 7, 6, 8, 1, 3, 2, 4, 5}) {
+            AddSequenceReport(s_.FileHistory, day_, kind, s_.NeatMode(), product,
+                              &findings_.sequences);
+        }
+    }
+
+    // Nothing of the day is on record: every list that names what is missing says so
+    // instead. The sequence numbers come from the file history, which may hold the day.
+    void WhollyBeforeLogsBegin(DayReport& out) {
+        const std::string line = BeforeLogsBeginLine(s_.FirstRecord);
+        out.missingSegs.push_back(line);
+        out.missingProduct.push_back(line);
+        out.lateSegs.emplace_back("  (none)");
+        out.missingSlots.push_back(line);
+        CollectBeforeLogsBegin();
+        AddSequenceReports(out.missingProduct);
     }
 
     void Build(DayReport& out) {
@@ -546,7 +588,9 @@ private:
         findings_.service = s_.Mode;
         findings_.options = o_;
         findings_.switches = s_.switches;
-        lastDueMinute_ = LastDueMinute(day_, inputs_.now);
+        findings_.firstRecord = s_.FirstRecord;
+        judged_ = JudgeMinutes(day_, s_.FirstRecord, inputs_.now, inputs_.grace);
+        findings_.judged = judged_;
 
         run_.reportDay = day_;
         run_.goes12Bypass = o_.goes12Bypass;
@@ -562,6 +606,10 @@ private:
         StartList(out.missingProduct, DateLine(day_, s_.HimawariMode()), titles.product);
         StartList(out.lateSegs, DateLine(day_, false), titles.late);
         StartList(out.missingSlots, DateLine(day_, true), titles.slots);
+        if (judged_.WhollyBeforeLogsBegin()) {
+            WhollyBeforeLogsBegin(out);
+            return;
+        }
 
         DayLongChecks(out.missingProduct);
         for (int m = 0; m < kMinutesPerDay; ++m) Minute(m, out);
@@ -576,6 +624,7 @@ private:
         }
         CloseProducts(out.missingProduct);
         CollectNotYetDue();
+        CollectBeforeLogsBegin();
         if (out.lateSegs.size() == 3) out.lateSegs.emplace_back("  (none)");
         if (out.missingSlots.size() == 3) out.missingSlots.emplace_back("  (none)");
 
@@ -585,13 +634,11 @@ private:
             CompactProductList(out.missingProduct, s_.Mode);
         } catch (...) {
         }
+        // What was not judged closes the cycles list, after the collapse of its first run.
+        if (judged_.first > 0) out.missingSlots.push_back(BeforeLogsBeginLine(s_.FirstRecord));
+        if (judged_.current) out.missingSlots.push_back(JudgedUpToLine(day_, judged_));
 
-        if (!o_.met8LritOnly) {
-            for (SequenceKind kind : {0, 7, 6, 8, 1, 3, 2, 4, 5}) {
-                AddSequenceReport(s_.FileHistory, day_, kind, s_.NeatMode(), out.missingProduct,
-                                  &findings_.sequences);
-            }
-        }
+        AddSequenceReports(out.missingProduct);
     }
 
     const StartupState& s_;
@@ -614,7 +661,9 @@ private:
     long scratch_ = 0;
 
     Findings findings_;
-    int lastDueMinute_ = kMinutesPerDay - 1;
+    JudgedMinutes judged_;
+    // Where the lines of a minute not yet due go: nowhere.
+    DayReport unlisted_;
     std::array<std::string, kLastChannel + 1> labels_;
     // Scratch values of the scans, kept to be reused minute after minute.
     ScanFindings found_;
@@ -641,6 +690,21 @@ DayReportResult BuildDayReport(const StartupState& startup, const ReportOptions&
 DayReportResult BuildDayReportWith(const StartupState& startup, const ReportOptions& options,
                                    Day day, const RunInputs& inputs) {
     return DayReportRun(startup, options, day, inputs).Run();
+}
+
+DayReport NothingToJudge(const StartupState& startup, const ReportOptions& options, Day day,
+                         const std::string& reason) {
+    const Titles titles = ChooseTitles(startup, options);
+    DayReport lists;
+    StartList(lists.missingSegs, DateLine(day, false), titles.segs);
+    StartList(lists.missingProduct, DateLine(day, startup.HimawariMode()), titles.product);
+    StartList(lists.lateSegs, DateLine(day, false), titles.late);
+    StartList(lists.missingSlots, DateLine(day, true), titles.slots);
+    for (Lines* list :
+         {&lists.missingSegs, &lists.missingProduct, &lists.lateSegs, &lists.missingSlots}) {
+        list->push_back("  (nothing to judge: " + reason + ")");
+    }
+    return lists;
 }
 
 }  // namespace gapscope

@@ -34,11 +34,12 @@ struct DayReportResult {
 
 // What a report run may take besides the logs, the options and the day.
 struct RunInputs {
-    // The current minute: cycles after it on its day are not yet due in the findings (the
-    // lists still show them as the report always has). None: every cycle is due.
+    // The current minute: on its day the cycles that start after it less `grace` are not
+    // yet due, and no list names them (JudgeMinutes). None: every day is over.
     std::optional<MinuteTime> now;
     // process.log as read once for many runs; null: the run reads it when it needs it.
     const ProcessLogDays* processLog = nullptr;
+    std::chrono::minutes grace = kDefaultGrace;
 };
 
 // Whether a run with these options reads process.log: only its partial-scan check does, with
@@ -49,7 +50,14 @@ std::optional<ProcessLogDays> ProcessLogFor(const StartupState& startup,
                                             const ReportOptions& options);
 
 DayReportResult BuildDayReport(const StartupState& startup, const ReportOptions& options, Day day);
+// The run of a day; the minutes it judges are JudgeMinutes of the day, the state's first
+// record and the inputs' current minute and grace.
 DayReportResult BuildDayReportWith(const StartupState& startup, const ReportOptions& options,
                                    Day day, const RunInputs& inputs);
+
+// The four lists of a day when the data could not be read: their headings and, where the
+// findings would stand, "  (nothing to judge: REASON)", so that nothing reads as missing.
+DayReport NothingToJudge(const StartupState& startup, const ReportOptions& options, Day day,
+                         const std::string& reason);
 
 }  // namespace gapscope

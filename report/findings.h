@@ -8,6 +8,7 @@
 #include "catalogue/catalogue.h"
 #include "history/scan_mode.h"
 #include "history/time_keys.h"
+#include "report/judged_minutes.h"
 #include "report/report_options.h"
 #include "startup/startup_state.h"
 
@@ -114,8 +115,15 @@ struct Findings {
     // The channels judged in each cycle, by rising minute; every missing item is among
     // its cycle's expected channels.
     std::vector<ExpectedChannel> expected;
-    // Cycles of the current day after the current minute: expected, never missing.
+    // Which minutes the run judged (JudgeMinutes), and the first record it judged them by.
+    JudgedMinutes judged;
+    std::optional<MinuteTime> firstRecord;
+    // Cycles of the current day not yet due (after the current minute less the grace
+    // period): expected, never missing.
     std::vector<int> notYetDue;
+    // Repeat cycles before the first record of the segment history: neither expected nor
+    // missing (on a day wholly before the logs begin, every cycle of the day).
+    std::vector<int> beforeLogsBegin;
     std::vector<NotChecked> notChecked;
     friend bool operator==(const Findings&, const Findings&) = default;
 };

@@ -27,6 +27,15 @@ std::string RangeSummaryLine(Day day, const DaySummary& summary, bool dayNotOver
     return line;
 }
 
+std::string RangeBeforeLogsBeginLine(Day day) {
+    return IsoDate(day) + "  before the logs begin";
+}
+
+std::string RangeDayLine(const Findings& findings) {
+    if (findings.judged.WhollyBeforeLogsBegin()) return RangeBeforeLogsBeginLine(findings.day);
+    return RangeSummaryLine(findings.day, Summarise(findings), findings.judged.current);
+}
+
 std::string RangeErrorLine(Day day, const std::string& error, const std::string& place) {
     std::string line = IsoDate(day) + "  not reported: " + error;
     if (!place.empty()) line += " (" + place + ")";

@@ -16,6 +16,10 @@ namespace gapscope {
 std::string RangeSummaryHeading();
 // `dayNotOver`: the current day, counted up to the current minute ("so far" follows).
 std::string RangeSummaryLine(Day day, const DaySummary& summary, bool dayNotOver = false);
+// A day wholly before the logs begin: "yyyy-mm-dd  before the logs begin", no counts.
+std::string RangeBeforeLogsBeginLine(Day day);
+// The line of a day reported: its counts, or that it is before the logs begin.
+std::string RangeDayLine(const Findings& findings);
 // A day whose run failed: its error (and where it is, when known) in place of the counts.
 std::string RangeErrorLine(Day day, const std::string& error, const std::string& place = "");
 // The counts of the days reported, added up; the days that failed are named after them.

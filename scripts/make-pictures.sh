@@ -26,7 +26,8 @@ trap 'rm -rf "$station"' EXIT
 mkdir -p "$output"
 export COMPUTERNAME=GROUNDSTATION
 # Yesterday's report, the one the README prints, and the week around it: the day before
-# the logs begin shows as a day without history, the current day as not yet due after 06:10.
+# the logs begin shows as such, the current day as not yet due after 05:40 (06:10 less the
+# grace).
 "$report" "$station" --defaults --now "$now" --picture "$output/timeline.png" >/dev/null
 "$report" "$station" --defaults --now "$now" --from 2026-11-29 --to 2026-12-07 \
   --picture "$output/heatmap.png" >/dev/null

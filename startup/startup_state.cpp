@@ -5,6 +5,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "history/day_queries.h"
 #include "history/items.h"
 #include "startup/system_text.h"
 
@@ -129,7 +130,7 @@ std::string ResolveDataDirectory(const std::vector<std::string>& arguments,
     return WithSeparator(own);
 }
 
-void DeriveStartupFlags(StartupState& state) {
+void DeriveStartupFlags(StartupState& state, std::optional<MinuteTime> now) {
     const HistoryLog& seg = state.SegHistory;
     // Rapid-scan keys win when a history holds both kinds.
     if (seg.TextContainsAny({"RP=", "RE=", "R9="})) {
@@ -142,6 +143,7 @@ void DeriveStartupFlags(StartupState& state) {
     state.NoPrologCheck = (state.IsRapidScan() && !seg.TextContains("RP=")) ||
                           (state.IsIodc() && !seg.TextContains("IP="));
     state.Fy2cSeen = !state.switches.noFy2c && (seg.TextContains("67=") || seg.TextContains("71="));
+    state.FirstRecord = EarliestRecord(seg, now);
 }
 
 StartupLoad LoadStartupState(const StartupInputs& inputs) {
@@ -171,7 +173,7 @@ StartupLoad LoadStartupState(const StartupInputs& inputs) {
         }
         state.*log.member = std::move(read.log);
     }
-    DeriveStartupFlags(state);
+    DeriveStartupFlags(state, inputs.now);
     return load;
 }
 

@@ -32,6 +32,9 @@ bool IsSwitch(std::string_view argument);
 // ("/HIM"), why it is none; nullopt for any other argument.
 std::optional<std::string> WhyNotASwitch(std::string_view argument);
 
+// Where the logs of a state not read from files begin: before any day a report is asked for.
+inline constexpr MinuteTime kLogsBeganBeforeAnyDay{Day{std::chrono::year{1} / 1 / 1}};
+
 // Values fixed once when the program starts and only read afterwards.
 struct StartupState {
     std::string DataDirectory;  // always ends in a path separator
@@ -40,6 +43,10 @@ struct StartupState {
     HistoryLog LateSegHistory;
     HistoryLog SegHistory;
     ScanMode Mode = ScanMode::Prime;
+    // The earliest minute key of the segment history, keys after the time the logs were
+    // read left out; nullopt when it holds none, and every day is before the logs begin.
+    // A state built by hand rather than from logs has logs that began before any day.
+    std::optional<MinuteTime> FirstRecord = kLogsBeganBeforeAnyDay;
     bool NoPrologCheck = false;
     bool Fy2cSeen = false;
     Switches switches;
@@ -61,8 +68,9 @@ std::string NormaliseComputerName(const std::string& name);
 std::string ResolveDataDirectory(const std::vector<std::string>& arguments,
                                  const std::filesystem::path& programDirectory);
 
-// The scan mode and the flags that the text of the segment history and the switches give.
-void DeriveStartupFlags(StartupState& state);
+// The scan mode, the flags and the first record that the text of the segment history and
+// the switches give; keys after `now` do not count as the first record.
+void DeriveStartupFlags(StartupState& state, std::optional<MinuteTime> now = std::nullopt);
 
 // How often a log that another program holds busy is tried, and how the wait between two
 // tries is spent. One try (the default) never waits.
@@ -93,6 +101,8 @@ struct StartupInputs {
     RetryPolicy retry;
     // Reads one log; empty: ReadHistoryLog. Tests put a log that stays busy in its place.
     std::function<LogReadResult(const std::filesystem::path&)> readLog;
+    // The current minute: a record stamped later does not begin the logs. None: any record.
+    std::optional<MinuteTime> now;
 };
 
 // What the start-up found besides the state: whether the logs were read, and why not.

@@ -6,6 +6,7 @@
 #include <system_error>
 #include <thread>
 
+#include "report/judged_minutes.h"
 #include "startup/system_text.h"
 
 namespace gapscope {
@@ -57,6 +58,30 @@ std::optional<std::string> UnattendedDataProblem(const std::optional<std::string
     if (!load.anyLogFound) {
         return "no history log in " + folder +
                " (none of SegHistory.log, LateSegHistory.log, FileHistory.log)";
+    }
+    return std::nullopt;
+}
+
+}  // namespace gapscope
+
+namespace gapscope {
+
+std::optional<SaveRefusal> RefuseSave(const std::optional<std::string>& dataProblem,
+                                      const StartupState& state, Day day, MinuteTime now) {
+    if (dataProblem) return SaveRefusal{kExitDataUnreadable, *dataProblem};
+    const std::string noReport = "no report for " + IsoDate(day) + ": ";
+    if (DayNotBegun(day, now)) {
+        return SaveRefusal{kExitBadUsage,
+                           noReport + "the day has not begun (it is " + UtcTimeText(now) + ")"};
+    }
+    if (DayBeforeLogsBegin(day, state.FirstRecord)) {
+        const std::string log = state.DataDirectory + "SegHistory.log";
+        return SaveRefusal{kExitDataUnreadable,
+                           noReport + "it is before the logs begin (" +
+                               (state.FirstRecord ? "the first record of " + log + " is of " +
+                                                        UtcTimeText(*state.FirstRecord)
+                                                  : log + " holds no record") +
+                               ")"};
     }
     return std::nullopt;
 }

@@ -8,13 +8,16 @@
 namespace gapscope {
 
 // Exit statuses shared by the programs that save a report without a person watching
-// (`gapscope -s`, `gapscope-report --save`).
+// (`gapscope -s`, `gapscope-report --save`) and by every mode of gapscope-report but the
+// check.
 enum ExitStatus {
     kExitDone = 0,
     kExitReportFailed = 1,   // a bad segment mask stopped the report run
-    kExitBadUsage = 2,
+    kExitBadUsage = 2,       // also a day still to come
     kExitSaveFailed = 3,     // the report file could not be written
-    kExitDataUnreadable = 4  // no such folder, no log in it, or a log that cannot be read
+    // No such folder, no log in it, or a log that cannot be read: nothing is reported. A save
+    // of a day wholly before the logs begin ends so too.
+    kExitDataUnreadable = 4
 };
 
 // How an unattended run treats a log that another program holds: tried 7 times, 5 s
@@ -33,5 +36,18 @@ RetryPolicy SaveRetryPolicy();
 // is what named the data folder, if anything did. nullopt when the data can be reported on.
 std::optional<std::string> UnattendedDataProblem(const std::optional<std::string>& firstArgument,
                                                  const StartupLoad& load);
+
+// Why the report file of `day` must not be written, and the status a run that was to write
+// it ends with.
+struct SaveRefusal {
+    ExitStatus status = kExitDataUnreadable;
+    std::string line;  // one line, without the program's name
+};
+// nullopt when the file may be written. Refused: data that could not be read (`dataProblem`,
+// as UnattendedDataProblem gave it; status 4), a day that has not begun at `now` (status 2),
+// a day wholly before the first record of the segment history (status 4). The current day
+// may be saved: its report says up to which minute it was judged.
+std::optional<SaveRefusal> RefuseSave(const std::optional<std::string>& dataProblem,
+                                      const StartupState& state, Day day, MinuteTime now);
 
 }  // namespace gapscope

@@ -27,6 +27,9 @@ const char* const kReportName = "2024-01-05-missing-segments.txt";
 const char* const kOldReport = "the report saved earlier\r\n";
 
 class CommandOnBadStation : public ::testing::Test {
+  public:
+    const CommandEnvironment& Env() const { return env_; }
+
   protected:
     void SetUp() override {
         env_.programDirectory = dir_ / "program";
@@ -59,29 +62,52 @@ const std::string kCycle =
     "202401051215=P=1,E=1,1=FF,2=FF,3=FF,4=FF,5=FF,6=FF,7=FF,8=FF,9=F3,"
     "10=FF,11=FF,12=FFFFFF\r\n";
 
-TEST_F(CommandOnBadStation, LogHeldByAnotherKindOfFileIsTakenAsEmptyWithAWarning) {
-    // A FIFO must not keep the command waiting for a writer.
-    Write("FileHistory.log", "20240105-dcp=x_x\r\n");
-    ASSERT_EQ(mkfifo((dir_ / "LateSegHistory.log").c_str(), 0600), 0);
-    Write("SegHistory.log", kCycle);
-    EXPECT_EQ(Run(), kExitDone);
-    EXPECT_NE(err_.str().find("could not be read"), std::string::npos);
-    const std::string report = out_.str();
-    // FileHistory came before the unreadable log and counts; SegHistory after it does not.
-    EXPECT_NE(report.find("  3 DCP sequence nos. found, 1 missing, seq. 2\n"), std::string::npos);
-    EXPECT_EQ(report.find("HRIT ch 09"), std::string::npos);
-    EXPECT_NE(report.find(" 0000.. 2345\n"), std::string::npos);
+// Every mode, as the command line asks for it after the folder.
+const std::vector<std::vector<std::string>> kModes = {
+    {},
+    {"--format", "json"},
+    {"--from", "2024-01-04"},
+    {"--save"},
+    {"--from", "2024-01-04", "--save"},
+    {"--format", "prometheus"},
+};
+
+// Data that cannot be read ends every mode in the same one line, status 4 (the check:
+// UNKNOWN with the same words), and nothing is printed or written over a good file.
+void ExpectRefusedEverywhere(CommandOnBadStation& t, const std::string& line,
+                             const std::string& folder) {
+    for (const auto& mode : kModes) {
+        std::vector<std::string> args = {folder};
+        args.insert(args.end(), mode.begin(), mode.end());
+        std::ostringstream out, err;
+        EXPECT_EQ(RunReportCommand(args, t.Env(), out, err), kExitDataUnreadable) << args.back();
+        EXPECT_EQ(err.str(), "gapscope-report: " + line + "\n") << args.back();
+        EXPECT_EQ(out.str(), "") << args.back();
+    }
+    std::ostringstream out, err;
+    EXPECT_EQ(RunReportCommand({folder, "--check"}, t.Env(), out, err), 3);
+    EXPECT_EQ(out.str(), "GAPSCOPE UNKNOWN - " + line + "\n");
 }
 
-TEST_F(CommandOnBadStation, UnreadableFirstLogLeavesAllThreeEmpty) {
-    fs::create_directory(dir_ / "FileHistory.log");
-    Write("LateSegHistory.log", "202401051215=9=0C\r\n");
+TEST_F(CommandOnBadStation, LogsThatCannotBeReadAreNeverReportedAsEmpty) {
+    Write(kReportName, kOldReport);
+    Write("FileHistory.log", "20240105-dcp=x_x\r\n");
     Write("SegHistory.log", kCycle);
-    EXPECT_EQ(Run(), kExitDone);
-    EXPECT_NE(err_.str().find("warning"), std::string::npos);
-    const std::string report = out_.str();
-    EXPECT_EQ(report.find("Cycle: 1215"), std::string::npos);
-    EXPECT_NE(report.find(" 0000.. 2345\n"), std::string::npos);
+    // A FIFO must not keep the command waiting for a writer.
+    ASSERT_EQ(mkfifo((dir_ / "LateSegHistory.log").c_str(), 0600), 0);
+    ExpectRefusedEverywhere(
+        *this, "cannot read " + (dir_ / "LateSegHistory.log").string() + ": not a regular file",
+        dir_.string());
+    // The first log that cannot be read is the one named.
+    fs::remove(dir_ / "FileHistory.log");
+    fs::create_directory(dir_ / "FileHistory.log");
+    std::ostringstream out, err;
+    EXPECT_EQ(RunReportCommand({dir_.string()}, env_, out, err), kExitDataUnreadable);
+    EXPECT_EQ(err.str().rfind(
+                  "gapscope-report: cannot read " + (dir_ / "FileHistory.log").string() + ": ", 0),
+              0u)
+        << err.str();
+    EXPECT_EQ(Read(kReportName), kOldReport);
 }
 
 TEST_F(CommandOnBadStation, BadMaskEndsTheRunWithItsMessageAndNothingElse) {
@@ -144,28 +170,22 @@ TEST_F(CommandOnBadStation, ReadOnlyDataDirectoryIsStatusThree) {
     EXPECT_EQ(Entries(), 2u);
 }
 
-// A run that saves without a person watching saves nothing when the station's data cannot
-// be read, and says why in one line; a printed report warns and reports all the same.
-TEST_F(CommandOnBadStation, SaveRefusesAFolderThatIsNotThere) {
+// A folder that is not there, or holds no log, gives no report in any mode.
+TEST_F(CommandOnBadStation, AFolderThatIsNotThereOrHoldsNoLogIsSaidSoInEveryMode) {
     const std::string typo = (dir_ / "statoin").string();
-    EXPECT_EQ(RunReportCommand({typo, "--save"}, env_, out_, err_), kExitDataUnreadable);
-    EXPECT_EQ(err_.str(), "gapscope-report: no such folder: " + typo + "\n");
-    EXPECT_EQ(out_.str(), "");
+    ExpectRefusedEverywhere(*this, "no such folder: " + typo, typo);
     EXPECT_FALSE(fs::exists(env_.programDirectory));
     EXPECT_EQ(Entries(), 0u);
-}
 
-TEST_F(CommandOnBadStation, AFolderWithoutLogsIsSaidSo) {
-    const std::string noLogs = "no history log in " + (dir_ / "").string() +
-                               " (none of SegHistory.log, LateSegHistory.log, FileHistory.log)\n";
-    EXPECT_EQ(Run({"--save", "-q"}), kExitDataUnreadable);
-    EXPECT_EQ(err_.str(), "gapscope-report: " + noLogs);
+    ExpectRefusedEverywhere(*this,
+                            "no history log in " + (dir_ / "").string() +
+                                " (none of SegHistory.log, LateSegHistory.log, FileHistory.log)",
+                            dir_.string());
     EXPECT_EQ(Entries(), 0u);
 
-    // Printed, the all-missing report comes with the same words as a warning.
-    EXPECT_EQ(Run(), kExitDone);
-    EXPECT_EQ(err_.str(), "gapscope-report: warning: " + noLogs);
-    EXPECT_NE(out_.str().find(" 0000.. 2345\n"), std::string::npos);
+    Write("notes.txt", "");
+    ExpectRefusedEverywhere(*this, "not a folder: " + (dir_ / "notes.txt").string(),
+                            (dir_ / "notes.txt").string());
 
     // With no folder named, the program's own folder is the one without logs.
     fs::create_directories(env_.programDirectory);
@@ -222,10 +242,11 @@ TEST_F(CommandOnBadStation, ABusyLogIsTriedAgainOnlyWhenSaving) {
 
     reads = 0;
     waits.clear();
-    EXPECT_EQ(Run(), kExitDone);
+    EXPECT_EQ(Run(), kExitDataUnreadable);
     EXPECT_EQ(reads, 1);
     EXPECT_TRUE(waits.empty());
-    EXPECT_NE(err_.str().find("warning: a history log in"), std::string::npos);
+    EXPECT_EQ(err_.str(), "gapscope-report: cannot read " + (dir_ / "SegHistory.log").string() +
+                              ": held by another program\n");
 }
 
 }  // namespace

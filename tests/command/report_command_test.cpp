@@ -99,9 +99,10 @@ const char* const kExpectedReport =
     "[Gapscope V3.1.23.1366 on PC Groundstation at 06:10 UTC]\n"
     "\n";
 
-// A station that received the cycles 12:15, 12:30 and 13:00 only: channel 9 incomplete at
-// 12:15, the prolog and channel 1 missing at 13:00, the quarter-hourly products missing at
-// 12:15, and one day of MDD sequence numbers with gaps and a duplicate.
+// A station whose logs begin on the 1st and that received the cycles 12:15, 12:30 and 13:00
+// of the 5th only: channel 9 incomplete at 12:15, the prolog and channel 1 missing at 13:00,
+// the quarter-hourly products missing at 12:15, and one day of MDD sequence numbers with
+// gaps and a duplicate.
 void WriteStation(ReportCommand& t) {
     std::string full = "P=1,E=1";
     for (int n = 1; n <= 11; ++n) full += "," + std::to_string(n) + "=FF";
@@ -113,7 +114,8 @@ void WriteStation(ReportCommand& t) {
     rec1300.replace(rec1300.find(",1=FF"), 5, "");
     // Quarter-hourly products; AMV is due at half past, OCAE on the hour.
     const std::string products = ",36=1,38=1,39=1,52=1,53=1";
-    t.Write("SegHistory.log", "202401051215=" + rec1215 + "\r\n202401051230=" + full + products +
+    t.Write("SegHistory.log", "202401010000=" + full + "\r\n202401051215=" + rec1215 +
+                                  "\r\n202401051230=" + full + products +
                                   ",30=1\r\n202401051300=" + rec1300 + products + ",86=1\r\n");
     t.Write("LateSegHistory.log", "202401051215=12=FFFFFF\r\n");
     t.Write("FileHistory.log", "20240105-gts=a#_b_\r\n20240104-dcp=___\r\n");
@@ -149,10 +151,11 @@ TEST_F(ReportCommand, SaveWritesTheSameLinesWithCrLf) {
 }
 
 TEST_F(ReportCommand, SwitchesDayAndOptionsShapeTheReport) {
-    ASSERT_EQ(Run({dir_.string(), "-P", "--day", "2023-03-01", "--set", "ReportIncludeMPEF=0"}),
+    WriteStation(*this);
+    ASSERT_EQ(Run({dir_.string(), "-P", "--day", "2024-01-03", "--set", "ReportIncludeMPEF=0"}),
               kExitDone);
     const std::string text = out_.str();
-    EXPECT_NE(text.find("Date: 2023-Mar-01, day 060\n"), std::string::npos);
+    EXPECT_NE(text.find("Date: 2024-Jan-03, day 003\n"), std::string::npos);
     EXPECT_NE(text.find("Missing Parallel Scan cycles report\n"), std::string::npos);
     EXPECT_NE(text.find("  (not checked)\n"), std::string::npos);
 
@@ -169,8 +172,6 @@ TEST_F(ReportCommand, SwitchesDayAndOptionsShapeTheReport) {
 }
 
 TEST_F(ReportCommand, BadUsageIsStatusTwoWithAReason) {
-    EXPECT_EQ(Run({(dir_ / "absent").string()}), kExitBadUsage);
-    EXPECT_NE(err_.str().find("not a directory"), std::string::npos);
     EXPECT_EQ(Run({dir_.string(), "--day", "2024-02-30"}), kExitBadUsage);
     EXPECT_EQ(Run({dir_.string(), "--day"}), kExitBadUsage);
     EXPECT_EQ(Run({dir_.string(), "--set", "ReportNothing=1"}), kExitBadUsage);
@@ -371,20 +372,114 @@ TEST_F(ReportCommand, NowStandsForTheClock) {
     WriteStation(*this);
     ASSERT_EQ(Run({dir_.string(), "--now", "2024-01-05T12:20", "--format", "json"}), kExitDone);
     EXPECT_EQ(json::parse(out_.str())["day"], "2024-01-04");  // yesterday of --now
-    ASSERT_EQ(Run({dir_.string(), "--now", "2024-01-05T12:20", "--day", "2024-01-05", "--format",
+    ASSERT_EQ(Run({dir_.string(), "--now", "2024-01-05T12:50", "--day", "2024-01-05", "--format",
                    "json", "--set", "ReportHourlyFY2G=0"}),
               kExitDone);
     const json doc = json::parse(out_.str());
+    // Due up to 12:20 (12:50 less the grace of 30 minutes).
     EXPECT_EQ(doc["not_yet_due"].front(), "1230");
     EXPECT_EQ(doc["not_yet_due"].size(), 46u);  // 12:30 to 23:45
     EXPECT_EQ(doc["missing_cycles"].size(), 49u);  // 00:00 to 12:00
     for (const json& item : doc["missing"]) EXPECT_LE(item["cycle"].get<std::string>(), "1220");
-    // The text report of the day is the same whatever the clock says.
-    ASSERT_EQ(Run({dir_.string(), "--day", "2024-01-05", "--now", "2024-01-05T12:20"}), kExitDone);
+    // Once the day is over its report no longer depends on the clock.
+    ASSERT_EQ(Run({dir_.string(), "--day", "2024-01-05", "--now", "2024-01-06T00:01"}), kExitDone);
     const std::string early = out_.str();
-    ASSERT_EQ(Run({dir_.string(), "--day", "2024-01-05", "--now", "2024-01-06T06:10"}), kExitDone);
+    ASSERT_EQ(Run({dir_.string(), "--day", "2024-01-05", "--now", "2024-01-09T06:10"}), kExitDone);
     EXPECT_EQ(out_.str().substr(0, out_.str().rfind("[Gapscope")),
               early.substr(0, early.rfind("[Gapscope")));
+}
+
+TEST_F(ReportCommand, TheCurrentDayNamesOnlyTheCyclesDue) {
+    WriteStation(*this);
+    // 13:45 less the grace: due up to 13:15; 13:15 is missing, 13:30 is not yet due.
+    ASSERT_EQ(Run({dir_.string(), "--day", "today", "--now", "2024-01-05T13:45", "--defaults",
+                   "--grace", "30"}),
+              kExitDone);
+    const std::string text = out_.str();
+    EXPECT_NE(text.find(" 1245\n 1315\n  (judged up to 13:15 UTC; later cycles are not yet due)\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find(" 1330\n"), std::string::npos);
+    // Saved, the same line; the JSON counts the same cycles.
+    ASSERT_EQ(Run({dir_.string(), "--save", "--day", "2024-01-05", "--now", "2024-01-05T13:45",
+                   "--defaults"}),
+              kExitDone);
+    EXPECT_NE(test::ReadFile(dir_ / "2024-01-05-missing-segments.txt")
+                  .find("  (judged up to 13:15 UTC; later cycles are not yet due)\r\n"),
+              std::string::npos);
+    ASSERT_EQ(Run({dir_.string(), "--day", "today", "--now", "2024-01-05T13:45", "--defaults",
+                   "--format", "json"}),
+              kExitDone);
+    EXPECT_EQ(json::parse(out_.str())["missing_cycles"].back(), "1315");
+    // A grace of 0: 13:30 and 13:45 are due as well. Yesterday is wholly due whatever the grace.
+    ASSERT_EQ(Run({dir_.string(), "--day", "today", "--now", "2024-01-05T13:45", "--defaults",
+                   "--grace", "0"}),
+              kExitDone);
+    EXPECT_NE(out_.str().find(" 1345\n  (judged up to 13:45 UTC; later cycles are not yet due)\n"),
+              std::string::npos);
+    ASSERT_EQ(Run({dir_.string(), "--day", "yesterday", "--now", "2024-01-06T00:05", "--defaults",
+                   "--format", "json"}),
+              kExitDone);
+    EXPECT_EQ(json::parse(out_.str())["day"], "2024-01-05");
+    EXPECT_TRUE(json::parse(out_.str())["not_yet_due"].empty());
+    // A day still to come is bad usage before anything is read or written.
+    EXPECT_EQ(Run({dir_.string(), "--save", "--day", "2024-01-06", "--now", "2024-01-05T13:45"}),
+              kExitBadUsage);
+    EXPECT_EQ(err_.str().rfind("gapscope-report: --day 2024-01-06 is after today, 2024-01-05\n", 0),
+              0u)
+        << err_.str();
+    EXPECT_FALSE(fs::exists(dir_ / "2024-01-06-missing-segments.txt"));
+    EXPECT_EQ(Run({dir_.string(), "--from", "2024-01-01", "--to", "2024-01-07"}), kExitBadUsage);
+}
+
+TEST_F(ReportCommand, DaysBeforeTheLogsBeginAreNeverReportedAsMissing) {
+    WriteStation(*this);
+    const std::string before = "  (before the logs begin: first record 2024-01-01 00:00 UTC)";
+    ASSERT_EQ(Run({dir_.string(), "--day", "2023-12-30", "--defaults"}), kExitDone);
+    EXPECT_NE(out_.str().find("Missing cycles report\n" + before + "\n"), std::string::npos)
+        << out_.str();
+    EXPECT_NE(out_.str().find("Missing HRIT segments report\n" + before + "\n"), std::string::npos);
+    ASSERT_EQ(Run({dir_.string(), "--day", "2023-12-30", "--defaults", "--format", "json"}),
+              kExitDone);
+    const json doc = json::parse(out_.str());
+    EXPECT_EQ(doc["first_record"], "2024-01-01T00:00Z");
+    EXPECT_EQ(doc["before_logs_begin"].size(), 96u);
+    EXPECT_TRUE(doc["missing_cycles"].empty());
+
+    // Saved: nothing, status 4; back-filled: nothing, status 0.
+    Write("2023-12-30-missing-segments.txt", "a good report of an earlier install");
+    EXPECT_EQ(Run({dir_.string(), "--save", "--day", "2023-12-30", "--defaults"}),
+              kExitDataUnreadable);
+    EXPECT_EQ(err_.str(),
+              "gapscope-report: no report for 2023-12-30: it is before the logs begin (the first "
+              "record of " +
+                  (dir_ / "SegHistory.log").string() + " is of 2024-01-01 00:00 UTC)\n");
+    EXPECT_EQ(Run({dir_.string(), "--from", "2023-12-30", "--to", "2024-01-01", "--save",
+                   "--overwrite", "--defaults"}),
+              kExitDone);
+    EXPECT_EQ(out_.str().rfind("No report: 2023-12-30 is before the logs begin\n"
+                               "No report: 2023-12-31 is before the logs begin\n"
+                               "Report saved to: ",
+                               0),
+              0u)
+        << out_.str();
+    EXPECT_EQ(test::ReadFile(dir_ / "2023-12-30-missing-segments.txt"),
+              "a good report of an earlier install");
+    ASSERT_EQ(Run({dir_.string(), "--from", "2023-12-31", "--to", "2024-01-01", "--defaults"}),
+              kExitDone);
+    EXPECT_NE(out_.str().find("\n2023-12-31  before the logs begin\n2024-01-01  "),
+              std::string::npos)
+        << out_.str();
+
+    // An empty segment history holds no record: every day is before the logs begin.
+    Write("SegHistory.log", "");
+    EXPECT_EQ(Run({dir_.string(), "--save", "--day", "2024-01-05", "--defaults"}),
+              kExitDataUnreadable);
+    EXPECT_NE(err_.str().find(" holds no record)"), std::string::npos) << err_.str();
+    EXPECT_FALSE(fs::exists(dir_ / "2024-01-05-missing-segments.txt"));
+    ASSERT_EQ(Run({dir_.string(), "--day", "2024-01-05", "--defaults"}), kExitDone);
+    EXPECT_NE(out_.str().find("  (before the logs begin: no record in the segment history)\n"),
+              std::string::npos);
 }
 
 // The station above on the 5th, a bad mask on the 4th, nothing on the 3rd.

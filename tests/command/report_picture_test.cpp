@@ -86,8 +86,9 @@ TEST_F(ReportPicture, TheRangePrintsAsBeforeAndItsHeatMapIsDrawn) {
     const std::string svg = test::ReadFile(Picture("week.svg"));
     EXPECT_TRUE(svg.starts_with("<?xml")) << svg.substr(0, 40);
     EXPECT_NE(svg.find("</svg>"), std::string::npos);
-    // A day without history is said so, never drawn as all missing.
-    EXPECT_NE(svg.find("no data"), std::string::npos);
+    // The day before the logs begin is said so, never drawn as all missing.
+    EXPECT_NE(svg.find("no logs"), std::string::npos);
+    EXPECT_NE(svg.find("before the logs begin"), std::string::npos);
 }
 
 TEST_F(ReportPicture, WhatDoesNotGoWithAPicture) {

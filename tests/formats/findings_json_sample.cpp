@@ -1,6 +1,7 @@
 // Prints the JSON documents of simulated stations, one per line, for the schema test: prime,
 // rapid-scan and IODC stations in several eras, faults injected, every option set below and
-// the switches, a current day reported part-way, and a day that a bad mask stops.
+// the switches, a current day reported part-way, a day that a bad mask stops, and days
+// before the logs begin.
 #include <iostream>
 #include <string>
 #include <vector>
@@ -95,12 +96,17 @@ void Sample() {
             test::SimulateInMemory(config, setup.switches, setup.extraSegLines);
         RunInputs inputs;
         inputs.processLog = &station.processLog;
+        Print(station, config.first - days{1}, ReportOptions{}, inputs);  // before the logs begin
         Print(station, config.first, ReportOptions{}, inputs);
         for (const ReportOptions& options : OptionSets()) Print(station, config.last, options, inputs);
         // The last day reported at 09:40, while it is still going on.
         inputs.now = MinuteTime{setup.last} + std::chrono::minutes{9 * 60 + 40};
         Print(station, setup.last, ReportOptions{}, inputs);
     }
+    // A segment history without a single record: no first record.
+    test::MemoryStation empty;
+    DeriveStartupFlags(empty.state);
+    Print(empty, D(2024, 6, 1), ReportOptions{}, RunInputs{});
 }
 
 }  // namespace

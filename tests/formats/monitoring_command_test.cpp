@@ -161,8 +161,9 @@ TEST_F(MonitoringCommand, BadUsageOfACheckIsUnknownOnItsOneLine) {
         ExpectOneLine();
     }
     // Elsewhere bad usage keeps its status and its place.
-    EXPECT_EQ(Run({station, "--grace", "5"}), kExitBadUsage);
-    EXPECT_EQ(err_.str().rfind("gapscope-report: --grace only goes with --check or --format prometheus\n", 0), 0u)
+    EXPECT_EQ(Run({station, "--station", "north"}), kExitBadUsage);
+    EXPECT_EQ(
+        err_.str().rfind("gapscope-report: --station only goes with --format prometheus\n", 0), 0u)
         << err_.str();
     EXPECT_EQ(out_.str(), "");
 }
@@ -187,6 +188,18 @@ TEST_F(MonitoringCommand, TheCurrentDayIsJudgedUpToTheCyclesDue) {
                    "--now", "2024-03-01T12:05"}),
               1);
     EXPECT_EQ(Summary(), "GAPSCOPE WARNING - 2024-03-01 up to 12:05: 2 missing cycles");
+}
+
+TEST_F(MonitoringCommand, ADayBeforeTheLogsBeginIsJudgedAsSuchNotAsMissing) {
+    const std::string station = Station({}).string();
+    EXPECT_EQ(Run({station, "--check", "--defaults", "--day", "2024-02-28"}), 0);
+    EXPECT_EQ(Summary(), "GAPSCOPE OK - 2024-02-28: before the logs begin");
+    ExpectOneLine();
+    ASSERT_EQ(Run({station, "--format", "prometheus", "--day", "2024-02-28"}), kExitDone);
+    EXPECT_NE(out_.str().find(
+                  "\ngapscope_missing_cycles{station=\"Groundstation\",gapscope_service=\"prime\"} 0\n"),
+              std::string::npos)
+        << out_.str();
 }
 
 TEST_F(MonitoringCommand, AStationSilentSinceTenInTheEveningIsCriticalAfterMidnight) {
@@ -251,8 +264,8 @@ TEST_F(MonitoringCommand, TodayNamesTheCurrentDayInEveryMode) {
     EXPECT_EQ(out_.str(), byDate);
     ASSERT_EQ(Run({station, "--day", "today", "--now", "2024-03-01T12:05", "--format", "json"}), kExitDone);
     EXPECT_NE(out_.str().find("\"day\":\"2024-03-01\""), std::string::npos);
-    // The JSON's cycles not yet due follow the current minute, without grace.
-    EXPECT_NE(out_.str().find("\"not_yet_due\":[\"1215\","), std::string::npos);
+    // The JSON's cycles not yet due follow the same rule as the check: 12:05 less the grace.
+    EXPECT_NE(out_.str().find("\"not_yet_due\":[\"1145\","), std::string::npos);
 }
 
 TEST_F(MonitoringCommand, MetricsArePrintedOrWrittenToTheirFile) {

@@ -129,6 +129,18 @@ TEST(NewestRecord, LatestRealMinuteKeyWhereverItStands) {
     EXPECT_EQ(NewestRecord(HistoryLog::FromBytes("20240116-dcp=x\n")), std::nullopt);
 }
 
+TEST(EarliestRecord, EarliestRealMinuteKeyNotAfterNow) {
+    using namespace std::chrono;
+    const HistoryLog log = HistoryLog::FromBytes(
+        "202401152345=9=FF\n203001010000=9=FF\n202401151200=\n202313010000=1\n20231231-dcp=x\n");
+    EXPECT_EQ(EarliestRecord(log), sys_days{2024y / 1 / 15} + 12h);
+    // A key stamped after the current time (a clock set wrong) does not begin the logs.
+    const HistoryLog future = HistoryLog::FromBytes("203001010000=9=FF\n");
+    EXPECT_EQ(EarliestRecord(future, sys_days{2024y / 1 / 16} + 0min), std::nullopt);
+    EXPECT_EQ(EarliestRecord(future), sys_days{2030y / 1 / 1} + 0min);
+    EXPECT_EQ(EarliestRecord(HistoryLog{}), std::nullopt);
+}
+
 class IsPartialScanDayFile : public ::testing::Test {
 protected:
     void Write(std::string_view text) {

@@ -1,5 +1,5 @@
 // The heat map's rows: the share missing of each cycle over every channel it expected, the
-// day's total, and the days that have no cells (no history, a failed run).
+// day's total, and the days that have no cells (before the logs begin, a failed run).
 #include "pictures/heatmap_model.h"
 
 #include <gtest/gtest.h>
@@ -18,10 +18,7 @@ HeatMap HeatMapOf(const test::MemoryStation& station, Day from, Day to, const Re
                   std::optional<MinuteTime> now = std::nullopt) {
     HeatMap map;
     RunDayRange(station.state, options, DayRange{from, to, now}, [&](Day day, DayReportResult& r) {
-        const DayStatus status = r.error ? DayStatus::Failed
-                                 : DayInSegHistory(station.state.SegHistory, day) ? DayStatus::Reported
-                                                                                  : DayStatus::NoHistory;
-        HeatMapRow row = BuildHeatMapRow(r.findings, status);
+        HeatMapRow row = BuildHeatMapRow(r.findings, StatusOf(r));
         row.day = day;
         AddHeatMapRow(map, std::move(row), station.state.Mode);
     });
@@ -34,26 +31,34 @@ float Share(const HeatMapRow& row, int column) {
     return cell.missingShare;
 }
 
-TEST(HeatMapModel, AWeekWithADayWithoutLogs) {
+TEST(HeatMapModel, AWeekWithAnOutageAfterDaysBeforeTheLogsBegin) {
     const Day first = Date(2024, 3, 1);
     const Day gap = Date(2024, 3, 4);
     test::StationShape shape;
     shape.withoutHistory = gap;
     shape.injections = {"cycle@2024-03-02T03:00", "segments@2024-03-06T08:00:9/3,4"};
     const auto station = test::Station(ScanMode::Prime, first, first + std::chrono::days{6}, shape);
+    const HeatMap withEarlier =
+        HeatMapOf(station, first - std::chrono::days{2}, first + std::chrono::days{6});
+    ASSERT_EQ(withEarlier.rows.size(), 9u);
+    for (int r = 0; r < 2; ++r) {
+        // Never drawn as days of missing cycles.
+        EXPECT_EQ(withEarlier.rows[static_cast<std::size_t>(r)].status, DayStatus::BeforeLogsBegin);
+        EXPECT_TRUE(withEarlier.rows[static_cast<std::size_t>(r)].cells.empty());
+    }
     const HeatMap map = HeatMapOf(station, first, first + std::chrono::days{6});
 
     ASSERT_EQ(map.rows.size(), 7u);
     EXPECT_EQ(map.columns, 96);
     for (const HeatMapRow& row : map.rows) {
-        if (row.day == gap) {
-            // Never drawn as a day of missing cycles.
-            EXPECT_EQ(row.status, DayStatus::NoHistory);
-            EXPECT_TRUE(row.cells.empty());
-            continue;
-        }
         EXPECT_EQ(row.status, DayStatus::Reported) << IsoDate(row.day);
         ASSERT_EQ(row.cells.size(), 96u);
+        // The day the station wrote nothing is the worst of the week, every cycle lost.
+        if (row.day == gap) {
+            for (const HeatCell& cell : row.cells)
+                EXPECT_EQ(cell, (HeatCell{HeatCell::Kind::Share, 1.0f}));
+            EXPECT_EQ(row.counts.missingCycles, 96);
+        }
     }
     // 2024-03-02 03:00: the whole cycle.
     EXPECT_FLOAT_EQ(Share(map.rows[1], 12), 1.0f);
@@ -68,8 +73,23 @@ TEST(HeatMapModel, AWeekWithADayWithoutLogs) {
     EXPECT_GT(map.rows[1].total.missingShare, 0.01f);
     EXPECT_LT(map.rows[1].total.missingShare, 0.02f);
     EXPECT_FLOAT_EQ(map.rows[0].total.missingShare, 0.0f);
-    // The day without logs counts nothing.
-    EXPECT_EQ(map.totals.missingCycles, 1);
+    EXPECT_EQ(map.totals.missingCycles, 1 + 96);
+}
+
+TEST(HeatMapModel, CyclesBeforeTheFirstRecordOfTheFirstDayAreNotJudged) {
+    const Day day = Date(2024, 3, 5);
+    test::StationShape shape;
+    shape.firstRecord = MinuteTime{day} + std::chrono::minutes{13 * 60 + 47};
+    const auto station = test::Station(ScanMode::Prime, day, day, shape);
+    const HeatMap map = HeatMapOf(station, day, day);
+    const HeatMapRow& row = map.rows[0];
+    EXPECT_EQ(row.status, DayStatus::Reported);
+    // 13:45 starts before the first record; 14:00 is the first cycle judged.
+    for (int c = 0; c <= 55; ++c)
+        EXPECT_EQ(row.cells[static_cast<std::size_t>(c)].kind, HeatCell::Kind::BeforeLogsBegin)
+            << c;
+    EXPECT_FLOAT_EQ(Share(row, 56), 0.0f);
+    EXPECT_EQ(row.counts.missingCycles, 0);
 }
 
 TEST(HeatMapModel, CyclesThatExpectNothingAreNotShares) {
@@ -97,10 +117,11 @@ TEST(HeatMapModel, AFailedDayAndTheCurrentDay) {
     ASSERT_EQ(map.rows.size(), 2u);
     EXPECT_EQ(map.rows[0].status, DayStatus::Failed);
     EXPECT_TRUE(map.rows[0].cells.empty());
-    // 06:00 is due, 06:15 is not.
+    // At 06:00 less the grace of 30 minutes 05:30 is due, 05:45 is not.
     const HeatMapRow& today = map.rows[1];
-    EXPECT_EQ(today.cells[24].kind, HeatCell::Kind::Share);
-    for (int c = 25; c < 96; ++c) EXPECT_EQ(today.cells[static_cast<std::size_t>(c)].kind, HeatCell::Kind::NotYetDue);
+    EXPECT_EQ(today.cells[22].kind, HeatCell::Kind::Share);
+    for (int c = 23; c < 96; ++c)
+        EXPECT_EQ(today.cells[static_cast<std::size_t>(c)].kind, HeatCell::Kind::NotYetDue);
     EXPECT_EQ(today.total.kind, HeatCell::Kind::Share);
 }
 

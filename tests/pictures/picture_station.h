@@ -26,6 +26,9 @@ struct StationShape {
     std::string segLinesFirst;
     // A day of which no log holds anything, as if the station had been switched off.
     std::optional<Day> withoutHistory;
+    // The minute the logs begin: every record of the segment history before it is left out,
+    // as on a station installed then.
+    std::optional<MinuteTime> firstRecord;
 };
 
 inline StationShape Faults(std::vector<std::string> injections) {
@@ -59,7 +62,9 @@ inline MemoryStation Station(ScanMode service, Day first, Day last, const Statio
     const auto text = [&](sim::LogFile file) {
         return shape.withoutHistory ? WithoutDay(sink.Text(file), *shape.withoutHistory) : sink.Text(file);
     };
-    station.state.SegHistory = HistoryLog::FromText(shape.segLinesFirst + text(sim::LogFile::Seg));
+    std::string seg = text(sim::LogFile::Seg);
+    if (shape.firstRecord) seg = FromMinute(seg, *shape.firstRecord);
+    station.state.SegHistory = HistoryLog::FromText(shape.segLinesFirst + seg);
     station.state.LateSegHistory = HistoryLog::FromText(text(sim::LogFile::LateSeg));
     station.state.FileHistory = HistoryLog::FromText(text(sim::LogFile::File));
     station.state.switches = ParseSwitches(shape.switches);

@@ -130,14 +130,16 @@ TEST_F(PicturesRender, TheCurrentDayIsStripedAfterTheCurrentMinute) {
     const Day day = test::kFaultDay;
     const auto station = test::Station(ScanMode::Prime, day, day);
     const Timeline t = BuildTimeline(
-        test::Report(station, day, {}, MinuteTime{day} + std::chrono::minutes{12 * 60 + 20}).findings, {});
+        test::Report(station, day, {}, MinuteTime{day} + std::chrono::minutes{12 * 60 + 50})
+            .findings,
+        {});
     const QImage image = RenderTimeline(t);
     const PictureLayout layout = LayoutTimeline(t);
     EXPECT_TRUE(FilledWith(image, layout.Cell(0, 49), colour::kReceived));
     for (int c = 50; c < t.columns; c += 7) EXPECT_TRUE(PatternOf(image, layout.Cell(0, c), colour::kStripe)) << c;
 }
 
-TEST_F(PicturesRender, AWeekWithADayWithoutLogsMarksThatRowAsNoData) {
+TEST_F(PicturesRender, DaysBeforeTheLogsBeginAreHatchedAndAnOutageIsTheDarkestRow) {
     const Day first = Date(2024, 3, 1);
     const Day last = first + std::chrono::days{6};
     const Day gap = Date(2024, 3, 4);
@@ -147,30 +149,35 @@ TEST_F(PicturesRender, AWeekWithADayWithoutLogsMarksThatRowAsNoData) {
     const auto station = test::Station(ScanMode::Prime, first, last, shape);
     HeatMap map;
     map.facts = {"Groundstation", "3.1.23.1366"};
-    RunDayRange(station.state, {}, DayRange{first, last, std::nullopt}, [&](Day day, DayReportResult& r) {
-        const DayStatus status = DayInSegHistory(station.state.SegHistory, day) ? DayStatus::Reported : DayStatus::NoHistory;
-        AddHeatMapRow(map, BuildHeatMapRow(r.findings, status), station.state.Mode);
-    });
+    // The range begins the day before the first record.
+    RunDayRange(station.state, {}, DayRange{first - std::chrono::days{1}, last, std::nullopt},
+                [&](Day, DayReportResult& r) {
+                    AddHeatMapRow(map, BuildHeatMapRow(r.findings, StatusOf(r)),
+                                  station.state.Mode);
+                });
     const QImage image = RenderHeatMap(map);
     const PictureLayout layout = LayoutHeatMap(map);
 
-    for (int r = 0; r < 7; ++r) {
-        const bool noData = first + std::chrono::days{r} == gap;
+    for (int r = 0; r < 8; ++r) {
+        const Day day = first + std::chrono::days{r - 1};
         for (int c = 0; c < map.columns; ++c) {
             const Box cell = layout.Cell(r, c);
-            if (noData) {
-                EXPECT_TRUE(PatternOf(image, cell, colour::kNoHistoryHatch)) << c;
-            } else if (r == 1 && c == 12) {
-                EXPECT_TRUE(FilledWith(image, cell, ShareColour(1.0)));
+            if (r == 0) {
+                EXPECT_TRUE(PatternOf(image, cell, colour::kBeforeLogsHatch)) << c;
+            } else if (day == gap || (r == 2 && c == 12)) {
+                EXPECT_TRUE(FilledWith(image, cell, ShareColour(1.0))) << r << " " << c;
             } else {
                 EXPECT_TRUE(FilledWith(image, cell, ShareColour(0.0))) << r << " " << c;
             }
         }
     }
-    // The day's total: no data beside the hatched row, a share beside the others.
-    EXPECT_EQ(ColoursIn(image, layout.Total(3)).count(ToQRgb(colour::kNoHistoryHatch)), 1u);
-    const Box total = layout.Total(1);
-    EXPECT_EQ(image.pixel(total.x + 1, total.y + 1) | 0xFF000000u, ToQRgb(ShareColour(map.rows[1].total.missingShare)));
+    // The day's total: hatched beside the day before the logs begin, a share beside the others.
+    EXPECT_EQ(ColoursIn(image, layout.Total(0)).count(ToQRgb(colour::kBeforeLogsHatch)), 1u);
+    EXPECT_EQ(image.pixel(layout.Total(4).x + 1, layout.Total(4).y + 1) | 0xFF000000u,
+              ToQRgb(ShareColour(1.0)));
+    const Box total = layout.Total(2);
+    EXPECT_EQ(image.pixel(total.x + 1, total.y + 1) | 0xFF000000u,
+              ToQRgb(ShareColour(map.rows[2].total.missingShare)));
 }
 
 TEST_F(PicturesRender, PngFileHoldsThePictureAndSvgIsWellFormed) {

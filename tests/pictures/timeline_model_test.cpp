@@ -156,8 +156,9 @@ TEST(TimelineModel, WorseWinsInACell) {
 TEST(TimelineModel, TheCurrentDayAfterTheCurrentMinuteIsNotYetDue) {
     const Day day = Date(2024, 3, 5);
     const auto station = Station(ScanMode::Prime, day, day, test::Faults({"cycle@2024-03-05T15:00"}));
-    // 10:07: the 10:00 cycle is due, the 10:15 one is not.
-    const Timeline t = TimelineOf(station, day, {}, MinuteTime{day} + std::chrono::minutes{10 * 60 + 7});
+    // 10:37 less the grace of 30 minutes: the 10:00 cycle is due, the 10:15 one is not.
+    const Timeline t =
+        TimelineOf(station, day, {}, MinuteTime{day} + std::chrono::minutes{10 * 60 + 37});
     ASSERT_EQ(t.firstNotYetDue, std::optional<int>(41));
     for (const TimelineRow& row : t.rows) {
         for (int c = 41; c < t.columns; ++c) EXPECT_EQ(row.cells[static_cast<std::size_t>(c)].state, CellState::NotYetDue);
@@ -166,6 +167,28 @@ TEST(TimelineModel, TheCurrentDayAfterTheCurrentMinuteIsNotYetDue) {
     // The cycle lost at 15:00 is not missing yet.
     EXPECT_EQ(t.counts.missingCycles, 0);
     EXPECT_FALSE(t.missingCycle[60]);
+}
+
+TEST(TimelineModel, CyclesBeforeTheLogsBeginAreNeitherExpectedNorMissing) {
+    const Day day = Date(2024, 3, 5);
+    test::StationShape shape;
+    shape.firstRecord = MinuteTime{day} + std::chrono::minutes{6 * 60};
+    const auto station = Station(ScanMode::Prime, day, day, shape);
+    const Timeline first = TimelineOf(station, day);
+    for (const TimelineRow& row : first.rows) {
+        for (int c = 0; c < 24; ++c)
+            EXPECT_EQ(row.cells[static_cast<std::size_t>(c)].state, CellState::BeforeLogsBegin);
+    }
+    EXPECT_EQ(State(first, ItemKind::Hrit, 1, 24), CellState::Received);
+    EXPECT_EQ(first.counts.missingCycles, 0);
+
+    const Timeline before = TimelineOf(station, day - std::chrono::days{1});
+    ASSERT_FALSE(before.rows.empty());  // the satellites the options ask for
+    for (const TimelineRow& row : before.rows) {
+        for (const TimelineCell& cell : row.cells)
+            EXPECT_EQ(cell.state, CellState::BeforeLogsBegin);
+    }
+    EXPECT_EQ(before.counts, DaySummary{});
 }
 
 TEST(TimelineModel, RapidScanHasAColumnEveryFiveMinutes) {

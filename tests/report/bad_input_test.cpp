@@ -31,8 +31,9 @@ std::string Record(std::string_view prefix, std::string_view prolog, std::string
     return record;
 }
 
-// A prime station's day: cycles from 06:00 to 18:00 with channel 9 short of segments at
-// 12:15, products at some cycles, late segments, sequence strings and a process.log.
+// A prime station's day, its logs begun the day before: cycles from 06:00 to 18:00 with
+// channel 9 short of segments at 12:15, products at some cycles, late segments, sequence
+// strings and a process.log.
 struct Logs {
     std::string seg;
     std::string late;
@@ -42,6 +43,7 @@ struct Logs {
 
 Logs PrimeDay() {
     Logs logs;
+    logs.seg = "202401040000=" + Record("", "", "FF") + "\r\n";
     for (int m = 6 * 60; m <= 18 * 60; m += 15) {
         char key[16];
         std::snprintf(key, sizeof key, "20240105%02d%02d", m / 60, m % 60);

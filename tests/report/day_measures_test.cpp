@@ -16,7 +16,8 @@ using std::chrono::minutes;
 constexpr auto D = test::Date;
 constexpr Day kDay = D(2024, 3, 1);
 
-// One clean simulated day of the service with the faults given, reported with `options`.
+// One clean simulated day of the service with the faults given, reported with `options`,
+// judged up to `now` (no grace).
 Findings SimulatedDay(ScanMode service, const std::vector<std::string>& faults,
                       const ReportOptions& options, std::optional<MinuteTime> now = std::nullopt) {
     sim::SimulationConfig config = sim::testing::CleanConfig(service, kDay, kDay);
@@ -24,7 +25,7 @@ Findings SimulatedDay(ScanMode service, const std::vector<std::string>& faults,
         config.injections.push_back(sim::testing::Inject(fault));
     const test::MemoryStation station = test::SimulateInMemory(config);
     const DayReportResult result =
-        BuildDayReportWith(station.state, options, kDay, RunInputs{now, &station.processLog});
+        BuildDayReportWith(station.state, options, kDay, RunInputs{now, &station.processLog, minutes{0}});
     EXPECT_FALSE(result.error) << *result.error;
     return result.findings;
 }
@@ -66,8 +67,8 @@ TEST(DayMeasures, FaultsAtKnownTimesGiveTheirCounts) {
 }
 
 TEST(DayMeasures, CyclesNotYetDueAreNeitherMissingNorExpected) {
-    // At 12:00, 00:00..12:00 are due (49 cycles); the run of missing cycles 11:45..12:30
-    // counts as far as it is due.
+    // Judged up to 12:00, 00:00..12:00 are due (49 cycles); the run of missing cycles
+    // 11:45..12:30 counts as far as it is due.
     const Findings f = SimulatedDay(ScanMode::Prime, {"cycle@2024-03-01T11:45:4"}, ImagerOnly(),
                                     MinuteTime{kDay} + minutes{12 * 60});
     const DayMeasures m = MeasureDay(f);

@@ -90,20 +90,25 @@ TEST_F(DayRangeTest, CurrentDayOfARangeCountsUpToNow) {
     std::vector<std::size_t> notYetDue;
     RunDayRange(s, ReportOptions{}, DayRange{D(2024, 1, 6), D(2024, 1, 6), now},
                 [&](Day, DayReportResult& r) { notYetDue.push_back(r.findings.notYetDue.size()); });
-    EXPECT_EQ(notYetDue, (std::vector<std::size_t>{143}));  // 12:05 to 23:55
+    EXPECT_EQ(notYetDue, (std::vector<std::size_t>{149}));  // 12:00 less the grace: 11:35 to 23:55
 }
 
 TEST(Backfill, DecisionPerDay) {
     const Day today = D(2024, 1, 7);
-    EXPECT_EQ(DecideBackfill(D(2024, 1, 6), today, false, false), BackfillStep::Write);
-    EXPECT_EQ(DecideBackfill(D(2024, 1, 6), today, true, false), BackfillStep::KeepExisting);
-    EXPECT_EQ(DecideBackfill(D(2024, 1, 6), today, true, true), BackfillStep::Write);
-    EXPECT_EQ(DecideBackfill(today, today, false, true), BackfillStep::SkipCurrentDay);
-    EXPECT_EQ(DecideBackfill(D(2024, 1, 8), today, false, true), BackfillStep::SkipCurrentDay);
+    EXPECT_EQ(DecideBackfill(D(2024, 1, 6), today, false, false, false), BackfillStep::Write);
+    EXPECT_EQ(DecideBackfill(D(2024, 1, 6), today, false, true, false), BackfillStep::KeepExisting);
+    EXPECT_EQ(DecideBackfill(D(2024, 1, 6), today, false, true, true), BackfillStep::Write);
+    EXPECT_EQ(DecideBackfill(today, today, false, false, true), BackfillStep::SkipCurrentDay);
+    EXPECT_EQ(DecideBackfill(D(2024, 1, 8), today, false, false, true),
+              BackfillStep::SkipCurrentDay);
+    // An old report of a day the logs no longer reach is neither written over nor kept by name.
+    EXPECT_EQ(DecideBackfill(D(2024, 1, 6), today, true, true, true),
+              BackfillStep::BeforeLogsBegin);
 }
 
 TEST_F(DayRangeTest, BackfilledFilesAreWhatASingleDaySaveWrites) {
-    const StartupState s = RapidStation(dir_.path());
+    StartupState s = RapidStation(dir_.path());
+    DeriveStartupFlags(s);  // the logs begin on the 4th at 12:00
     const BannerInfo banner{"3.1.23.1366", "Groundstation",
                             std::chrono::sys_seconds{D(2024, 1, 6)} + hours{6}};
     // The file of the 4th as a single-day save writes it.
@@ -121,7 +126,8 @@ TEST_F(DayRangeTest, BackfilledFilesAreWhatASingleDaySaveWrites) {
     };
     const RangeOutcome first = run(false);
     ASSERT_EQ(done.size(), 4u);
-    EXPECT_EQ(done[0].step, BackfillStep::Write);  // a day without any history still has its report
+    EXPECT_EQ(done[0].step, BackfillStep::BeforeLogsBegin);
+    EXPECT_FALSE(fs::exists(done[0].path));
     EXPECT_EQ(done[1].path, path4);
     EXPECT_EQ(test::ReadFile(path4), single);
     EXPECT_FALSE(done[1].saveError);
@@ -129,7 +135,7 @@ TEST_F(DayRangeTest, BackfilledFilesAreWhatASingleDaySaveWrites) {
     EXPECT_FALSE(fs::exists(done[2].path));
     EXPECT_EQ(done[3].step, BackfillStep::SkipCurrentDay);
     EXPECT_FALSE(fs::exists(done[3].path));
-    EXPECT_EQ(first.days, 2);
+    EXPECT_EQ(first.days, 1);
     EXPECT_EQ(first.failed, 1);
 
     // Existing files are kept, and rewritten only when asked to.
@@ -154,6 +160,7 @@ TEST(RangeSummary, LinesUnderTheirTitles) {
               "  (2 days not reported)");
     EXPECT_EQ(RangeErrorLine(D(2024, 6, 2), "''$ZZ'' is not a valid integer value", "in SegHistory.log"),
               "2024-06-02  not reported: ''$ZZ'' is not a valid integer value (in SegHistory.log)");
+    EXPECT_EQ(RangeBeforeLogsBeginLine(D(2024, 5, 31)), "2024-05-31  before the logs begin");
 }
 
 }  // namespace

@@ -114,6 +114,44 @@ TEST(DayReport, OneCycleWithIncompleteChannelProductsLateSegmentsAndSequences) {
     EXPECT_EQ(BuildDayReport(s, ReportOptions{}, D(2024, 1, 5)).lists, r.lists);
 }
 
+// The same station on its first day, its logs beginning at 12:15, reported at 13:45: the
+// cycles before 12:15 and after 13:15 are named nowhere, the day-long line names the
+// cycles judged, and the closing notes say so.
+TEST(DayReport, TheFirstAndCurrentDayNamesOnlyTheCyclesJudged) {
+    std::string full = "P=1,E=1";
+    for (int n = 1; n <= 11; ++n) full += "," + std::to_string(n) + "=FF";
+    full += ",12=FFFFFF";
+    StartupState s = Station("202401051215=" + full + "\r\n202401051300=" + full + "\r\n",
+                             ScanMode::Prime, "202401051330=9=0C\r\n");
+    DeriveStartupFlags(s);
+    RunInputs now;
+    now.now = MinuteTime{D(2024, 1, 5)} + std::chrono::minutes{13 * 60 + 45};
+    const auto r = BuildDayReportWith(s, ReportOptions{}, D(2024, 1, 5), now);
+    EXPECT_EQ(r.lists.missingSlots,
+              Concat(Header("Date: 2024-Jan-05, day 005", "Missing cycles report"),
+                     {" 1230.. 1245", " 1315",
+                      "  (before the logs begin: first record 2024-01-05 12:15 UTC)",
+                      "  (judged up to 13:15 UTC; later cycles are not yet due)"}));
+    EXPECT_EQ(r.lists.lateSegs,
+              Concat(Header("Date: 2024-Jan-05", "Late segments report"), {"  (none)"}));
+    EXPECT_TRUE(Has(r.lists.missingProduct, "Cycle: 1300..1300"));
+    EXPECT_EQ(r.findings.absentAllDay.front().cycles, "1300..1300");
+    EXPECT_EQ(r.findings.beforeLogsBegin.size(), 49u);  // 00:00 to 12:00
+}
+
+TEST(DayReport, DataThatCannotBeReadGivesListsThatJudgeNothing) {
+    StartupState s = Station("", ScanMode::Iodc);
+    const DayReport lists =
+        NothingToJudge(s, ReportOptions{}, D(2024, 1, 5), "cannot read X: Permission denied");
+    const std::string line = "  (nothing to judge: cannot read X: Permission denied)";
+    EXPECT_EQ(lists.missingSlots,
+              Concat(Header("Date: 2024-Jan-05, day 005", "Missing IODC cycles report"), {line}));
+    EXPECT_EQ(lists.missingSegs,
+              Concat(Header("Date: 2024-Jan-05", "Missing HRIT IODC segments report"), {line}));
+    EXPECT_EQ(lists.missingProduct.back(), line);
+    EXPECT_EQ(lists.lateSegs.back(), line);
+}
+
 TEST(DayReport, LritIsScannedOnlyAtQuarterPastAndQuarterTo) {
     std::string hrit = "P=3,E=3";
     for (int n = 1; n <= 11; ++n) hrit += "," + std::to_string(n) + "=FF";

@@ -1,6 +1,7 @@
 // A reader's view of the findings: over a seeded sample of simulated station-days (all three
-// services, switches and options drawn from the seed, faults injected), whatever the four
-// text lists name is in the findings and the other way round, and the summary line counts
+// services, switches and options drawn from the seed, faults injected, days before the logs
+// begin and current days), whatever the four text lists name is in the findings and the
+// other way round, no list names a cycle that was not judged, and the summary line counts
 // what the text lists.
 #include <gtest/gtest.h>
 
@@ -89,8 +90,8 @@ std::vector<int> ExpandCycles(std::string_view first, std::string_view last, int
 std::vector<int> ParseSlots(const Lines& slots, int step) {
     std::vector<int> cycles;
     for (std::size_t i = 3; i < slots.size(); ++i) {
+        if (StartsWith(slots[i], "  (")) continue;  // "(none)" and the closing notes
         std::string line = Replace(slots[i], " ", "");
-        if (line == "(none)") continue;
         const std::size_t dots = line.find("..");
         const std::string first = line.substr(0, dots);
         const std::string last = dots == std::string::npos ? first : line.substr(dots + 2);
@@ -186,13 +187,14 @@ TextView ReadText(const DayReport& lists, Day day, ScanMode mode) {
     return view;
 }
 
-Entries Due(const Entries& entries, int lastDue) {
-    Entries due;
-    for (const Entry& e : entries) {
-        if (e.minute <= lastDue) due.insert(e);
-    }
-    return due;
-}
+// The minutes of a day a reader knows to be judged: from the first record (on its day) to
+// the current minute less the grace (on the current day).
+struct Window {
+    int first = 0;
+    int last = kMinutesPerDay - 1;
+    bool current = false;
+    bool Holds(int minute) const { return minute >= first && minute <= last; }
+};
 
 // The channel a text label names on the day (products list: HIM9 for HIM8).
 std::map<std::string, ChannelNumber> LabelIndex(Day day) {
@@ -223,7 +225,7 @@ int ListedSegments(const std::string& line) {
 
 // The counts a reader makes of the text, with the segments an "all missing" line stands
 // for taken from what the findings expected in that cycle.
-DaySummary CountText(const TextView& text, const Findings& findings, int lastDue) {
+DaySummary CountText(const TextView& text, const Findings& findings) {
     const std::map<std::string, ChannelNumber> labels = LabelIndex(findings.day);
     const auto expectedSegments = [&](int minute, ChannelNumber n) {
         for (const ExpectedChannel& c : findings.expected) {
@@ -236,9 +238,9 @@ DaySummary CountText(const TextView& text, const Findings& findings, int lastDue
         return 0;
     };
     DaySummary s;
-    for (int m : text.missingCycles) s.missingCycles += m <= lastDue ? 1 : 0;
+    s.missingCycles = static_cast<int>(text.missingCycles.size());
     for (const Entries* list : {&text.segs, &text.products}) {
-        for (const Entry& e : Due(*list, lastDue)) {
+        for (const Entry& e : *list) {
             if (e.line.ends_with("prolog missing") || e.line.ends_with("epilog missing")) {
                 ++s.channels;
                 ++s.segments;
@@ -260,8 +262,8 @@ DaySummary CountText(const TextView& text, const Findings& findings, int lastDue
         const ChannelSet set = himawari ? HimawariChannelsForDay(findings.day)
                                         : StartsWith(dayLong, "FY-2G") ? ChannelSet::Range(67, 72)
                                                                        : ChannelSet::Range(77, 82);
-        for (int m : ExpandCycles(range.substr(0, 4), range.substr(6, 4), himawari ? 30 : 60)) {
-            if (m > lastDue) continue;
+        for ([[maybe_unused]] int m :
+             ExpandCycles(range.substr(0, 4), range.substr(6, 4), himawari ? 30 : 60)) {
             s.channels += static_cast<int>(set.Count());
             s.segments += static_cast<int>(set.Count()) * (himawari ? 10 : 1);
         }
@@ -288,20 +290,72 @@ DaySummary ParseSummaryLine(const std::string& line) {
 struct Coverage {
     int failed = 0, missingCycles = 0, dayLong = 0, cleared = 0, notYetDue = 0;
     int products = 0, himawari = 0, late = 0, sequences = 0, lritOnly = 0;
+    int beforeLogs = 0, firstDay = 0;
 };
 
-// Checks one station-day; `lastDue`: its last minute due.
-void CheckDay(const DayReportResult& r, int lastDue, Coverage& seen) {
+std::string UtcText(MinuteTime time) {
+    return IsoDate(std::chrono::floor<days>(time)) + " " + ClockTime(time) + " UTC";
+}
+
+// A day wholly before the logs begin: nothing judged, and every list of what is missing
+// says so in the one line.
+void CheckDayBeforeLogsBegin(const DayReportResult& r, const std::optional<MinuteTime>& logsBegin) {
+    const std::string line =
+        logsBegin ? "  (before the logs begin: first record " + UtcText(*logsBegin) + ")"
+                  : "  (before the logs begin: no record in the segment history)";
+    for (const Lines* list :
+         {&r.lists.missingSlots, &r.lists.missingSegs, &r.lists.missingProduct}) {
+        ASSERT_GE(list->size(), 4u);
+        EXPECT_EQ((*list)[3], line);
+    }
+    EXPECT_EQ(r.lists.missingSlots.size(), 4u);
+    EXPECT_EQ(r.lists.missingSegs.size(), 4u);
+    EXPECT_EQ(r.lists.lateSegs.back(), "  (none)");
+    const Findings& f = r.findings;
+    EXPECT_TRUE(f.missingCycles.empty() && f.missing.empty() && f.late.empty() &&
+                f.expected.empty());
+    EXPECT_EQ(
+        f.beforeLogsBegin.size(),
+        static_cast<std::size_t>(kMinutesPerDay / (f.service == ScanMode::RapidScan ? 5 : 15)));
+    EXPECT_EQ(RangeDayLine(f), IsoDate(f.day) + "  before the logs begin");
+}
+
+// Checks one station-day; `window`: the minutes it judges.
+void CheckDay(const DayReportResult& r, const Window& window,
+              const std::optional<MinuteTime>& logsBegin, Coverage& seen) {
     const Findings& f = r.findings;
     const ScanMode mode = f.service;
     const TextView text = ReadText(r.lists, f.day, mode);
 
-    // Missing cycles: the text's, up to the current minute.
-    std::vector<int> textCycles;
-    for (int m : text.missingCycles) {
-        if (m <= lastDue) textCycles.push_back(m);
+    // The closing notes of the cycles list: where the logs begin, and up to when it judged.
+    Lines slotNotes;
+    for (std::size_t i = 3; i < r.lists.missingSlots.size(); ++i) {
+        const std::string& line = r.lists.missingSlots[i];
+        if (StartsWith(line, "  (") && line != "  (none)") slotNotes.push_back(line);
     }
-    EXPECT_EQ(textCycles, f.missingCycles);
+    Lines expectedNotes;
+    if (window.first > 0)
+        expectedNotes.push_back("  (before the logs begin: first record " + UtcText(*logsBegin) +
+                                ")");
+    if (window.current) {
+        expectedNotes.push_back(window.last < 0
+                                    ? "  (not yet judged: no cycle of the day is due yet)"
+                                    : "  (judged up to " +
+                                          ClockTime(MinuteTime{f.day} + minutes{window.last}) +
+                                          " UTC; later cycles are not yet due)");
+    }
+    EXPECT_EQ(slotNotes, expectedNotes);
+    if (!slotNotes.empty()) {
+        EXPECT_EQ(r.lists.missingSlots.back(), slotNotes.back());
+    }
+
+    // No list names a minute that was not judged.
+    for (int m : text.missingCycles) EXPECT_TRUE(window.Holds(m)) << CycleHhnn(m);
+    for (const Entries* list : {&text.segs, &text.products, &text.late}) {
+        for (const Entry& e : *list)
+            EXPECT_TRUE(window.Holds(e.minute)) << CycleHhnn(e.minute) << e.line;
+    }
+    EXPECT_EQ(text.missingCycles, f.missingCycles);
 
     // Items of the segments list and of the products list, both ways.
     Entries segs, products, late;
@@ -317,14 +371,20 @@ void CheckDay(const DayReportResult& r, int lastDue, Coverage& seen) {
         (inSegs ? segs : products).insert({item.minute, MissingLine(item)});
     }
     for (const FoundItem& item : f.late) late.insert({item.minute, LateLine(item)});
-    EXPECT_EQ(Due(text.segs, lastDue), segs);
-    EXPECT_EQ(Due(text.products, lastDue), products);
+    EXPECT_EQ(text.segs, segs);
+    EXPECT_EQ(text.products, products);
     EXPECT_EQ(text.late, late);
 
-    // Day-long lines and their channels.
+    // Day-long lines and their channels, naming the cycles judged.
     std::vector<std::string> absent;
     for (const AbsentAllDay& a : f.absentAllDay) absent.push_back(a.name + " " + a.cycles);
     EXPECT_EQ(text.dayLong, absent);
+    for (const std::string& dayLong : text.dayLong) {
+        const std::string range = dayLong.substr(dayLong.find(' ') + 1);
+        EXPECT_TRUE(window.Holds(MinuteOf(range.substr(0, 4))) &&
+                    window.Holds(MinuteOf(range.substr(6, 4))))
+            << dayLong;
+    }
 
     // Every missing item is among its cycle's expected channels.
     for (const FoundItem& item : f.missing) {
@@ -348,10 +408,11 @@ void CheckDay(const DayReportResult& r, int lastDue, Coverage& seen) {
     EXPECT_EQ(notes, reasons);
 
     // The summary line counts what the text lists.
-    const DaySummary counted = CountText(text, f, lastDue);
-    EXPECT_EQ(ParseSummaryLine(RangeSummaryLine(f.day, Summarise(f))), counted)
-        << RangeSummaryLine(f.day, Summarise(f));
+    const DaySummary counted = CountText(text, f);
+    EXPECT_EQ(ParseSummaryLine(RangeDayLine(f)), counted) << RangeDayLine(f);
+    EXPECT_EQ(RangeDayLine(f).ends_with("  so far"), window.current);
 
+    seen.firstDay += window.first > 0;
     seen.missingCycles += !f.missingCycles.empty();
     seen.dayLong += !f.absentAllDay.empty();
     seen.notYetDue += !f.notYetDue.empty();
@@ -400,7 +461,7 @@ std::vector<std::string> DrawSwitches(std::mt19937& rng) {
 }
 
 TEST(FindingsConsistency, TextAndFindingsNameTheSameItemsOnSimulatedStationDays) {
-    constexpr int kStations = 40;
+    constexpr int kStations = 48;
     constexpr int kDaysEach = 5;
     const Day earliest{std::chrono::year{2008} / 9 / 1};
     const Day latest{std::chrono::year{2025} / 6 / 30};
@@ -421,11 +482,38 @@ TEST(FindingsConsistency, TextAndFindingsNameTheSameItemsOnSimulatedStationDays)
             now = MinuteTime{config.last} + minutes{std::uniform_int_distribution<int>(0, 1439)(rng)};
             config.until = *now;
         }
+        // Some were installed during one of the days: their logs begin there. Of those that
+        // are also reported on during their last day, the logs begin before the current
+        // minute of that day.
+        std::optional<MinuteTime> logsBegin;
+        if (station % 4 == 3) {
+            const Day installed =
+                station % 5 == 1 ? config.last : config.first + days{station % kDaysEach};
+            const int latest = installed == config.last && now
+                                   ? static_cast<int>((*now - MinuteTime{installed}).count())
+                                   : 1439;
+            logsBegin =
+                MinuteTime{installed} + minutes{std::uniform_int_distribution<int>(0, latest)(rng)};
+        }
         // And some hold a damaged mask, which stops that day's run.
         const std::string damage = station % 13 == 5 ? CompactDate(config.last - days{2}) + "1200=P=1,E=1,1=ZZ,I1=ZZ,R1=ZZ\n" : "";
-        const test::MemoryStation memory = test::SimulateInMemory(config, DrawSwitches(rng), damage);
+        const test::MemoryStation memory =
+            test::SimulateInMemory(config, DrawSwitches(rng), damage, logsBegin);
+        // The first record as a reader of the logs finds it (the damaged line counts too).
+        std::optional<MinuteTime> firstRecord;
+        for (std::size_t i = 0; i < memory.state.SegHistory.LineCount(); ++i) {
+            const std::string_view line = memory.state.SegHistory.Line(i);
+            const auto key = line.size() > 12 && line[12] == '='
+                                 ? ParseMinuteKey(line.substr(0, 12))
+                                 : std::nullopt;
+            if (key && (!firstRecord || *key < *firstRecord)) firstRecord = key;
+        }
+        if (logsBegin && damage.empty()) {
+            EXPECT_GE(*firstRecord, *logsBegin);
+        }
 
-        for (Day day = config.first; day <= config.last; day += days{1}) {
+        // From two days before the first simulated day: before the logs begin.
+        for (Day day = config.first - days{2}; day <= config.last; day += days{1}) {
             const ReportOptions options = DrawOptions(rng);
             RunInputs inputs;
             inputs.now = now;
@@ -436,10 +524,19 @@ TEST(FindingsConsistency, TextAndFindingsNameTheSameItemsOnSimulatedStationDays)
                 ++seen.failed;
                 continue;
             }
-            const int lastDue = now && day == std::chrono::floor<days>(*now)
-                                    ? static_cast<int>((*now - MinuteTime{day}).count())
-                                    : kMinutesPerDay - 1;
-            CheckDay(r, lastDue, seen);
+            if (!firstRecord || MinuteTime{day + days{1}} <= *firstRecord) {
+                ++seen.beforeLogs;
+                CheckDayBeforeLogsBegin(r, firstRecord);
+                continue;
+            }
+            Window window;
+            window.first = std::max(0, static_cast<int>((*firstRecord - MinuteTime{day}).count()));
+            if (now && day == std::chrono::floor<days>(*now)) {
+                window.current = true;
+                window.last =
+                    std::max(-1, static_cast<int>((*now - minutes{30} - MinuteTime{day}).count()));
+            }
+            CheckDay(r, window, firstRecord, seen);
         }
     }
     EXPECT_GT(seen.failed, 0);
@@ -452,6 +549,8 @@ TEST(FindingsConsistency, TextAndFindingsNameTheSameItemsOnSimulatedStationDays)
     EXPECT_GT(seen.late, 20);
     EXPECT_GT(seen.sequences, 20);
     EXPECT_GT(seen.lritOnly, 3);
+    EXPECT_GT(seen.beforeLogs, 60);
+    EXPECT_GT(seen.firstDay, 5);
 }
 
 }  // namespace

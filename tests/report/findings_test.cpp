@@ -79,12 +79,15 @@ TEST(Findings, MissingCycleListsWhatItStandsFor) {
     EXPECT_EQ(Summarise(f).channels, 0);  // a missing cycle counts once, as a cycle
 }
 
-TEST(Findings, CurrentDayCyclesAfterNowAreNotYetDueButTheTextIsUnchanged) {
+TEST(Findings, CurrentDayCyclesNotYetDueAreInNoListAndNeverMissing) {
     const StartupState s = Station(FullHrit("202401051200"));
-    const RunInputs at1207{MinuteTime{D(2024, 1, 5)} + minutes{12 * 60 + 7}, nullptr};
-    const DayReportResult now = BuildDayReportWith(s, NoProducts(), D(2024, 1, 5), at1207);
-    const DayReportResult whole = BuildDayReport(s, NoProducts(), D(2024, 1, 5));
-    EXPECT_EQ(now.lists, whole.lists);
+    // 12:37 less the grace of 30 minutes: due up to 12:07.
+    const RunInputs at1237{MinuteTime{D(2024, 1, 5)} + minutes{12 * 60 + 37}, nullptr};
+    const DayReportResult now = BuildDayReportWith(s, NoProducts(), D(2024, 1, 5), at1237);
+    EXPECT_EQ(now.lists.missingSlots.back(),
+              "  (judged up to 12:07 UTC; later cycles are not yet due)");
+    EXPECT_EQ(now.lists.missingSlots[3], " 0000.. 1145");
+    EXPECT_EQ(now.lists.missingSlots.size(), 5u);
 
     const Findings& f = now.findings;
     ASSERT_EQ(f.missingCycles.size(), 48u);  // 00:00 to 11:45
@@ -96,11 +99,13 @@ TEST(Findings, CurrentDayCyclesAfterNowAreNotYetDueButTheTextIsUnchanged) {
     // Still expected, so that a share received can be given later.
     EXPECT_EQ(ExpectedAt(f, 23 * 60 + 45).size(), 14u);
 
-    // The day before is over; the next day has not begun.
-    const Findings before = BuildDayReportWith(s, NoProducts(), D(2024, 1, 4), at1207).findings;
-    EXPECT_EQ(before.missingCycles.size(), 96u);
-    EXPECT_TRUE(before.notYetDue.empty());
-    const Findings after = BuildDayReportWith(s, NoProducts(), D(2024, 1, 6), at1207).findings;
+    // The day before is over, whatever the grace; the next day has not begun.
+    const RunInputs at0010{MinuteTime{D(2024, 1, 5)} + minutes{10}, nullptr};
+    const DayReportResult before = BuildDayReportWith(s, NoProducts(), D(2024, 1, 4), at0010);
+    EXPECT_EQ(before.findings.missingCycles.size(), 96u);
+    EXPECT_TRUE(before.findings.notYetDue.empty());
+    EXPECT_EQ(before.lists, BuildDayReport(s, NoProducts(), D(2024, 1, 4)).lists);
+    const Findings after = BuildDayReportWith(s, NoProducts(), D(2024, 1, 6), at1237).findings;
     EXPECT_TRUE(after.missingCycles.empty());
     EXPECT_EQ(after.notYetDue.size(), 96u);
 }

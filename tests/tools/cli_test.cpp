@@ -187,6 +187,10 @@ TEST(CommandLine, RunWritesOnceAndRefusesToOverwrite) {
     EXPECT_NE(err3.str().find("outside the simulated days"), std::string::npos) << err3.str();
     EXPECT_EQ(RunSimulateCommand({"--help"}, kNow, out3, err3), 0);
     EXPECT_EQ(RunSimulateCommand({"--bogus"}, kNow, out3, err3), 2);
+    std::ostringstream version, noError;
+    EXPECT_EQ(RunSimulateCommand({"--version"}, kNow, version, noError, "3.1.23.1366"), 0);
+    EXPECT_EQ(version.str(), "gapscope-simulate 3.1.23.1366\n");
+    EXPECT_EQ(noError.str(), "");
 }
 
 }  // namespace

@@ -93,5 +93,34 @@ TEST(UnattendedRetry, AHeldReportIsTriedForAFewSecondsUnlessTheWaitIsSet) {
     ::unsetenv("GAPSCOPE_BUSY_WAIT");
 }
 
+// The window's Save and gapscope-report --save ask the same question.
+TEST_F(UnattendedData, ADayIsSavedOnlyWhenThereIsSomethingToReport) {
+    std::ofstream(data_ / "SegHistory.log") << "202401051347=P=1\n";
+    StartupInputs inputs;
+    inputs.arguments = {data_.string()};
+    const StartupLoad load = LoadStartupState(inputs);
+    const MinuteTime now = MinuteTime{test::Date(2024, 1, 6)} + std::chrono::minutes{20};
+    const auto refuse = [&](Day day, std::optional<std::string> problem = std::nullopt) {
+        return RefuseSave(problem, load.state, day, now);
+    };
+    EXPECT_FALSE(refuse(test::Date(2024, 1, 5)));  // the day of the first record
+    EXPECT_FALSE(refuse(test::Date(2024, 1, 6)));  // the current day, judged so far
+    const auto before = refuse(test::Date(2024, 1, 4));
+    ASSERT_TRUE(before);
+    EXPECT_EQ(before->status, kExitDataUnreadable);
+    EXPECT_EQ(before->line,
+              "no report for 2024-01-04: it is before the logs begin (the first record of " +
+                  load.state.DataDirectory + "SegHistory.log is of 2024-01-05 13:47 UTC)");
+    const auto toCome = refuse(test::Date(2024, 1, 7));
+    ASSERT_TRUE(toCome);
+    EXPECT_EQ(toCome->status, kExitBadUsage);
+    EXPECT_EQ(toCome->line,
+              "no report for 2024-01-07: the day has not begun (it is 2024-01-06 00:20 UTC)");
+    // Data that cannot be read comes first, whatever the day.
+    const auto unreadable = refuse(test::Date(2024, 1, 5), "cannot read X: Permission denied");
+    ASSERT_TRUE(unreadable);
+    EXPECT_EQ(unreadable->line, "cannot read X: Permission denied");
+}
+
 }  // namespace
 }  // namespace gapscope

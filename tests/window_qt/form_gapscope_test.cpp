@@ -852,12 +852,12 @@ class FormGapscopeTest : public QObject {
         QTest::keyClick(Box(form.get(), "CheckBoxReportIncludeLRIT"), Qt::Key_Space);
         QCOMPARE(lritRows(), 5);
 
-        // Today: the cycles after 06:10 are not yet due.
+        // Today: the cycles after 06:10 less the grace of 30 minutes are not yet due.
         QTest::mouseClick(form->findChild<QPushButton*>("ButtonToday"), Qt::LeftButton);
         QCOMPARE(window->Shown()->day, ToDay(QDate(2024, 1, 6)));
-        QCOMPARE(window->Shown()->firstNotYetDue, std::optional<int>(25));
+        QCOMPARE(window->Shown()->firstNotYetDue, std::optional<int>(23));
         QCOMPARE(FirstChannelAt(*window, 20), pictures::CellState::Received);
-        QCOMPARE(FirstChannelAt(*window, 25), pictures::CellState::NotYetDue);
+        QCOMPARE(FirstChannelAt(*window, 23), pictures::CellState::NotYetDue);
 
         // Closed, it rests; a double click on the missing-cycles list brings it back.
         window->close();

@@ -223,6 +223,7 @@ std::string HelpText() {
         "  --list-faults         print every fault written, in the --inject form\n"
         "  --quiet               print nothing else on success\n"
         "  -h, --help            show this help\n"
+        "  --version             print the version\n"
         "\n"
         "Exit status: 0 done, 1 the logs could not be written (or an injection cannot\n"
         "happen), 2 a bad command line.\n";
@@ -249,6 +250,7 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& argu
     };
     app.add_option("DIR", directory);
     app.add_flag("-h,--help", cl.help);
+    app.add_flag("--version", cl.version);
     app.add_flag("--replace", cl.replace);
     app.add_flag("--list-faults", cl.listFaults);
     app.add_flag("--quiet", cl.quiet);
@@ -293,7 +295,7 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& argu
                                        : "only one directory may be given ('" + extra + "')";
         return std::nullopt;
     }
-    if (cl.help) return cl;
+    if (cl.help || cl.version) return cl;
     if (app.count("DIR") == 0) {
         error = "no directory given";
         return std::nullopt;
@@ -305,7 +307,7 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& argu
 }
 
 int RunSimulateCommand(const std::vector<std::string>& arguments, Instant now, std::ostream& out,
-                       std::ostream& err) {
+                       std::ostream& err, std::string_view version) {
     std::string error;
     const auto cl = ParseCommandLine(arguments, now, error);
     if (!cl) {
@@ -314,6 +316,10 @@ int RunSimulateCommand(const std::vector<std::string>& arguments, Instant now, s
     }
     if (cl->help) {
         out << HelpText();
+        return 0;
+    }
+    if (cl->version) {
+        out << "gapscope-simulate " << version << "\n";
         return 0;
     }
     const DirectoryResult result = SimulateToDirectory(cl->config, cl->directory, cl->replace);

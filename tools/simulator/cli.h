@@ -4,6 +4,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tools/simulator/simulator.h"
@@ -19,6 +20,7 @@ struct CommandLine {
     bool listFaults = false;
     bool quiet = false;
     bool help = false;
+    bool version = false;
 };
 
 // Parses the arguments (program name excluded); `now` stands for the clock, which fixes
@@ -29,8 +31,9 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& argu
 std::string HelpText();
 
 // The whole command: parse, simulate into the directory, report. Returns the exit status
-// (0 done, 1 the logs could not be written, 2 a bad command line).
+// (0 done, 1 the logs could not be written, 2 a bad command line). `version`: what
+// --version prints after the program's name.
 int RunSimulateCommand(const std::vector<std::string>& arguments, Instant now, std::ostream& out,
-                       std::ostream& err);
+                       std::ostream& err, std::string_view version = {});
 
 }  // namespace gapscope::sim
