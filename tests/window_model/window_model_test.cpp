@@ -12,6 +12,11 @@
 #include "unattended/unattended_run.h"
 
 namespace gapscope {
+
+void PrintTo(const WindowMessage& message, std::ostream* out) {
+    *out << static_cast<int>(message.kind) << " \"" << message.text << '"';
+}
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -85,7 +90,7 @@ class WindowModelTest : public ::testing::Test {
         return model;
     }
 
-    std::string Folder(const fs::path& path) const { return TextOfPath(path) + "/"; }
+    std::string Folder(const fs::path& path) const { return TextOfPath(path / ""); }
     fs::path ReportFile() const { return data_ / "2024-01-05-missing-segments.txt"; }
 
     test::TempDir temp_{"gapscope-window-model-"};
