@@ -18,14 +18,14 @@ namespace {
 
 std::unique_ptr<TFormGapscope> OpenWindow(const BenchHistory& h) {
     FormServices services = DefaultFormServices();
-    services.startup.arguments = {h.directory.string()};
-    services.startup.programDirectory = h.directory;
-    services.startup.computerName = "Bench";
+    services.window.arguments = {h.directory.string()};
+    services.window.programDirectory = h.directory;
+    services.window.computerName = "Bench";
     services.settingsBaseName = "gapscope-bench";
     // "Yesterday" for the window is the history's report day.
-    const auto morningAfter =
+    const std::chrono::sys_seconds morningAfter =
         std::chrono::sys_days{h.reportDay} + std::chrono::days{1} + std::chrono::hours{6};
-    services.now = [morningAfter] { return std::chrono::system_clock::time_point{morningAfter}; };
+    services.window.now = [morningAfter] { return morningAfter; };
     auto form = std::make_unique<TFormGapscope>(services);
     form->show();
     QApplication::processEvents();

@@ -2,10 +2,10 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <system_error>
 
-#include "window_qt/form_layout.h"
 #include "formats/monitoring_check.h"
 #include "startup/startup_state.h"
 #ifdef GAPSCOPE_PICTURES
@@ -177,16 +177,26 @@ std::string Reworded(const CLI::ParseError& e) {
     return text;
 }
 
-// A box's caption as the window shows it ("&&" is one "&"), and what sets it apart.
-std::string BoxCaption(const layout::BoxDesign& box) {
-    std::string caption;
-    for (const char* c = box.text; *c != '\0'; ++c) {
-        if (*c == '&' && c[1] == '&') ++c;
-        caption += *c;
-    }
-    if (!box.stored) caption += " (never stored)";
-    if (!box.visible) caption += " (not shown)";
+// An option's box as the window shows it, and what sets it apart.
+std::string BoxCaption(const OptionField& field) {
+    std::string caption(field.caption);
+    if (!field.stored) caption += " (never stored)";
+    if (!field.offered) caption += " (not shown)";
     return caption;
+}
+
+// The boxes the window shows, as it lists them (by caption), then those it keeps but no
+// longer shows.
+std::vector<OptionField> OptionsAsListed() {
+    std::vector<OptionField> fields(OptionFields().begin(), OptionFields().end());
+    const auto key = [](const OptionField& field) {
+        std::string text(field.caption);
+        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return std::pair(!field.offered, text);
+    };
+    std::stable_sort(fields.begin(), fields.end(),
+                     [&](const OptionField& a, const OptionField& b) { return key(a) < key(b); });
+    return fields;
 }
 
 }  // namespace
@@ -198,16 +208,12 @@ std::string ReportUsage() {
 std::string ReportHelpText() {
     std::string text = std::string(kSynopsis) + kDescriptionAndOptions + kPictureHelp;
     text += "NAME for --set, the window's box it stands for, and its design default:\n";
-    // The boxes the window shows, top to bottom, then the one it keeps but no longer shows.
-    for (const bool shown : {true, false}) {
-        for (const layout::BoxDesign& box : layout::kBoxes) {
-            if (box.visible != shown) continue;
-            std::string line = "  " + std::string(box.option);
-            line.resize(27, ' ');
-            line += BoxCaption(box);
-            line.resize(61, ' ');
-            text += line + (box.checked ? "1" : "0") + "\n";
-        }
+    for (const OptionField& field : OptionsAsListed()) {
+        std::string line = "  " + std::string(field.storedName);
+        line.resize(27, ' ');
+        line += BoxCaption(field);
+        line.resize(61, ' ');
+        text += line + (field.designDefault ? "1" : "0") + "\n";
     }
     return text + "\n" + CheckHelpText() + "\n" + kExitStatuses;
 }

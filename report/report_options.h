@@ -7,35 +7,44 @@
 namespace gapscope {
 
 // The fifteen option check boxes of a report run: fourteen kept per user, plus
-// "Decontaminating", which always starts unchecked.
+// "Decontaminating", which always starts unchecked. A default-made value holds the design
+// defaults of the option table below.
 struct ReportOptions {
-    bool met8LritOnly = false;        // "MSG FTP LRIT only"
-    bool prologEpilogFiles = true;    // "Prolog && epilog files"
-    bool includeFsd = true;           // "Include FSD"
-    bool includeMpef = true;          // "Include MPEF"
-    bool includeLrit = false;         // "Include LRIT"
-    bool hourlyFsd = true;            // "Hourly FSD"
-    bool includeGoesMir = true;       // "Include mid-IR"
-    bool includeRii = true;           // "Include RII  (data channel 4)"
-    bool goes12Bypass = false;        // "GOES-12 from GOES-10" (hidden)
-    bool hourlyFy2e = false;          // "Include FY-2E" (stored as ReportHourlyFY2D)
-    bool includeMpe = true;           // "Include MPE"
-    bool himawari30min = false;       // "Include Himawari-8/9"
-    bool disableMsg1Mpef = false;     // "Detect RSS fill-in (no MPEF)"
-    bool hourlyFy2g = true;           // "Include FY-2G"
-    bool decontaminating = false;     // "Decontaminating", never stored
+    ReportOptions();
+
+    bool met8LritOnly;
+    bool prologEpilogFiles;
+    bool includeFsd;
+    bool includeMpef;
+    bool includeLrit;
+    bool hourlyFsd;
+    bool includeGoesMir;
+    bool includeRii;
+    bool goes12Bypass;
+    bool hourlyFy2e;  // stored as ReportHourlyFY2D
+    bool includeMpe;
+    bool himawari30min;
+    bool disableMsg1Mpef;
+    bool hourlyFy2g;
+    bool decontaminating;
 
     friend bool operator==(const ReportOptions&, const ReportOptions&) = default;
 };
 
-// One option by the name under which it is stored per user (and "Decontaminating").
+// One option, as the command line, the per-user store and every window know it.
 struct OptionField {
     std::string_view storedName;  // e.g. "ReportIncludeLRIT"; "Decontaminating" is not stored
     bool ReportOptions::*member;
     bool stored;
+    bool designDefault;
+    // The box's caption as the operator reads it (an ampersand is one character).
+    std::string_view caption;
+    std::string_view tooltip;  // empty: the box has none
+    bool offered = true;       // false: kept and used on every run, but no box shows it
 };
 
-// The fourteen stored options in the order they are kept, then "Decontaminating".
+// The option table: the fourteen stored options in the order they are kept, then
+// "Decontaminating".
 const std::array<OptionField, 15>& OptionFields();
 // The field whose name equals `name` ignoring ASCII letter case.
 std::optional<OptionField> FindOptionField(std::string_view name);

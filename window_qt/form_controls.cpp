@@ -45,6 +45,11 @@ class DatePicker : public QDateEdit {
 
 }  // namespace
 
+QString CaptionText(std::string_view caption) {
+    return QString::fromUtf8(caption.data(), qsizetype(caption.size()))
+        .replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
 void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
     if (clicked && event->button() == Qt::LeftButton && rect().contains(event->pos())) clicked();
@@ -71,10 +76,10 @@ QWidget* MakeControl(const layout::ControlDesign& design, QWidget* parent) {
             break;
         }
         case Kind::GroupBox:
-            widget = new QGroupBox(text, parent);
+            widget = new QGroupBox(CaptionText(design.text), parent);
             break;
         case Kind::Button: {
-            auto* button = new QPushButton(text, parent);
+            auto* button = new QPushButton(CaptionText(design.text), parent);
             button->setAutoDefault(false);
             widget = button;
             break;

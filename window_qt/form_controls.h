@@ -2,9 +2,10 @@
 
 #include <QLabel>
 #include <functional>
+#include <string_view>
 
-#include "window_qt/form_layout.h"
 #include "report/lines.h"
+#include "window_model/window_layout.h"
 
 class QListWidget;
 
@@ -20,6 +21,10 @@ class ClickableLabel : public QLabel {
   protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 };
+
+// A caption of the tables (or the option table) for a button, box or group: a single
+// ampersand would mark a key.
+QString CaptionText(std::string_view caption);
 
 // One control of the layout tables, built in `parent` at its designed place and size (a
 // label sized to its text): a ClickableLabel, a report list, the group box, a button or the

@@ -1,0 +1,58 @@
+#include "window_model/data_label.h"
+
+#include <gtest/gtest.h>
+
+namespace gapscope {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::chrono::sys_seconds kReadAt =
+    std::chrono::sys_days{std::chrono::year{2024} / 1 / 6} + 6h + 10min + 30s;
+
+StartupLoad Loaded(bool anyLogFound, bool logsLoaded) {
+    StartupLoad load;
+    load.state.DataDirectory = "/srv/station/";
+    load.state.SegHistory = HistoryLog::FromText("202401052345=P=1\n");
+    load.state.LateSegHistory = HistoryLog::FromText("202401060545=1=01\n");
+    load.anyLogFound = anyLogFound;
+    load.logsLoaded = logsLoaded;
+    load.unreadableLog = "FileHistory.log";
+    load.unreadableReason = "Permission denied";
+    return load;
+}
+
+TEST(DataLabel, SaysWhereTheLogsCameFromWhenTheyWereReadAndTheNewestRecord) {
+    const DataLabel label = DescribeSource(Loaded(true, true), true, kReadAt);
+    EXPECT_EQ(label, (DataLabel{"Data from: ", "/srv/station/",
+                                "/srv/station/\nLogs read 2024-01-06 06:10 UTC; newest record "
+                                "2024-01-06 05:45 UTC.\nClick to choose the station's folder.",
+                                DataState::Read}));
+    StartupLoad empty = Loaded(true, true);
+    empty.state.SegHistory = empty.state.LateSegHistory = HistoryLog{};
+    EXPECT_NE(DescribeSource(empty, true, kReadAt).tooltip.find("; no minute record in them."),
+              std::string::npos);
+}
+
+TEST(DataLabel, SaysWhatIsWrongWithTheFolderOrItsLogs) {
+    DataLabel label = DescribeSource(Loaded(false, true), false, kReadAt);
+    EXPECT_EQ(label.lead + label.folder, "Folder not found: /srv/station/");
+    EXPECT_EQ(label.state, DataState::NoFolder);
+    EXPECT_TRUE(label.tooltip.starts_with("/srv/station/ does not exist.\n"));
+
+    label = DescribeSource(Loaded(false, true), true, kReadAt);
+    EXPECT_EQ(label.lead + label.folder, "No history log found in: /srv/station/");
+    EXPECT_EQ(label.state, DataState::NoLog);
+
+    // As designed, the label keeps its design text; the tooltip says why.
+    label = DescribeSource(Loaded(true, false), true, kReadAt);
+    EXPECT_EQ(label.lead + label.folder, "Data source");
+    EXPECT_EQ(label.state, DataState::Unreadable);
+    EXPECT_TRUE(
+        label.tooltip.starts_with("Could not read /srv/station/FileHistory.log: Permission "
+                                  "denied; it and the logs after it are taken as empty.\n"))
+        << label.tooltip;
+}
+
+}  // namespace
+}  // namespace gapscope
