@@ -29,7 +29,8 @@ class HistoryLog {
     static HistoryLog FromText(std::string text, Dates dates = Dates::Collect);
 
     // Adds the lines of decoded text that was read after the last line, which must have
-    // ended. A key already present keeps its first line. Out of memory leaves the log as it was.
+    // ended. A key already present keeps its first line. Running out of memory (bad_alloc)
+    // leaves the log as it was.
     void Append(std::string text);
 
     std::size_t LineCount() const { return lineCount_; }
