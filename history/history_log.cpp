@@ -1,19 +1,13 @@
 #include "history/history_log.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
-#include <cerrno>
-#include <cstdio>
-#include <system_error>
+#include <cstdint>
+#include <iterator>
+#include <new>
 
 #include "history/items.h"
 #include "history/log_text.h"
-
-#if defined(_WIN32)
-#include <share.h>
-#include <windows.h>
-#endif
 
 namespace gapscope {
 
@@ -47,50 +41,6 @@ std::ptrdiff_t DateIndex(const char* digits) {
     return (static_cast<std::ptrdiff_t>(year - kFirstKeptYear) * 12 + (month - 1)) * 31 + (day - 1);
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-struct OpenedFile {
-    FilePtr file;
-    LogReadStatus status = LogReadStatus::Ok;
-    std::string reason;
-};
-
-OpenedFile OpenForReading(const std::filesystem::path& path) {
-    OpenedFile opened;
-#if defined(_WIN32)
-    // Others may read the log meanwhile, but not write it.
-    opened.file.reset(_wfsopen(path.c_str(), L"rb", _SH_DENYWR));
-    if (opened.file) return opened;
-    const DWORD error = GetLastError();
-    const bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
-    opened.status = busy ? LogReadStatus::Busy : LogReadStatus::Unreadable;
-    opened.reason = busy ? "in use by another program"
-                         : std::system_category().message(static_cast<int>(error));
-#else
-    opened.file.reset(std::fopen(path.c_str(), "rb"));
-    if (opened.file) return opened;
-    const int error = errno;
-    const bool busy = error == EBUSY || error == EAGAIN || error == ETXTBSY;
-    opened.status = busy ? LogReadStatus::Busy : LogReadStatus::Unreadable;
-    opened.reason = std::generic_category().message(error);
-#endif
-    return opened;
-}
-
-// Reads to the end of the file, whatever size it had when it was opened: the station's
-// software may be appending to it.
-bool ReadToEnd(std::FILE* file, std::string& bytes) {
-    std::array<char, 65536> chunk;
-    for (;;) {
-        const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file);
-        bytes.append(chunk.data(), got);
-        if (got < chunk.size()) return std::ferror(file) == 0;
-    }
-}
-
 }  // namespace
 
 HistoryLog HistoryLog::FromBytes(std::string bytes, Dates dates) {
@@ -99,40 +49,112 @@ HistoryLog HistoryLog::FromBytes(std::string bytes, Dates dates) {
 
 HistoryLog HistoryLog::FromText(std::string text, Dates dates) {
     HistoryLog log;
-    log.text_ = std::make_shared<const std::string>(std::move(text));
-    log.lines_.reserve(log.text_->size() / 64);  // log lines are some tens of characters or more
+    if (dates == Dates::Collect) log.dates_.resize(kDatePlaces);
+    // Even an empty text is the log's text, in which an empty needle is found.
+    log.AddText(std::move(text));
+    return log;
+}
+
+void HistoryLog::Append(std::string text) {
+    if (!text.empty()) AddText(std::move(text));
+}
+
+void HistoryLog::AddText(std::string text) {
+    // Everything that may fail is allocated before the log changes, so that running out of
+    // memory leaves it as it was; the lines are counted first, so that each table is
+    // allocated once, at its size.
+    const auto owner = std::make_shared<const std::string>(std::move(text));
+    const std::string_view all = *owner;
+    std::vector<std::size_t> begins = {0};  // where each chunk begins in `all`
+    std::vector<std::size_t> counts = {0};  // and its lines
     std::size_t keyed = 0;
-    ForEachLine(*log.text_, [&](std::string_view line) {
-        log.lines_.push_back(line);
+    ForEachLine(all, [&](std::string_view line) {
+        const auto start = static_cast<std::size_t>(line.data() - all.data());
+        if (start - begins.back() > UINT32_MAX) {
+            begins.push_back(start);
+            counts.push_back(0);
+        }
+        ++counts.back();
         keyed += line.find('=') != std::string_view::npos ? 1 : 0;
     });
-    // Sized by the keyed lines, so that a log of junk lines costs no table.
-    log.slots_.resize(std::bit_ceil(keyed + keyed / 2 + 1));
-    if (dates == Dates::Collect) log.dates_.resize(kDatePlaces);
-    for (std::size_t i = 0; i < log.lines_.size(); ++i) {
-        log.IndexKey(i);
-        if (dates == Dates::Collect) log.CollectDates(log.lines_[i]);
+    std::vector<Chunk> added;
+    std::size_t lines = lineCount_;
+    for (std::size_t k = 0; k < begins.size(); ++k) {
+        const std::size_t end = k + 1 < begins.size() ? begins[k + 1] : all.size();
+        added.push_back({owner, all.substr(begins[k], end - begins[k]), lines, {}});
+        added.back().starts.reserve(counts[k]);
+        lines += counts[k];
     }
-    return log;
+    // A slot numbers its line in 32 bits; so many lines would not fit in memory anyway.
+    if (lines >= UINT32_MAX) throw std::bad_alloc();
+    ReserveKeys(keyCount_ + keyed);
+    if (chunks_.capacity() < chunks_.size() + added.size()) {
+        chunks_.reserve(std::max(chunks_.size() + added.size(), 2 * chunks_.capacity()));
+    }
+
+    // From here on nothing allocates.
+    const std::size_t firstAdded = chunks_.size();
+    for (Chunk& chunk : added) chunks_.push_back(std::move(chunk));
+    for (std::size_t c = firstAdded; c < chunks_.size(); ++c) {
+        Chunk& chunk = chunks_[c];
+        ForEachLine(chunk.text, [&](std::string_view line) {
+            chunk.starts.push_back(static_cast<std::uint32_t>(line.data() - chunk.text.data()));
+            IndexKey(lineCount_, line);
+            if (!dates_.empty()) CollectDates(line);
+            ++lineCount_;
+        });
+    }
+}
+
+std::string_view HistoryLog::LineAt(std::size_t i) const {
+    // The last chunk that begins at or before line i.
+    const auto after =
+        std::upper_bound(chunks_.begin(), chunks_.end(), i,
+                         [](std::size_t line, const Chunk& c) { return line < c.firstLine; });
+    const Chunk& chunk = *std::prev(after);
+    const std::size_t k = i - chunk.firstLine;
+    const std::size_t start = chunk.starts[k];
+    std::size_t end = k + 1 < chunk.starts.size() ? chunk.starts[k + 1] : chunk.text.size();
+    // The line end, LF, CR or CR LF, is not part of the line, which holds neither.
+    if (end > start && chunk.text[end - 1] == '\n') --end;
+    if (end > start && chunk.text[end - 1] == '\r') --end;
+    return chunk.text.substr(start, end - start);
 }
 
 bool HistoryLog::LineHasKey(std::size_t i, std::string_view key) const {
     // A key never holds "=", so the line's first "=" is the one right after the key.
-    const std::string_view line = lines_[i];
+    const std::string_view line = LineAt(i);
     return line.size() > key.size() && line[key.size()] == '=' &&
            EqualsIgnoreCase(line.substr(0, key.size()), key);
 }
 
-void HistoryLog::IndexKey(std::size_t i) {
-    const std::size_t equals = lines_[i].find('=');
+void HistoryLog::ReserveKeys(std::size_t keys) {
+    // Sized by the keyed lines, so that a log of junk lines costs no table; it grows by
+    // doubling, each key moved by its hash without reading its line.
+    if (keys == 0) return;
+    const std::size_t size = std::bit_ceil(keys + keys / 2 + 1);
+    if (size <= slots_.size()) return;
+    std::vector<Slot> larger(size);
+    for (const Slot slot : slots_) {
+        if (slot.line == 0) continue;
+        std::size_t s = slot.hash & (size - 1);
+        while (larger[s].line != 0) s = (s + 1) & (size - 1);
+        larger[s] = slot;
+    }
+    slots_ = std::move(larger);
+}
+
+void HistoryLog::IndexKey(std::size_t i, std::string_view line) {
+    const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos) return;
-    const std::string_view key = lines_[i].substr(0, equals);
+    const std::string_view key = line.substr(0, equals);
     const std::uint32_t hash = FoldedHash(key);
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t s = hash & mask;; s = (s + 1) & mask) {
         const Slot slot = slots_[s];
         if (slot.line == 0) {
             slots_[s] = {static_cast<std::uint32_t>(i + 1), hash};
+            ++keyCount_;
             return;
         }
         // Only the first line with a key is ever found.
@@ -168,18 +190,21 @@ std::string_view HistoryLog::ValueOf(std::string_view key) const {
     for (std::size_t s = hash & mask; slots_[s].line != 0; s = (s + 1) & mask) {
         const Slot slot = slots_[s];
         if (slot.hash == hash && LineHasKey(slot.line - 1, key)) {
-            return lines_[slot.line - 1].substr(key.size() + 1);
+            return LineAt(slot.line - 1).substr(key.size() + 1);
         }
     }
     return {};
 }
 
 bool HistoryLog::TextContains(std::string_view needle) const {
-    return text_ && text_->find(needle) != std::string::npos;
+    // Chunks end at line ends, which no needle crosses.
+    return std::any_of(chunks_.begin(), chunks_.end(), [needle](const Chunk& chunk) {
+        return chunk.text.find(needle) != std::string_view::npos;
+    });
 }
 
 bool HistoryLog::TextContainsAny(std::initializer_list<std::string_view> needles) const {
-    if (!text_ || needles.size() == 0) return false;
+    if (needles.size() == 0) return false;
     const char lead = needles.begin()->empty() ? '\0' : needles.begin()->front();
     const bool oneLead = std::all_of(needles.begin(), needles.end(), [lead](std::string_view n) {
         return !n.empty() && n.front() == lead;
@@ -188,10 +213,13 @@ bool HistoryLog::TextContainsAny(std::initializer_list<std::string_view> needles
         return std::any_of(needles.begin(), needles.end(),
                            [this](std::string_view n) { return TextContains(n); });
     }
-    const std::string_view text = *text_;
-    for (std::size_t at = text.find(lead); at != std::string_view::npos; at = text.find(lead, at + 1)) {
-        for (const std::string_view needle : needles) {
-            if (text.substr(at).starts_with(needle)) return true;
+    for (const Chunk& chunk : chunks_) {
+        const std::string_view text = chunk.text;
+        for (std::size_t at = text.find(lead); at != std::string_view::npos;
+             at = text.find(lead, at + 1)) {
+            for (const std::string_view needle : needles) {
+                if (text.substr(at).starts_with(needle)) return true;
+            }
         }
     }
     return false;
@@ -204,46 +232,6 @@ bool HistoryLog::ContainsDate(Day day) const {
         return TextContains(yyyymmdd);
     }
     return dates_[static_cast<std::size_t>(DateIndex(yyyymmdd.data()))];
-}
-
-LogFileText ReadLogText(const std::filesystem::path& path) {
-    LogFileText result;
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (status.type() == std::filesystem::file_type::not_found) return result;
-    // A folder, device or pipe of that name, or a path that cannot even be examined.
-    if (error || !std::filesystem::is_regular_file(status)) {
-        result.status = LogReadStatus::Unreadable;
-        result.reason = error ? error.message() : "not a regular file";
-        return result;
-    }
-    OpenedFile opened = OpenForReading(path);
-    if (!opened.file) {
-        result.status = opened.status;
-        result.reason = opened.reason;
-        return result;
-    }
-    // Sized as the file is now; what is appended meanwhile is read as well.
-    const auto size = std::filesystem::file_size(path, error);
-    std::string bytes(error ? 0 : static_cast<std::size_t>(size), '\0');
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), opened.file.get()));
-    if (!ReadToEnd(opened.file.get(), bytes)) {
-        result.status = LogReadStatus::Unreadable;
-        result.reason = "read error";
-        return result;
-    }
-    result.status = LogReadStatus::Ok;
-    result.text = DecodeLogBytes(std::move(bytes));
-    return result;
-}
-
-LogReadResult ReadHistoryLog(const std::filesystem::path& path, HistoryLog::Dates dates) {
-    LogFileText file = ReadLogText(path);
-    LogReadResult result{file.status, std::move(file.reason), {}};
-    if (file.status == LogReadStatus::Ok) {
-        result.log = HistoryLog::FromText(std::move(file.text), dates);
-    }
-    return result;
 }
 
 }  // namespace gapscope

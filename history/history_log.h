@@ -8,14 +8,15 @@
 #include <string_view>
 #include <vector>
 
+#include "history/log_text.h"
 #include "history/time_keys.h"
 
 namespace gapscope {
 
 // One history log held in memory: its text, its lines, an index from the key of each keyed
 // line (letter case ignored) to the first line with that key, and, when asked for (the
-// segment history), the dates "yyyymmdd" that occur in the text. Built once, in one pass; a
-// look-up never scans the log.
+// segment history), the dates "yyyymmdd" that occur in the text. Lines are indexed as they
+// are added, once; a look-up never scans the log.
 class HistoryLog {
   public:
     HistoryLog() = default;
@@ -27,9 +28,14 @@ class HistoryLog {
     // From text already decoded.
     static HistoryLog FromText(std::string text, Dates dates = Dates::Collect);
 
-    std::size_t LineCount() const { return lines_.size(); }
-    std::string_view Line(std::size_t i) const { return i < lines_.size() ? lines_[i] : ""; }
-    bool Empty() const { return lines_.empty(); }
+    // Adds the lines of decoded text that was read after the last line, which must have
+    // ended. A key already present keeps its first line. Running out of memory (bad_alloc)
+    // leaves the log as it was.
+    void Append(std::string text);
+
+    std::size_t LineCount() const { return lineCount_; }
+    std::string_view Line(std::size_t i) const { return i < lineCount_ ? LineAt(i) : ""; }
+    bool Empty() const { return lineCount_ == 0; }
 
     // Value of the first line whose key (the text before its first "=") equals `key`
     // ignoring ASCII letter case; empty when there is none.
@@ -46,6 +52,15 @@ class HistoryLog {
     bool ContainsDate(Day day) const;
 
   private:
+    // Whole lines of the text as they were added: their bytes, shared and never changed so
+    // that copies of a log keep views into them, and where each line starts in them. Starts
+    // take 32 bits, so a text of more than 4 GiB is held as several chunks.
+    struct Chunk {
+        std::shared_ptr<const std::string> owner;
+        std::string_view text;
+        std::size_t firstLine = 0;
+        std::vector<std::uint32_t> starts;
+    };
     // One place of the key index: the first line with a key (line index + 1; 0 while the
     // place is free) and the key's hash, so that a probe reads a line only when they agree.
     struct Slot {
@@ -53,14 +68,18 @@ class HistoryLog {
         std::uint32_t hash = 0;
     };
 
+    void AddText(std::string text);
+    std::string_view LineAt(std::size_t i) const;
     // Whether line i's key (the text before its first "=") is `key`, letter case ignored.
     bool LineHasKey(std::size_t i, std::string_view key) const;
-    void IndexKey(std::size_t i);
+    // Makes room in the index for `keys` keys in all.
+    void ReserveKeys(std::size_t keys);
+    void IndexKey(std::size_t i, std::string_view line);
     void CollectDates(std::string_view line);
 
-    // Shared and never changed, so that copies of a log can keep views into it.
-    std::shared_ptr<const std::string> text_;
-    std::vector<std::string_view> lines_;
+    std::vector<Chunk> chunks_;
+    std::size_t lineCount_ = 0;
+    std::size_t keyCount_ = 0;
     // Open addressing with linear probing, a power of two in size, at most two thirds full.
     std::vector<Slot> slots_;
     // Every eight-digit window of every run of digits that reads as a date of the years
@@ -87,6 +106,35 @@ struct LogReadResult {
 };
 // Reads a history log whole and builds it.
 LogReadResult ReadHistoryLog(const std::filesystem::path& path,
+                             HistoryLog::Dates dates = HistoryLog::Dates::Collect);
+
+// Tells one file from another while both exist: device and inode, or on Windows volume
+// serial number and file index.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// How far a log file has been read: which file, its size then, the end of its last whole
+// line (0 before any) and the encoding its start selected.
+struct LogReadMark {
+    FileIdentity identity;
+    std::uint64_t size = 0;
+    std::uint64_t wholeLinesEnd = 0;
+    LogEncoding encoding = LogEncoding::EightBit;
+};
+
+struct LogRefresh {
+    LogReadStatus status = LogReadStatus::Missing;
+    std::string reason;
+    bool changed = false;  // lines were added, or the log was read anew
+};
+// Brings `log`, read up to `mark` (both empty at first), up to what its file holds now:
+// only the whole lines after the mark are read and appended, and a file replaced or cut
+// shorter is read whole. A last line without its line end waits for a later refresh.
+// Missing empties log and mark; on any other failure both stay as they were.
+LogRefresh RefreshHistoryLog(const std::filesystem::path& path, HistoryLog& log, LogReadMark& mark,
                              HistoryLog::Dates dates = HistoryLog::Dates::Collect);
 
 }  // namespace gapscope

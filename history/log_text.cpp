@@ -149,11 +149,70 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
-std::string DecodeLogBytes(std::string bytes) {
-    if (StartsWith(bytes, kUtf8Mark)) return ValidUtf8(bytes.substr(kUtf8Mark.size()));
-    if (StartsWith(bytes, kUtf16LeMark)) return DecodeUtf16(std::string_view(bytes).substr(2), false);
-    if (StartsWith(bytes, kUtf16BeMark)) return DecodeUtf16(std::string_view(bytes).substr(2), true);
+LogEncoding DetectLogEncoding(std::string_view start) {
+    if (StartsWith(start, kUtf8Mark)) return LogEncoding::Utf8;
+    if (StartsWith(start, kUtf16LeMark)) return LogEncoding::Utf16Le;
+    if (StartsWith(start, kUtf16BeMark)) return LogEncoding::Utf16Be;
+    return LogEncoding::EightBit;
+}
+
+std::size_t MarkLength(LogEncoding encoding) {
+    switch (encoding) {
+        case LogEncoding::Utf8:
+            return kUtf8Mark.size();
+        case LogEncoding::Utf16Le:
+            return kUtf16LeMark.size();
+        case LogEncoding::Utf16Be:
+            return kUtf16BeMark.size();
+        case LogEncoding::EightBit:
+            break;
+    }
+    return 0;
+}
+
+std::string DecodeLogBody(std::string bytes, LogEncoding encoding) {
+    switch (encoding) {
+        case LogEncoding::Utf8:
+            return ValidUtf8(std::move(bytes));
+        case LogEncoding::Utf16Le:
+            return DecodeUtf16(bytes, false);
+        case LogEncoding::Utf16Be:
+            return DecodeUtf16(bytes, true);
+        case LogEncoding::EightBit:
+            break;
+    }
     return FromCp1252(std::move(bytes));
+}
+
+std::string DecodeLogBytes(std::string bytes) {
+    const LogEncoding encoding = DetectLogEncoding(bytes);
+    bytes.erase(0, MarkLength(encoding));
+    return DecodeLogBody(std::move(bytes), encoding);
+}
+
+std::size_t CodeUnitWidth(LogEncoding encoding) {
+    return encoding == LogEncoding::Utf16Le || encoding == LogEncoding::Utf16Be ? 2 : 1;
+}
+
+char16_t CodeUnitAt(std::string_view bytes, std::size_t k, LogEncoding encoding) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    if (encoding == LogEncoding::Utf16Le)
+        return static_cast<char16_t>(byte(2 * k + 1) << 8 | byte(2 * k));
+    if (encoding == LogEncoding::Utf16Be)
+        return static_cast<char16_t>(byte(2 * k) << 8 | byte(2 * k + 1));
+    return byte(k);
+}
+
+std::size_t WholeLinesLength(std::string_view bytes, LogEncoding encoding) {
+    // Line ends are ASCII code units, which no multi-byte sequence or surrogate pair holds:
+    // decoding stops at a line end exactly as it would in the whole file.
+    const std::size_t width = CodeUnitWidth(encoding);
+    const std::size_t units = bytes.size() / width;
+    for (std::size_t k = units; k > 0; --k) {
+        const char16_t unit = CodeUnitAt(bytes, k - 1, encoding);
+        if (unit == u'\n' || (unit == u'\r' && k < units)) return k * width;
+    }
+    return 0;
 }
 
 std::u32string Characters(std::string_view utf8) {

@@ -12,6 +12,22 @@ namespace gapscope {
 // Invalid sequences become U+FFFD; the mark itself is not part of the text. Plain ASCII
 // comes back in the buffer it came in.
 std::string DecodeLogBytes(std::string bytes);
+
+// The encodings a log file's first bytes select, as DecodeLogBytes reads them. A log that
+// grows keeps the encoding of its start: what is appended is decoded alike.
+enum class LogEncoding { EightBit, Utf8, Utf16Le, Utf16Be };
+LogEncoding DetectLogEncoding(std::string_view start);
+// The length of the byte-order mark of an encoding (0 for 8-bit text).
+std::size_t MarkLength(LogEncoding encoding);
+// Decodes bytes that follow the mark, or follow a whole line after it, as DecodeLogBytes does.
+std::string DecodeLogBody(std::string bytes, LogEncoding encoding);
+// The bytes of one code unit (2 in UTF-16), and the code unit at unit index k.
+std::size_t CodeUnitWidth(LogEncoding encoding);
+char16_t CodeUnitAt(std::string_view bytes, std::size_t k, LogEncoding encoding);
+// The length of `bytes` up to the end of their last whole line, 0 when none ends in them. A
+// CR as the last unit may yet be followed by its LF, so its line is not whole yet.
+std::size_t WholeLinesLength(std::string_view bytes, LogEncoding encoding);
+
 // Whether every byte is ASCII, which any decoding leaves as it is.
 bool IsAscii(std::string_view bytes);
 

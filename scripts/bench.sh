@@ -10,6 +10,10 @@
 #      day, beside the single-day report, whole processes timed by hyperfine in one run.
 #   6. the same year drawn as a heat map by the whole gapscope-report process (--picture,
 #      PNG; SVG for information), and where its time goes, logs in memory.
+#   7. following a ten-year segment history: one repeat cycle's records appended and the log
+#      refreshed, beside loading the same log whole, in one run;
+#   8. the peak memory of reading a log of one-byte lines as a history log, beside reading
+#      it whole into memory, per line (peak RSS / file size).
 # Then says whether each target holds. BENCH_RUNS sets the number of timed runs.
 set -euo pipefail
 build=${1:-build-bench}
@@ -31,6 +35,23 @@ for setup in "${setups[@]}"; do
   fi
 done
 export GAPSCOPE_BENCH_HISTORIES="$histories"
+# Apart from those (the report benchmarks run on every history there): ten years of the
+# prime service, the day after them, whose records 7 appends cycle by cycle, and for 8 a log
+# of 10^8 bare line ends.
+long="$build/histories-long"
+next_day=$(date -u -d "$last + 1 day" +%F)
+for setup in "prime-3650 3650 $last" "next-day 1 $next_day"; do
+  read -r name days to <<<"$setup"
+  if [ ! -f "$long/$name/SegHistory.log" ]; then
+    rm -rf "${long:?}/$name"
+    "$build/tools/gapscope-simulate" "$long/$name" --service prime --to "$to" --days "$days" \
+      --scenario typical --seed 7 --quiet
+  fi
+done
+newlines="$long/newlines.log"
+if [ "$(stat -c %s "$newlines" 2>/dev/null)" != 100000000 ]; then
+  head -c 100000000 /dev/zero | tr '\0' '\n' > "$newlines"
+fi
 logs() { printf '%s ' "$histories/$1"/{SegHistory,LateSegHistory,FileHistory}.log; }
 log_bytes() { cat $(logs "$1") | wc -c; }
 median() {
@@ -157,6 +178,39 @@ if [ -x "$build/bench/gapscope_picture_bench" ]; then
 fi
 
 echo
+echo "== 7. Following prime-3650's SegHistory.log: one repeat cycle appended and the log refreshed,"
+echo "      beside loading it whole (ms; medians of 5)"
+GAPSCOPE_FOLLOW_HISTORIES="$long" "$build/bench/gapscope_log_follow_bench" --benchmark_repetitions=5 \
+  --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
+  --benchmark_out="$build/follow.json" --benchmark_out_format=json >/dev/null 2>&1
+benchmark_medians "$build/follow.json" > "$build/follow.txt"
+load_ms=$(awk '$1 ~ /^Follow\/Load\// { print $2 }' "$build/follow.txt")
+refresh_ms=$(awk '$1 ~ /^Follow\/Refresh\// { printf "%.3f", $2 }' "$build/follow.txt")
+cycle_bytes=$(python3 - "$build/follow.json" <<'PY'
+import json, sys
+for b in json.load(open(sys.argv[1]))["benchmarks"]:
+    if b["run_name"].startswith("Follow/Refresh") and b.get("aggregate_name") == "median":
+        print(round(b["bytes"]))
+PY
+)
+printf '%-40s %10.1f  (%s bytes)\n' "loading it whole" "$load_ms" "$(stat -c %s "$long/prime-3650/SegHistory.log")"
+printf '%-40s %10.3f  (%s bytes a cycle)\n' "appending a cycle and refreshing" "$refresh_ms" "$cycle_bytes"
+follow_ratio=$(awk -v a="$refresh_ms" -v b="$load_ms" 'BEGIN { printf "%.6f", a / b }')
+
+echo
+echo "== 8. Peak memory of reading a log of one-byte lines (bare line ends), per line: peak RSS /"
+echo "      file size"
+newline_bytes=$(stat -c %s "$newlines")
+peak_kib() { /usr/bin/time -f "%M" "$@" 2>&1 >/dev/null | tail -1; }
+per_line() { awk -v k="$1" -v b="$newline_bytes" 'BEGIN { printf "%.2f", k * 1024 / b }'; }
+log_kib=$(peak_kib "$build/bench/gapscope_read_log" "$newlines")
+whole_kib=$(peak_kib "$build/bench/gapscope_read_whole" "$newlines")
+printf 'log of %d one-byte lines, %.1f MiB\n' "$newline_bytes" "$(awk -v b="$newline_bytes" 'BEGIN { print b / 1048576 }')"
+printf '%-40s %8.1f MiB  %6s bytes a line\n' "read as a history log" "$(awk -v k="$log_kib" 'BEGIN { print k / 1024 }')" "$(per_line "$log_kib")" \
+  "read whole into memory" "$(awk -v k="$whole_kib" 'BEGIN { print k / 1024 }')" "$(per_line "$whole_kib")"
+line_bytes=$(per_line "$log_kib")
+
+echo
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 echo "== Targets"
@@ -170,3 +224,6 @@ echo "5. check / single-day report, prime-730:   $check_ratio  limit 1.05 $(verd
 if [ -n "$heatmap_ms" ]; then
   echo "6. a year's heat map over prime-730, ms:   $(printf '%.1f' "$heatmap_ms")  limit 2000  $(verdict "$heatmap_ms" 2000)"
 fi
+echo "7. refresh / whole load, prime-3650:       $follow_ratio  limit 0.1  $(verdict "$follow_ratio" 0.1)"
+echo "   refresh after a cycle, ms:              $refresh_ms  limit 5    $(verdict "$refresh_ms" 5)"
+echo "8. bytes a line, log of one-byte lines:    $line_bytes  limit 8    $(verdict "$line_bytes" 8)"

@@ -3,11 +3,16 @@
 // the good lines whatever junk surrounds them. (How the cost grows with junk is measured
 // in bench/growth_check.cpp.)
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 
 #include "history/history_log.h"
 #include "history/mask.h"
@@ -90,6 +95,78 @@ TEST_F(LogFiles, LogCutWhileWrittenHoldsWholeLinesAndACutLastLine) {
         const bool cutLine = !written.empty() && written.back() != '\n';
         ASSERT_EQ(read.log.LineCount(), wholeLines + (cutLine ? 1 : 0)) << cut;
     }
+}
+
+// What `read` says in a child process whose address space may grow by only `room` bytes;
+// nullopt where no such limit can be set.
+std::optional<std::string> UnderMemoryLimit(std::size_t room,
+                                            const std::function<std::string()>& read) {
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;  // the address space's size now
+    int channel[2];
+    if (pages <= 0 || pipe(channel) != 0) return std::nullopt;
+    const pid_t child = fork();
+    if (child < 0) return std::nullopt;
+    if (child == 0) {
+        close(channel[0]);
+        const auto limit =
+            static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + room;
+        const rlimit rlimit{limit, limit};
+        const std::string said = setrlimit(RLIMIT_AS, &rlimit) == 0 ? read() : std::string("\x01");
+        const bool written =
+            write(channel[1], said.data(), said.size()) == static_cast<ssize_t>(said.size());
+        _exit(written ? 0 : 1);
+    }
+    close(channel[1]);
+    std::string said;
+    char buffer[256];
+    for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+        said.append(buffer, static_cast<std::size_t>(got));
+    close(channel[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (said == "\x01") return std::nullopt;
+    return said;
+}
+
+std::string Outcome(LogReadStatus status, const std::string& reason) {
+    return (status == LogReadStatus::Unreadable ? "unreadable: " : "read: ") + reason;
+}
+
+TEST_F(LogFiles, ALogTooBigForMemorySaysSoAndCountsAsUnreadable) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator ends the program where memory runs out";
+#endif
+    // A sparse file: 2.1 GB that take no room on the disk.
+    const fs::path huge = dir_ / "SegHistory.log";
+    std::ofstream(huge).close();
+    fs::resize_file(huge, 2'100'000'000);
+    const auto hugeRead = UnderMemoryLimit(256u << 20, [&] {
+        const LogReadResult read = ReadHistoryLog(huge);
+        return Outcome(read.status, read.reason);
+    });
+    if (!hugeRead) GTEST_SKIP() << "no limit to the address space can be set here";
+    EXPECT_EQ(*hugeRead, "unreadable: not enough memory to read SegHistory.log (2.1 GB)");
+
+    // One-byte lines, which fit in memory, but their index does not.
+    const fs::path lines = dir_ / "FileHistory.log";
+    const std::string newlines(24'000'000, '\n');
+    std::ofstream(lines, std::ios::binary)
+        .write(newlines.data(), static_cast<std::streamsize>(newlines.size()));
+    EXPECT_EQ(UnderMemoryLimit(64u << 20,
+                               [&] {
+                                   const LogReadResult read = ReadHistoryLog(lines);
+                                   return Outcome(read.status, read.reason);
+                               }),
+              "unreadable: not enough memory to read FileHistory.log (24.0 MB)");
+    EXPECT_EQ(UnderMemoryLimit(64u << 20,
+                               [&] {
+                                   HistoryLog log;
+                                   LogReadMark mark;
+                                   const LogRefresh refresh = RefreshHistoryLog(lines, log, mark);
+                                   return Outcome(refresh.status, refresh.reason);
+                               }),
+              "unreadable: not enough memory to read FileHistory.log (24.0 MB)");
 }
 
 TEST(LoadingBadInput, LongAndBrokenInputStillAnswersItsGoodLines) {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "history/log_text.h"
 #include "tests/support/test_support.h"
 
 namespace gapscope {
@@ -166,6 +167,78 @@ TEST(HistoryLog, TextContainsSearchesTheWholeText) {
     EXPECT_FALSE(log.TextContainsAny({}));
 }
 
+std::string Upper(std::string text) {
+    for (char& c : text) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    return text;
+}
+
+// The first look-up in which `log` answers unlike `whole`, a log read whole: a line, the
+// value of a line's key (in either letter case), the text, a day; empty when none.
+std::string Difference(const HistoryLog& log, const HistoryLog& whole) {
+    if (log.LineCount() != whole.LineCount()) {
+        return std::to_string(log.LineCount()) + " lines, not " + std::to_string(whole.LineCount());
+    }
+    for (std::size_t i = 0; i < whole.LineCount(); ++i) {
+        const std::string_view line = whole.Line(i);
+        if (log.Line(i) != line)
+            return "line " + std::to_string(i) + ": " + std::string(log.Line(i));
+        const std::string key(line.substr(0, line.find('=')));
+        for (const std::string& k : {key, Upper(key)}) {
+            if (log.ValueOf(k) != whole.ValueOf(k)) return "the value of " + k;
+        }
+    }
+    // The text of the first chunk and of the last.
+    for (const std::size_t i : {std::size_t{0}, whole.LineCount() - 1}) {
+        if (i < whole.LineCount() && !log.TextContains(whole.Line(i)))
+            return "the text of line " + std::to_string(i);
+    }
+    for (const Day day : {Date(2024, 1, 15), Date(2024, 1, 16), Date(2024, 1, 17)}) {
+        if (log.ContainsDate(day) != whole.ContainsDate(day)) return "the day " + CompactDate(day);
+    }
+    return "";
+}
+
+TEST(HistoryLog, AppendedLinesReadAsIfReadWhole) {
+    const std::string first = "202401151215=9=FF\r\n20240116-dcp=ab_#\rplain\n";
+    const std::string second = "202401151215=9=00\r\n20240116-DCP=zz\n202401171200=1=FF\r\n";
+    const std::string third = "x=\r\n202401151230=9=0F";
+    for (const HistoryLog::Dates dates : {HistoryLog::Dates::Collect, HistoryLog::Dates::Search}) {
+        HistoryLog log = HistoryLog::FromText(first, dates);
+        const HistoryLog copy = log;
+        const std::string_view value = log.ValueOf("20240116-DCP");
+        log.Append(second);
+        log.Append(third);
+        EXPECT_EQ(Difference(log, HistoryLog::FromText(first + second + third, dates)), "");
+        // An appended duplicate never replaces the first line of its key.
+        EXPECT_EQ(log.ValueOf("202401151215"), "9=FF");
+        EXPECT_TRUE(log.ContainsDate(Date(2024, 1, 17)));
+        // A copy keeps what it held, and views into the log stay valid.
+        EXPECT_EQ(Difference(copy, HistoryLog::FromText(first, dates)), "");
+        EXPECT_EQ(value, "ab_#");
+    }
+    HistoryLog copy;
+    {
+        HistoryLog original = HistoryLog::FromText(first);
+        original.Append(second);
+        copy = original;
+    }
+    EXPECT_EQ(copy.ValueOf("202401171200"), "1=FF");
+}
+
+TEST(HistoryLog, IndexGrowsWithTheKeysAppended) {
+    std::string all = "k0=first\n";
+    HistoryLog log = HistoryLog::FromText(all);
+    for (int part = 0; part < 40; ++part) {
+        std::string more;
+        for (int i = 0; i < 1000; ++i)
+            more += "K" + std::to_string(part * 1000 + i) + "=" + std::to_string(part) + "\n";
+        log.Append(more);
+        all += more;
+    }
+    EXPECT_EQ(Difference(log, HistoryLog::FromText(all)), "");
+    EXPECT_EQ(log.ValueOf("k0"), "first");
+}
+
 class ReadHistoryLogTest : public ::testing::Test {
   protected:
     test::TempDir temp_{"gapscope_read_log_"};
@@ -205,6 +278,159 @@ TEST_F(ReadHistoryLogTest, ReadsWhatTheFileHolds) {
     EXPECT_EQ(read.log.LineCount(), 2u);
     EXPECT_EQ(read.log.ValueOf("202401151230"), "9=0F");
     EXPECT_TRUE(read.log.ContainsDate(Date(2024, 1, 15)));
+}
+
+// A log file holding `lines` (UTF-8 text, or 8-bit bytes as they are) in an encoding: its
+// byte-order mark, then the bytes of each line; `ends` gets where each line's bytes end.
+std::string LogFile(const std::vector<std::string>& lines, LogEncoding encoding,
+                    std::vector<std::size_t>& ends) {
+    static const std::array<std::string, 4> kMarks = {"", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"};
+    std::string bytes = kMarks[static_cast<std::size_t>(encoding)];
+    const bool bigEndian = encoding == LogEncoding::Utf16Be;
+    const auto unit = [&](char32_t u) {
+        const char high = static_cast<char>(u >> 8), low = static_cast<char>(u & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    };
+    for (const std::string& line : lines) {
+        if (encoding == LogEncoding::Utf16Le || encoding == LogEncoding::Utf16Be) {
+            for (const char32_t c : Characters(line)) {
+                if (c < 0x10000) {
+                    unit(c);
+                } else {
+                    unit(0xD800 + ((c - 0x10000) >> 10));
+                    unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+                }
+            }
+        } else {
+            bytes += line;
+        }
+        ends.push_back(bytes.size());
+    }
+    return bytes;
+}
+
+// Multi-byte characters, a surrogate pair, every kind of line end, a later duplicate key.
+const std::vector<std::string> kWrittenLines = {"202401151215=9=FF\r\n",
+                                                "x=caf\u00E9 \U0001F600\r\n", "202401151230=9=0F\r",
+                                                "202401151215=9=00\n", "20240116-dcp=ab_#\r\n"};
+constexpr std::array<LogEncoding, 4> kEncodings = {LogEncoding::EightBit, LogEncoding::Utf8,
+                                                   LogEncoding::Utf16Le, LogEncoding::Utf16Be};
+
+void AppendTo(const fs::path& path, std::string_view bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::app)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A log followed while it is written a byte at a time: after each refresh it holds the
+// lines that have ended, as a whole read of them would (a CR at the end may yet get its
+// LF); a half line never, lest its key hide the whole line to come.
+TEST_F(ReadHistoryLogTest, ALogFollowedAsItIsWrittenHoldsItsEndedLines) {
+    const fs::path path = dir_ / "SegHistory.log";
+    for (const LogEncoding encoding : kEncodings) {
+        std::vector<std::size_t> ends;
+        const std::string bytes = LogFile(kWrittenLines, encoding, ends);
+        fs::remove(path);
+        HistoryLog log;
+        LogReadMark mark;
+        for (std::size_t size = 0; size <= bytes.size(); ++size) {
+            AppendTo(path,
+                     std::string_view(bytes).substr(size == 0 ? 0 : size - 1, size == 0 ? 0 : 1));
+            ASSERT_EQ(RefreshHistoryLog(path, log, mark).status, LogReadStatus::Ok);
+            // A line that ends in a lone CR has ended once a whole code unit follows.
+            std::size_t ended = 0;
+            while (ended < ends.size() &&
+                   ends[ended] +
+                           (kWrittenLines[ended].ends_with('\r') ? CodeUnitWidth(encoding) : 0) <=
+                       size) {
+                ++ended;
+            }
+            const std::string whole = bytes.substr(0, ended == 0 ? 0 : ends[ended - 1]);
+            ASSERT_EQ(Difference(log, HistoryLog::FromBytes(whole)), "")
+                << static_cast<int>(encoding) << " at byte " << size;
+        }
+        EXPECT_EQ(log.ValueOf("202401151215"), "9=FF");
+        EXPECT_EQ(log.LineCount(), kWrittenLines.size());
+    }
+}
+
+// A first read that finds the last lines cut anywhere, then one after they were completed.
+TEST_F(ReadHistoryLogTest, ALogReadCutAnywhereIsCompletedByTheNextRefresh) {
+    const fs::path path = dir_ / "SegHistory.log";
+    for (const LogEncoding encoding : kEncodings) {
+        std::vector<std::size_t> ends;
+        const std::string bytes = LogFile(kWrittenLines, encoding, ends);
+        const HistoryLog whole = HistoryLog::FromBytes(bytes);
+        for (std::size_t cut = 0; cut <= bytes.size(); ++cut) {
+            fs::remove(path);
+            AppendTo(path, bytes.substr(0, cut));
+            HistoryLog log;
+            LogReadMark mark;
+            ASSERT_EQ(RefreshHistoryLog(path, log, mark).status, LogReadStatus::Ok);
+            AppendTo(path, bytes.substr(cut));
+            ASSERT_EQ(RefreshHistoryLog(path, log, mark).status, LogReadStatus::Ok);
+            ASSERT_EQ(Difference(log, whole), "")
+                << static_cast<int>(encoding) << " cut at " << cut;
+        }
+    }
+}
+
+TEST_F(ReadHistoryLogTest, ARefreshReadsOnlyWhatGrew) {
+    const fs::path path = dir_ / "SegHistory.log";
+    AppendTo(path, "a=1\r\nb=2\r\n");
+    HistoryLog log;
+    LogReadMark mark;
+    EXPECT_TRUE(RefreshHistoryLog(path, log, mark).changed);
+    const LogRefresh unchanged = RefreshHistoryLog(path, log, mark);
+    EXPECT_EQ(unchanged.status, LogReadStatus::Ok);
+    EXPECT_FALSE(unchanged.changed);
+    // A line already read, changed in place, stays as it was read.
+    std::fstream(path, std::ios::binary | std::ios::in | std::ios::out).seekp(2).put('9');
+    AppendTo(path, "c=3\r\n");
+    EXPECT_TRUE(RefreshHistoryLog(path, log, mark).changed);
+    EXPECT_EQ(log.ValueOf("a"), "1");
+    EXPECT_EQ(log.ValueOf("c"), "3");
+}
+
+// A log replaced by another file, cut shorter, or rewritten in place, is read whole.
+TEST_F(ReadHistoryLogTest, AReplacedOrShortenedLogIsReadWhole) {
+    const fs::path path = dir_ / "SegHistory.log";
+    const auto write = [](const fs::path& to, std::string_view bytes) {
+        std::ofstream(to, std::ios::binary | std::ios::trunc)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    };
+    HistoryLog log;
+    LogReadMark mark;
+    const auto refreshed = [&](std::string_view bytes) {
+        const LogRefresh refresh = RefreshHistoryLog(path, log, mark);
+        EXPECT_EQ(refresh.status, LogReadStatus::Ok);
+        EXPECT_TRUE(refresh.changed);
+        return Difference(log, HistoryLog::FromBytes(std::string(bytes)));
+    };
+    write(path, "a=1\r\nb=2\r\n");
+    EXPECT_EQ(refreshed("a=1\r\nb=2\r\n"), "");
+    // Another file, longer, renamed into its place.
+    write(dir_ / "new.log", "b=3\r\na=4\r\nc=5\r\n");
+    fs::rename(dir_ / "new.log", path);
+    EXPECT_EQ(refreshed("b=3\r\na=4\r\nc=5\r\n"), "");
+    write(path, "c=6\n");
+    EXPECT_EQ(refreshed("c=6\n"), "");
+    // Longer than before, but with no line end where the last line read ended.
+    write(path, "dd=7\r\nee=8\r\n");
+    EXPECT_EQ(refreshed("dd=7\r\nee=8\r\n"), "");
+
+    // Unreadable: the log stays as it was; gone: it is empty, as a first read finds it.
+    fs::remove(path);
+    fs::create_directory(path);
+    EXPECT_EQ(RefreshHistoryLog(path, log, mark).status, LogReadStatus::Unreadable);
+    EXPECT_EQ(log.ValueOf("dd"), "7");
+    fs::remove(path);
+    const LogRefresh gone = RefreshHistoryLog(path, log, mark);
+    EXPECT_EQ(gone.status, LogReadStatus::Missing);
+    EXPECT_TRUE(gone.changed);
+    EXPECT_TRUE(log.Empty());
+    write(path, "f=9\n");
+    EXPECT_EQ(refreshed("f=9\n"), "");
 }
 
 }  // namespace

@@ -1,0 +1,228 @@
+// Reading log files from disk, whole or as they grow (history_log.h).
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <new>
+#include <optional>
+#include <system_error>
+
+#include "history/history_log.h"
+#include "history/log_text.h"
+
+#if defined(_WIN32)
+#include <io.h>
+#include <share.h>
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#endif
+
+namespace gapscope {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// A log file open for reading, with which file it is and its size then; or why it is not.
+struct OpenedLog {
+    FilePtr file;
+    LogReadStatus status = LogReadStatus::Ok;
+    std::string reason;
+    FileIdentity identity;
+    std::uint64_t size = 0;
+};
+
+void OpenForReading(const fs::path& path, OpenedLog& opened) {
+#if defined(_WIN32)
+    // Others may read the log meanwhile, but not write it.
+    opened.file.reset(_wfsopen(path.c_str(), L"rb", _SH_DENYWR));
+    if (opened.file) {
+        BY_HANDLE_FILE_INFORMATION info;
+        const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(opened.file.get())));
+        if (GetFileInformationByHandle(handle, &info)) {
+            opened.identity = {info.dwVolumeSerialNumber,
+                               std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
+            opened.size = std::uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
+            return;
+        }
+        opened.file.reset();
+    }
+    const DWORD error = GetLastError();
+    const bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    opened.status = busy ? LogReadStatus::Busy : LogReadStatus::Unreadable;
+    opened.reason = busy ? "in use by another program"
+                         : std::system_category().message(static_cast<int>(error));
+#else
+    opened.file.reset(std::fopen(path.c_str(), "rb"));
+    struct stat info {};
+    if (opened.file && fstat(fileno(opened.file.get()), &info) == 0) {
+        opened.identity = {static_cast<std::uint64_t>(info.st_dev),
+                           static_cast<std::uint64_t>(info.st_ino)};
+        opened.size = static_cast<std::uint64_t>(info.st_size);
+        return;
+    }
+    const int error = errno;
+    opened.file.reset();
+    const bool busy = error == EBUSY || error == EAGAIN || error == ETXTBSY;
+    opened.status = busy ? LogReadStatus::Busy : LogReadStatus::Unreadable;
+    opened.reason = std::generic_category().message(error);
+#endif
+}
+
+OpenedLog OpenLog(const fs::path& path) {
+    OpenedLog opened;
+    std::error_code error;
+    const auto status = fs::status(path, error);
+    if (status.type() == fs::file_type::not_found) {
+        opened.status = LogReadStatus::Missing;
+        return opened;
+    }
+    // A folder, device or pipe of that name, or a path that cannot even be examined.
+    if (error || !fs::is_regular_file(status)) {
+        opened.status = LogReadStatus::Unreadable;
+        opened.reason = error ? error.message() : "not a regular file";
+        return opened;
+    }
+    OpenForReading(path, opened);
+    return opened;
+}
+
+// Reads from byte `from` to the end of the file, whatever size it had when it was opened:
+// the station's software may be appending to it. False on a read error.
+bool ReadFrom(const OpenedLog& opened, std::uint64_t from, std::string& bytes) {
+    std::FILE* file = opened.file.get();
+#if defined(_WIN32)
+    const bool placed = _fseeki64(file, static_cast<__int64>(from), SEEK_SET) == 0;
+#else
+    const bool placed = fseeko(file, static_cast<off_t>(from), SEEK_SET) == 0;
+#endif
+    if (!placed) return false;
+    bytes.assign(opened.size > from ? static_cast<std::size_t>(opened.size - from) : 0, '\0');
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+    std::array<char, 65536> chunk;
+    for (;;) {
+        const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file);
+        bytes.append(chunk.data(), got);
+        if (got < chunk.size()) return std::ferror(file) == 0;
+    }
+}
+
+// "not enough memory to read SegHistory.log (2.1 GB)": the size in GB (10^9 bytes) with one
+// decimal, or in MB (10^6) below that.
+std::string NotEnoughMemory(const fs::path& path, std::uint64_t bytes) {
+    const std::uint64_t megabyteTenths = (bytes + 50'000) / 100'000;
+    const bool giga = megabyteTenths >= 10'000;
+    const std::uint64_t tenths = giga ? (bytes + 50'000'000) / 100'000'000 : megabyteTenths;
+    const std::u8string name = path.filename().u8string();
+    return "not enough memory to read " + std::string(name.begin(), name.end()) + " (" +
+           std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) +
+           (giga ? " GB)" : " MB)");
+}
+
+// The whole lines a refresh adds, decoded, and the mark after them.
+struct Growth {
+    bool afresh = false;  // read from the start of the file: they replace the log's lines
+    std::string text;
+    LogReadMark mark;
+};
+
+// Reads the whole lines after `mark`; or all of them when the file is another, is shorter
+// than they were, or no longer has a line end where the last one read ended (rewritten
+// since). nullopt on a read error.
+std::optional<Growth> ReadGrowth(const OpenedLog& opened, const LogReadMark& mark) {
+    Growth growth{false, {}, mark};
+    growth.mark.identity = opened.identity;
+    std::uint64_t from = 0;  // where `bytes` begin in the file
+    std::size_t skip = 0;    // bytes before the first new line
+    std::string bytes;
+    growth.afresh = mark.wholeLinesEnd == 0 || opened.identity != mark.identity ||
+                    opened.size < mark.wholeLinesEnd;
+    if (!growth.afresh) {
+        skip = CodeUnitWidth(mark.encoding);
+        from = mark.wholeLinesEnd - skip;
+        if (!ReadFrom(opened, from, bytes)) return std::nullopt;
+        const char16_t end = bytes.size() >= skip ? CodeUnitAt(bytes, 0, mark.encoding) : u'\0';
+        growth.afresh = end != u'\n' && end != u'\r';
+    }
+    if (growth.afresh) {
+        from = 0;
+        if (!ReadFrom(opened, 0, bytes)) return std::nullopt;
+        // Decided anew until a whole line shows that the start is no mark still being written.
+        growth.mark.encoding = DetectLogEncoding(bytes);
+        skip = std::min(MarkLength(growth.mark.encoding), bytes.size());
+        growth.mark.wholeLinesEnd = 0;
+    }
+    growth.mark.size = from + bytes.size();
+    const std::size_t whole =
+        WholeLinesLength(std::string_view(bytes).substr(skip), growth.mark.encoding);
+    if (whole > 0) growth.mark.wholeLinesEnd = from + skip + whole;
+    bytes.resize(skip + whole);
+    bytes.erase(0, skip);
+    growth.text = DecodeLogBody(std::move(bytes), growth.mark.encoding);
+    return growth;
+}
+
+}  // namespace
+
+LogFileText ReadLogText(const fs::path& path) {
+    const OpenedLog opened = OpenLog(path);
+    if (opened.status != LogReadStatus::Ok) return {opened.status, opened.reason, {}};
+    try {
+        std::string bytes;
+        if (!ReadFrom(opened, 0, bytes)) return {LogReadStatus::Unreadable, "read error", {}};
+        return {LogReadStatus::Ok, {}, DecodeLogBytes(std::move(bytes))};
+    } catch (const std::bad_alloc&) {
+        return {LogReadStatus::Unreadable, NotEnoughMemory(path, opened.size), {}};
+    }
+}
+
+LogReadResult ReadHistoryLog(const fs::path& path, HistoryLog::Dates dates) {
+    const OpenedLog opened = OpenLog(path);
+    if (opened.status != LogReadStatus::Ok) return {opened.status, opened.reason, {}};
+    try {
+        std::string bytes;
+        if (!ReadFrom(opened, 0, bytes)) return {LogReadStatus::Unreadable, "read error", {}};
+        return {LogReadStatus::Ok, {}, HistoryLog::FromBytes(std::move(bytes), dates)};
+    } catch (const std::bad_alloc&) {
+        return {LogReadStatus::Unreadable, NotEnoughMemory(path, opened.size), {}};
+    }
+}
+
+LogRefresh RefreshHistoryLog(const fs::path& path, HistoryLog& log, LogReadMark& mark,
+                             HistoryLog::Dates dates) {
+    const OpenedLog opened = OpenLog(path);
+    if (opened.status == LogReadStatus::Missing) {
+        // As a first read would find it.
+        const bool changed = !log.Empty();
+        log = HistoryLog{};
+        mark = LogReadMark{};
+        return {LogReadStatus::Missing, {}, changed};
+    }
+    if (opened.status != LogReadStatus::Ok) return {opened.status, opened.reason, false};
+    if (mark.wholeLinesEnd > 0 && opened.identity == mark.identity && opened.size == mark.size) {
+        return {LogReadStatus::Ok, {}, false};
+    }
+    try {
+        std::optional<Growth> growth = ReadGrowth(opened, mark);
+        if (!growth) return {LogReadStatus::Unreadable, "read error", false};
+        const bool changed = growth->afresh || !growth->text.empty();
+        if (growth->afresh) {
+            log = HistoryLog::FromText(std::move(growth->text), dates);
+        } else {
+            log.Append(std::move(growth->text));
+        }
+        mark = growth->mark;
+        return {LogReadStatus::Ok, {}, changed};
+    } catch (const std::bad_alloc&) {
+        return {LogReadStatus::Unreadable, NotEnoughMemory(path, opened.size), false};
+    }
+}
+
+}  // namespace gapscope
