@@ -109,9 +109,11 @@ const char* const kExitStatuses =
     "  0  done: the report was printed or saved\n"
     "  1  the report run failed: a segment mask of the report day is not a hexadecimal\n"
     "     number (standard error names the day, minute key and item); nothing is saved;\n"
-    "     in a range, the other days are reported all the same\n"
+    "     in a range, the other days are reported all the same; or not enough memory\n"
     "  2  bad usage; when printing, also a DATA_DIR that is not a folder\n"
-    "  3  the report file could not be written; an earlier report of that day stays whole\n"
+    "  3  the report file could not be written (also a read-only report, or a folder,\n"
+    "     device or FIFO in its place); an earlier report of that day stays whole; or\n"
+    "     standard output could not be written\n"
     "  4  with --save: no such folder, none of the three logs in it, or a log that cannot\n"
     "     be read (a log held busy is tried again for about half a minute)\n"
     "With --format prometheus: 1, 3 (the metrics file) and 4 as with --save.\n"
@@ -119,6 +121,17 @@ const char* const kExitStatuses =
     "  0  OK    1  WARNING    2  CRITICAL\n"
     "  3  UNKNOWN: bad usage, no such folder, none of the three logs in it, a log that\n"
     "     cannot be read, or a bad mask (the reason is on the one line of output)\n";
+
+// The days a date or time on the command line may name: from the start of the system clock's
+// era (no station log is older) to the last that four digits of a year can write.
+constexpr Day kFirstDay = Day{std::chrono::year{1970} / 1 / 1};
+constexpr Day kLastDay = Day{std::chrono::year{9999} / 12 / 31};
+
+std::optional<std::string> OutOfRange(const char* option, Day day, const std::string& text) {
+    if (day >= kFirstDay && day <= kLastDay) return std::nullopt;
+    return std::string(option) + " " + text + " is out of range (" + IsoDate(kFirstDay) + " to " +
+           IsoDate(kLastDay) + ")";
+}
 
 // A day option's value, or the reason it is none.
 std::optional<Day> DayValue(const CLI::App& app, const char* option, const std::string& text,
@@ -128,6 +141,10 @@ std::optional<Day> DayValue(const CLI::App& app, const char* option, const std::
     if (!day) {
         error = "not a valid day: '" + text + "' (expected YYYY-MM-DD)";
         bad = true;
+    } else if (auto outside = OutOfRange(option, *day, text)) {
+        error = *outside;
+        bad = true;
+        return std::nullopt;
     }
     return day;
 }
@@ -283,6 +300,10 @@ std::optional<ReportRequest> ParseReportCommandLine(const std::vector<std::strin
         request.now = ParseIsoMinute(now);
         if (!request.now) {
             error = "not a valid time: '" + now + "' (expected YYYY-MM-DDThh:mm, UTC)";
+            return std::nullopt;
+        }
+        if (auto outside = OutOfRange("--now", std::chrono::floor<std::chrono::days>(*request.now), now)) {
+            error = *outside;
             return std::nullopt;
         }
     }

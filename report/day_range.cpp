@@ -1,7 +1,5 @@
 #include "report/day_range.h"
 
-#include <system_error>
-
 namespace gapscope {
 
 namespace {
@@ -33,9 +31,9 @@ RangeOutcome RunDayRange(const StartupState& startup, const ReportOptions& optio
     return outcome;
 }
 
-BackfillStep DecideBackfill(Day day, Day today, bool fileExists, bool overwrite) {
+BackfillStep DecideBackfill(Day day, Day today, bool reportKept, bool overwrite) {
     if (day >= today) return BackfillStep::SkipCurrentDay;
-    if (fileExists && !overwrite) return BackfillStep::KeepExisting;
+    if (reportKept && !overwrite) return BackfillStep::KeepExisting;
     return BackfillStep::Write;
 }
 
@@ -54,8 +52,7 @@ RangeOutcome BackfillReports(const StartupState& startup, const ReportOptions& o
         BackfillDay done;
         done.day = day;
         done.path = ReportFilePath(startup, programDirectory, day);
-        std::error_code ignored;
-        done.step = DecideBackfill(day, today, std::filesystem::exists(done.path, ignored), overwrite);
+        done.step = DecideBackfill(day, today, IsKeptReport(done.path), overwrite);
         if (done.step == BackfillStep::Write) {
             DayReportResult result = BuildDayReportWith(startup, options, day, inputs);
             Count(outcome, result);

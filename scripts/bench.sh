@@ -10,6 +10,8 @@
 #      day, beside the single-day report, whole processes timed by hyperfine in one run.
 #   6. the same year drawn as a heat map by the whole gapscope-report process (--picture,
 #      PNG; SVG for information), and where its time goes, logs in memory.
+#   7. the peak memory of a ten-year range as JSON Lines over a ten-year history, each day
+#      written as it is made, against the size of its logs and beside reading them whole.
 # Then says whether each target holds. BENCH_RUNS sets the number of timed runs.
 set -euo pipefail
 build=${1:-build-bench}
@@ -30,6 +32,12 @@ for setup in "${setups[@]}"; do
     date -u -d "$last - $((days / 2)) days" +%F > "$dir/report-day.txt"
   fi
 done
+# Ten years for the range of 7 only.
+if [ ! -f "$histories/prime-3650/SegHistory.log" ]; then
+  rm -rf "$histories/prime-3650"
+  "$build/bin/gapscope-simulate" "$histories/prime-3650" --service prime --to "$last" --days 3650 \
+    --scenario typical --seed 7 --quiet
+fi
 export GAPSCOPE_BENCH_HISTORIES="$histories"
 logs() { printf '%s ' "$histories/$1"/{SegHistory,LateSegHistory,FileHistory}.log; }
 log_bytes() { cat $(logs "$1") | wc -c; }
@@ -157,6 +165,24 @@ if [ -x "$build/bench/gapscope_picture_bench" ]; then
 fi
 
 echo
+echo "== 7. Peak memory of a ten-year range as JSON Lines over prime-3650, beside reading its"
+echo "      logs whole (MiB; one run each)"
+range_from=$(date -u -d "$last - 3649 days" +%F)
+/usr/bin/time -o "$build/range-peak.txt" -f "%M %e %U" "$build/bin/gapscope-report" \
+  "$histories/prime-3650" --defaults --from "$range_from" --to "$last" --format json \
+  >"$build/range.jsonl"
+read -r range_kib range_s range_user_s < "$build/range-peak.txt"
+/usr/bin/time -o "$build/whole-peak.txt" -f "%M" "$build/bench/gapscope_read_whole" \
+  $(logs prime-3650) >/dev/null
+range_peak_mib=$(awk -v k="$range_kib" 'BEGIN { printf "%.1f", k / 1024 }')
+whole_peak_mib=$(awk -v k="$(cat "$build/whole-peak.txt")" 'BEGIN { printf "%.1f", k / 1024 }')
+range_logs_mib=$(awk -v b="$(log_bytes prime-3650)" 'BEGIN { printf "%.1f", b / 1048576 }')
+range_limit_mib=$(awk -v b="$range_logs_mib" 'BEGIN { printf "%.1f", 1.5 * b + 60 }')
+range_out_mib=$(awk -v b="$(wc -c < "$build/range.jsonl")" 'BEGIN { printf "%.1f", b / 1048576 }')
+echo "range $range_from to $last: peak $range_peak_mib; logs $range_logs_mib; reading them whole" \
+     "$whole_peak_mib; output $range_out_mib; $range_s s ($range_user_s s user)"
+
+echo
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 echo "== Targets"
@@ -170,3 +196,4 @@ echo "5. check / single-day report, prime-730:   $check_ratio  limit 1.05 $(verd
 if [ -n "$heatmap_ms" ]; then
   echo "6. a year's heat map over prime-730, ms:   $(printf '%.1f' "$heatmap_ms")  limit 2000  $(verdict "$heatmap_ms" 2000)"
 fi
+echo "7. ten-year JSON range peak MiB, prime-3650: $range_peak_mib  limit $range_limit_mib (1.5 x logs + 60)  $(verdict "$range_peak_mib" "$range_limit_mib")"

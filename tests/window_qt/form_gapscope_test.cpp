@@ -905,7 +905,7 @@ class FormGapscopeTest : public QObject {
         answer = data_.filePath("no-such-folder/day.png");
         QTest::mouseClick(save, Qt::LeftButton);
         QCOMPARE(errors.size(), 1);
-        QVERIFY(errors.front().startsWith(QStringLiteral("The picture could not be saved: cannot write ")));
+        QVERIFY(errors.front().startsWith(QStringLiteral("The picture could not be saved: cannot create a file in ")));
         QCOMPARE(suggested.size(), 4);
     }
 
