@@ -183,20 +183,21 @@ int PrintRange(const Run& run) {
     WarnAboutData(run, station);
     const DocumentFacts facts = Facts(run, station);
     if (!run.request.json) run.out << RangeSummaryHeading() << '\n';
+    const auto each = [&](Day day, DayReportResult& r) {
+        if (run.observe) run.observe(station.state, day, r);
+        if (run.request.json) {
+            run.out << JsonLine(RunDocument(r, facts)) << '\n';
+        } else if (r.error) {
+            run.out << RangeErrorLine(day, *r.error, r.errorPlace.value_or("")) << '\n';
+        } else {
+            run.out << RangeSummaryLine(day, Summarise(r.findings), !r.findings.notYetDue.empty())
+                    << '\n';
+        }
+        if (!run.out.flush()) throw OutputStopped{};
+    };
     RangeOutcome outcome;
     try {
-        outcome = RunDayRange(station.state, Options(run), *range, [&](Day day, DayReportResult& r) {
-            if (run.observe) run.observe(station.state, day, r);
-            if (run.request.json) {
-                run.out << JsonLine(RunDocument(r, facts)) << '\n';
-            } else if (r.error) {
-                run.out << RangeErrorLine(day, *r.error, r.errorPlace.value_or("")) << '\n';
-            } else {
-                run.out << RangeSummaryLine(day, Summarise(r.findings), !r.findings.notYetDue.empty())
-                        << '\n';
-            }
-            if (!run.out.flush()) throw OutputStopped{};
-        });
+        outcome = RunDayRange(station.state, Options(run), *range, each);
     } catch (const OutputStopped&) {
         return kExitSaveFailed;
     }

@@ -5,10 +5,10 @@
 #include <new>
 #include <ostream>
 
+#include "command/report_command.h"
 #include "platform/console.h"
 #include "platform/program_location.h"
 #include "platform/standard_stream.h"
-#include "command/report_command.h"
 #include "settings/stored_options.h"
 #include "settings/version_text.h"
 #include "startup/computer_name.h"
@@ -21,9 +21,12 @@ namespace {
 // here allocates.
 [[noreturn]] void EndOnUncaughtException() {
     using gapscope::StandardStream;
-    const auto say = [](std::string_view text) { gapscope::WriteStandard(StandardStream::kError, text); };
+    const auto say = [](std::string_view text) {
+        gapscope::WriteStandard(StandardStream::kError, text);
+    };
     try {
-        if (const std::exception_ptr uncaught = std::current_exception()) std::rethrow_exception(uncaught);
+        if (const std::exception_ptr uncaught = std::current_exception())
+            std::rethrow_exception(uncaught);
         say("gapscope-report: the run stopped on an unknown error\n");
     } catch (const std::bad_alloc&) {
         say("gapscope-report: not enough memory to make the report\n");

@@ -50,7 +50,8 @@ std::optional<StandardWriteFailure> WriteStandard(StandardStream stream, std::st
         std::wstring_view rest = wide;
         while (!rest.empty()) {
             DWORD written = 0;
-            if (!WriteConsoleW(handle, rest.data(), static_cast<DWORD>(rest.size()), &written, nullptr)) {
+            if (!WriteConsoleW(handle, rest.data(), static_cast<DWORD>(rest.size()), &written,
+                               nullptr)) {
                 return Failure(GetLastError());
             }
             if (written == 0) return Failure(ERROR_WRITE_FAULT);

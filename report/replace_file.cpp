@@ -89,9 +89,8 @@ bool IsTemporaryFileName(std::string_view name) {
     if (dot == std::string_view::npos || dot < 2) return false;
     const std::string_view random = name.substr(dot + 1);
     return !random.empty() && random.size() <= kRandomLength &&
-           std::all_of(random.begin(), random.end(), [](char c) {
-               return kRandomLetters.find(c) != std::string_view::npos;
-           });
+           std::all_of(random.begin(), random.end(),
+                       [](char c) { return kRandomLetters.find(c) != std::string_view::npos; });
 }
 
 void RemoveStaleTemporaryFiles(const fs::path& folder, fs::file_time_type now) {

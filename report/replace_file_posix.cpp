@@ -73,7 +73,8 @@ std::optional<std::string> WriteFlushedFile(const std::filesystem::path& tempora
 ReplaceResult ReplaceFileWith(const std::filesystem::path& target,
                               const std::filesystem::path& replacement) {
     if (std::rename(replacement.c_str(), target.c_str()) != 0) {
-        return {ReplaceResult::kFailed, "cannot replace " + TextOfPath(target) + ": " + Cause(errno)};
+        return {ReplaceResult::kFailed,
+                "cannot replace " + TextOfPath(target) + ": " + Cause(errno)};
     }
     // The rename itself reaches the disk only with its folder.
     const std::filesystem::path folder = FolderOf(target);
@@ -83,8 +84,8 @@ ReplaceResult ReplaceFileWith(const std::filesystem::path& target,
     // Some file systems cannot flush a folder at all; they keep no journal to flush either.
     if (error == 0 || error == EINVAL || error == ENOTSUP) return {};
     return {ReplaceResult::kFailed, TextOfPath(target) + " was replaced, but the folder " +
-                                        TextOfPath(folder) + " could not be flushed to disk: " +
-                                        Cause(error)};
+                                        TextOfPath(folder) +
+                                        " could not be flushed to disk: " + Cause(error)};
 }
 
 }  // namespace gapscope

@@ -41,8 +41,8 @@ std::string Failure(const char* what, const std::filesystem::path& file, DWORD e
 // for writing, the replacement still stands, as unflushed as a plain rename would be.
 void FlushReplaced(const std::filesystem::path& target) {
     const HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     FlushFileBuffers(file);
     CloseHandle(file);
