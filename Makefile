@@ -17,7 +17,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 SAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
           UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps configure build test run bench bench-configure growth-check clean sanitize fuzz-build fuzz fuzz-ci fuzz-seeds package \
+.PHONY: all deps configure build test kill-test run bench bench-configure growth-check clean sanitize fuzz-build fuzz fuzz-ci fuzz-seeds package \
         windows-deps windows windows-test windows-package
 
 all: build
@@ -33,6 +33,12 @@ build: configure
 
 test: build
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# Saves, back-fills and metrics writes killed at KILLS random moments each: every file is
+# left old or new, and the next run removes what the killed ones left behind.
+KILLS ?= 100
+kill-test: build
+	@bash tests/command/kill_save_test.sh $(BUILD)/bin/gapscope-report $(BUILD)/bin/gapscope-simulate $(KILLS)
 
 # Shows the report, not the build: the build's output goes to $(BUILD)/build.log, whose last
 # lines are shown when the build fails.

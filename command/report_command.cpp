@@ -1,6 +1,7 @@
 #include "command/report_command.h"
 
 #include <algorithm>
+#include <new>
 #include <string_view>
 #include <system_error>
 
@@ -23,6 +24,10 @@ namespace gapscope {
 namespace {
 
 const char* const kName = "gapscope-report: ";
+const char* const kOutOfMemory = "not enough memory to make the report";
+
+// Thrown to end a range whose output can no longer be written: its other days would be lost.
+struct OutputStopped {};
 
 // Sees each day a mode reports, as it reports it (--picture draws them).
 using DayObserver = std::function<void(const StartupState&, Day, const DayReportResult&)>;
@@ -168,6 +173,7 @@ int PrintReport(const Run& run) {
 }
 
 // Each day of a range: a summary line each and the totals, or one JSON document per line.
+// Each day leaves as soon as it is made, so that a long range needs no more memory than a day.
 int PrintRange(const Run& run) {
     std::string problem;
     const auto range = RangeDays(run, problem);
@@ -180,17 +186,23 @@ int PrintRange(const Run& run) {
     const StartupLoad& station = *loaded;
     const DocumentFacts facts = Facts(run, station);
     if (!run.request.json) run.out << RangeSummaryHeading() << '\n';
-    const RangeOutcome outcome =
-        RunDayRange(station.state, Options(run), *range, [&](Day day, DayReportResult& r) {
-            if (run.observe) run.observe(station.state, day, r);
-            if (run.request.json) {
-                run.out << JsonLine(RunDocument(r, facts)) << '\n';
-            } else if (r.error) {
-                run.out << RangeErrorLine(day, *r.error, r.errorPlace.value_or("")) << '\n';
-            } else {
-                run.out << RangeDayLine(r.findings) << '\n';
-            }
-        });
+    const auto each = [&](Day day, DayReportResult& r) {
+        if (run.observe) run.observe(station.state, day, r);
+        if (run.request.json) {
+            run.out << JsonLine(RunDocument(r, facts)) << '\n';
+        } else if (r.error) {
+            run.out << RangeErrorLine(day, *r.error, r.errorPlace.value_or("")) << '\n';
+        } else {
+            run.out << RangeDayLine(r.findings) << '\n';
+        }
+        if (!run.out.flush()) throw OutputStopped{};
+    };
+    RangeOutcome outcome;
+    try {
+        outcome = RunDayRange(station.state, Options(run), *range, each);
+    } catch (const OutputStopped&) {
+        return kExitSaveFailed;
+    }
     if (!run.request.json) run.out << RangeTotalsLine(outcome.totals, outcome.failed) << '\n';
     return outcome.failed > 0 ? kExitReportFailed : kExitDone;
 }
@@ -269,7 +281,7 @@ int WithPicture(const Run& run, int (*mode)(const Run&), bool range) {
     const int status = mode(observed);
     if (picture.Empty()) return status;
     if (const auto problem = picture.Write(*run.request.picture)) {
-        run.err << kName << "the picture could not be saved: " << *problem << "\n";
+        run.err << kName << "cannot write the picture: " << *problem << "\n";
         return status == kExitDone ? kExitSaveFailed : status;
     }
     return status;
@@ -470,6 +482,7 @@ int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnv
     }
     const Mode* mode = ChooseMode(*request, problem);
     if (!mode) return checking ? CheckBadUsage(out, problem) : BadUsage(err, problem);
+    for (const std::string& warning : env.warnings) err << kName << "warning: " << warning << "\n";
     // --now stands for the clock everywhere: the default days, the banner, the current day.
     CommandEnvironment at = env;
     if (request->now) at.now = std::chrono::sys_seconds{*request->now};
@@ -486,10 +499,17 @@ int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnv
         return checking ? CheckBadUsage(out, bad) : BadUsage(err, bad);
     }
     const Run run{resolved, at, out, err};
+    try {
 #ifdef GAPSCOPE_PICTURES
-    if (resolved.picture) return WithPicture(run, mode->run, mode->run == PrintRange);
+        if (resolved.picture) return WithPicture(run, mode->run, mode->run == PrintRange);
 #endif
-    return mode->run(run);
+        return mode->run(run);
+    } catch (const std::bad_alloc&) {
+        // What was written is whole lines and documents; the one being made is not written.
+        if (checking) return TellCheck(out, UnknownCheck(kOutOfMemory));
+        err << kName << kOutOfMemory << "\n";
+        return kExitReportFailed;
+    }
 }
 
 }  // namespace gapscope

@@ -115,10 +115,11 @@ const char* const kExitStatuses =
     "     begin), the metrics printed or written\n"
     "  1  the report run failed: a segment mask of the report day is not a hexadecimal\n"
     "     number (standard error names the day, minute key and item); nothing is saved;\n"
-    "     in a range, the other days are reported all the same\n"
+    "     in a range, the other days are reported all the same; or not enough memory\n"
     "  2  bad usage, or a --day or --to after the current day; nothing is read\n"
-    "  3  the report file (or --metrics-file, --picture) could not be written; an earlier\n"
-    "     report of that day stays whole\n"
+    "  3  the report file (or --metrics-file, --picture) could not be written (also a\n"
+    "     read-only report, or a folder, device or FIFO in its place); an earlier report\n"
+    "     of that day stays whole; or standard output could not be written\n"
     "  4  in every mode: no such folder, none of the three logs in it, or a log that\n"
     "     cannot be read (a run that saves or writes metrics tries a log held busy again\n"
     "     for about half a minute); nothing is printed or saved. With --save also a day\n"
@@ -128,6 +129,17 @@ const char* const kExitStatuses =
     "  3  UNKNOWN: bad usage, no such folder, none of the three logs in it, a log that\n"
     "     cannot be read, or a bad mask (the reason is on the one line of output)\n";
 
+// The days a date or time on the command line may name: from the start of the system clock's
+// era (no station log is older) to the last that four digits of a year can write.
+constexpr Day kFirstDay = Day{std::chrono::year{1970} / 1 / 1};
+constexpr Day kLastDay = Day{std::chrono::year{9999} / 12 / 31};
+
+std::optional<std::string> OutOfRange(const char* option, Day day, const std::string& text) {
+    if (day >= kFirstDay && day <= kLastDay) return std::nullopt;
+    return std::string(option) + " " + text + " is out of range (" + IsoDate(kFirstDay) + " to " +
+           IsoDate(kLastDay) + ")";
+}
+
 // A day option's value, or the reason it is none.
 std::optional<Day> DayValue(const CLI::App& app, const char* option, const std::string& text,
                             std::string& error, bool& bad) {
@@ -136,6 +148,10 @@ std::optional<Day> DayValue(const CLI::App& app, const char* option, const std::
     if (!day) {
         error = "not a valid day: '" + text + "' (expected YYYY-MM-DD)";
         bad = true;
+    } else if (auto outside = OutOfRange(option, *day, text)) {
+        error = *outside;
+        bad = true;
+        return std::nullopt;
     }
     return day;
 }
@@ -298,6 +314,10 @@ std::optional<ReportRequest> ParseReportCommandLine(const std::vector<std::strin
         request.now = ParseIsoMinute(now);
         if (!request.now) {
             error = "not a valid time: '" + now + "' (expected YYYY-MM-DDThh:mm, UTC)";
+            return std::nullopt;
+        }
+        if (auto outside = OutOfRange("--now", std::chrono::floor<std::chrono::days>(*request.now), now)) {
+            error = *outside;
             return std::nullopt;
         }
     }

@@ -47,9 +47,15 @@ constexpr MeasureInfo kMeasures[kMeasureCount] = {
      "seconds since the newest segment record"},
 };
 
+// The largest threshold: every measure (a count, a share, an age in seconds) stays far
+// below it, and every number up to it converts and prints exactly.
+constexpr double kLargestThreshold = 1e15;
+
+enum class Written { kNumber, kTooLarge, kNoNumber };
+
 // A number as the guidelines write them: digits, an optional sign and decimal point; no
-// exponent, no "inf" or "nan".
-std::optional<double> Number(std::string_view text) {
+// exponent, no "inf" or "nan"; at most kLargestThreshold either way.
+Written ReadNumber(std::string_view text, double& value) {
     std::size_t digits = 0, points = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
@@ -58,15 +64,34 @@ std::optional<double> Number(std::string_view text) {
         } else if (c == '.') {
             ++points;
         } else if (!(i == 0 && (c == '-' || c == '+'))) {
-            return std::nullopt;
+            return Written::kNoNumber;
         }
     }
-    if (digits == 0 || points > 1) return std::nullopt;
+    if (digits == 0 || points > 1) return Written::kNoNumber;
     if (text.front() == '+') text.remove_prefix(1);
-    double value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+    if (error == std::errc::result_out_of_range) return Written::kTooLarge;
+    if (error != std::errc{} || end != text.data() + text.size()) return Written::kNoNumber;
+    return std::fabs(value) > kLargestThreshold ? Written::kTooLarge : Written::kNumber;
+}
+
+std::optional<double> Number(std::string_view text) {
+    double value = 0;
+    if (ReadNumber(text, value) != Written::kNumber) return std::nullopt;
     return value;
+}
+
+// Whether an end of the range text is a number, but one beyond kLargestThreshold.
+bool HasNumberTooLarge(std::string_view text) {
+    if (text.starts_with('@')) text.remove_prefix(1);
+    const std::size_t colon = text.find(':');
+    const std::string_view ends[] = {
+        text.substr(0, colon),
+        colon == std::string_view::npos ? std::string_view{} : text.substr(colon + 1)};
+    return std::any_of(std::begin(ends), std::end(ends), [](std::string_view end) {
+        double value = 0;
+        return ReadNumber(end, value) == Written::kTooLarge;
+    });
 }
 
 // Integers as integers, other values with at most two decimals.
@@ -182,7 +207,8 @@ std::string Phrase(const DayCheck& check, Measure measure) {
             return Plural(counts.sequenceNumbers, "missing sequence number", "missing sequence numbers");
         case Measure::LastRecordAge: {
             if (!check.newestRecord) return "no record in the segment history";
-            const auto minutes = static_cast<int>(*Value(check, measure) / 60);
+            // Whole minutes of at most the ten thousand years four-digit keys can span.
+            const auto minutes = static_cast<long long>(*Value(check, measure) / 60);
             return "newest segment record " + std::to_string(minutes) + " min old (" +
                    IsoDate(std::chrono::floor<std::chrono::days>(*check.newestRecord)) + " " +
                    ClockTime(*check.newestRecord) + ")";
@@ -331,6 +357,10 @@ std::optional<std::string> SetThresholds(const std::vector<std::string>& texts, 
         }
         slot = ParseAlertRange(rangeText);
         if (!slot) {
+            if (HasNumberTooLarge(rangeText)) {
+                return option + " " + name + ": '" + rangeText +
+                       "' holds a number too large (at most 1000000000000000 either way)";
+            }
             return option + " " + name + ": '" + rangeText +
                    "' is no range (10, 10:, ~:10, 10:20 or @10:20)";
         }

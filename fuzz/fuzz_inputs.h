@@ -31,6 +31,10 @@ Finding CheckRecordInput(std::string_view bytes);
 // A whole report run. `scratchDirectory` is a private directory that receives process.log.
 Finding CheckDayReportInput(std::string_view bytes, const std::filesystem::path& scratchDirectory);
 
+// The bytes as gapscope-report's arguments, split at NUL bytes, and as GAPSCOPE_BUSY_WAIT:
+// the parser's request, the thresholds and the check's line.
+Finding CheckCommandLineInput(std::string_view bytes);
+
 // How a day-report input is laid out: five header bytes (options, switches, day), then
 // SegHistory.log, LateSegHistory.log, FileHistory.log and process.log, in that order,
 // separated by kPartSeparator. Fewer parts leave the later logs missing. In every part

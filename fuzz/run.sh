@@ -11,7 +11,7 @@ build=${1:?build directory}
 seconds=${2:?seconds per target}
 shift 2
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(history_log record day_report)
+[ ${#targets[@]} -gt 0 ] || targets=(history_log record day_report command_line)
 
 timeout=${FUZZ_TIMEOUT:-10}
 rss_limit=${FUZZ_RSS_MB:-2560}

@@ -1,27 +1,50 @@
 #include "pictures/picture_file.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 #include <cstdio>
 
 #include "pictures/drawing.h"
 #include "pictures/picture_format.h"
+#include "report/replace_file.h"
 #include "startup/system_text.h"
 
 namespace gapscope::pictures {
 namespace {
 
-QString PathText(const std::filesystem::path& path) {
-    return QString::fromStdU16String(path.u16string());
-}
-
 // Qt's notes on its set-up are not the command's business; its critical messages are.
 void OnlyCritical(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     if (type != QtCriticalMsg && type != QtFatalMsg) return;
     std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
+
+// The picture's bytes, made in memory: the file is then written as every other file is,
+// and a failure is said once in words of its own, never by the image library.
+std::optional<QByteArray> PictureBytes(PictureFormat format, QSize size, const QString& title,
+                                       const std::function<void(QPainter&)>& paint) {
+    QByteArray bytes;
+    QBuffer out(&bytes);
+    out.open(QIODevice::WriteOnly);
+    if (format == PictureFormat::Png) {
+        if (!PaintedImage(size, paint).save(&out, "PNG")) return std::nullopt;
+        return bytes;
+    }
+    QSvgGenerator svg;
+    svg.setOutputDevice(&out);
+    // Its size in millimetres at 96 dots per inch: one pixel of the PNG is one CSS pixel.
+    svg.setResolution(96);
+    svg.setSize(size);
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    svg.setTitle(title);
+    svg.setDescription(QStringLiteral("Made by Gapscope from a station's history logs"));
+    QPainter painter;
+    if (!painter.begin(&svg)) return std::nullopt;
+    paint(painter);
+    painter.end();
+    return bytes;
 }
 
 }  // namespace
@@ -31,35 +54,13 @@ std::optional<std::string> SavePicture(const std::filesystem::path& file, QSize 
                                        const std::function<void(QPainter&)>& paint) {
     const std::optional<PictureFormat> format = PictureFormatOf(TextOfPath(file));
     if (!format) return "the picture's name must end in .png or .svg: " + TextOfPath(file);
-    QSaveFile out(PathText(file));
-    if (!out.open(QIODevice::WriteOnly)) {
-        return "cannot write " + TextOfPath(file) + ": " + out.errorString().toStdString();
+    const std::optional<QByteArray> bytes = PictureBytes(*format, size, title, paint);
+    if (!bytes) {
+        return std::string("the ") + (*format == PictureFormat::Png ? "PNG" : "SVG") +
+               " image could not be made";
     }
-    if (*format == PictureFormat::Png) {
-        const QImage image = PaintedImage(size, paint);
-        if (!image.save(&out, "PNG")) {
-            out.cancelWriting();
-            return "cannot write " + TextOfPath(file) + ": " + out.errorString().toStdString();
-        }
-    } else {
-        QSvgGenerator svg;
-        svg.setOutputDevice(&out);
-        // Its size in millimetres at 96 dots per inch: one pixel of the PNG is one CSS pixel.
-        svg.setResolution(96);
-        svg.setSize(size);
-        svg.setViewBox(QRect(QPoint(0, 0), size));
-        svg.setTitle(title);
-        svg.setDescription(QStringLiteral("Made by Gapscope from a station's history logs"));
-        QPainter painter;
-        if (!painter.begin(&svg)) {
-            out.cancelWriting();
-            return "cannot write " + TextOfPath(file) + ": the SVG could not be started";
-        }
-        paint(painter);
-        painter.end();
-    }
-    if (!out.commit()) return "cannot write " + TextOfPath(file) + ": " + out.errorString().toStdString();
-    return std::nullopt;
+    return WriteFileInPlaceOf(file, std::string_view(bytes->constData(),
+                                                     static_cast<std::size_t>(bytes->size())));
 }
 
 OffscreenGui::OffscreenGui() {

@@ -16,8 +16,9 @@ class QPainter;
 namespace gapscope::pictures {
 
 // Writes a picture of `size` pixels into `file`, as PNG or SVG by its extension
-// (PictureFormatOf), painted by `paint`. The file is replaced whole or not at all. Returns
-// why it could not be written, or nothing.
+// (PictureFormatOf), painted by `paint`. The picture is made in memory, then written as
+// WriteFileInPlaceOf writes: replaced whole or not at all, durably. Returns why it could not
+// be written, in one line, or nothing.
 std::optional<std::string> SavePicture(const std::filesystem::path& file, QSize size,
                                        const QString& title,
                                        const std::function<void(QPainter&)>& paint);

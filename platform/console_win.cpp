@@ -17,16 +17,47 @@ std::vector<std::string> CommandArguments(int, char**) {
     return arguments;
 }
 
-void WriteStandard(StandardStream stream, std::string_view text) {
+namespace {
+
+std::string Reason(DWORD error) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text(buffer, length);
+    LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L'.')) {
+        text.pop_back();
+    }
+    return text.empty() ? "error " + std::to_string(error) : Utf8FromUtf16(text);
+}
+
+StandardWriteFailure Failure(DWORD error) {
+    return {Reason(error), error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE};
+}
+
+}  // namespace
+
+std::optional<StandardWriteFailure> WriteStandard(StandardStream stream, std::string_view text) {
     const HANDLE handle =
         GetStdHandle(stream == StandardStream::kOutput ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
-    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
+    if (handle == INVALID_HANDLE_VALUE) return Failure(GetLastError());
+    // No standard handle at all (a program started without one): nothing is there to fail.
+    if (handle == nullptr || text.empty()) return std::nullopt;
     DWORD mode = 0;
     if (GetConsoleMode(handle, &mode)) {
-        const std::wstring wide = Utf16FromUtf8(text);
-        DWORD written = 0;
-        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-        return;
+        std::wstring wide = Utf16FromUtf8(text);
+        std::wstring_view rest = wide;
+        while (!rest.empty()) {
+            DWORD written = 0;
+            if (!WriteConsoleW(handle, rest.data(), static_cast<DWORD>(rest.size()), &written,
+                               nullptr)) {
+                return Failure(GetLastError());
+            }
+            if (written == 0) return Failure(ERROR_WRITE_FAULT);
+            rest.remove_prefix(written);
+        }
+        return std::nullopt;
     }
     // Line ends as a program writing in text mode gives them on Windows.
     std::string bytes;
@@ -34,8 +65,16 @@ void WriteStandard(StandardStream stream, std::string_view text) {
         if (c == '\n') bytes += '\r';
         bytes += c;
     }
-    DWORD written = 0;
-    WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    std::string_view rest = bytes;
+    while (!rest.empty()) {
+        DWORD written = 0;
+        if (!WriteFile(handle, rest.data(), static_cast<DWORD>(rest.size()), &written, nullptr)) {
+            return Failure(GetLastError());
+        }
+        if (written == 0) return Failure(ERROR_WRITE_FAULT);
+        rest.remove_prefix(written);
+    }
+    return std::nullopt;
 }
 
 }  // namespace gapscope

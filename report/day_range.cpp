@@ -1,7 +1,5 @@
 #include "report/day_range.h"
 
-#include <system_error>
-
 namespace gapscope {
 
 namespace {
@@ -34,11 +32,11 @@ RangeOutcome RunDayRange(const StartupState& startup, const ReportOptions& optio
     return outcome;
 }
 
-BackfillStep DecideBackfill(Day day, Day today, bool beforeLogsBegin, bool fileExists,
+BackfillStep DecideBackfill(Day day, Day today, bool beforeLogsBegin, bool reportKept,
                             bool overwrite) {
     if (day >= today) return BackfillStep::SkipCurrentDay;
     if (beforeLogsBegin) return BackfillStep::BeforeLogsBegin;
-    if (fileExists && !overwrite) return BackfillStep::KeepExisting;
+    if (reportKept && !overwrite) return BackfillStep::KeepExisting;
     return BackfillStep::Write;
 }
 
@@ -57,9 +55,8 @@ RangeOutcome BackfillReports(const StartupState& startup, const ReportOptions& o
         BackfillDay done;
         done.day = day;
         done.path = ReportFilePath(startup, programDirectory, day);
-        std::error_code ignored;
         done.step = DecideBackfill(day, today, DayBeforeLogsBegin(day, startup.FirstRecord),
-                                   std::filesystem::exists(done.path, ignored), overwrite);
+                                   IsKeptReport(done.path), overwrite);
         if (done.step == BackfillStep::Write) {
             DayReportResult result = BuildDayReportWith(startup, options, day, inputs);
             Count(outcome, result);

@@ -38,12 +38,12 @@ RangeOutcome RunDayRange(const StartupState& startup, const ReportOptions& optio
 
 // What back-filling does about one day's report file.
 enum class BackfillStep {
-    Write,            // no file yet, or overwriting was asked for
-    KeepExisting,     // the file is there and is left alone
+    Write,            // no report kept (IsKeptReport), or overwriting was asked for
+    KeepExisting,     // the report is there and is left alone
     SkipCurrentDay,   // the day is not over (or still to come): no file yet
     BeforeLogsBegin,  // nothing of the day is on record: no file, and an old one stays
 };
-BackfillStep DecideBackfill(Day day, Day today, bool beforeLogsBegin, bool fileExists,
+BackfillStep DecideBackfill(Day day, Day today, bool beforeLogsBegin, bool reportKept,
                             bool overwrite);
 
 struct BackfillDay {
@@ -56,7 +56,7 @@ struct BackfillDay {
 };
 
 // Writes for each day of the range the file a single-day save writes (the same bytes, the
-// banner's time being `banner.savedAt`), leaving existing files alone unless `overwrite`,
+// banner's time being `banner.savedAt`), leaving kept reports alone unless `overwrite`,
 // and never one for the current day (the day of `banner.savedAt`) or later, nor for a day
 // before the logs begin. Each day's outcome goes to `each`; the counts are those of the days
 // reported.

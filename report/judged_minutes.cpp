@@ -51,10 +51,21 @@ std::string BeforeLogsBeginLine(const std::optional<MinuteTime>& firstRecord) {
     return "  (before the logs begin: first record " + UtcTimeText(*firstRecord) + ")";
 }
 
+namespace {
+constexpr std::string_view kNothingDueYet = "  (not yet judged: no cycle of the day is due yet)";
+constexpr std::string_view kJudgedUpTo = "  (judged up to ";
+constexpr std::string_view kLaterNotYetDue = " UTC; later cycles are not yet due)";
+}  // namespace
+
 std::string JudgedUpToLine(Day day, const JudgedMinutes& judged) {
-    if (judged.last < 0) return "  (not yet judged: no cycle of the day is due yet)";
-    return "  (judged up to " + ClockTime(MinuteTime{day} + minutes{judged.last}) +
-           " UTC; later cycles are not yet due)";
+    if (judged.last < 0) return std::string(kNothingDueYet);
+    return std::string(kJudgedUpTo) + ClockTime(MinuteTime{day} + minutes{judged.last}) +
+           std::string(kLaterNotYetDue);
+}
+
+bool IsJudgedUpToLine(std::string_view line) {
+    return line == kNothingDueYet ||
+           (line.starts_with(kJudgedUpTo) && line.ends_with(kLaterNotYetDue));
 }
 
 }  // namespace gapscope

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "history/time_keys.h"
 
@@ -52,6 +53,9 @@ JudgedMinutes JudgeMinutes(Day day, const std::optional<MinuteTime>& firstRecord
 //   "  (not yet judged: no cycle of the day is due yet)" before its first cycle is due.
 std::string BeforeLogsBeginLine(const std::optional<MinuteTime>& firstRecord);
 std::string JudgedUpToLine(Day day, const JudgedMinutes& judged);
+// Whether a line of a report is one of JudgedUpToLine's: the report was made while its day
+// was still going on.
+bool IsJudgedUpToLine(std::string_view line);
 
 // "yyyy-mm-dd hh:nn UTC".
 std::string UtcTimeText(MinuteTime time);

@@ -1,8 +1,12 @@
 #include "report/report_file.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <fstream>
+#include <system_error>
 
 #include "startup/system_text.h"
+#include "report/judged_minutes.h"
 #include "report/replace_file.h"
 
 namespace gapscope {
@@ -10,6 +14,27 @@ namespace {
 
 const char* const kFileSeparator = "__________________________";
 const char* const kListSeparator = "_______________________";
+// Far more than the report of the worst day holds; anything larger is no report.
+constexpr std::uintmax_t kLargestReport = 64 * 1024 * 1024;
+
+// Calls `each` with every line of the text, its line end taken off, until it returns true.
+template <typename Each>
+bool AnyLine(std::string_view text, Each each) {
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        if (line.ends_with('\r')) line.remove_suffix(1);
+        if (each(line)) return true;
+        if (end == std::string_view::npos) break;
+        text.remove_prefix(end + 1);
+    }
+    return false;
+}
+
+bool IsBanner(std::string_view line) {
+    return (line.starts_with("[Gapscope V") || line.starts_with("[From: Gapscope V")) &&
+           line.ends_with(']');
+}
 
 std::string Banner(const BannerInfo& banner) {
     if (banner.computerName.empty()) return "[From: Gapscope V" + banner.versionText + "]";
@@ -74,6 +99,22 @@ std::optional<std::string> WriteReportFile(const std::filesystem::path& path, co
     // The new report is complete on disk before it replaces the old one, so a full disk or
     // a crash mid-write leaves yesterday's good report in place.
     return WriteFileInPlaceOf(path, bytes, retry);
+}
+
+bool JudgedOnlyPartOfItsDay(std::string_view reportText) {
+    return AnyLine(reportText, IsJudgedUpToLine);
+}
+
+bool IsKeptReport(const std::filesystem::path& path) {
+    std::error_code error;
+    // A FIFO in the report's place would block a reader: only a regular file is opened.
+    if (!std::filesystem::is_regular_file(path, error)) return false;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error || size == 0 || size > kLargestReport) return false;
+    std::ifstream in(path, std::ios::binary);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    if (!in.read(text.data(), static_cast<std::streamsize>(size))) return false;
+    return AnyLine(text, IsBanner) && !JudgedOnlyPartOfItsDay(text);
 }
 
 }  // namespace gapscope

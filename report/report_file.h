@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "history/time_keys.h"
@@ -27,12 +28,21 @@ Lines BuildReportText(DayReport& lists, const StartupState& startup, const Banne
 std::filesystem::path ReportFilePath(const StartupState& startup,
                                      const std::filesystem::path& programDirectory, Day day);
 
-// Writes the lines, each followed by CR LF, as 8-bit text in the system's code page; via a
-// temporary file in the same directory put over the old one in one step, so a failed save
-// never damages an earlier report. While another program holds the old report so that it
-// cannot be replaced (on Windows, a viewer sharing it for reading only) the replacing is
-// tried again as `retry` says. Returns an error text on failure.
+// Writes the lines, each followed by CR LF, as 8-bit text in the system's code page, as
+// WriteFileInPlaceOf does: flushed to disk in a temporary file in the same directory, then
+// put over the old one in one step, so a failed save or a power cut never damages an
+// earlier report. While another program holds the old report so that it cannot be replaced
+// (on Windows, a viewer sharing it for reading only) the replacing is tried again as `retry`
+// says. Returns an error text on failure.
 std::optional<std::string> WriteReportFile(const std::filesystem::path& path, const Lines& lines,
                                            const RetryPolicy& retry = {});
+
+// Whether `path` holds a report that back-filling keeps: a regular, non-empty file with a
+// report's banner, not saved while its day was still going on. Never opens anything else.
+bool IsKeptReport(const std::filesystem::path& path);
+
+// Whether the text of a saved report says it judged its day only up to a minute (it was
+// saved on that day), so that later cycles were not yet due.
+bool JudgedOnlyPartOfItsDay(std::string_view reportText);
 
 }  // namespace gapscope

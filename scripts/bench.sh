@@ -14,6 +14,8 @@
 #      refreshed, beside loading the same log whole, in one run;
 #   8. the peak memory of reading a log of one-byte lines as a history log, beside reading
 #      it whole into memory, per line (peak RSS / file size).
+#   9. the peak memory of a ten-year range as JSON Lines over a ten-year history, each day
+#      written as it is made, against the size of its logs and beside reading them whole.
 # Then says whether each target holds. BENCH_RUNS sets the number of timed runs.
 set -euo pipefail
 build=${1:-build-bench}
@@ -44,7 +46,7 @@ for setup in "prime-3650 3650 $last" "next-day 1 $next_day"; do
   read -r name days to <<<"$setup"
   if [ ! -f "$long/$name/SegHistory.log" ]; then
     rm -rf "${long:?}/$name"
-    "$build/tools/gapscope-simulate" "$long/$name" --service prime --to "$to" --days "$days" \
+    "$build/bin/gapscope-simulate" "$long/$name" --service prime --to "$to" --days "$days" \
       --scenario typical --seed 7 --quiet
   fi
 done
@@ -53,6 +55,7 @@ if [ "$(stat -c %s "$newlines" 2>/dev/null)" != 100000000 ]; then
   head -c 100000000 /dev/zero | tr '\0' '\n' > "$newlines"
 fi
 logs() { printf '%s ' "$histories/$1"/{SegHistory,LateSegHistory,FileHistory}.log; }
+long_logs() { printf '%s ' "$long/$1"/{SegHistory,LateSegHistory,FileHistory}.log; }
 log_bytes() { cat $(logs "$1") | wc -c; }
 median() {
   sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
@@ -209,6 +212,22 @@ printf 'log of %d one-byte lines, %.1f MiB\n' "$newline_bytes" "$(awk -v b="$new
 printf '%-40s %8.1f MiB  %6s bytes a line\n' "read as a history log" "$(awk -v k="$log_kib" 'BEGIN { print k / 1024 }')" "$(per_line "$log_kib")" \
   "read whole into memory" "$(awk -v k="$whole_kib" 'BEGIN { print k / 1024 }')" "$(per_line "$whole_kib")"
 line_bytes=$(per_line "$log_kib")
+echo "== 9. Peak memory of a ten-year range as JSON Lines over prime-3650, beside reading its"
+echo "      logs whole (MiB; one run each)"
+range_from=$(date -u -d "$last - 3649 days" +%F)
+/usr/bin/time -o "$build/range-peak.txt" -f "%M %e %U" "$build/bin/gapscope-report" \
+  "$long/prime-3650" --defaults --from "$range_from" --to "$last" --format json \
+  >"$build/range.jsonl"
+read -r range_kib range_s range_user_s < "$build/range-peak.txt"
+/usr/bin/time -o "$build/whole-peak.txt" -f "%M" "$build/bench/gapscope_read_whole" \
+  $(long_logs prime-3650) >/dev/null
+range_peak_mib=$(awk -v k="$range_kib" 'BEGIN { printf "%.1f", k / 1024 }')
+whole_peak_mib=$(awk -v k="$(cat "$build/whole-peak.txt")" 'BEGIN { printf "%.1f", k / 1024 }')
+range_logs_mib=$(awk -v b="$(cat $(long_logs prime-3650) | wc -c)" 'BEGIN { printf "%.1f", b / 1048576 }')
+range_limit_mib=$(awk -v b="$range_logs_mib" 'BEGIN { printf "%.1f", 1.5 * b + 60 }')
+range_out_mib=$(awk -v b="$(wc -c < "$build/range.jsonl")" 'BEGIN { printf "%.1f", b / 1048576 }')
+echo "range $range_from to $last: peak $range_peak_mib; logs $range_logs_mib; reading them whole" \
+     "$whole_peak_mib; output $range_out_mib; $range_s s ($range_user_s s user)"
 
 echo
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
@@ -227,3 +246,4 @@ fi
 echo "7. refresh / whole load, prime-3650:       $follow_ratio  limit 0.1  $(verdict "$follow_ratio" 0.1)"
 echo "   refresh after a cycle, ms:              $refresh_ms  limit 5    $(verdict "$refresh_ms" 5)"
 echo "8. bytes a line, log of one-byte lines:    $line_bytes  limit 8    $(verdict "$line_bytes" 8)"
+echo "9. ten-year JSON range peak MiB, prime-3650: $range_peak_mib  limit $range_limit_mib (1.5 x logs + 60)  $(verdict "$range_peak_mib" "$range_limit_mib")"

@@ -12,7 +12,7 @@ packages=("$@")
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
   clang libclang-rt-14-dev
-  time
+  time strace
   nlohmann-json3-dev python3-jsonschema
   prometheus prometheus-node-exporter
   nagios4-core nagios-nrpe-server nagios-nrpe-plugin icinga2-bin

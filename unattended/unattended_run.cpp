@@ -1,6 +1,7 @@
 #include "unattended/unattended_run.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -18,17 +19,35 @@ constexpr std::chrono::milliseconds kBusyPause{5000};
 constexpr int kSaveTries = 10;
 constexpr std::chrono::milliseconds kSavePause{500};
 
+constexpr double kLongestBusyWait = 60;  // seconds
+
+const char* BusyWaitText() {
+    return std::getenv("GAPSCOPE_BUSY_WAIT");
+}
+
 std::chrono::milliseconds BusyPause(std::chrono::milliseconds fallback = kBusyPause) {
-    const char* text = std::getenv("GAPSCOPE_BUSY_WAIT");
+    const char* text = BusyWaitText();
     if (text == nullptr) return fallback;
-    const std::string_view value(text);
-    double seconds = 0;
-    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds);
-    if (error != std::errc{} || end != value.data() + value.size() || seconds < 0) return fallback;
-    return std::chrono::milliseconds{static_cast<long long>(seconds * 1000)};
+    return ParseBusyWait(text).value_or(fallback);
 }
 
 }  // namespace
+
+std::optional<std::chrono::milliseconds> ParseBusyWait(std::string_view text) {
+    double seconds = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+    // Also false for NaN; only then is the number made whole milliseconds.
+    if (!(seconds >= 0 && seconds <= kLongestBusyWait)) return std::nullopt;
+    return std::chrono::milliseconds{std::llround(seconds * 1000)};
+}
+
+std::optional<std::string> BusyWaitProblem() {
+    const char* text = BusyWaitText();
+    if (text == nullptr || ParseBusyWait(text)) return std::nullopt;
+    return "GAPSCOPE_BUSY_WAIT takes seconds from 0 to 60, not '" + std::string(text) +
+           "'; the usual pauses are used";
+}
 
 RetryPolicy UnattendedRetryPolicy() {
     return {kBusyTries, BusyPause(),

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "startup/startup_state.h"
 
@@ -22,13 +24,22 @@ enum ExitStatus {
 
 // How an unattended run treats a log that another program holds: tried 7 times, 5 s
 // apart (half a minute), or GAPSCOPE_BUSY_WAIT seconds apart when that is set, so that
-// tests need not wait. `wait` sleeps.
+// tests need not wait. `wait` sleeps. A GAPSCOPE_BUSY_WAIT that BusyWaitProblem refuses
+// leaves the usual pauses.
 RetryPolicy UnattendedRetryPolicy();
 
 // How a save treats an old report that another program holds open so that it cannot be
 // replaced (on Windows, a viewer sharing it for reading only): tried 10 times, half a
 // second apart, or GAPSCOPE_BUSY_WAIT seconds apart when that is set.
 RetryPolicy SaveRetryPolicy();
+
+// The pause GAPSCOPE_BUSY_WAIT names: a number of seconds from 0 to 60 ("0.25"); nullopt
+// for anything else ("inf", "nan", "1e300", "-1", words), checked before any conversion.
+std::optional<std::chrono::milliseconds> ParseBusyWait(std::string_view text);
+
+// Why the GAPSCOPE_BUSY_WAIT of the environment is not used, in one line; nullopt when it
+// is unset or good.
+std::optional<std::string> BusyWaitProblem();
 
 // Why an unattended run must not report on what it found, in one line naming the folder or
 // the log: the folder named as the first argument does not exist or is no folder, the data

@@ -170,6 +170,64 @@ TEST_F(CommandOnBadStation, ReadOnlyDataDirectoryIsStatusThree) {
     EXPECT_EQ(Entries(), 2u);
 }
 
+// Only a regular file is replaced: whatever else stands in a file's place is refused in one
+// line and left as it is; a symlink leads to the file it names; a read-only report stays.
+TEST_F(CommandOnBadStation, OnlyRegularFilesAreReplaced) {
+    Write("SegHistory.log", kCycle);
+    const auto saidOnce = [&](const std::string& start) {
+        const std::string said = err_.str();
+        EXPECT_EQ(said.rfind(start, 0), 0u) << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    };
+    EXPECT_EQ(Run({"--format", "prometheus", "--metrics-file", "/dev/null"}), kExitSaveFailed);
+    saidOnce("gapscope-report: the metrics could not be written: cannot replace /dev/null: it is a device");
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+
+    fs::create_directory(dir_ / "textfiles");
+    Write("textfiles/gapscope.prom", "old\n");
+    fs::create_symlink("textfiles/gapscope.prom", dir_ / "gapscope.prom");
+    EXPECT_EQ(Run({"--format", "prometheus", "--metrics-file", (dir_ / "gapscope.prom").string()}),
+              kExitDone);
+    EXPECT_TRUE(fs::is_symlink(dir_ / "gapscope.prom"));
+    EXPECT_NE(Read("textfiles/gapscope.prom").find("gapscope_missing_cycles"), std::string::npos);
+
+    Write(kReportName, kOldReport);
+    fs::permissions(dir_ / kReportName, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_EQ(Run({"--save"}), kExitSaveFailed);
+    saidOnce("gapscope-report: the report could not be saved: cannot replace " +
+             (dir_ / kReportName).string() + ": the file is read-only");
+    EXPECT_EQ(Read(kReportName), kOldReport);
+
+    // Back-fill: a FIFO in the place of a day's report fails that day; the others are made.
+    fs::remove(dir_ / kReportName);
+    Write("SegHistory.log", "202401030000=P=1\r\n" + kCycle);  // the logs begin on the 3rd
+    ASSERT_EQ(mkfifo((dir_ / "2024-01-04-missing-segments.txt").c_str(), 0644), 0);
+    EXPECT_EQ(Run({"--from", "2024-01-03", "--save", "-q"}), kExitSaveFailed);
+    saidOnce("gapscope-report: the report could not be saved: cannot replace " +
+             (dir_ / "2024-01-04-missing-segments.txt").string() + ": it is a FIFO");
+    EXPECT_TRUE(fs::is_fifo(dir_ / "2024-01-04-missing-segments.txt"));
+    EXPECT_TRUE(fs::is_regular_file(dir_ / "2024-01-03-missing-segments.txt"));
+    EXPECT_TRUE(fs::is_regular_file(dir_ / kReportName));
+}
+
+// Linux names are bytes: a station folder whose name is no UTF-8 is read and written.
+TEST_F(CommandOnBadStation, AFolderNamedInOtherBytesIsReadAndWritten) {
+    const std::string station = (dir_ / "Estaci\xF3n").string();
+    fs::create_directory(station);
+    std::ofstream(station + "/SegHistory.log", std::ios::binary) << kCycle;
+    EXPECT_EQ(RunReportCommand({station}, env_, out_, err_), kExitDone);
+    EXPECT_NE(out_.str().find("HRIT ch 09"), std::string::npos) << err_.str();
+    out_.str("");
+    EXPECT_EQ(RunReportCommand({station, "--save"}, env_, out_, err_), kExitDone) << err_.str();
+    EXPECT_EQ(out_.str(), "Report saved to: " + station + "/" + kReportName + "\n");
+    EXPECT_NE(test::ReadFile(station + "/" + kReportName).find("HRIT ch 09"), std::string::npos);
+    const std::string metrics = station + "/m\xE9trics.prom";
+    EXPECT_EQ(RunReportCommand({station, "--format", "prometheus", "--metrics-file", metrics}, env_,
+                               out_, err_),
+              kExitDone);
+    EXPECT_TRUE(fs::is_regular_file(metrics));
+}
+
 // A folder that is not there, or holds no log, gives no report in any mode.
 TEST_F(CommandOnBadStation, AFolderThatIsNotThereOrHoldsNoLogIsSaidSoInEveryMode) {
     const std::string typo = (dir_ / "statoin").string();

@@ -199,7 +199,7 @@ TEST_F(ReportCommand, AFailedSaveIsStatusThreeAndNamesTheCause) {
     fs::create_directories(report / "in-the-way");
     EXPECT_EQ(Run({dir_.string(), "--save", "--quiet"}), kExitSaveFailed);
     EXPECT_EQ(err_.str(), "gapscope-report: the report could not be saved: cannot replace " +
-                              report.string() + ": Is a directory\n");
+                              report.string() + ": it is a folder, not a regular file\n");
     EXPECT_EQ(out_.str(), "");
 }
 
@@ -545,10 +545,11 @@ TEST_F(ReportCommand, BackfillWritesWhatSingleDaySavesWriteAndKeepsWhatExists) {
     EXPECT_EQ(err_.str().rfind("gapscope-report: 2024-01-04: ''$G1'' is not a valid integer value\n", 0), 0u)
         << err_.str();
 
-    Write("2024-01-05-missing-segments.txt", "kept");
+    const std::string older = "older\r\n\r\n[From: Gapscope V3.1.22.1]\r\n\r\n";
+    Write("2024-01-05-missing-segments.txt", older);
     EXPECT_EQ(Run({dir_.string(), "--defaults", "--from", "2024-01-05", "--save", "--quiet"}), kExitDone);
     EXPECT_EQ(out_.str(), "");
-    EXPECT_EQ(test::ReadFile(day5), "kept");
+    EXPECT_EQ(test::ReadFile(day5), older);
     EXPECT_EQ(Run({dir_.string(), "--defaults", "--from", "2024-01-05", "--save", "--overwrite"}), kExitDone);
     EXPECT_EQ(test::ReadFile(day5), single);
 }
@@ -570,6 +571,10 @@ TEST_F(ReportCommand, RangesAndFormatsRefuseWhatDoesNotGoWithThem) {
          "not a valid time: '2024-01-05 12:00' (expected YYYY-MM-DDThh:mm, UTC)"},
         {{dir_.string(), "--now", "2024-01-05T24:00"},
          "not a valid time: '2024-01-05T24:00' (expected YYYY-MM-DDThh:mm, UTC)"},
+        {{dir_.string(), "--from", "0001-01-01"},
+         "--from 0001-01-01 is out of range (1970-01-01 to 9999-12-31)"},
+        {{dir_.string(), "--now", "1969-12-31T23:59"},
+         "--now 1969-12-31T23:59 is out of range (1970-01-01 to 9999-12-31)"},
     };
     for (const auto& [args, message] : cases) {
         EXPECT_EQ(Run(args), kExitBadUsage) << message;

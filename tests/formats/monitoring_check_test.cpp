@@ -42,8 +42,10 @@ TEST(AlertRange, TheGuidelinesExamplesAlertWhereTheySay) {
 }
 
 TEST(AlertRange, WhatIsNoRangeIsRefused) {
+    const std::string huge(400, '9');
     for (const char* text : {"", "@", ":", ":10", "10:~", "~", "20:10", "-5", "abc", "1e3", "inf",
-                             "nan", "10:20:30", "1.2.3", "--5", "@@1", " 10", "10 "}) {
+                             "nan", "10:20:30", "1.2.3", "--5", "@@1", " 10", "10 ",
+                             "1000000000000001", "~:-1000000000000001", huge.c_str()}) {
         EXPECT_FALSE(ParseAlertRange(text)) << "'" << text << "'";
     }
 }
@@ -74,6 +76,9 @@ TEST(Thresholds, DefaultsAndSettingsPerMeasure) {
               "--warning takes NAME=RANGE, not 'missing_cycles'");
     EXPECT_EQ(SetThresholds({"late_segments=5:1"}, false, t),
               "--warning late_segments: '5:1' is no range (10, 10:, ~:10, 10:20 or @10:20)");
+    EXPECT_EQ(SetThresholds({"late_segments=@1:99999999999999999999"}, false, t),
+              "--warning late_segments: '@1:99999999999999999999' holds a number too large (at "
+              "most 1000000000000000 either way)");
     EXPECT_EQ(t.critical[at(Measure::MissingCycles)]->text, before.critical[at(Measure::MissingCycles)]->text);
 }
 
@@ -249,6 +254,16 @@ TEST(JudgeDay, TheCurrentDayIsJudgedUpToWhatIsDueAndByItsNewestRecord) {
     r = JudgeDay(check, DefaultThresholds());
     EXPECT_EQ(r.state, CheckState::Ok);
     EXPECT_TRUE(r.line.ends_with(" last_record_age=0s;;3600;0")) << r.line;
+
+    // A clock set to the end of the year 9999: the age as it is, however large.
+    check.now = std::chrono::sys_days{std::chrono::year{9999} / 12 / 31} + 23h + 59min;
+    check.newestRecord = MinuteTime{kDay} + 22h;
+    const long long minutes = std::chrono::floor<std::chrono::minutes>(check.now - *check.newestRecord).count();
+    EXPECT_GT(minutes, std::numeric_limits<int>::max());
+    r = JudgeDay(check, DefaultThresholds());
+    EXPECT_NE(r.line.find("newest segment record " + std::to_string(minutes) + " min old"),
+              std::string::npos)
+        << r.line;
 
     // A segment history without a record is as stale as can be.
     check.newestRecord.reset();

@@ -94,12 +94,14 @@ station=$root/srv/prime
 mkdir -p "$root/home/.config/gapscope"
 printf 'GAPSCOPE_DATA_DIR=%s\nGAPSCOPE_OPTIONS="--defaults"\n' "$station" \
     > "$root/home/.config/gapscope/daily.env"
-echo kept > "$station/$(day 2)-missing-segments.txt"
+# Only a report with its banner counts as one to keep.
+kept='kept\r\n\r\n[From: Gapscope V1.0]\r\n\r\n'
+printf "$kept" > "$station/$(day 2)-missing-segments.txt"
 expect_run "user unit" done "$user_unit" ""
 for n in 1 2 3; do
     [ -s "$station/$(day $n)-missing-segments.txt" ] || fail "user unit: no report of $(day $n)"
 done
-[ "$(cat "$station/$(day 2)-missing-segments.txt")" = kept ] ||
+[ "$(cat "$station/$(day 2)-missing-segments.txt")" = "$(printf "$kept")" ] ||
     fail "user unit: the existing report of $(day 2) was written over"
 grep -q "^Date: " "$station/$(day 1)-missing-segments.txt" ||
     fail "user unit: the report of $(day 1) holds no report"

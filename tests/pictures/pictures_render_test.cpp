@@ -221,7 +221,7 @@ TEST_F(PicturesRender, APictureThatCannotBeWrittenLeavesNothing) {
     const auto inMissingFolder = dir_.path() / "no-such-folder" / "day.png";
     const auto problem = SavePicture(inMissingFolder, TimelineSize(t), QString(), paint);
     ASSERT_TRUE(problem.has_value());
-    EXPECT_NE(problem->find("day.png"), std::string::npos) << *problem;
+    EXPECT_NE(problem->find("no-such-folder"), std::string::npos) << *problem;
     const auto wrongKind = dir_.path() / "day.jpg";
     EXPECT_TRUE(SavePicture(wrongKind, TimelineSize(t), QString(), paint).has_value());
     EXPECT_TRUE(std::filesystem::is_empty(dir_.path()));

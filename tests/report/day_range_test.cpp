@@ -138,14 +138,35 @@ TEST_F(DayRangeTest, BackfilledFilesAreWhatASingleDaySaveWrites) {
     EXPECT_EQ(first.days, 1);
     EXPECT_EQ(first.failed, 1);
 
-    // Existing files are kept, and rewritten only when asked to.
-    Write(path4, "kept");
+    // Reports are kept, and rewritten only when asked to.
+    const std::string older = "older\r\n\r\n[From: Gapscope V3.1.22.1]\r\n\r\n";
+    Write(path4, older);
     run(false);
     EXPECT_EQ(done[1].step, BackfillStep::KeepExisting);
-    EXPECT_EQ(test::ReadFile(path4), "kept");
+    EXPECT_EQ(test::ReadFile(path4), older);
     run(true);
     EXPECT_EQ(done[1].step, BackfillStep::Write);
     EXPECT_EQ(test::ReadFile(path4), single);
+
+    // What is no whole report of the day is rewritten: an empty file (a power cut's), one
+    // without a banner, one saved while its day was still going on.
+    const std::string banner4 = "\r\n[Gapscope V3.1.23.1366 on PC Groundstation at 12:00 UTC]\r\n\r\n";
+    for (const std::string& damaged :
+         {std::string(), std::string("Date: 04-01-2024\r\n  (none)\r\n"),
+          "Date: 04-01-2024\r\n  (judged up to 11:45 UTC; later cycles are not yet due)\r\n" + banner4}) {
+        Write(path4, damaged);
+        run(false);
+        EXPECT_EQ(done[1].step, BackfillStep::Write) << damaged;
+        EXPECT_EQ(test::ReadFile(path4), single) << damaged;
+    }
+    // A folder in its place cannot be: the day fails, naming it.
+    fs::remove(path4);
+    fs::create_directories(path4 / "inside");
+    run(false);
+    ASSERT_TRUE(done[1].saveError);
+    EXPECT_EQ(*done[1].saveError,
+              "cannot replace " + path4.string() + ": it is a folder, not a regular file");
+    EXPECT_TRUE(fs::is_directory(path4 / "inside"));
 }
 
 TEST(RangeSummary, LinesUnderTheirTitles) {

@@ -45,6 +45,14 @@ TEST(FuzzRegressions, RecordInputs) {
     }
 }
 
+TEST(FuzzRegressions, CommandLineInputs) {
+    const auto inputs = Inputs("command_line");
+    ASSERT_FALSE(inputs.empty());
+    for (const fs::path& input : inputs) {
+        EXPECT_EQ(CheckCommandLineInput(test::ReadFile(input)), std::nullopt) << input;
+    }
+}
+
 TEST(FuzzRegressions, DayReportInputs) {
     const test::TempDir temp("gapscope_fuzz_regressions_");
     const fs::path& scratch = temp.path();

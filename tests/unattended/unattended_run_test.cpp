@@ -79,7 +79,18 @@ TEST(UnattendedRetry, BusyLogsAreTriedForAboutHalfAMinuteUnlessTheWaitIsSet) {
     EXPECT_EQ(UnattendedRetryPolicy().pause, std::chrono::milliseconds{250});
     ::setenv("GAPSCOPE_BUSY_WAIT", "soon", 1);
     EXPECT_EQ(UnattendedRetryPolicy().pause, standard.pause);
+    EXPECT_EQ(BusyWaitProblem(),
+              "GAPSCOPE_BUSY_WAIT takes seconds from 0 to 60, not 'soon'; the usual pauses are used");
     ::unsetenv("GAPSCOPE_BUSY_WAIT");
+    EXPECT_EQ(BusyWaitProblem(), std::nullopt);
+}
+
+TEST(UnattendedRetry, OnlyAPauseFromNoneToAMinuteIsTaken) {
+    EXPECT_EQ(ParseBusyWait("60"), std::chrono::milliseconds{60000});
+    EXPECT_EQ(ParseBusyWait("0.0004"), std::chrono::milliseconds{0});
+    for (const char* odd : {"inf", "-inf", "nan", "1e300", "60.001", "-0.5", "", "5s", " 5", "0x10"}) {
+        EXPECT_EQ(ParseBusyWait(odd), std::nullopt) << odd;
+    }
 }
 
 TEST(UnattendedRetry, AHeldReportIsTriedForAFewSecondsUnlessTheWaitIsSet) {

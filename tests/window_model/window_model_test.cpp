@@ -205,14 +205,12 @@ TEST_F(WindowModelTest, SaveWritesWhatTheCommandSaves) {
             ASSERT_NE(window.find("Date: 2024-Jan-05"), std::string::npos) << path;
             ASSERT_TRUE(fs::remove(path));
 
-            CommandEnvironment env{program_,
-                                   inputs_.computerName,
-                                   kNow,
-                                   inputs_.versionText,
-                                   [&] { return options; },
-                                   {},
-                                   {},
-                                   {}};
+            CommandEnvironment env;
+            env.programDirectory = program_;
+            env.computerName = inputs_.computerName;
+            env.now = kNow;
+            env.versionText = inputs_.versionText;
+            env.storedOptions = [&] { return options; };
             arguments.insert(arguments.end(), {"--save", "-q"});
             std::ostringstream out, err;
             ASSERT_EQ(RunReportCommand(arguments, env, out, err), kExitDone) << err.str();

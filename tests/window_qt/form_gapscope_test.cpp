@@ -505,7 +505,7 @@ class FormGapscopeTest : public QObject {
         QTest::mouseClick(save, Qt::LeftButton);
         QCOMPARE(errors.size(), 1);
         QVERIFY(errors.front().startsWith(
-            QStringLiteral("The picture could not be saved: cannot write ")));
+            QStringLiteral("The picture could not be saved: cannot create a file in ")));
         QCOMPARE(suggested.size(), 4);
     }
 };
