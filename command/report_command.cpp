@@ -5,15 +5,15 @@
 #include <string_view>
 #include <system_error>
 
+#include "command/report_command_line.h"
+#include "files/replace_file.h"
 #include "formats/findings_json.h"
 #include "formats/monitoring_check.h"
 #include "formats/prometheus_metrics.h"
-#include "command/report_command_line.h"
-#include "report/day_measures.h"
+#include "measures/day_measures.h"
+#include "measures/range_summary.h"
 #include "report/day_range.h"
 #include "report/day_report.h"
-#include "report/range_summary.h"
-#include "report/replace_file.h"
 #include "report/report_file.h"
 #include "startup/system_text.h"
 #ifdef GAPSCOPE_PICTURES
@@ -146,20 +146,20 @@ std::optional<StartupLoad> LoadData(const Run& run, const RetryPolicy& retry,
     return station;
 }
 
-std::optional<StartupLoad> LoadUnattended(const Run& run, std::string& problem) {
-    return LoadData(run, run.env.busyRetry, problem);
+// The same, the problem said on standard error; the mode then ends with status 4.
+std::optional<StartupLoad> LoadDataOrSay(const Run& run, const RetryPolicy& retry) {
+    std::string problem;
+    std::optional<StartupLoad> station = LoadData(run, retry, problem);
+    if (!station) run.err << kName << problem << "\n";
+    return station;
 }
 
 // The modes. Each one is a function of the run that returns the exit status.
 
 // A person (or a pipe) reads the report.
 int PrintReport(const Run& run) {
-    std::string problem;
-    const auto loaded = LoadData(run, RetryPolicy{}, problem);
-    if (!loaded) {
-        run.err << kName << problem << "\n";
-        return kExitDataUnreadable;
-    }
+    const auto loaded = LoadDataOrSay(run, RetryPolicy{});
+    if (!loaded) return kExitDataUnreadable;
     const StartupLoad& station = *loaded;
     if (run.request.json) {
         const DayReportResult result = BuildDay(run, station);
@@ -178,11 +178,8 @@ int PrintRange(const Run& run) {
     std::string problem;
     const auto range = RangeDays(run, problem);
     if (!range) return BadUsage(run.err, problem);
-    const auto loaded = LoadData(run, RetryPolicy{}, problem);
-    if (!loaded) {
-        run.err << kName << problem << "\n";
-        return kExitDataUnreadable;
-    }
+    const auto loaded = LoadDataOrSay(run, RetryPolicy{});
+    if (!loaded) return kExitDataUnreadable;
     const StartupLoad& station = *loaded;
     const DocumentFacts facts = Facts(run, station);
     if (!run.request.json) run.out << RangeSummaryHeading() << '\n';
@@ -233,11 +230,8 @@ int SaveRange(const Run& run) {
     std::string problem;
     const auto range = RangeDays(run, problem);
     if (!range) return BadUsage(run.err, problem);
-    const auto station = LoadUnattended(run, problem);
-    if (!station) {
-        run.err << kName << problem << "\n";
-        return kExitDataUnreadable;
-    }
+    const auto station = LoadDataOrSay(run, run.env.busyRetry);
+    if (!station) return kExitDataUnreadable;
     int status = kExitDone;
     BackfillReports(station->state, Options(run), range->from, range->to, Banner(run, *station),
                     run.env.programDirectory, run.request.overwrite, [&](const BackfillDay& d) {
@@ -317,7 +311,7 @@ int CheckDay(const Run& run) {
     if (!bad) bad = SetThresholds(run.request.critical, true, thresholds);
     if (bad) return TellCheck(run.out, UnknownCheck("bad usage: " + *bad));
     std::string unreadable;
-    const auto station = LoadUnattended(run, unreadable);
+    const auto station = LoadData(run, run.env.busyRetry, unreadable);
     if (!station) return TellCheck(run.out, UnknownCheck(unreadable));
     const Day day = MonitoredDay(run);
     const DayReportResult result =
@@ -335,12 +329,8 @@ int CheckDay(const Run& run) {
 // The day's counts for Prometheus. Like a save, it refuses data that cannot be read rather
 // than hand on counts in which everything is missing.
 int WriteMetrics(const Run& run) {
-    std::string unreadable;
-    const auto station = LoadUnattended(run, unreadable);
-    if (!station) {
-        run.err << kName << unreadable << "\n";
-        return kExitDataUnreadable;
-    }
+    const auto station = LoadDataOrSay(run, run.env.busyRetry);
+    if (!station) return kExitDataUnreadable;
     const DayReportResult result =
         BuildDayReportWith(station->state, Options(run), MonitoredDay(run), MonitoredInputs(run));
     if (result.error) {
@@ -368,19 +358,31 @@ int WriteMetrics(const Run& run) {
 // takes the options listed beside it; any other option with it is bad usage. DATA_DIR and
 // the switches go with every mode. The --help text shows this table.
 struct Mode {
-    std::vector<std::string_view> askedBy;
-    std::vector<std::string_view> takes;
+    ModeOptions options;
     int (*run)(const Run&);
 };
 
 const Mode kModes[] = {
-    {{}, {"--day", "--set", "--defaults", "--format", "--now", "--grace", "--picture"}, PrintReport},
-    {{"--save"}, {"--day", "--set", "--defaults", "--quiet", "--now", "--grace"}, SaveReport},
-    {{"--from"}, {"--to", "--set", "--defaults", "--format", "--now", "--grace", "--picture"}, PrintRange},
-    {{"--from", "--save"}, {"--to", "--set", "--defaults", "--quiet", "--overwrite", "--now", "--grace"}, SaveRange},
-    {{"--check"}, {"--day", "--set", "--defaults", "--grace", "--warning", "--critical", "--now"}, CheckDay},
-    {{"--format prometheus"},
-     {"--day", "--set", "--defaults", "--grace", "--station", "--metrics-file", "--now"}, WriteMetrics},
+    {{"print", {}, {"--day", "--set", "--defaults", "--format", "--now", "--grace", "--picture"}},
+     PrintReport},
+    {{"save", {"--save"}, {"--day", "--set", "--defaults", "--quiet", "--now", "--grace"}},
+     SaveReport},
+    {{"range",
+      {"--from"},
+      {"--to", "--set", "--defaults", "--format", "--now", "--grace", "--picture"}},
+     PrintRange},
+    {{"back-fill",
+      {"--from", "--save"},
+      {"--to", "--set", "--defaults", "--quiet", "--overwrite", "--now", "--grace"}},
+     SaveRange},
+    {{"check",
+      {"--check"},
+      {"--day", "--set", "--defaults", "--grace", "--warning", "--critical", "--now"}},
+     CheckDay},
+    {{"metrics",
+      {"--format prometheus"},
+      {"--day", "--set", "--defaults", "--grace", "--station", "--metrics-file", "--now"}},
+     WriteMetrics},
 };
 
 bool Has(const std::vector<std::string_view>& options, std::string_view option) {
@@ -388,25 +390,21 @@ bool Has(const std::vector<std::string_view>& options, std::string_view option) 
 }
 
 bool Takes(const Mode& mode, std::string_view option) {
-    return Has(mode.askedBy, option) || Has(mode.takes, option);
+    return Has(mode.options.askedBy, option) || Has(mode.options.takes, option);
 }
 
 // Whether the option asks for some mode.
 bool AsksForAMode(std::string_view option) {
     for (const Mode& mode : kModes) {
-        if (Has(mode.askedBy, option)) return true;
+        if (Has(mode.options.askedBy, option)) return true;
     }
     return false;
 }
 
+// The mode as usage errors name it.
 std::string ModeName(const Mode& mode) {
-    if (mode.askedBy.empty()) return "the printed report";
-    std::string name;
-    for (std::string_view option : mode.askedBy) {
-        if (!name.empty()) name += ' ';
-        name += option;
-    }
-    return name;
+    if (mode.options.askedBy.empty()) return "the printed report";
+    return JoinedOptions(mode.options.askedBy);
 }
 
 const Mode* ChooseMode(const ReportRequest& request, std::string& error) {
@@ -416,9 +414,10 @@ const Mode* ChooseMode(const ReportRequest& request, std::string& error) {
     }
     const Mode* chosen = nullptr;
     for (const Mode& mode : kModes) {
-        const bool same = mode.askedBy.size() == asked.size() &&
+        const std::vector<std::string_view>& askedBy = mode.options.askedBy;
+        const bool same = askedBy.size() == asked.size() &&
                           std::all_of(asked.begin(), asked.end(),
-                                      [&](std::string_view o) { return Has(mode.askedBy, o); });
+                                      [&](std::string_view o) { return Has(askedBy, o); });
         if (same) chosen = &mode;
     }
     if (!chosen) {
@@ -462,7 +461,7 @@ int CheckBadUsage(std::ostream& out, const std::string& problem) {
 
 std::vector<ModeOptions> ReportModes() {
     std::vector<ModeOptions> modes;
-    for (const Mode& mode : kModes) modes.push_back({mode.askedBy, mode.takes});
+    for (const Mode& mode : kModes) modes.push_back(mode.options);
     return modes;
 }
 
@@ -473,7 +472,7 @@ int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnv
     const bool checking = AsksForACheck(arguments);
     if (!request) return checking ? CheckBadUsage(out, problem) : BadUsage(err, problem);
     if (request->help) {
-        out << ReportHelpText();
+        out << ReportHelpText(ReportModes());
         return kExitDone;
     }
     if (request->version) {

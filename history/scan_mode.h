@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,37 @@ constexpr std::string_view ChannelKeyPrefix(ScanMode mode) {
             break;
     }
     return "";
+}
+
+// How texts name the service. Each form is fixed by what already reads it: `Key` in JSON
+// documents and metrics labels, `Title` in picture titles, `Message` in the simulator's
+// messages.
+enum class ServiceText { Key, Title, Message };
+struct ServiceNames {
+    ScanMode mode;
+    std::string_view key;
+    std::string_view title;
+    std::string_view message;
+};
+inline constexpr std::array<ServiceNames, 3> kServiceNames{{
+    {ScanMode::Prime, "prime", "prime", "prime"},
+    {ScanMode::RapidScan, "rapid", "rapid scan", "rapid-scan"},
+    {ScanMode::Iodc, "iodc", "IODC", "IODC"},
+}};
+
+constexpr std::string_view ServiceName(ScanMode mode, ServiceText form) {
+    for (const ServiceNames& row : kServiceNames) {
+        if (row.mode != mode) continue;
+        switch (form) {
+            case ServiceText::Key:
+                return row.key;
+            case ServiceText::Title:
+                return row.title;
+            case ServiceText::Message:
+                return row.message;
+        }
+    }
+    return {};
 }
 
 inline std::string ChannelKey(ChannelNumber n, ScanMode mode) {
