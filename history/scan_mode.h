@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -30,27 +31,17 @@ constexpr std::string_view ChannelKeyPrefix(ScanMode mode) {
 enum class ServiceText { Key, Title, Message };
 struct ServiceNames {
     ScanMode mode;
-    std::string_view key;
-    std::string_view title;
-    std::string_view message;
+    std::array<std::string_view, 3> names;  // by ServiceText
 };
 inline constexpr std::array<ServiceNames, 3> kServiceNames{{
-    {ScanMode::Prime, "prime", "prime", "prime"},
-    {ScanMode::RapidScan, "rapid", "rapid scan", "rapid-scan"},
-    {ScanMode::Iodc, "iodc", "IODC", "IODC"},
+    {ScanMode::Prime, {"prime", "prime", "prime"}},
+    {ScanMode::RapidScan, {"rapid", "rapid scan", "rapid-scan"}},
+    {ScanMode::Iodc, {"iodc", "IODC", "IODC"}},
 }};
 
 constexpr std::string_view ServiceName(ScanMode mode, ServiceText form) {
     for (const ServiceNames& row : kServiceNames) {
-        if (row.mode != mode) continue;
-        switch (form) {
-            case ServiceText::Key:
-                return row.key;
-            case ServiceText::Title:
-                return row.title;
-            case ServiceText::Message:
-                return row.message;
-        }
+        if (row.mode == mode) return row.names[static_cast<std::size_t>(form)];
     }
     return {};
 }

@@ -18,7 +18,9 @@ using std::chrono::minutes;
 // --service takes the service's key ("rapid") or its name in messages ("rapid-scan").
 std::optional<ScanMode> ServiceFromName(std::string_view name) {
     for (const ServiceNames& row : kServiceNames) {
-        if (EqualsIgnoreCase(name, row.key) || EqualsIgnoreCase(name, row.message)) return row.mode;
+        for (ServiceText form : {ServiceText::Key, ServiceText::Message}) {
+            if (EqualsIgnoreCase(name, ServiceName(row.mode, form))) return row.mode;
+        }
     }
     return std::nullopt;
 }
