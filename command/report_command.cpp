@@ -39,6 +39,7 @@ struct Run {
     std::ostream& out;
     std::ostream& err;
     DayObserver observe = {};
+    std::optional<DayRange> range = {};  // the days of --from and --to, once checked
 };
 
 StartupLoad LoadStation(const Run& run, const RetryPolicy& retry) {
@@ -146,21 +147,11 @@ std::optional<StartupLoad> LoadData(const Run& run, const RetryPolicy& retry,
     return station;
 }
 
-// The same, the problem said on standard error; the mode then ends with status 4.
-std::optional<StartupLoad> LoadDataOrSay(const Run& run, const RetryPolicy& retry) {
-    std::string problem;
-    std::optional<StartupLoad> station = LoadData(run, retry, problem);
-    if (!station) run.err << kName << problem << "\n";
-    return station;
-}
-
-// The modes. Each one is a function of the run that returns the exit status.
+// The modes. Each one is a function of the run (and of the station, loaded as its row in the
+// mode table says) that returns the exit status.
 
 // A person (or a pipe) reads the report.
-int PrintReport(const Run& run) {
-    const auto loaded = LoadDataOrSay(run, RetryPolicy{});
-    if (!loaded) return kExitDataUnreadable;
-    const StartupLoad& station = *loaded;
+int PrintReport(const Run& run, const StartupLoad& station) {
     if (run.request.json) {
         const DayReportResult result = BuildDay(run, station);
         run.out << JsonLine(RunDocument(result, Facts(run, station))) << '\n';
@@ -174,13 +165,7 @@ int PrintReport(const Run& run) {
 
 // Each day of a range: a summary line each and the totals, or one JSON document per line.
 // Each day leaves as soon as it is made, so that a long range needs no more memory than a day.
-int PrintRange(const Run& run) {
-    std::string problem;
-    const auto range = RangeDays(run, problem);
-    if (!range) return BadUsage(run.err, problem);
-    const auto loaded = LoadDataOrSay(run, RetryPolicy{});
-    if (!loaded) return kExitDataUnreadable;
-    const StartupLoad& station = *loaded;
+int PrintRange(const Run& run, const StartupLoad& station) {
     const DocumentFacts facts = Facts(run, station);
     if (!run.request.json) run.out << RangeSummaryHeading() << '\n';
     const auto each = [&](Day day, DayReportResult& r) {
@@ -196,7 +181,7 @@ int PrintRange(const Run& run) {
     };
     RangeOutcome outcome;
     try {
-        outcome = RunDayRange(station.state, Options(run), *range, each);
+        outcome = RunDayRange(station.state, Options(run), *run.range, each);
     } catch (const OutputStopped&) {
         return kExitSaveFailed;
     }
@@ -204,12 +189,10 @@ int PrintRange(const Run& run) {
     return outcome.failed > 0 ? kExitReportFailed : kExitDone;
 }
 
-// Nobody may be watching: a report of data that could not be read, or of a day before the
-// logs begin, is not saved at all.
-int SaveReport(const Run& run) {
-    const StartupLoad station = LoadStation(run, run.env.busyRetry);
-    if (const auto refused = RefuseSave(UnattendedDataProblem(run.request.dataDirectory, station),
-                                        station.state, ReportDay(run), Now(run))) {
+// Nobody may be watching: a report of a day not begun, or of a day before the logs begin, is
+// not saved at all.
+int SaveReport(const Run& run, const StartupLoad& station) {
+    if (const auto refused = RefuseSave(std::nullopt, station.state, ReportDay(run), Now(run))) {
         run.err << kName << refused->line << "\n";
         return refused->status;
     }
@@ -226,14 +209,9 @@ int SaveReport(const Run& run) {
 
 // The report files of the days of a range that have none, as single-day saves write them;
 // the current day has none yet. The first failure gives the status; the range goes on.
-int SaveRange(const Run& run) {
-    std::string problem;
-    const auto range = RangeDays(run, problem);
-    if (!range) return BadUsage(run.err, problem);
-    const auto station = LoadDataOrSay(run, run.env.busyRetry);
-    if (!station) return kExitDataUnreadable;
+int SaveRange(const Run& run, const StartupLoad& station) {
     int status = kExitDone;
-    BackfillReports(station->state, Options(run), range->from, range->to, Banner(run, *station),
+    BackfillReports(station.state, Options(run), run.range->from, run.range->to, Banner(run, station),
                     run.env.programDirectory, run.request.overwrite, [&](const BackfillDay& d) {
         if (d.reportError) {
             run.err << kName << IsoDate(d.day) << ": " << *d.reportError << "\n";
@@ -262,17 +240,46 @@ int SaveRange(const Run& run) {
     return status;
 }
 
+// A mode of the command. Most need the station's data readable: the command loads it for
+// them, printed runs trying each log once and unattended ones waiting for a busy log. The
+// check says every problem on its one line, so it loads the station itself.
+enum class Reading { Printed, Unattended, ByTheMode };
+struct Mode {
+    ModeOptions options;
+    Reading reading;
+    int (*run)(const Run&, const StartupLoad&) = nullptr;
+    int (*runAlone)(const Run&) = nullptr;  // Reading::ByTheMode
+};
+
+// A range that ends before it begins is bad usage, said before any log is read. Data that
+// cannot be read ends every mode that loads through here with status 4, in the same words.
+int RunMode(const Mode& mode, Run run) {
+    if (mode.reading == Reading::ByTheMode) return mode.runAlone(run);
+    std::string problem;
+    if (run.request.from) {
+        run.range = RangeDays(run, problem);
+        if (!run.range) return BadUsage(run.err, problem);
+    }
+    const RetryPolicy retry = mode.reading == Reading::Unattended ? run.env.busyRetry : RetryPolicy{};
+    const auto station = LoadData(run, retry, problem);
+    if (!station) {
+        run.err << kName << problem << "\n";
+        return kExitDataUnreadable;
+    }
+    return mode.run(run, *station);
+}
+
 #ifdef GAPSCOPE_PICTURES
 // --picture: the print or range mode as it is, then the picture of the days it reported
 // (the timeline of the day, the heat map of the range). No picture of a run that reported
 // nothing (bad usage, a day whose report failed).
-int WithPicture(const Run& run, int (*mode)(const Run&), bool range) {
-    RunPicture picture(range, run.env.versionText);
+int WithPicture(const Run& run, const Mode& mode) {
+    RunPicture picture(run.request.from.has_value(), run.env.versionText);
     const Run observed{run.request, run.env, run.out, run.err,
                        [&](const StartupState& station, Day day, const DayReportResult& result) {
                            picture.Add(station, day, result);
                        }};
-    const int status = mode(observed);
+    const int status = RunMode(mode, observed);
     if (picture.Empty()) return status;
     if (const auto problem = picture.Write(*run.request.picture)) {
         run.err << kName << "cannot write the picture: " << *problem << "\n";
@@ -328,19 +335,17 @@ int CheckDay(const Run& run) {
 
 // The day's counts for Prometheus. Like a save, it refuses data that cannot be read rather
 // than hand on counts in which everything is missing.
-int WriteMetrics(const Run& run) {
-    const auto station = LoadDataOrSay(run, run.env.busyRetry);
-    if (!station) return kExitDataUnreadable;
+int WriteMetrics(const Run& run, const StartupLoad& station) {
     const DayReportResult result =
-        BuildDayReportWith(station->state, Options(run), MonitoredDay(run), MonitoredInputs(run));
+        BuildDayReportWith(station.state, Options(run), MonitoredDay(run), MonitoredInputs(run));
     if (result.error) {
         TellFailure(run, result);
         return kExitReportFailed;
     }
     const DayMeasures measures = MeasureDay(result.findings);
     const std::string text = PrometheusMetrics(
-        MetricsInput{run.request.station.value_or(station->state.ComputerName), result.findings,
-                     measures, NewestRecord(station->state.SegHistory), run.env.versionText,
+        MetricsInput{run.request.station.value_or(station.state.ComputerName), result.findings,
+                     measures, NewestRecord(station.state.SegHistory), run.env.versionText,
                      run.env.now});
     if (!run.request.metricsFile) {
         run.out << text;
@@ -357,32 +362,27 @@ int WriteMetrics(const Run& run) {
 // Which options go together: a mode is asked for by its options (printing by none) and
 // takes the options listed beside it; any other option with it is bad usage. DATA_DIR and
 // the switches go with every mode. The --help text shows this table.
-struct Mode {
-    ModeOptions options;
-    int (*run)(const Run&);
-};
-
 const Mode kModes[] = {
     {{"print", {}, {"--day", "--set", "--defaults", "--format", "--now", "--grace", "--picture"}},
-     PrintReport},
+     Reading::Printed, PrintReport},
     {{"save", {"--save"}, {"--day", "--set", "--defaults", "--quiet", "--now", "--grace"}},
-     SaveReport},
+     Reading::Unattended, SaveReport},
     {{"range",
       {"--from"},
       {"--to", "--set", "--defaults", "--format", "--now", "--grace", "--picture"}},
-     PrintRange},
+     Reading::Printed, PrintRange},
     {{"back-fill",
       {"--from", "--save"},
       {"--to", "--set", "--defaults", "--quiet", "--overwrite", "--now", "--grace"}},
-     SaveRange},
+     Reading::Unattended, SaveRange},
     {{"check",
       {"--check"},
       {"--day", "--set", "--defaults", "--grace", "--warning", "--critical", "--now"}},
-     CheckDay},
+     Reading::ByTheMode, nullptr, CheckDay},
     {{"metrics",
       {"--format prometheus"},
       {"--day", "--set", "--defaults", "--grace", "--station", "--metrics-file", "--now"}},
-     WriteMetrics},
+     Reading::Unattended, WriteMetrics},
 };
 
 bool Has(const std::vector<std::string_view>& options, std::string_view option) {
@@ -500,9 +500,9 @@ int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnv
     const Run run{resolved, at, out, err};
     try {
 #ifdef GAPSCOPE_PICTURES
-        if (resolved.picture) return WithPicture(run, mode->run, mode->run == PrintRange);
+        if (resolved.picture) return WithPicture(run, *mode);
 #endif
-        return mode->run(run);
+        return RunMode(*mode, run);
     } catch (const std::bad_alloc&) {
         // What was written is whole lines and documents; the one being made is not written.
         if (checking) return TellCheck(out, UnknownCheck(kOutOfMemory));
