@@ -262,7 +262,7 @@ int WithPicture(const Run& run, int (*mode)(const Run&), bool range) {
                        }};
     const int status = mode(observed);
     if (picture.Empty()) return status;
-    if (const auto problem = picture.Write(*run.request.picture)) {
+    if (const auto problem = picture.Write(*run.env.pictureProgram, *run.request.picture)) {
         run.err << kName << "the picture could not be saved: " << *problem << "\n";
         return status == kExitDone ? kExitSaveFailed : status;
     }
@@ -465,7 +465,14 @@ int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnv
     if (resolved.today) resolved.day = std::chrono::floor<std::chrono::days>(at.now);
     const Run run{resolved, at, out, err};
 #ifdef GAPSCOPE_PICTURES
-    if (resolved.picture) return WithPicture(run, mode->run, mode->run == PrintRange);
+    if (resolved.picture) {
+        // Said before the report runs: a run that cannot give the picture asked for is bad usage.
+        if (!at.pictureProgram) {
+            err << kName << kPicturesNeedWindowPackage << "\n";
+            return kExitBadUsage;
+        }
+        return WithPicture(run, mode->run, mode->run == PrintRange);
+    }
 #endif
     return mode->run(run);
 }

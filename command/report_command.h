@@ -31,6 +31,8 @@ struct CommandEnvironment {
     RetryPolicy saveRetry;
     // Reads one log; empty: the file itself. Tests put a log that stays busy in its place.
     std::function<LogReadResult(const std::filesystem::path&)> readLog;
+    // gapscope-picture, which draws --picture (FindPictureProgram); none: not installed.
+    std::optional<std::filesystem::path> pictureProgram;
 };
 
 // The options that ask for a mode of the command (none: the printed report) and the options

@@ -5,6 +5,9 @@
 #include "platform/console.h"
 #include "platform/program_location.h"
 #include "command/report_command.h"
+#ifdef GAPSCOPE_PICTURES
+#include "command/report_picture.h"
+#endif
 #include "settings/stored_options.h"
 #include "settings/version_text.h"
 #include "startup/computer_name.h"
@@ -21,6 +24,9 @@ int main(int argc, char** argv) {
     env.storedOptions = [] { return ReadStoredOptions("gapscope"); };
     env.busyRetry = UnattendedRetryPolicy();
     env.saveRetry = SaveRetryPolicy();
+#ifdef GAPSCOPE_PICTURES
+    env.pictureProgram = FindPictureProgram(env.programDirectory);
+#endif
     // Text goes out whole at the end, converted for a Windows console where there is one.
     std::ostringstream out;
     std::ostringstream err;

@@ -9,8 +9,11 @@
 #   5. the monitoring check on the two-year history, of the middle day and live on its last
 #      day, beside the single-day report, whole processes timed by hyperfine in one run.
 #   6. the same year drawn as a heat map by the whole gapscope-report process (--picture,
-#      PNG; SVG for information), and where its time goes, logs in memory.
-# Then says whether each target holds. BENCH_RUNS sets the number of timed runs.
+#      PNG; SVG for information), and where its time goes, logs in memory;
+#   7. starting the command: gapscope-report --version beside wc --version, run by turns
+#      and compared pair by pair (bench/paired_runs.cpp).
+# Then says whether each target holds. BENCH_RUNS sets the number of timed runs (pairs in 7:
+# five times as many).
 set -euo pipefail
 build=${1:-build-bench}
 histories="$build/histories"
@@ -157,6 +160,15 @@ if [ -x "$build/bench/gapscope_picture_bench" ]; then
 fi
 
 echo
+start_pairs=$((runs * 5))
+echo "== 7. Starting the command: gapscope-report --version beside wc --version, by turns"
+echo "      (ms; $start_pairs pairs, medians; the ratio is the median of the pairs' ratios)"
+read -r start_ms wc_start_ms start_ratio < <("$build/bench/gapscope_paired_runs" "$start_pairs" \
+  "$build/bin/gapscope-report" --version -- wc --version)
+printf '%-32s %8.2f\n%-32s %8.2f\n' "gapscope-report --version" "$start_ms" "wc --version" \
+  "$wc_start_ms"
+
+echo
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 echo "== Targets"
@@ -170,3 +182,4 @@ echo "5. check / single-day report, prime-730:   $check_ratio  limit 1.05 $(verd
 if [ -n "$heatmap_ms" ]; then
   echo "6. a year's heat map over prime-730, ms:   $(printf '%.1f' "$heatmap_ms")  limit 2000  $(verdict "$heatmap_ms" 2000)"
 fi
+echo "7. gapscope-report --version / wc --version: $(printf '%.2f' "$start_ratio")  limit 4    $(verdict "$start_ratio" 4)"
