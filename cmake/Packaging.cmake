@@ -127,8 +127,9 @@ install(FILES ${gapscope_pkg_out}/systemd/gapscope-metrics@.service
         DESTINATION lib/systemd/system)
 install(PROGRAMS ${gapscope_pkg_src}/gapscope-metrics DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/gapscope)
 
-# Documents: the README, the licence in Debian's machine-readable form, the change log of
-# each package (changelog.Debian: the packages carry a Debian revision).
+# Documents: the README, the licence in Debian's machine-readable form, and the change log
+# in each package (changelog.Debian: they carry a Debian revision). The change log is that
+# of their common source, gapscope, whose single package of 3.1.23.1366 came before them.
 file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)
 string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)" notice "${license}")
 set(GAPSCOPE_COPYRIGHT "${CMAKE_MATCH_1}")
@@ -140,21 +141,18 @@ set(GAPSCOPE_LICENSE_TEXT " ${license}")
 configure_file(${gapscope_pkg_src}/copyright.in ${gapscope_pkg_out}/copyright @ONLY)
 
 string(TIMESTAMP GAPSCOPE_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
-foreach(package gapscope-report gapscope)
-  set(GAPSCOPE_CHANGELOG_PACKAGE ${package})
-  set(changelog ${gapscope_pkg_out}/${package}/changelog.Debian)
-  configure_file(${gapscope_pkg_src}/changelog.in ${changelog} @ONLY)
-  add_custom_command(OUTPUT ${changelog}.gz
-    COMMAND sh -c "\"$0\" -9nc \"$1\" > \"$1.gz\"" ${GAPSCOPE_GZIP} ${changelog}
-    DEPENDS ${changelog} VERBATIM)
-  list(APPEND gapscope_generated ${changelog}.gz)
-endforeach()
+set(changelog ${gapscope_pkg_out}/changelog.Debian)
+configure_file(${gapscope_pkg_src}/changelog.in ${changelog} @ONLY)
+add_custom_command(OUTPUT ${changelog}.gz
+  COMMAND sh -c "\"$0\" -9nc \"$1\" > \"$1.gz\"" ${GAPSCOPE_GZIP} ${changelog}
+  DEPENDS ${changelog} VERBATIM)
+list(APPEND gapscope_generated ${changelog}.gz)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${gapscope_pkg_out}/copyright
-              ${gapscope_pkg_out}/gapscope-report/changelog.Debian.gz
+              ${changelog}.gz
               ${PROJECT_SOURCE_DIR}/docs/report.schema.json
         DESTINATION ${gapscope_doc_dir})
 if(GAPSCOPE_BUILD_GUI)
-  install(FILES ${gapscope_pkg_out}/copyright ${gapscope_pkg_out}/gapscope/changelog.Debian.gz
+  install(FILES ${gapscope_pkg_out}/copyright ${changelog}.gz
           DESTINATION ${gapscope_window_doc_dir} COMPONENT window)
 endif()
 install(FILES ${gapscope_pkg_src}/examples/daily.env ${gapscope_pkg_src}/examples/gapscope-alerts.yml
@@ -175,6 +173,7 @@ if(GAPSCOPE_BUILD_GUI)
   list(APPEND CPACK_COMPONENTS_ALL window)
 endif()
 set(CPACK_PACKAGE_NAME gapscope)
+set(CPACK_DEBIAN_PACKAGE_SOURCE gapscope)
 set(CPACK_PACKAGE_VENDOR "the Gapscope developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_DEBIAN_PACKAGE_RELEASE ${GAPSCOPE_PACKAGE_REVISION})

@@ -207,11 +207,13 @@ for top in bin lib lib64 sbin; do
     mkdir -p "$headless/usr/$top"
     ln -s "$(readlink "/$top")" "$headless/$top"
 done
+# Their files and links, not their documents (the folders come with them).
 while IFS= read -r path; do
     [ -f "$path" ] || [ -L "$path" ] || continue
     case $path in /usr/share/doc/*|/usr/share/man/*|/usr/share/locale/*|/usr/share/info/*) continue ;; esac
-    cp -a --parents "$path" "$headless"
-done < <(dpkg -L "${closure[@]}" | sort -u)
+    echo "${path#/}"
+done < <(dpkg -L "${closure[@]}" | sort -u) > "$work/headless-files.txt"
+tar -C / --no-recursion -cf - -T "$work/headless-files.txt" | tar -C "$headless" -xf -
 mkdir -p "$headless/dev" "$headless/tmp" "$headless/srv"
 mknod -m 666 "$headless/dev/null" c 1 3
 ldconfig -r "$headless"
@@ -240,7 +242,9 @@ status=0
 out=$(in_headless gapscope-report /srv/north --picture /srv/day.png 2>&1) || status=$?
 [ "$status" -eq 2 ] && [ "$out" = "gapscope-report: pictures need the gapscope package: apt install gapscope" ] ||
     fail "--picture without gapscope: status $status, '$out'"
-dpkg --root="$headless" -P gapscope-report >/dev/null || fail "dpkg -P gapscope-report alone"
+# The root's other packages keep the shared folders (dpkg says so).
+dpkg --root="$headless" -P gapscope-report >/dev/null 2>"$work/purge.txt" ||
+    fail "dpkg -P gapscope-report alone: $(cat "$work/purge.txt")"
 [ ! -e "$headless/usr/bin/gapscope-report" ] || fail "gapscope-report left behind"
 
 step "upgrade from the single package $(field "$old_deb" Version)"
@@ -249,7 +253,9 @@ old_depends=$(field "$old_deb" Depends)
 mapfile -t old_needed < <({ names "$old_depends"; printf '%s\n' "${needed[@]}"; } | sort -u)
 new_root "$upgrade" "${old_needed[@]}"
 dpkg --root="$upgrade" -i "$old_deb" >/dev/null || fail "dpkg -i the single package"
-dpkg --root="$upgrade" -i "$report_deb" "$window_deb" >/dev/null 2>"$work/upgrade.txt" ||
+# As apt unpacks: the single package, which the command's breaks, is deconfigured until its
+# new version is unpacked.
+dpkg --root="$upgrade" --auto-deconfigure -i "$report_deb" "$window_deb" >/dev/null 2>"$work/upgrade.txt" ||
     fail "dpkg -i both over the single package: $(cat "$work/upgrade.txt")"
 for package in gapscope gapscope-report; do
     got=$(dpkg-query --admindir="$upgrade/var/lib/dpkg" -W -f='${Version} ${Status}' "$package")
