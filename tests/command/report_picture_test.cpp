@@ -1,6 +1,5 @@
 // gapscope-report --picture: the print and range modes print what they print without it and
-// have gapscope-picture write the picture; what does not go with it is bad usage, and so is
-// asking for it where gapscope-picture is not installed.
+// have gapscope-picture write the picture; what does not go with it is bad usage.
 #include <QImage>
 #include <gtest/gtest.h>
 
@@ -115,16 +114,6 @@ TEST_F(ReportPicture, APictureThatCannotBeWrittenEndsWithStatus3AfterTheReport) 
     EXPECT_NE(out_.str().find("Missing cycles report"), std::string::npos);
     EXPECT_EQ(err_.str().rfind("gapscope-report: the picture could not be saved: cannot write " + nowhere, 0), 0u)
         << err_.str();
-}
-
-TEST_F(ReportPicture, WithoutThePictureProgramTheRunSaysWhatToInstallAndDoesNothing) {
-    env_.pictureProgram.reset();
-    for (const char* first : {"--day", "--from"}) {
-        EXPECT_EQ(Run(Args({first, "2024-03-05", "--picture", Picture("a.png")})), kExitBadUsage);
-        EXPECT_EQ(err_.str(), "gapscope-report: pictures need the gapscope package: apt install gapscope\n");
-        EXPECT_EQ(out_.str(), "");
-    }
-    EXPECT_FALSE(fs::exists(Picture("a.png")));
 }
 
 TEST_F(ReportPicture, APictureProgramThatFailsIsReportedAfterTheReport) {
