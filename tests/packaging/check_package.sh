@@ -176,7 +176,7 @@ step "the command alone, on a machine without Qt GUI"
 # tools every Debian system has (dash, coreutils), as this machine has them; nothing else.
 # The command is installed there by dpkg and its timers' services run in it by chroot.
 closure=()
-queue=($(names "$report_depends") dash coreutils)
+mapfile -t queue < <(names "$report_depends"; echo dash; echo coreutils)
 declare -A seen=()
 while [ ${#queue[@]} -gt 0 ]; do
     name=${queue[0]}
@@ -225,6 +225,7 @@ in_headless gapscope-simulate /srv/north --days 3 --quiet || fail "gapscope-simu
 # The services' command lines as the units give them, with a station's settings.
 exec_line() { sed -n "s/^$2=//p" "$headless/usr/lib/systemd/system/$1"; }
 condition=$(exec_line gapscope-daily@.service ExecCondition)
+# shellcheck disable=SC2016 # the unit's own text, expanded by systemd
 [ "$condition" = '/usr/bin/test -d ${GAPSCOPE_DATA_DIR}' ] || fail "ExecCondition is '$condition'"
 in_headless /usr/bin/test -d /srv/north || fail "the daily unit's condition, alone"
 # shellcheck disable=SC2046 # the unit's command line is split at blanks, as systemd does
@@ -234,9 +235,9 @@ out=$(in_headless GAPSCOPE_DATA_DIR=/srv/north $(exec_line gapscope-daily@.servi
 saved=$(compgen -G "$headless/srv/north/*-missing-segments.txt" | wc -l)
 [ "$saved" -ge 2 ] || fail "the daily service saved $saved report files, alone"
 metrics=$(exec_line gapscope-metrics@.service ExecStart)
-# shellcheck disable=SC2046
+# shellcheck disable=SC2086
 out=$(in_headless GAPSCOPE_DATA_DIR=/srv/north GAPSCOPE_METRICS_FILE=/srv/north.prom \
-          $(sed 's/%i/north/' <<<"$metrics") 2>&1) || fail "the metrics service's command line, alone: $out"
+          ${metrics//%i/north} 2>&1) || fail "the metrics service's command line, alone: $out"
 grep -q '^gapscope_' "$headless/srv/north.prom" 2>/dev/null || fail "the metrics service wrote no metrics, alone"
 status=0
 out=$(in_headless gapscope-report /srv/north --picture /srv/day.png 2>&1) || status=$?
