@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <system_error>
+
 #include "history/day_queries.h"
 #include "pictures/picture_request.h"
 #include "platform/child_process.h"

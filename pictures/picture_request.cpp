@@ -1,6 +1,8 @@
 #include "pictures/picture_request.h"
 
 #include <nlohmann/json.hpp>
+#include <stdexcept>
+#include <string>
 
 #include "history/time_keys.h"
 
