@@ -16,7 +16,9 @@ namespace gapscope {
 namespace {
 
 constexpr wchar_t kClassName[] = L"TFormGapscope";
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+// As a dialog: the window paints its background under the group box, which paints only
+// its frame.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 constexpr int kFirstId = 100;  // clear of IDOK and IDCANCEL, which dialog keys send
 
