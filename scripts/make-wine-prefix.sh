@@ -56,6 +56,11 @@ settings=$prefix/drive_c/gapscope-test-settings.reg
 } >"$settings"
 timeout 60 wine regedit /S 'C:\gapscope-test-settings.reg' </dev/null >/dev/null 2>&1
 rm -f "$settings"
+# Started again, so that the desktop takes the display driver just chosen.
+wineserver -k 2>/dev/null || true
+wineserver -w
+wineserver -p60 </dev/null >/dev/null 2>&1
+timeout 60 wineboot </dev/null >/dev/null 2>&1
 
 mkdir -p "$prefix/drive_c/station" "$prefix/dosdevices/unc/localhost"
 ln -sfn ../../../drive_c/station "$prefix/dosdevices/unc/localhost/station"

@@ -81,7 +81,9 @@ TEST(GapscopeProgram, AutomaticRunSavesSilentlyOrSaysWhyNot) {
     const fs::path typo = temp.path() / L"statoin";
     run = test::RunProgram(program, {typo.wstring(), L"-s"});
     EXPECT_EQ(run.status, 4u);
-    EXPECT_EQ(run.err, "gapscope: no such folder: " + test::Utf8(typo.wstring()) + "\r\n");
+    const std::string line = "gapscope: no such folder: " + test::Utf8(typo.wstring());
+    EXPECT_EQ(run.err, line + "\r\n");
+
     EXPECT_FALSE(fs::exists(typo));
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Quillan\\gapscope-program-test");
 }
