@@ -11,8 +11,8 @@ std::optional<std::filesystem::path> ReadStoredDataFolder(const std::string& pro
     const std::wstring name = Utf16FromUtf8(kDataFolderValueName);
     // A text value only; RegGetValueW ends it with a NUL even where the stored one has none.
     DWORD size = 0;
-    if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr,
-                     nullptr, &size) != ERROR_SUCCESS) {
+    if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, nullptr,
+                     &size) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
@@ -33,10 +33,9 @@ bool StoreDataFolder(const std::string& programBaseName, const std::filesystem::
         return false;
     }
     const std::wstring text = folder.wstring();
-    const LONG status =
-        RegSetValueExW(key, Utf16FromUtf8(kDataFolderValueName).c_str(), 0, REG_SZ,
-                       reinterpret_cast<const BYTE*>(text.c_str()),
-                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    const LONG status = RegSetValueExW(key, Utf16FromUtf8(kDataFolderValueName).c_str(), 0, REG_SZ,
+                                       reinterpret_cast<const BYTE*>(text.c_str()),
+                                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
     return status == ERROR_SUCCESS;
 }

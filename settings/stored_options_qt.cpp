@@ -14,9 +14,8 @@ QString Name(std::string_view valueName) {
 
 ReportOptions ReadStoredOptions(const std::string& programBaseName) {
     const auto settings = OpenProgramSettings(QString::fromStdString(programBaseName));
-    return OptionsFromStore([&](std::string_view valueName) {
-        return ReadStoredFlag(*settings, Name(valueName));
-    });
+    return OptionsFromStore(
+        [&](std::string_view valueName) { return ReadStoredFlag(*settings, Name(valueName)); });
 }
 
 void StoreOptions(const std::string& programBaseName, const ReportOptions& options) {

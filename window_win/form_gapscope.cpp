@@ -63,7 +63,9 @@ RECT OuterRect(int clientWidth, int clientHeight, int dpi) {
     return rect;
 }
 
-std::wstring Wide(std::string_view text) { return Utf16FromUtf8(text); }
+std::wstring Wide(std::string_view text) {
+    return Utf16FromUtf8(text);
+}
 
 // A button's or box's caption: a single ampersand would mark a key.
 std::wstring CaptionText(std::string_view caption) {
@@ -139,8 +141,8 @@ TFormGapscopeWin::TFormGapscopeWin(WinFormServices services) : services_(std::mo
         windowClass.lpszClassName = kClassName;
         RegisterClassExW(&windowClass);
     }
-    CreateWindowExW(kExStyle, kClassName, L"MSG Gapscope", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                    0, 0, nullptr, nullptr, instance, this);
+    CreateWindowExW(kExStyle, kClassName, L"MSG Gapscope", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0,
+                    0, nullptr, nullptr, instance, this);
     if (window_ == nullptr) return;
     CreateControls();
     ApplyDpi(WindowDpi(window_), nullptr);
@@ -237,15 +239,15 @@ void TFormGapscopeWin::CreateControls() {
                 style |= WS_TABSTOP | BS_AUTOCHECKBOX;
                 break;
         }
-        control.hwnd = CreateWindowExW(exStyle, windowClass, text.c_str(), style, 0, 0, 0, 0,
-                                       window_, reinterpret_cast<HMENU>(kFirstId + i), instance,
-                                       nullptr);
+        control.hwnd =
+            CreateWindowExW(exStyle, windowClass, text.c_str(), style, 0, 0, 0, 0, window_,
+                            reinterpret_cast<HMENU>(kFirstId + i), instance, nullptr);
     }
 
-    tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
-                                instance, nullptr);
+    tooltips_ =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance, nullptr);
     for (const Placed& control : controls_) {
         if (control.option && !control.option->tooltip.empty()) {
             AddTooltip(control.hwnd, Wide(control.option->tooltip));
@@ -264,7 +266,9 @@ void TFormGapscopeWin::AddTooltip(HWND control, const std::wstring& text) {
     SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-int TFormGapscopeWin::Scale(int designed) const { return MulDiv(designed, dpi_, 96); }
+int TFormGapscopeWin::Scale(int designed) const {
+    return MulDiv(designed, dpi_, 96);
+}
 
 SIZE TFormGapscopeWin::TextSize(const std::wstring& text) const {
     const HDC dc = GetDC(window_);
@@ -463,8 +467,7 @@ void TFormGapscopeWin::OnCommand(WORD id, WORD code, HWND control) {
     }
     if (code != BN_CLICKED) return;
     if (placed.option) {
-        model_->ClickBox(*placed.option,
-                         SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED);
+        model_->ClickBox(*placed.option, SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED);
     } else if (placed.name == "ButtonSave") {
         model_->ButtonSaveClick();
     } else if (placed.name == "ButtonToday") {
@@ -514,8 +517,7 @@ void TFormGapscopeWin::OnContextMenu(HWND list, LPARAM at) {
     } else {
         POINT inList = point;
         ScreenToClient(list, &inList);
-        const LRESULT hit =
-            SendMessageW(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(inList.x, inList.y));
+        const LRESULT hit = SendMessageW(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(inList.x, inList.y));
         if (HIWORD(hit) == 0) SendMessageW(list, LB_SETCURSEL, LOWORD(hit), 0);
     }
     const LRESULT selected = SendMessageW(list, LB_GETCURSEL, 0, 0);

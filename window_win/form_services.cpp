@@ -115,9 +115,9 @@ bool ReachParentConsole() {
     const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
     if (error != nullptr && error != INVALID_HANDLE_VALUE) return true;
     if (!AttachConsole(ATTACH_PARENT_PROCESS)) return false;
-    const HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                       OPEN_EXISTING, 0, nullptr);
+    const HANDLE console =
+        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
     if (console == INVALID_HANDLE_VALUE) return false;
     for (const DWORD stream : {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
         const HANDLE handle = GetStdHandle(stream);
@@ -159,8 +159,8 @@ WinFormServices DefaultWinFormServices() {
     };
     services.chooseFolder = ChooseFolder;
     services.trackMenu = [](HMENU menu, HWND owner, POINT at) {
-        return static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y,
-                                                0, owner, nullptr));
+        return static_cast<UINT>(
+            TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr));
     };
     return services;
 }

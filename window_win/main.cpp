@@ -47,6 +47,7 @@ const char* const kUsage =
     "Exit status (the Task Scheduler's \"Last Run Result\"):\n"
     "  0  the window was closed; unattended: the report file was saved\n"
     "  1  unattended: a segment mask of the day is not a hexadecimal number\n"
+    "  2  the window could not be opened\n"
     "  3  unattended: the report file could not be written\n"
     "  4  unattended: no such folder, no history log in it, or a log that cannot be read\n"
     "     (a log held busy by another program is tried for about half a minute)\n"
@@ -69,7 +70,8 @@ int Print(const std::string& text) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     const std::vector<std::string> arguments = gapscope::CommandArguments(0, nullptr);
     if (Asks(arguments, "--help")) return Print(kUsage);
-    if (Asks(arguments, "--version")) return Print("gapscope " + gapscope::ProgramVersionText() + "\n");
+    if (Asks(arguments, "--version"))
+        return Print("gapscope " + gapscope::ProgramVersionText() + "\n");
 
     // The folder dialog is a COM object of the shell.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
@@ -80,7 +82,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     int status = gapscope::kExitDone;
     {
         gapscope::TFormGapscopeWin form(gapscope::DefaultWinFormServices());
-        if (form.Closed()) return gapscope::kExitBadUsage;
+        if (form.Closed()) {
+            // No desktop to open it on (a service without one): nothing can be shown.
+            gapscope::ReachParentConsole();
+            gapscope::WriteStandard(gapscope::StandardStream::kError,
+                                    "gapscope: the window could not be opened on this desktop\n");
+            return gapscope::kExitBadUsage;
+        }
         form.Show(showCommand);
         MSG message;
         while (!form.Closed() && GetMessageW(&message, nullptr, 0, 0) > 0) {

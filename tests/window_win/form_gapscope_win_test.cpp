@@ -4,7 +4,6 @@
 #include <windows.h>
 // After windows.h, which they need.
 #include <commctrl.h>
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -168,7 +167,8 @@ class FormGapscopeWin : public ::testing::Test {
             for (int i = 0; i < GetMenuItemCount(menu); ++i) {
                 wchar_t text[64] = {};
                 GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
-                const bool grayed = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED;
+                const bool grayed =
+                    GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED;
                 recorder_.menu.push_back(text + std::wstring(grayed ? L" (grayed)" : L""));
             }
             return recorder_.menuChoice;
@@ -232,7 +232,8 @@ TEST_F(FormGapscopeWin, ControlsFitAtEveryDpiAndTabFollowsTheDesign) {
             EXPECT_TRUE(Inside(client, a)) << Utf8FromUtf16(TextOf(inWindow[i]));
             for (std::size_t j = i + 1; j < inWindow.size(); ++j) {
                 EXPECT_TRUE(Apart(a, PlaceIn(window, inWindow[j])))
-                    << Utf8FromUtf16(TextOf(inWindow[i])) << " / " << Utf8FromUtf16(TextOf(inWindow[j]));
+                    << Utf8FromUtf16(TextOf(inWindow[i])) << " / "
+                    << Utf8FromUtf16(TextOf(inWindow[j]));
             }
         }
         for (std::size_t i = 0; i < inGroup.size(); ++i) {
@@ -240,13 +241,15 @@ TEST_F(FormGapscopeWin, ControlsFitAtEveryDpiAndTabFollowsTheDesign) {
             EXPECT_TRUE(Inside(PlaceIn(window, group), a)) << Utf8FromUtf16(TextOf(inGroup[i]));
             for (std::size_t j = i + 1; j < inGroup.size(); ++j) {
                 EXPECT_TRUE(Apart(a, PlaceIn(window, inGroup[j])))
-                    << Utf8FromUtf16(TextOf(inGroup[i])) << " / " << Utf8FromUtf16(TextOf(inGroup[j]));
+                    << Utf8FromUtf16(TextOf(inGroup[i])) << " / "
+                    << Utf8FromUtf16(TextOf(inGroup[j]));
             }
         }
         // Labels show their whole text in the window's font, rows at least a line high.
         const HWND label = form->Control("LabelMissingMpefSegments");
         const HDC dc = GetDC(label);
-        const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+        const HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
         const std::wstring text = TextOf(label);
         SIZE size{};
         GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
@@ -259,7 +262,8 @@ TEST_F(FormGapscopeWin, ControlsFitAtEveryDpiAndTabFollowsTheDesign) {
     }
 
     // Ampersands are characters: doubled on boxes, which would take one as a key marker.
-    EXPECT_EQ(TextOf(form->Control("CheckBoxReportPrologAndEpilogFiles")), L"Prolog && epilog files");
+    EXPECT_EQ(TextOf(form->Control("CheckBoxReportPrologAndEpilogFiles")),
+              L"Prolog && epilog files");
     EXPECT_EQ(TextOf(form->Control("LabelMissingSegments")), L"Missing HRIT & LRIT segments");
     EXPECT_TRUE(GetWindowLongW(form->Control("LabelMissingSegments"), GWL_STYLE) & SS_NOPREFIX);
     // Fixed size: no sizing frame, no minimise or maximise button.
@@ -285,7 +289,8 @@ TEST_F(FormGapscopeWin, ControlsFitAtEveryDpiAndTabFollowsTheDesign) {
 TEST_F(FormGapscopeWin, EventsReachTheModelAndItsLinesReachTheLists) {
     auto form = Shown(DataArgs());
     EXPECT_EQ(Utf8FromUtf16(TextOf(form->Window())), form->Model().Caption());
-    EXPECT_EQ(form->Model().Caption(), "Gapscope from Orbitrue Software - V3.1.23.1366 - PC Groundstation");
+    EXPECT_EQ(form->Model().Caption(),
+              "Gapscope from Orbitrue Software - V3.1.23.1366 - PC Groundstation");
     const HWND picker = form->Control("DateTimePickerDate");
     EXPECT_EQ(PickerDay(picker), kYesterday);
     ASSERT_EQ(recorder_.calls.size(), 1u);
@@ -310,7 +315,8 @@ TEST_F(FormGapscopeWin, EventsReachTheModelAndItsLinesReachTheLists) {
         ReportOptions others = after;
         others.*field->member = before.*field->member;
         EXPECT_EQ(others, before) << design.name;
-        EXPECT_EQ(Lines(*form, "ListBoxLateSegs").back(), "run " + std::to_string(recorder_.calls.size()));
+        EXPECT_EQ(Lines(*form, "ListBoxLateSegs").back(),
+                  "run " + std::to_string(recorder_.calls.size()));
     }
     EXPECT_EQ(boxes, 14);
 
@@ -328,7 +334,8 @@ TEST_F(FormGapscopeWin, EventsReachTheModelAndItsLinesReachTheLists) {
     const HWND products = form->Control("ListBoxMissingProduct");
     recorder_.menuChoice = TFormGapscopeWin::kCopyList;
     SendMessageW(form->Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(products), -1);
-    EXPECT_EQ(recorder_.menu, (std::vector<std::wstring>{L"&Copy line (grayed)", L"Copy &all lines"}));
+    EXPECT_EQ(recorder_.menu,
+              (std::vector<std::wstring>{L"&Copy line (grayed)", L"Copy &all lines"}));
     ASSERT_TRUE(OpenClipboard(form->Window()));
     const auto* copied = static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)));
     EXPECT_EQ(std::wstring(copied ? copied : L""),
@@ -362,7 +369,8 @@ TEST_F(FormGapscopeWin, AutomaticRunSavesOnItsOneTickAndCloses) {
     EXPECT_TRUE(form->Closed());
     ASSERT_EQ(recorder_.said.size(), 1u);
     EXPECT_EQ(recorder_.said[0].kind, WindowMessage::Kind::Unattended);
-    EXPECT_EQ(recorder_.said[0].text, "gapscope: no such folder: " + TextOfPath(data_ / L"statoin"));
+    EXPECT_EQ(recorder_.said[0].text,
+              "gapscope: no such folder: " + TextOfPath(data_ / L"statoin"));
     EXPECT_EQ(form->ExitStatus(), kExitDataUnreadable);
 }
 
@@ -375,8 +383,10 @@ TEST_F(FormGapscopeWin, OptionsAndTheChosenFolderAreKeptInTheRegistry) {
     {
         auto form = std::make_unique<TFormGapscopeWin>(Services(DataArgs()));
         EXPECT_TRUE(recorder_.calls.empty());  // restoring runs no report
-        EXPECT_EQ(SendMessageW(form->Control("CheckBoxReportIncludeLRIT"), BM_GETCHECK, 0, 0), BST_CHECKED);
-        EXPECT_EQ(SendMessageW(form->Control("CheckBoxDecontaminating"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+        EXPECT_EQ(SendMessageW(form->Control("CheckBoxReportIncludeLRIT"), BM_GETCHECK, 0, 0),
+                  BST_CHECKED);
+        EXPECT_EQ(SendMessageW(form->Control("CheckBoxDecontaminating"), BM_GETCHECK, 0, 0),
+                  BST_UNCHECKED);
         form->Show(SW_SHOW);
         const ReportOptions& first = recorder_.calls.at(0).first;
         EXPECT_TRUE(first.includeLrit && first.includeMpef && first.goes12Bypass);
@@ -386,7 +396,8 @@ TEST_F(FormGapscopeWin, OptionsAndTheChosenFolderAreKeptInTheRegistry) {
 
         // A folder chosen through the data label is kept at once.
         recorder_.chosenFolder = data_;
-        SendMessageW(form->Window(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(form->Control("LabelSource")), STN_CLICKED),
+        SendMessageW(form->Window(), WM_COMMAND,
+                     MAKEWPARAM(GetDlgCtrlID(form->Control("LabelSource")), STN_CLICKED),
                      reinterpret_cast<LPARAM>(form->Control("LabelSource")));
         EXPECT_EQ(ReadStoredDataFolder(kBase), data_);
     }  // closed: the boxes are stored
@@ -403,7 +414,8 @@ TEST_F(FormGapscopeWin, OptionsAndTheChosenFolderAreKeptInTheRegistry) {
     // The next start shows what was kept, from the folder kept.
     recorder_ = Recorder{};
     auto form = Shown({});
-    EXPECT_EQ(SendMessageW(form->Control("CheckBoxReportIncludeFSD"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(SendMessageW(form->Control("CheckBoxReportIncludeFSD"), BM_GETCHECK, 0, 0),
+              BST_UNCHECKED);
     EXPECT_FALSE(recorder_.calls.at(0).first.includeFsd);
     EXPECT_EQ(form->Model().Startup().DataDirectory, TextOfPath(data_) + "\\");
 }
@@ -421,7 +433,8 @@ TEST_F(FormGapscopeWin, DataLabelTakesAnyFolderAndShortensALongOne) {
     EXPECT_NE(shown.find(L'\u2026'), std::wstring::npos) << Utf8FromUtf16(shown);
     const std::wstring end = deep.filename().wstring() + L"\\";
     EXPECT_EQ(shown.substr(shown.size() - end.size()), end);
-    EXPECT_LT(PlaceIn(form->Window(), label).right, PlaceIn(form->Window(), form->Control("ButtonSave")).left);
+    EXPECT_LT(PlaceIn(form->Window(), label).right,
+              PlaceIn(form->Window(), form->Control("ButtonSave")).left);
     wchar_t tip[1024] = {};
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
