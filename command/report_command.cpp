@@ -281,7 +281,7 @@ int WithPicture(const Run& run, const Mode& mode) {
                        }};
     const int status = RunMode(mode, observed);
     if (picture.Empty()) return status;
-    if (const auto problem = picture.Write(*run.request.picture)) {
+    if (const auto problem = picture.Write(*run.env.pictureProgram, *run.request.picture)) {
         run.err << kName << "cannot write the picture: " << *problem << "\n";
         return status == kExitDone ? kExitSaveFailed : status;
     }
@@ -500,7 +500,15 @@ int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnv
     const Run run{resolved, at, out, err};
     try {
 #ifdef GAPSCOPE_PICTURES
-        if (resolved.picture) return WithPicture(run, *mode);
+        if (resolved.picture) {
+            // Said before the report runs: a run that cannot give the picture asked for is
+            // bad usage.
+            if (!at.pictureProgram) {
+                err << kName << kPicturesNeedWindowPackage << "\n";
+                return kExitBadUsage;
+            }
+            return WithPicture(run, *mode);
+        }
 #endif
         return RunMode(*mode, run);
     } catch (const std::bad_alloc&) {
