@@ -10,38 +10,18 @@
 #include "window_qt/form_gapscope.h"
 #include "window_qt/form_services.h"
 #include "unattended/unattended_run.h"
+#include "window_model/front_pieces.h"
 #include "settings/version.h"
 #include "startup/startup_state.h"
 
 namespace {
 
-const char* const kUsage =
-    "Usage: gapscope [DATA_DIR] [SWITCH ...]\n"
-    "       gapscope --help | --version\n"
-    "\n"
-    "Shows, for one UTC day, what a Meteosat Second Generation receiving station expected\n"
-    "and never received, from the history logs (SegHistory.log, LateSegHistory.log,\n"
-    "FileHistory.log) in DATA_DIR.\n"
-    "\n"
-    "Only the first argument can name DATA_DIR: a folder given after a switch\n"
-    "(gapscope -P DIR) is ignored. Without it the window reads the folder last chosen in\n"
-    "it (click the \"Data from\" line at its foot), else the program's own folder; the\n"
-    "unattended run reads the program's own folder.\n"
-    "\n"
+// What this front says besides the text every window front shares.
+const char* const kHelpAfterUsage =
     "The day as a picture (a timeline of every repeat cycle), in a window of its own: the\n"
     "context menu of any report list, or a double click on the missing-cycles list.\n"
-    "\n"
-    "Switches, anywhere on the command line, letter case ignored:\n"
-    "  -s, /s         unattended run: save yesterday's report file into DATA_DIR and end\n"
-    "  -neat, /neat   compact report file: no separator lines, one date line\n"
-    "  -P             parallel-scan report\n"
-    "  -NOFY2C        never check FY-2 cycle by cycle\n"
-    "  -NOMPE         MPE is not expected (except in the IODC service)\n"
-    "  -HIM           the Himawari report\n"
-    "  -NOHIM         Himawari is never expected\n"
-    "  --help         print this text and end\n"
-    "  --version      print the version and end\n"
-    "\n"
+    "\n";
+const char* const kHelpAfterSwitches =
     "The window needs a display. Without one only the unattended run starts (on Qt's\n"
     "offscreen platform); it prints nothing when the report was saved.\n"
     "\n"
@@ -91,7 +71,7 @@ void QuietUnlessCritical(QtMsgType type, const QMessageLogContext& context, cons
 int main(int argc, char* argv[]) {
     const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
     if (Asks(arguments, "--help")) {
-        std::fputs(kUsage, stdout);
+        std::fputs(gapscope::WindowHelpText(kHelpAfterUsage, kHelpAfterSwitches).c_str(), stdout);
         return gapscope::kExitDone;
     }
     if (Asks(arguments, "--version")) {
