@@ -27,16 +27,8 @@ now=2026-12-08T06:10
 starts=(2008-03-01 2010-06-28 2011-06-12 2015-06-27 2016-10-17 2017-12-10 2019-07-06
         2020-10-17 2022-10-01 2024-03-15)
 scenarios=(typical bad-day clean)
-option_sets=(
-    ""
-    "--set ReportIncludeLRIT=1 --set ReportIncludeFSD=0"
-    "--set ReportMet8LritOnly=1 --set ReportPrologEpilogFiles=0"
-    "--set ReportIncludeMPE=0 --set Report30minHimawari=1 --set ReportHourlyFY2D=1"
-    "--set ReportDisableMSG1_MPEF=1 --set Decontaminating=1"
-    "-P"
-    "-neat -HIM"
-    "-NOMPE -NOFY2C -NOHIM"
-)
+# One option set a line, the first empty: the design defaults alone.
+mapfile -t option_sets <"$(dirname "$0")/../tests/data/option_sets.txt"
 compared=0 differ=0 station_days=0
 
 # Runs one gapscope-report command line with both builds; its standard output, standard error
