@@ -56,20 +56,45 @@ constexpr std::array<LogFile, 3> kLogs = {{{"FileHistory.log", &StartupState::Fi
                                            {"SegHistory.log", &StartupState::SegHistory}}};
 
 LogReadResult ReadOnce(const std::filesystem::path& path, HistoryLog::Dates dates,
-                       const StartupInputs& inputs) {
+                       const StartupInputs& inputs, LogReadMark& mark) {
+    mark = LogReadMark{};
     try {
-        return inputs.readLog ? inputs.readLog(path) : ReadHistoryLog(path, dates);
+        return inputs.readLog ? inputs.readLog(path) : ReadHistoryLog(path, dates, mark);
     } catch (const std::exception& e) {
         // Out of memory on a huge log and the like: it counts as not read.
+        mark = LogReadMark{};
         return {LogReadStatus::Unreadable, e.what(), {}};
     }
 }
 
 LogReadResult ReadWithRetries(const std::filesystem::path& path, HistoryLog::Dates dates,
-                              const StartupInputs& inputs) {
+                              const StartupInputs& inputs, LogReadMark& mark) {
     return RetryWhileBusy(
-        inputs.retry, [&] { return ReadOnce(path, dates, inputs); },
+        inputs.retry, [&] { return ReadOnce(path, dates, inputs, mark); },
         [](const LogReadResult& result) { return result.status == LogReadStatus::Busy; });
+}
+
+// Only the segment history is asked whether it holds a date.
+HistoryLog::Dates DatesOf(const LogFile& log) {
+    return log.member == &StartupState::SegHistory ? HistoryLog::Dates::Collect
+                                                   : HistoryLog::Dates::Search;
+}
+
+bool AnyLogFound(const std::string& dataDirectory) {
+    for (const LogFile& log : kLogs) {
+        std::error_code error;
+        if (std::filesystem::exists(PathFromText(dataDirectory + std::string(log.name)), error))
+            return true;
+    }
+    return false;
+}
+
+void SetUnreadable(StartupLoad& load, const LogFile& log, LogReadStatus status,
+                   std::string reason) {
+    load.logsLoaded = false;
+    load.unreadableLog = log.name;
+    load.unreadableStatus = status;
+    load.unreadableReason = std::move(reason);
 }
 
 }  // namespace
@@ -152,29 +177,71 @@ StartupLoad LoadStartupState(const StartupInputs& inputs) {
     state.DataDirectory = ResolveDataDirectory(inputs.arguments, inputs.programDirectory);
     state.switches = ParseSwitches(inputs.arguments);
     state.ComputerName = NormaliseComputerName(inputs.computerName.value_or(std::string{}));
-    for (const LogFile& log : kLogs) {
-        std::error_code error;
-        const std::string path = state.DataDirectory + std::string(log.name);
-        if (std::filesystem::exists(PathFromText(path), error)) load.anyLogFound = true;
-    }
+    load.anyLogFound = AnyLogFound(state.DataDirectory);
     load.logsLoaded = true;
-    for (const LogFile& log : kLogs) {
-        // Only the segment history is asked whether it holds a date.
-        const auto dates = log.member == &StartupState::SegHistory ? HistoryLog::Dates::Collect
-                                                                    : HistoryLog::Dates::Search;
-        LogReadResult read = ReadWithRetries(
-            PathFromText(state.DataDirectory + std::string(log.name)), dates, inputs);
+    for (std::size_t i = 0; i < kLogs.size(); ++i) {
+        const LogFile& log = kLogs[i];
+        LogReadResult read =
+            ReadWithRetries(PathFromText(state.DataDirectory + std::string(log.name)),
+                            DatesOf(log), inputs, load.marks[i]);
         if (read.status == LogReadStatus::Unreadable || read.status == LogReadStatus::Busy) {
-            load.logsLoaded = false;
-            load.unreadableLog = log.name;
-            load.unreadableStatus = read.status;
-            load.unreadableReason = std::move(read.reason);
+            SetUnreadable(load, log, read.status, std::move(read.reason));
             break;
         }
         state.*log.member = std::move(read.log);
     }
     DeriveStartupFlags(state, inputs.now);
     return load;
+}
+
+StartupRefresh RefreshStartupLoad(StartupLoad& load, const StartupInputs& inputs) {
+    StartupRefresh refresh;
+    StartupState& state = load.state;
+    const StartupLoad before{{}, load.logsLoaded, load.anyLogFound, load.unreadableLog,
+                             load.unreadableStatus, load.unreadableReason, {}};
+    load.anyLogFound = AnyLogFound(state.DataDirectory);
+    load.logsLoaded = true;
+    load.unreadableLog.clear();
+    load.unreadableStatus = LogReadStatus::Ok;
+    load.unreadableReason.clear();
+    bool stopped = false;
+    for (std::size_t i = 0; i < kLogs.size(); ++i) {
+        const LogFile& log = kLogs[i];
+        HistoryLog& text = state.*log.member;
+        if (stopped) {
+            // As at start-up: the logs after one that cannot be read stay empty.
+            refresh.changed = refresh.changed || !text.Empty();
+            text = HistoryLog{};
+            load.marks[i] = LogReadMark{};
+            continue;
+        }
+        LogRefresh read;
+        try {
+            read = RefreshHistoryLog(PathFromText(state.DataDirectory + std::string(log.name)),
+                                     text, load.marks[i], DatesOf(log));
+        } catch (const std::exception& e) {
+            read = {LogReadStatus::Unreadable, e.what(), false};
+        }
+        if (read.status == LogReadStatus::Busy) {
+            // What was said of the logs kept stands until they are read again.
+            refresh.busyLog = std::string(log.name);
+            load.logsLoaded = before.logsLoaded;
+            load.unreadableLog = before.unreadableLog;
+            load.unreadableStatus = before.unreadableStatus;
+            load.unreadableReason = before.unreadableReason;
+            break;
+        }
+        refresh.changed = refresh.changed || read.changed;
+        if (read.status == LogReadStatus::Unreadable) {
+            SetUnreadable(load, log, read.status, std::move(read.reason));
+            refresh.changed = refresh.changed || before.logsLoaded || !text.Empty();
+            text = HistoryLog{};
+            load.marks[i] = LogReadMark{};
+            stopped = true;
+        }
+    }
+    DeriveStartupFlags(state, inputs.now);
+    return refresh;
 }
 
 }  // namespace gapscope
