@@ -140,6 +140,7 @@ struct LogRefresh {
     LogReadStatus status = LogReadStatus::Missing;
     std::string reason;
     bool changed = false;  // lines were added, or the log was read anew
+    bool afresh = false;   // what was read of the log before is gone: read anew, or emptied
 };
 // Brings `log`, read up to `mark` (both empty at first), up to what its file holds now:
 // only the whole lines after the mark are read and appended, and a file replaced, cut

@@ -254,7 +254,7 @@ LogRefresh RefreshHistoryLog(const fs::path& path, HistoryLog& log, LogReadMark&
         const bool changed = !log.Empty();
         log = HistoryLog{};
         mark = LogReadMark{};
-        return {LogReadStatus::Missing, {}, changed};
+        return {LogReadStatus::Missing, {}, changed, true};
     }
     if (opened.status != LogReadStatus::Ok) return {opened.status, opened.reason, false};
     if (mark.wholeLinesEnd > 0 && opened.identity == mark.identity && opened.size == mark.size &&
@@ -271,7 +271,7 @@ LogRefresh RefreshHistoryLog(const fs::path& path, HistoryLog& log, LogReadMark&
             log.Append(std::move(growth->text));
         }
         mark = growth->mark;
-        return {LogReadStatus::Ok, {}, changed};
+        return {LogReadStatus::Ok, {}, changed, growth->afresh};
     } catch (const std::bad_alloc&) {
         return {LogReadStatus::Unreadable, NotEnoughMemory(path, opened.size), false};
     }

@@ -73,6 +73,24 @@ std::string ResolveDataDirectory(const std::vector<std::string>& arguments,
 // the switches give; keys after `now` do not count as the first record.
 void DeriveStartupFlags(StartupState& state, std::optional<MinuteTime> now = std::nullopt);
 
+// What the segment history's lines said for the flags, up to the line searched last, so
+// that a log that only grew is searched in its new lines alone.
+struct SegHistoryScan {
+    std::size_t lines = 0;
+    bool rapid = false;        // "RP=", "RE=" or "R9="
+    bool rapidProlog = false;  // "RP=", looked for once rapid
+    bool iodc = false;         // "IP=", "IE=" or "I9=", looked for while not rapid
+    bool iodcProlog = false;   // "IP=", looked for once IODC
+    bool fy2c = false;         // "67=" or "71="
+    std::optional<MinuteTime> now;       // the time the keys were sorted by
+    std::optional<MinuteTime> earliest;  // the earliest minute key not after `now`
+    std::vector<MinuteTime> later;       // the minute keys after `now`
+    std::optional<MinuteTime> newest;    // the latest minute key (NewestRecord)
+};
+// DeriveStartupFlags, going on from `scan`, which must be of the same log's earlier lines
+// (empty, it searches them all): what the lines added since give, at `now`.
+void DeriveStartupFlags(StartupState& state, SegHistoryScan& scan, std::optional<MinuteTime> now);
+
 // How often a log that another program holds busy is tried, and how the wait between two
 // tries is spent. One try (the default) never waits.
 struct RetryPolicy {
@@ -118,6 +136,7 @@ struct StartupLoad {
     // LateSegHistory.log, SegHistory.log), for following them as they grow; empty for a log
     // read through `StartupInputs::readLog`, not read, or ending in an unfinished line.
     std::array<LogReadMark, 3> marks{};
+    SegHistoryScan segScan;
 };
 
 // The show step without a window: data directory, switches, the three logs read in order

@@ -13,8 +13,13 @@ std::string UtcMinuteText(MinuteTime time) {
     return IsoDate(std::chrono::floor<std::chrono::days>(time)) + " " + ClockTime(time) + " UTC";
 }
 
-std::optional<MinuteTime> NewestRecordOf(const StartupState& state) {
-    const std::optional<MinuteTime> seg = NewestRecord(state.SegHistory);
+std::optional<MinuteTime> NewestRecordOf(const StartupLoad& loaded) {
+    const StartupState& state = loaded.state;
+    // The start-up's scan has it when it covers the segment history, as it does after a
+    // reading; a look a minute then searches only the lines it added.
+    const std::optional<MinuteTime> seg = loaded.segScan.lines == state.SegHistory.LineCount()
+                                              ? loaded.segScan.newest
+                                              : NewestRecord(state.SegHistory);
     const std::optional<MinuteTime> late = NewestRecord(state.LateSegHistory);
     if (seg && late) return std::max(*seg, *late);
     return seg ? seg : late;
@@ -39,7 +44,7 @@ DataLabel DescribeSource(const StartupLoad& loaded, bool folderExists,
     const std::string& folder = loaded.state.DataDirectory;
     const std::string click = "Click to choose the station's folder.";
     const MinuteTime readMinute = std::chrono::floor<std::chrono::minutes>(readAt);
-    const std::optional<MinuteTime> newest = NewestRecordOf(loaded.state);
+    const std::optional<MinuteTime> newest = NewestRecordOf(loaded);
     const std::string read =
         "Logs read " + UtcMinuteText(readMinute) +
         (newest ? "; newest record " + UtcMinuteText(*newest) : "; no minute record in them") + ".";

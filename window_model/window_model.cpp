@@ -57,8 +57,11 @@ bool WindowModel::FormShow() {
     caption_ = "Gapscope from Orbitrue Software - V" + inputs_.versionText + " - PC " +
                load_.state.ComputerName;
 
-    StartupInputs load{inputs_.arguments, inputs_.programDirectory, inputs_.computerName, {},
-                       inputs_.readLog, {}};
+    StartupInputs load;
+    load.arguments = inputs_.arguments;
+    load.programDirectory = inputs_.programDirectory;
+    load.computerName = inputs_.computerName;
+    load.readLog = inputs_.readLog;
     autoRun_ = ParseSwitches(inputs_.arguments).autoRun;
     if (autoRun_) {
         // Unattended, a log that another program holds is worth waiting for.
@@ -287,7 +290,12 @@ void WindowModel::FolderChosen(const std::filesystem::path& folder) {
     // folder argument.
     std::vector<std::string> arguments = inputs_.arguments;
     if (FolderArgumentGiven(arguments)) arguments.erase(arguments.begin());
-    LoadLogs({std::move(arguments), folder, inputs_.computerName, {}, inputs_.readLog, {}});
+    StartupInputs load;
+    load.arguments = std::move(arguments);
+    load.programDirectory = folder;
+    load.computerName = inputs_.computerName;
+    load.readLog = inputs_.readLog;
+    LoadLogs(std::move(load));
     if (inputs_.keepFolder) inputs_.keepFolder(folder);
     DateChanged();
 }

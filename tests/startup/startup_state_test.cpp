@@ -254,6 +254,17 @@ TEST_F(StartupDirTest, ARefreshReadsWhatGrewAsANewStartWouldFindIt) {
     EXPECT_TRUE(load.logsLoaded);
     EXPECT_EQ(load.state.SegHistory.ValueOf("202401160000"), "P=1");
     EXPECT_TRUE(same());
+
+    // A record stamped after the time of reading begins the logs once that time has come.
+    const MinuteTime day{std::chrono::sys_days{std::chrono::year{2024} / 1 / 15}};
+    inputs.now = day + std::chrono::hours{23};
+    RefreshStartupLoad(load, inputs);
+    EXPECT_EQ(load.state.FirstRecord, std::nullopt);
+    append(seg, "202401152330=P=1\n");
+    inputs.now = day + std::chrono::hours{24};
+    RefreshStartupLoad(load, inputs);
+    EXPECT_EQ(load.state.FirstRecord, day + std::chrono::minutes{23 * 60 + 30});
+    EXPECT_TRUE(same());
 }
 
 StartupState WithSegHistory(std::string_view text, const Switches& switches = {}) {
