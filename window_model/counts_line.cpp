@@ -23,7 +23,7 @@ CountsLine DescribeCounts(const Findings& findings) {
                 Count(c.channels, "channel", "channels") + " (" +
                 Count(c.segments, "segment", "segments") + "), " +
                 Count(c.products, "product", "products") + ", " +
-                Count(c.sequenceNumbers, "sequence no.", "sequence nos.") +
+                Count(c.sequenceNumbers, "sequence number", "sequence numbers") +
                 ".  Late: " + Count(c.lateSegments, "segment", "segments") + ".";
     line.tooltip = "The day's counts";
     if (findings.judged.current) line.tooltip += " so far (" + JudgedUpToLine(findings.day, findings.judged).substr(3);
