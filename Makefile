@@ -2,7 +2,7 @@
 # configurations are CMakePresets.json's (default, sanitize, fuzz, bench, windows).
 # `make sanitize` builds and runs every test under AddressSanitizer and UBSan; `make fuzz`
 # runs each fuzz target for FUZZ_SECONDS (`make fuzz-ci`: FUZZ_CI_SECONDS).
-# `make windows` cross-builds the parts without a window for Windows into build-windows/;
+# `make windows` cross-builds the programs for Windows (the window in Win32) into build-windows/;
 # `make windows-test` runs their tests under Wine; `make windows-package` builds the installer
 # and checks it under Wine. Each installs its own tools first.
 BUILD ?= build

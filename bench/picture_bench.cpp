@@ -1,6 +1,7 @@
 // The pictures of gapscope-report --picture: a year of days over a two-year history as a
-// heat map, and one day as a timeline, each from the report runs to the file written. The
-// histories are those scripts/bench.sh makes ($GAPSCOPE_BENCH_HISTORIES).
+// heat map, and one day as a timeline, each from the report runs to the file written by
+// gapscope-picture; then the parts: the hand-over to it, the painting. The histories are
+// those scripts/bench.sh makes ($GAPSCOPE_BENCH_HISTORIES).
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -11,6 +12,7 @@
 #include "history/scan_mode.h"
 #include "pictures/heatmap_painter.h"
 #include "pictures/picture_file.h"
+#include "pictures/picture_request.h"
 #include "report/day_range.h"
 #include "startup/startup_state.h"
 
@@ -36,7 +38,7 @@ fs::path Output(const char* name) {
 }
 
 // The last year as gapscope-report --from --to --picture makes it, logs in memory: the
-// report runs, the heat map's rows, the painting and the file.
+// report runs, the heat map's rows, the hand-over to gapscope-picture, its painting and file.
 void YearHeatMap(benchmark::State& state, ScanMode service, const char* file) {
     const LoadedBenchHistory& history = History(service);
     const StartupState& station = history.state;
@@ -44,12 +46,13 @@ void YearHeatMap(benchmark::State& state, ScanMode service, const char* file) {
         RunPicture picture(true, "3.1.23.1366");
         RunDayRange(station, ReportOptions{}, LastYear(history),
                     [&](Day day, DayReportResult& r) { picture.Add(station, day, r); });
-        if (const auto problem = picture.Write(Output(file).string())) state.SkipWithError(problem->c_str());
+        if (const auto problem = picture.Write(GAPSCOPE_PICTURE_EXE, Output(file).string())) {
+            state.SkipWithError(problem->c_str());
+        }
     }
 }
 
-// The painting and the file alone, from rows made once.
-void YearHeatMapDrawing(benchmark::State& state, ScanMode service) {
+pictures::HeatMap YearRows(ScanMode service) {
     const LoadedBenchHistory& history = History(service);
     const StartupState& station = history.state;
     pictures::HeatMap map;
@@ -58,6 +61,22 @@ void YearHeatMapDrawing(benchmark::State& state, ScanMode service) {
                                 station.Mode);
         map.rows.back().day = day;
     });
+    return map;
+}
+
+// The hand-over alone: the rows made once, as text and read back.
+void YearHeatMapRequest(benchmark::State& state, ScanMode service) {
+    const pictures::HeatMap map = YearRows(service);
+    for (auto _ : state) {
+        std::string error;
+        const auto back = pictures::ParsePictureRequest(pictures::PictureRequestText(map), error);
+        if (!back) state.SkipWithError(error.c_str());
+    }
+}
+
+// The painting and the file alone, from rows made once.
+void YearHeatMapDrawing(benchmark::State& state, ScanMode service) {
+    const pictures::HeatMap map = YearRows(service);
     for (auto _ : state) {
         const auto problem = pictures::SavePicture(Output("gapscope-bench-drawing.png"), pictures::HeatMapSize(map),
                                                    {}, [&](QPainter& p) { pictures::PaintHeatMap(p, map); });
@@ -72,7 +91,7 @@ void DayTimeline(benchmark::State& state) {
     for (auto _ : state) {
         RunPicture picture(false, "3.1.23.1366");
         picture.Add(station, history.reportDay, BuildDayReport(station, ReportOptions{}, history.reportDay));
-        if (const auto problem = picture.Write(Output("gapscope-bench-day.png").string())) {
+        if (const auto problem = picture.Write(GAPSCOPE_PICTURE_EXE, Output("gapscope-bench-day.png").string())) {
             state.SkipWithError(problem->c_str());
         }
     }
@@ -93,6 +112,8 @@ int main(int argc, char** argv) {
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Picture/YearHeatMap/rapid-730", YearHeatMap, ScanMode::RapidScan,
                                  "gapscope-bench-year-rapid.png")
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Picture/YearHeatMapRequest/prime-730", YearHeatMapRequest, ScanMode::Prime)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Picture/YearHeatMapDrawing/prime-730", YearHeatMapDrawing, ScanMode::Prime)
         ->Unit(benchmark::kMillisecond);

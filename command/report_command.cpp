@@ -280,7 +280,7 @@ int WithPicture(const Run& run, int (*mode)(const Run&), bool range) {
                        }};
     const int status = mode(observed);
     if (picture.Empty()) return status;
-    if (const auto problem = picture.Write(*run.request.picture)) {
+    if (const auto problem = picture.Write(*run.env.pictureProgram, *run.request.picture)) {
         run.err << kName << "cannot write the picture: " << *problem << "\n";
         return status == kExitDone ? kExitSaveFailed : status;
     }
@@ -501,7 +501,15 @@ int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnv
     const Run run{resolved, at, out, err};
     try {
 #ifdef GAPSCOPE_PICTURES
-        if (resolved.picture) return WithPicture(run, mode->run, mode->run == PrintRange);
+        if (resolved.picture) {
+            // Said before the report runs: a run that cannot give the picture asked for is
+            // bad usage.
+            if (!at.pictureProgram) {
+                err << kName << kPicturesNeedWindowPackage << "\n";
+                return kExitBadUsage;
+            }
+            return WithPicture(run, mode->run, mode->run == PrintRange);
+        }
 #endif
         return mode->run(run);
     } catch (const std::bad_alloc&) {

@@ -33,6 +33,8 @@ struct CommandEnvironment {
     std::function<LogReadResult(const std::filesystem::path&)> readLog;
     // What is wrong in the surroundings (BusyWaitProblem), said as a warning by every run.
     std::vector<std::string> warnings;
+    // gapscope-picture, which draws --picture (FindPictureProgram); none: not installed.
+    std::optional<std::filesystem::path> pictureProgram;
 };
 
 // The options that ask for a mode of the command (none: the printed report) and the options

@@ -23,7 +23,7 @@ struct ReportRequest {
     std::optional<Day> to;
     std::optional<MinuteTime> now;  // --now: the current minute, UTC, for tests and replays
     std::vector<std::pair<OptionField, bool>> settings;  // --set, in the order given
-    std::optional<std::string> picture;  // --picture FILE (builds with Qt GUI only)
+    std::optional<std::string> picture;  // --picture FILE (not in the Windows build)
     bool json = false;  // --format json
     // Monitoring: the thresholds of --check ("NAME=RANGE" as given), --grace, --station,
     // --metrics-file. --check and --format prometheus are modes, found in `given`.

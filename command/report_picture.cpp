@@ -1,8 +1,11 @@
 #include "command/report_picture.h"
 
-#include "pictures/heatmap_painter.h"
-#include "pictures/picture_file.h"
-#include "pictures/timeline_painter.h"
+#include <unistd.h>
+
+#include <system_error>
+
+#include "pictures/picture_request.h"
+#include "platform/child_process.h"
 #include "startup/system_text.h"
 
 namespace gapscope {
@@ -20,11 +23,35 @@ void RunPicture::Add(const StartupState& station, Day day, const DayReportResult
     pictures::AddHeatMapRow(heatMap_, std::move(row), station.Mode);
 }
 
-std::optional<std::string> RunPicture::Write(const std::string& file) const {
-    const pictures::OffscreenGui gui;
-    const std::filesystem::path path = PathFromText(file);
-    if (timeline_) return pictures::SaveTimeline(path, *timeline_);
-    return pictures::SaveHeatMap(path, heatMap_);
+std::optional<std::string> RunPicture::Write(const std::filesystem::path& program,
+                                             const std::string& file) const {
+    const pictures::PictureModel model =
+        timeline_ ? pictures::PictureModel{*timeline_} : pictures::PictureModel{heatMap_};
+    const ProgramRun run = RunProgram(program, {file}, pictures::PictureRequestText(model));
+    const std::string name = TextOfPath(program);
+    if (run.startError) return "cannot run " + name + ": " + *run.startError;
+    if (run.exitStatus == 0) return std::nullopt;
+    // The program says why on its standard output, in one line.
+    std::string why = run.output;
+    while (!why.empty() && (why.back() == '\n' || why.back() == '\r')) why.pop_back();
+    if (!why.empty()) return why;
+    if (run.signal) return name + " was ended by signal " + std::to_string(*run.signal);
+    return name + " ended with status " + std::to_string(run.exitStatus.value_or(-1));
+}
+
+std::optional<std::filesystem::path> FindPictureProgram(
+    const std::filesystem::path& programDirectory) {
+    const std::filesystem::path places[] = {
+        programDirectory / "gapscope-picture",
+        programDirectory.parent_path() / "libexec" / "gapscope" / "gapscope-picture",
+        std::filesystem::path(GAPSCOPE_PICTURE_PROGRAM),
+    };
+    for (const std::filesystem::path& place : places) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(place, error) && access(place.c_str(), X_OK) == 0)
+            return place;
+    }
+    return std::nullopt;
 }
 
 }  // namespace gapscope

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -10,8 +11,13 @@
 
 namespace gapscope {
 
+// What --picture says where the program that draws pictures is not installed.
+inline constexpr const char* kPicturesNeedWindowPackage =
+    "pictures need the gapscope package: apt install gapscope";
+
 // The picture of what one run of gapscope-report reported (--picture): the timeline of its
-// one day, or the heat map of its range, gathered day by day as the run goes.
+// one day, or the heat map of its range, gathered day by day as the run goes. The command
+// builds the picture's model; gapscope-picture, which links Qt GUI, draws it.
 class RunPicture {
   public:
     RunPicture(bool range, std::string version) : range_(range), version_(std::move(version)) {}
@@ -19,8 +25,10 @@ class RunPicture {
     // One day as the run reported it; a day whose run failed makes no timeline.
     void Add(const StartupState& station, Day day, const DayReportResult& result);
     bool Empty() const { return range_ ? heatMap_.rows.empty() : !timeline_.has_value(); }
-    // Writes the picture, PNG or SVG by the file's extension; why it could not, or nothing.
-    std::optional<std::string> Write(const std::string& file) const;
+    // Has `program` write the picture, PNG or SVG by the file's extension; why it could
+    // not, or nothing.
+    std::optional<std::string> Write(const std::filesystem::path& program,
+                                     const std::string& file) const;
 
   private:
     bool range_;
@@ -28,5 +36,11 @@ class RunPicture {
     std::optional<pictures::Timeline> timeline_;
     pictures::HeatMap heatMap_;
 };
+
+// gapscope-picture: beside the command (a build tree), in ../libexec/gapscope from the
+// command's folder (an installation under any prefix), or where this build installs it;
+// none where the window's package is not installed.
+std::optional<std::filesystem::path> FindPictureProgram(
+    const std::filesystem::path& programDirectory);
 
 }  // namespace gapscope

@@ -31,6 +31,7 @@ struct HeatMapRow {
     std::vector<HeatCell> cells;  // one per repeat cycle; empty unless reported
     HeatCell total;               // the whole day (the cycles due)
     DaySummary counts;
+    friend bool operator==(const HeatMapRow&, const HeatMapRow&) = default;
 };
 
 // A range of days at a glance: one row per day, one column per repeat cycle.
@@ -41,6 +42,7 @@ struct HeatMap {
     std::vector<HeatMapRow> rows;
     DaySummary totals;  // of the days reported
     PictureFacts facts;
+    friend bool operator==(const HeatMap&, const HeatMap&) = default;
 };
 
 // The row of one day, from its findings alone. Each cell is the share of the segments of

@@ -24,7 +24,7 @@ std::optional<std::string> SavePicture(const std::filesystem::path& file, QSize 
                                        const std::function<void(QPainter&)>& paint);
 
 // Painting text needs a Qt GUI application. While this lives, a program without one
-// (gapscope-report) has one on Qt's offscreen platform, whatever the display, with Qt's own
+// (gapscope-picture) has one on Qt's offscreen platform, whatever the display, with Qt's own
 // notes kept off its standard error; a program that has one keeps it.
 class OffscreenGui {
   public:
@@ -35,7 +35,7 @@ class OffscreenGui {
 
   private:
     // The application's command line, which must outlive it (Qt takes out what it reads).
-    std::string name_ = "gapscope-report";
+    std::string name_ = "gapscope-picture";
     std::string platformOption_ = "-platform";
     std::string platform_ = "offscreen";
     int argc_ = 3;

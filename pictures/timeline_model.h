@@ -12,6 +12,7 @@ namespace gapscope::pictures {
 struct PictureFacts {
     std::string station;  // the computer name, as the report banner gives it
     std::string version;  // the version text
+    friend bool operator==(const PictureFacts&, const PictureFacts&) = default;
 };
 
 // What one cell of the day timeline shows, from the best to the worst news; a cell that
@@ -42,6 +43,7 @@ struct TimelineRow {
     bool absentAllDay = false;       // a satellite the products list gives one day-long line
     bool expectedAtAll = false;      // false: asked for by the options, expected nowhere today
     std::vector<TimelineCell> cells;  // one per repeat cycle of the day
+    friend bool operator==(const TimelineRow&, const TimelineRow&) = default;
 };
 
 // The day at a glance: one row per thing the day expects, one column per repeat cycle.
@@ -58,6 +60,7 @@ struct Timeline {
     std::optional<int> firstNotYetDue;
     DaySummary counts;
     PictureFacts facts;
+    friend bool operator==(const Timeline&, const Timeline&) = default;
 };
 
 // The column of a minute of the day.

@@ -9,15 +9,18 @@
 #   5. the monitoring check on the two-year history, of the middle day and live on its last
 #      day, beside the single-day report, whole processes timed by hyperfine in one run.
 #   6. the same year drawn as a heat map by the whole gapscope-report process (--picture,
-#      PNG; SVG for information), and where its time goes, logs in memory.
+#      PNG; SVG for information), and where its time goes, logs in memory;
 #   7. following a ten-year segment history: one repeat cycle's records appended and the log
 #      refreshed, beside loading the same log whole, in one run; and the window's look at its
 #      logs after such a cycle (the three logs, the day reported again) beside its start;
 #   8. the peak memory of reading a log of one-byte lines as a history log, beside reading
-#      it whole into memory, per line (peak RSS / file size).
+#      it whole into memory, per line (peak RSS / file size);
 #   9. the peak memory of a ten-year range as JSON Lines over a ten-year history, each day
-#      written as it is made, against the size of its logs and beside reading them whole.
-# Then says whether each target holds. BENCH_RUNS sets the number of timed runs.
+#      written as it is made, against the size of its logs and beside reading them whole;
+#  10. starting the command: gapscope-report --version beside wc --version, run by turns
+#      and compared pair by pair (bench/paired_runs.cpp).
+# Then says whether each target holds. BENCH_RUNS sets the number of timed runs (pairs in
+# 10: five times as many).
 set -euo pipefail
 build=${1:-build-bench}
 histories="$build/histories"
@@ -236,6 +239,14 @@ range_out_mib=$(awk -v b="$(wc -c < "$build/range.jsonl")" 'BEGIN { printf "%.1f
 echo "range $range_from to $last: peak $range_peak_mib; logs $range_logs_mib; reading them whole" \
      "$whole_peak_mib; output $range_out_mib; $range_s s ($range_user_s s user)"
 
+start_pairs=$((runs * 5))
+echo "== 10. Starting the command: gapscope-report --version beside wc --version, by turns"
+echo "      (ms; $start_pairs pairs, medians; the ratio is the median of the pairs' ratios)"
+read -r start_ms wc_start_ms start_ratio < <("$build/bench/gapscope_paired_runs" "$start_pairs" \
+  "$build/bin/gapscope-report" --version -- wc --version)
+printf '%-32s %8.2f\n%-32s %8.2f\n' "gapscope-report --version" "$start_ms" "wc --version" \
+  "$wc_start_ms"
+
 echo
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
@@ -256,3 +267,4 @@ echo "   window's look / its start, prime-3650:  $window_ratio  limit 0.1  $(ver
 echo "   window's look after a cycle, ms:        $window_look_ms  limit 5    $(verdict "$window_look_ms" 5)"
 echo "8. bytes a line, log of one-byte lines:    $line_bytes  limit 8    $(verdict "$line_bytes" 8)"
 echo "9. ten-year JSON range peak MiB, prime-3650: $range_peak_mib  limit $range_limit_mib (1.5 x logs + 60)  $(verdict "$range_peak_mib" "$range_limit_mib")"
+echo "10. gapscope-report --version / wc --version: $(printf '%.2f' "$start_ratio")  limit 4    $(verdict "$start_ratio" 4)"

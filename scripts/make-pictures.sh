@@ -4,18 +4,17 @@
 # (docs/timeline.png) and the heat map of the station's week (docs/heatmap.png), drawn by
 # gapscope-report --picture with the design defaults of the options.
 #   scripts/make-pictures.sh [BUILD_DIR] [OUTPUT_DIR]
-# Needs the gapscope-report and gapscope-simulate targets built with Qt GUI (make build).
+# Needs the gapscope-report, gapscope-picture and gapscope-simulate targets (make build;
+# gapscope-picture is built with the window).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build}
 output=$(realpath -m "${2:-$here/docs}")
 report=$build/bin/gapscope-report
 simulate=$build/bin/gapscope-simulate
-for tool in "$report" "$simulate"; do
+for tool in "$report" "$simulate" "$build/bin/gapscope-picture"; do
   [ -x "$tool" ] || { echo "No $tool: build first (make build)." >&2; exit 1; }
 done
-grep -q -- '--picture FILE' <<<"$("$report" --help)" ||
-  { echo "$report draws no pictures (built without Qt GUI)." >&2; exit 1; }
 
 now=2026-12-07T06:10
 station=$(mktemp -d)

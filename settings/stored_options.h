@@ -24,6 +24,16 @@ std::string ProgramBaseName(std::string_view programPath);
 // directly, elsewhere through the window's own store.
 ReportOptions ReadStoredOptions(const std::string& programBaseName);
 
+// Writes the fourteen stored options under the same program base name, each as a 32-bit
+// integer 1 or 0 (replacing a value of any other type), creating the key when it is missing.
+// Every failure is silent: what could not be written stays as it was.
+void StoreOptions(const std::string& programBaseName, const ReportOptions& options);
+
+#ifdef _WIN32
+// The program's key under HKEY_CURRENT_USER: Software\Quillan\<base name>.
+std::wstring ProgramKeyPath(const std::string& programBaseName);
+#endif
+
 // The design defaults with each stored option that `readFlag` finds (a set 32-bit integer
 // as non-zero) put over its default.
 ReportOptions OptionsFromStore(

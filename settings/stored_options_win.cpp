@@ -6,9 +6,13 @@
 #include "startup/system_text.h"
 
 namespace gapscope {
+
+std::wstring ProgramKeyPath(const std::string& programBaseName) {
+    return Utf16FromUtf8(std::string("Software\\") + kSettingsFolder + "\\" + programBaseName);
+}
+
 ReportOptions ReadStoredOptions(const std::string& programBaseName) {
-    const std::wstring key =
-        Utf16FromUtf8(std::string("Software\\") + kSettingsFolder + "\\" + programBaseName);
+    const std::wstring key = ProgramKeyPath(programBaseName);
     return OptionsFromStore([&](std::string_view valueName) -> std::optional<bool> {
         // RRF_RT_REG_DWORD admits the double-word type only: a text, a 64-bit number or
         // four bytes of binary data leave the default. The key is opened, never created.
@@ -20,6 +24,21 @@ ReportOptions ReadStoredOptions(const std::string& programBaseName) {
         if (status != ERROR_SUCCESS || size != sizeof number) return std::nullopt;
         return number != 0;
     });
+}
+
+void StoreOptions(const std::string& programBaseName, const ReportOptions& options) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, ProgramKeyPath(programBaseName).c_str(), 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        return;
+    }
+    for (const OptionField& field : OptionFields()) {
+        if (!field.stored) continue;
+        const DWORD number = options.*field.member ? 1 : 0;
+        RegSetValueExW(key, Utf16FromUtf8(field.storedName).c_str(), 0, REG_DWORD,
+                       reinterpret_cast<const BYTE*>(&number), sizeof number);
+    }
+    RegCloseKey(key);
 }
 
 }  // namespace gapscope

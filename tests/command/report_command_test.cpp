@@ -329,6 +329,20 @@ TEST_F(ReportCommand, HelpListsEachModeWithWhatAsksForItAndWhatGoesWithIt) {
     }
 }
 
+#ifdef GAPSCOPE_PICTURES
+// Where the window's package (gapscope-picture) is not installed, or not built.
+TEST_F(ReportCommand, APictureWithoutItsProgramSaysWhatToInstallAndDoesNothing) {
+    WriteStation(*this);
+    for (const char* first : {"--day", "--from"}) {
+        EXPECT_EQ(Run({dir_.string(), first, "2024-01-05", "--picture", (dir_ / "a.png").string()}),
+                  kExitBadUsage);
+        EXPECT_EQ(err_.str(), "gapscope-report: pictures need the gapscope package: apt install gapscope\n");
+        EXPECT_EQ(out_.str(), "");
+    }
+    EXPECT_FALSE(fs::exists(dir_ / "a.png"));
+}
+#endif
+
 // ---- JSON, ranges and back-filling --------------------------------------------------------
 
 using nlohmann::json;

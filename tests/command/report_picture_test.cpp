@@ -1,11 +1,12 @@
 // gapscope-report --picture: the print and range modes print what they print without it and
-// also write the picture; what does not go with it is bad usage.
+// have gapscope-picture write the picture; what does not go with it is bad usage.
 #include <QImage>
 #include <gtest/gtest.h>
 
 #include <sstream>
 
 #include "command/report_command.h"
+#include "command/report_picture.h"
 #include "pictures/picture_layout.h"
 #include "pictures/palette.h"
 #include "pictures/timeline_model.h"
@@ -32,6 +33,7 @@ class ReportPicture : public ::testing::Test {
         env_.computerName = "Groundstation";
         env_.now = std::chrono::sys_days{kDay + days{1}} + std::chrono::hours{6};
         env_.versionText = "3.1.23.1366";
+        env_.pictureProgram = GAPSCOPE_PICTURE_EXE;
     }
 
     int Run(std::vector<std::string> args) {
@@ -124,6 +126,37 @@ TEST_F(ReportPicture, ANameThatIsNotUtf8IsWrittenAsItIs) {
     const std::string picture = TextOfPath(folder / PathFromText("d\xE9" "a.png"));
     EXPECT_EQ(Run(Args({"--picture", picture})), kExitDone) << err_.str();
     EXPECT_GT(fs::file_size(PathFromText(picture)), 1000u);
+}
+
+TEST_F(ReportPicture, APictureProgramThatFailsIsReportedAfterTheReport) {
+    const fs::path program = dir_.path() / "failing-picture";
+    std::ofstream(program) << "#!/bin/sh\ncat >/dev/null\necho 'cannot draw: out of memory'\nexit 3\n";
+    fs::permissions(program, fs::perms::owner_all);
+    env_.pictureProgram = program;
+    EXPECT_EQ(Run(Args({"--picture", Picture("a.png")})), kExitSaveFailed);
+    EXPECT_NE(out_.str().find("Missing cycles report"), std::string::npos);
+    EXPECT_EQ(err_.str(), "gapscope-report: cannot write the picture: cannot draw: out of memory\n");
+}
+
+TEST(PictureProgram, FoundBesideTheCommandOrInLibexecBesideItsFolder) {
+    const test::TempDir dir{"gapscope-picture-program-"};
+    const fs::path bin = dir.path() / "usr" / "bin";
+    const fs::path libexec = dir.path() / "usr" / "libexec" / "gapscope" / "gapscope-picture";
+    fs::create_directories(bin);
+    fs::create_directories(libexec.parent_path());
+    const auto place = [](const fs::path& file, fs::perms perms) {
+        std::ofstream(file) << "#!/bin/sh\n";
+        fs::permissions(file, perms);
+    };
+    // The install location of this build may hold one: the others must come first.
+    const auto found = [&] { return FindPictureProgram(bin).value_or(GAPSCOPE_PICTURE_PROGRAM); };
+    EXPECT_EQ(found(), fs::path(GAPSCOPE_PICTURE_PROGRAM));
+    place(libexec, fs::perms::owner_read);  // not a program
+    EXPECT_EQ(found(), fs::path(GAPSCOPE_PICTURE_PROGRAM));
+    fs::permissions(libexec, fs::perms::owner_all);
+    EXPECT_EQ(found(), libexec);
+    place(bin / "gapscope-picture", fs::perms::owner_all);
+    EXPECT_EQ(found(), bin / "gapscope-picture");
 }
 
 TEST_F(ReportPicture, ADayWhoseReportFailsHasNoPicture) {

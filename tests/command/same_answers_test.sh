@@ -1,15 +1,24 @@
 #!/usr/bin/env bash
 # The same answers on both systems: gapscope-report.exe under Wine and the Linux build of
 # gapscope-report, over the same simulated histories of all three services, several days
-# and option sets, print the same report (line ends aside) and save the same file. The
-# Windows simulator must also write the very logs the Linux one writes.
-# Usage: same_answers_test.sh WIN_REPORT WIN_SIMULATE LINUX_REPORT LINUX_SIMULATE
+# and option sets, print the same report (line ends aside) and save the same file; so does
+# the Windows window's automatic run (-s), given. The Windows simulator must also write the
+# very logs the Linux one writes.
+# Usage: same_answers_test.sh WIN_REPORT WIN_SIMULATE LINUX_REPORT LINUX_SIMULATE [WIN_WINDOW]
 set -euo pipefail
-win_report=$1 win_simulate=$2 linux_report=$3 linux_simulate=$4
+win_report=$1 win_simulate=$2 linux_report=$3 linux_simulate=$4 win_window=${5:-}
 export LC_ALL=C.UTF-8  # Wine then takes code page 1252 as the ANSI one
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+if [ -n "$win_window" ]; then
+    # Under a name of its own, so that its stored options (the design defaults, as nothing
+    # is stored yet) are kept apart from the window's.
+    cp "$win_window" "$work/gapscope-same-answers.exe"
+    win_window=$work/gapscope-same-answers.exe
+fi
+# A saved report without the banner's computer name and minute.
+unbannered() { sed -E 's/ on PC .* at [0-9:]+ UTC\]/]/' "$1"; }
 trap 'echo "same_answers_test.sh: line $LINENO failed: $BASH_COMMAND" >&2' ERR
 
 # The banner names the computer and the minute of the run; both differ between the runs.
@@ -63,11 +72,27 @@ for service in prime rapid iodc; do
     mv "$saved" "$work/linux-saved.txt"
     wine "$win_report" "$win_path" --day "${days[1]}" --defaults --save >/dev/null
     cases=$((cases + 1))
-    if ! cmp -s <(sed -E 's/ on PC .* at [0-9:]+ UTC\]/]/' "$work/linux-saved.txt") \
-                <(sed -E 's/ on PC .* at [0-9:]+ UTC\]/]/' "$saved"); then
+    if ! cmp -s <(unbannered "$work/linux-saved.txt") <(unbannered "$saved"); then
         echo "DIFFERENT SAVED FILE: $service ${days[1]}"
         failed=$((failed + 1))
     fi
+    # The window's automatic run saves yesterday's report: the day after days[1] it is that.
+    [ -n "$win_window" ] || continue
+    for switches in "" "-neat -HIM"; do
+        rm -f "$linux_dir"/*-missing-segments.txt
+        # shellcheck disable=SC2086
+        "$linux_report" "$linux_dir" --day "${days[1]}" --defaults --save $switches >/dev/null
+        saved=$(ls "$linux_dir"/*-missing-segments.txt)
+        mv "$saved" "$work/linux-saved.txt"
+        status=0
+        # shellcheck disable=SC2086
+        GAPSCOPE_NOW=${days[2]}T06:00 wine "$win_window" "$win_path" -s $switches || status=$?
+        cases=$((cases + 1))
+        if [ "$status" -ne 0 ] || ! cmp -s <(unbannered "$work/linux-saved.txt") <(unbannered "$saved"); then
+            echo "DIFFERENT FILE SAVED BY THE WINDOW: $service ${days[1]} -s $switches (status $status)"
+            failed=$((failed + 1))
+        fi
+    done
 done
 
 # A damaged mask in an 8-bit log reaches the operator's message in the same letters: UTF-8

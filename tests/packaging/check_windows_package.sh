@@ -164,6 +164,16 @@ if [ -n "$window" ]; then
     reports=("$prefix"/drive_c/station/????-??-??-missing-segments.txt)
     { [ "$status" -eq 0 ] && [ -f "${reports[0]}" ]; } ||
         fail "gapscope.exe C:\\station -s: status $status, no report saved"
+    # Its failures reach the Application event log in its own words. Wine keeps no event
+    # log: it shows what would be logged among its own messages.
+    events='HKLM\System\CurrentControlSet\Services\EventLog\Application\Gapscope'
+    [ "$(reg_value "$events" EventMessageFile)" = "${install_dir}gapscope.exe" ] ||
+        fail "install: the event source Gapscope does not name the window's messages"
+    status=0
+    logged=$(WINEDEBUG=-all,err+eventlog timeout 120 wine "${install_dir}gapscope.exe" 'C:\statoin' -s 2>&1 |
+             tr -d '\r') || status=$?
+    [ "$status" -eq 4 ] && grep -qF 'err:eventlog:ReportEventW L"gapscope: no such folder: C:\\statoin"' <<<"$logged" ||
+        fail "gapscope.exe C:\\statoin -s: nothing in the event log: $logged"
 fi
 
 step "upgrade to $newer"
@@ -196,6 +206,8 @@ status=$(msi_run /x "gapscope-$newer-x64.msi" uninstall.log)
 [ -z "$(installed)" ] || fail "uninstall: installed programs list: $(installed)"
 [ -z "$(shortcuts)" ] || fail "uninstall: left $(shortcuts)"
 in_path 0 uninstall
+[ -z "$window" ] || [ -z "$(reg_value "$events" EventMessageFile)" ] ||
+    fail "uninstall: left the event source Gapscope"
 
 if [ "$failed" -ne 0 ]; then
     echo "The Windows installer failed its checks; Wine's messages: $work/wine-stderr.log" >&2

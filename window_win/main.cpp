@@ -1,0 +1,104 @@
+// gapscope.exe: the window on Windows. A program of the desktop, without a console window of
+// its own; --help and --version are written to the console of the prompt it was started from.
+#include <windows.h>
+// After windows.h, which they need.
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/console.h"
+#include "settings/version_text.h"
+#include "unattended/unattended_run.h"
+#include "window_win/form_gapscope.h"
+#include "window_win/form_services.h"
+
+namespace {
+
+const char* const kUsage =
+    "Usage: gapscope [DATA_DIR] [SWITCH ...]\n"
+    "       gapscope --help | --version\n"
+    "\n"
+    "Shows, for one UTC day, what a Meteosat Second Generation receiving station expected\n"
+    "and never received, from the history logs (SegHistory.log, LateSegHistory.log,\n"
+    "FileHistory.log) in DATA_DIR.\n"
+    "\n"
+    "Only the first argument can name DATA_DIR: a folder given after a switch\n"
+    "(gapscope -P DIR) is ignored. Without it the window reads the folder last chosen in\n"
+    "it (click the \"Data from\" line at its foot), else the program's own folder; the\n"
+    "unattended run reads the program's own folder.\n"
+    "\n"
+    "Switches, anywhere on the command line, letter case ignored:\n"
+    "  -s, /s         unattended run: save yesterday's report file into DATA_DIR and end\n"
+    "  -neat, /neat   compact report file: no separator lines, one date line\n"
+    "  -P             parallel-scan report\n"
+    "  -NOFY2C        never check FY-2 cycle by cycle\n"
+    "  -NOMPE         MPE is not expected (except in the IODC service)\n"
+    "  -HIM           the Himawari report\n"
+    "  -NOHIM         Himawari is never expected\n"
+    "  --help         print this text and end\n"
+    "  --version      print the version and end\n"
+    "\n"
+    "The option boxes are kept per user under HKEY_CURRENT_USER\\Software\\Quillan\\gapscope,\n"
+    "where gapscope-report reads them too.\n"
+    "\n"
+    "Exit status (the Task Scheduler's \"Last Run Result\"):\n"
+    "  0  the window was closed; unattended: the report file was saved\n"
+    "  1  unattended: a segment mask of the day is not a hexadecimal number\n"
+    "  2  the window could not be opened\n"
+    "  3  unattended: the report file could not be written\n"
+    "  4  unattended: no such folder, no history log in it, or a log that cannot be read\n"
+    "     (a log held busy by another program is tried for about half a minute)\n"
+    "Whenever the unattended run saves nothing, it says why on standard error, if it has\n"
+    "one, and in the Application event log (source Gapscope).\n";
+
+bool Asks(const std::vector<std::string>& arguments, const char* option) {
+    return std::find(arguments.begin(), arguments.end(), option) != arguments.end();
+}
+
+int Print(const std::string& text) {
+    gapscope::ReachParentConsole();
+    return gapscope::WriteStandard(gapscope::StandardStream::kOutput, text)
+               ? gapscope::kExitSaveFailed
+               : gapscope::kExitDone;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
+    const std::vector<std::string> arguments = gapscope::CommandArguments(0, nullptr);
+    if (Asks(arguments, "--help")) return Print(kUsage);
+    if (Asks(arguments, "--version"))
+        return Print("gapscope " + gapscope::ProgramVersionText() + "\n");
+
+    // The folder dialog is a COM object of the shell.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_DATE_CLASSES |
+                                                       ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    int status = gapscope::kExitDone;
+    {
+        gapscope::TFormGapscopeWin form(gapscope::DefaultWinFormServices());
+        if (form.Closed()) {
+            // No desktop to open it on (a service without one): nothing can be shown.
+            gapscope::ReachParentConsole();
+            gapscope::WriteStandard(gapscope::StandardStream::kError,
+                                    "gapscope: the window could not be opened on this desktop\n");
+            return gapscope::kExitBadUsage;
+        }
+        form.Show(showCommand);
+        MSG message;
+        while (!form.Closed() && GetMessageW(&message, nullptr, 0, 0) > 0) {
+            if (!IsDialogMessageW(form.Window(), &message)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        }
+        status = form.ExitStatus();
+    }  // the option boxes are stored as the window goes
+    if (SUCCEEDED(com)) CoUninitialize();
+    return status;
+}
