@@ -17,8 +17,7 @@ namespace gapscope::bench {
 namespace {
 
 std::unique_ptr<TFormGapscope> OpenWindow(const BenchHistory& h) {
-    FormServices services = DefaultFormServices();
-    services.window.arguments = {h.directory.string()};
+    FormServices services = DefaultFormServices({h.directory.string()});
     services.window.programDirectory = h.directory;
     services.window.computerName = "Bench";
     services.settingsBaseName = "gapscope-bench";

@@ -115,10 +115,8 @@ const char* const kExitStatuses =
     "  3  UNKNOWN: bad usage, no such folder, none of the three logs in it, a log that\n"
     "     cannot be read, or a bad mask (the reason is on the one line of output)\n";
 
-// The days a date or time on the command line may name: from the start of the system clock's
-// era (no station log is older) to the last that four digits of a year can write.
-constexpr Day kFirstDay = Day{std::chrono::year{1970} / 1 / 1};
-constexpr Day kLastDay = Day{std::chrono::year{9999} / 12 / 31};
+constexpr Day kFirstDay = kFirstGivenDay;
+constexpr Day kLastDay = kLastGivenDay;
 
 std::optional<std::string> OutOfRange(const char* option, Day day, const std::string& text) {
     if (day >= kFirstDay && day <= kLastDay) return std::nullopt;

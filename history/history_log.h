@@ -116,24 +116,37 @@ struct FileIdentity {
     friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 
-// How far a log file has been read: which file, its size then, the end of its last whole
-// line (0 before any) and the encoding its start selected.
+// How far a log file has been read: which file, its size and last modification then, the
+// end of its last whole line (0 before any), the encoding its start selected, and the bytes
+// of that last line (its last kLastLineKept at most), which a file that only grew still has
+// there.
 struct LogReadMark {
     FileIdentity identity;
     std::uint64_t size = 0;
     std::uint64_t wholeLinesEnd = 0;
     LogEncoding encoding = LogEncoding::EightBit;
+    std::int64_t modified = 0;  // in the file system's own units
+    std::string lastLine;
+    static constexpr std::size_t kLastLineKept = 64;
 };
+
+// ReadHistoryLog, and the mark RefreshHistoryLog goes on from: after the whole text when it
+// ends with a whole line; empty otherwise (the unfinished line is in the log, so that the
+// first refresh reads the file whole).
+LogReadResult ReadHistoryLog(const std::filesystem::path& path, HistoryLog::Dates dates,
+                             LogReadMark& mark);
 
 struct LogRefresh {
     LogReadStatus status = LogReadStatus::Missing;
     std::string reason;
     bool changed = false;  // lines were added, or the log was read anew
+    bool afresh = false;   // what was read of the log before is gone: read anew, or emptied
 };
 // Brings `log`, read up to `mark` (both empty at first), up to what its file holds now:
-// only the whole lines after the mark are read and appended, and a file replaced or cut
-// shorter is read whole. A last line without its line end waits for a later refresh.
-// Missing empties log and mark; on any other failure both stay as they were.
+// only the whole lines after the mark are read and appended, and a file replaced, cut
+// shorter, rewritten where its last line read stood, or changed without a change of size
+// (rewritten in place) is read whole. A last line without its line end waits for a later
+// refresh. Missing empties log and mark; on any other failure both stay as they were.
 LogRefresh RefreshHistoryLog(const std::filesystem::path& path, HistoryLog& log, LogReadMark& mark,
                              HistoryLog::Dates dates = HistoryLog::Dates::Collect);
 

@@ -37,6 +37,7 @@ struct OpenedLog {
     std::string reason;
     FileIdentity identity;
     std::uint64_t size = 0;
+    std::int64_t modified = 0;
 };
 
 void OpenForReading(const fs::path& path, OpenedLog& opened) {
@@ -50,6 +51,9 @@ void OpenForReading(const fs::path& path, OpenedLog& opened) {
             opened.identity = {info.dwVolumeSerialNumber,
                                std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
             opened.size = std::uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
+            opened.modified = static_cast<std::int64_t>(
+                std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32 |
+                info.ftLastWriteTime.dwLowDateTime);
             return;
         }
         opened.file.reset();
@@ -66,6 +70,8 @@ void OpenForReading(const fs::path& path, OpenedLog& opened) {
         opened.identity = {static_cast<std::uint64_t>(info.st_dev),
                            static_cast<std::uint64_t>(info.st_ino)};
         opened.size = static_cast<std::uint64_t>(info.st_size);
+        opened.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 +
+                          info.st_mtim.tv_nsec;
         return;
     }
     const int error = errno;
@@ -133,18 +139,42 @@ struct Growth {
     LogReadMark mark;
 };
 
+// The last line of bytes[begin, end), which ends with its line end: at most its last
+// kLastLineKept bytes, in whole code units.
+std::string LastLine(std::string_view bytes, std::size_t begin, std::size_t end,
+                     LogEncoding encoding) {
+    const std::size_t width = CodeUnitWidth(encoding);
+    const auto isEnd = [&](std::size_t at) {
+        const char16_t unit = CodeUnitAt(bytes, at / width, encoding);
+        return unit == u'\n' || unit == u'\r';
+    };
+    std::size_t start = end;
+    while (start >= begin + width && isEnd(start - width)) start -= width;
+    while (start >= begin + width && !isEnd(start - width)) start -= width;
+    const std::size_t kept = LogReadMark::kLastLineKept / width * width;
+    start = std::max(start, end > begin + kept ? end - kept : begin);
+    return std::string(bytes.substr(start, end - start));
+}
+
 // Reads the whole lines after `mark`; or all of them when the file is another, is shorter
-// than they were, or no longer has a line end where the last one read ended (rewritten
-// since). nullopt on a read error.
+// than they were, or no longer has the last line read where it ended (rewritten since).
+// nullopt on a read error.
 std::optional<Growth> ReadGrowth(const OpenedLog& opened, const LogReadMark& mark) {
     Growth growth{false, {}, mark};
     growth.mark.identity = opened.identity;
+    growth.mark.modified = opened.modified;
     std::uint64_t from = 0;  // where `bytes` begin in the file
     std::size_t skip = 0;    // bytes before the first new line
     std::string bytes;
     growth.afresh = mark.wholeLinesEnd == 0 || opened.identity != mark.identity ||
-                    opened.size < mark.wholeLinesEnd;
-    if (!growth.afresh) {
+                    opened.size < mark.wholeLinesEnd ||
+                    (opened.size == mark.size && opened.modified != mark.modified);
+    if (!growth.afresh && !mark.lastLine.empty()) {
+        skip = mark.lastLine.size();
+        from = mark.wholeLinesEnd - skip;
+        if (!ReadFrom(opened, from, bytes)) return std::nullopt;
+        growth.afresh = !std::string_view(bytes).starts_with(mark.lastLine);
+    } else if (!growth.afresh) {
         skip = CodeUnitWidth(mark.encoding);
         from = mark.wholeLinesEnd - skip;
         if (!ReadFrom(opened, from, bytes)) return std::nullopt;
@@ -158,11 +188,15 @@ std::optional<Growth> ReadGrowth(const OpenedLog& opened, const LogReadMark& mar
         growth.mark.encoding = DetectLogEncoding(bytes);
         skip = std::min(MarkLength(growth.mark.encoding), bytes.size());
         growth.mark.wholeLinesEnd = 0;
+        growth.mark.lastLine.clear();
     }
     growth.mark.size = from + bytes.size();
     const std::size_t whole =
         WholeLinesLength(std::string_view(bytes).substr(skip), growth.mark.encoding);
-    if (whole > 0) growth.mark.wholeLinesEnd = from + skip + whole;
+    if (whole > 0) {
+        growth.mark.wholeLinesEnd = from + skip + whole;
+        growth.mark.lastLine = LastLine(bytes, skip, skip + whole, growth.mark.encoding);
+    }
     bytes.resize(skip + whole);
     bytes.erase(0, skip);
     growth.text = DecodeLogBody(std::move(bytes), growth.mark.encoding);
@@ -184,13 +218,30 @@ LogFileText ReadLogText(const fs::path& path) {
 }
 
 LogReadResult ReadHistoryLog(const fs::path& path, HistoryLog::Dates dates) {
+    LogReadMark mark;
+    return ReadHistoryLog(path, dates, mark);
+}
+
+LogReadResult ReadHistoryLog(const fs::path& path, HistoryLog::Dates dates, LogReadMark& mark) {
+    mark = LogReadMark{};
     const OpenedLog opened = OpenLog(path);
     if (opened.status != LogReadStatus::Ok) return {opened.status, opened.reason, {}};
     try {
         std::string bytes;
         if (!ReadFrom(opened, 0, bytes)) return {LogReadStatus::Unreadable, "read error", {}};
+        const LogEncoding encoding = DetectLogEncoding(bytes);
+        const std::size_t skip = std::min(MarkLength(encoding), bytes.size());
+        const std::size_t whole =
+            WholeLinesLength(std::string_view(bytes).substr(skip), encoding);
+        // An unfinished last line is in the log now, so that only a whole reading can take
+        // its finished form: no mark to go on from.
+        if (whole > 0 && skip + whole == bytes.size()) {
+            mark = {opened.identity, bytes.size(), bytes.size(), encoding, opened.modified,
+                    LastLine(bytes, skip, bytes.size(), encoding)};
+        }
         return {LogReadStatus::Ok, {}, HistoryLog::FromBytes(std::move(bytes), dates)};
     } catch (const std::bad_alloc&) {
+        mark = LogReadMark{};
         return {LogReadStatus::Unreadable, NotEnoughMemory(path, opened.size), {}};
     }
 }
@@ -203,10 +254,11 @@ LogRefresh RefreshHistoryLog(const fs::path& path, HistoryLog& log, LogReadMark&
         const bool changed = !log.Empty();
         log = HistoryLog{};
         mark = LogReadMark{};
-        return {LogReadStatus::Missing, {}, changed};
+        return {LogReadStatus::Missing, {}, changed, true};
     }
     if (opened.status != LogReadStatus::Ok) return {opened.status, opened.reason, false};
-    if (mark.wholeLinesEnd > 0 && opened.identity == mark.identity && opened.size == mark.size) {
+    if (mark.wholeLinesEnd > 0 && opened.identity == mark.identity && opened.size == mark.size &&
+        opened.modified == mark.modified) {
         return {LogReadStatus::Ok, {}, false};
     }
     try {
@@ -219,7 +271,7 @@ LogRefresh RefreshHistoryLog(const fs::path& path, HistoryLog& log, LogReadMark&
             log.Append(std::move(growth->text));
         }
         mark = growth->mark;
-        return {LogReadStatus::Ok, {}, changed};
+        return {LogReadStatus::Ok, {}, changed, growth->afresh};
     } catch (const std::bad_alloc&) {
         return {LogReadStatus::Unreadable, NotEnoughMemory(path, opened.size), false};
     }

@@ -14,6 +14,12 @@ using MinuteTime = std::chrono::sys_time<std::chrono::minutes>;
 // Minute of the day, 0..1439.
 inline constexpr int kMinutesPerDay = 1440;
 
+// The days a date or time given from outside (the command line, the environment) may name:
+// from the start of the system clock's era (no station log is older) to the last that four
+// digits of a year can write.
+inline constexpr Day kFirstGivenDay{std::chrono::year{1970} / 1 / 1};
+inline constexpr Day kLastGivenDay{std::chrono::year{9999} / 12 / 31};
+
 // "yyyymmddhhnn" of day + minute/1440 (the minute keys of the segment histories).
 std::string MinuteKey(Day day, int minute);
 // "yyyymmdd" (FileHistory.log day prefix, day search in SegHistory.log).

@@ -19,6 +19,10 @@ bool DayNotBegun(Day day, MinuteTime now) {
     return MinuteTime{day} > now;
 }
 
+bool DayStillArriving(Day day, MinuteTime now, minutes grace) {
+    return LastDueMinute(now, grace) < MinuteTime{day + days{1}} - minutes{1};
+}
+
 JudgedMinutes JudgeMinutes(Day day, const std::optional<MinuteTime>& firstRecord,
                            const std::optional<MinuteTime>& now, minutes grace) {
     const MinuteTime start{day};

@@ -40,6 +40,10 @@ MinuteTime LastDueMinute(MinuteTime now, std::chrono::minutes grace = kDefaultGr
 bool DayBeforeLogsBegin(Day day, const std::optional<MinuteTime>& firstRecord);
 // Whether the day is after the day of the current minute.
 bool DayNotBegun(Day day, MinuteTime now);
+// Whether records of the day may still arrive: some minute of it is not yet due at `now`
+// (the current day and later ones, and the day before until its last minute is due), so
+// that what its logs say of it can still change.
+bool DayStillArriving(Day day, MinuteTime now, std::chrono::minutes grace = kDefaultGrace);
 
 // The minutes of `day` a report judges. `now`: the current minute; none: every day is over.
 JudgedMinutes JudgeMinutes(Day day, const std::optional<MinuteTime>& firstRecord,

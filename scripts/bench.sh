@@ -11,7 +11,8 @@
 #   6. the same year drawn as a heat map by the whole gapscope-report process (--picture,
 #      PNG; SVG for information), and where its time goes, logs in memory;
 #   7. following a ten-year segment history: one repeat cycle's records appended and the log
-#      refreshed, beside loading the same log whole, in one run;
+#      refreshed, beside loading the same log whole, in one run; and the window's look at its
+#      logs after such a cycle (the three logs, the day reported again) beside its start;
 #   8. the peak memory of reading a log of one-byte lines as a history log, beside reading
 #      it whole into memory, per line (peak RSS / file size);
 #   9. the peak memory of a ten-year range as JSON Lines over a ten-year history, each day
@@ -202,6 +203,12 @@ PY
 printf '%-40s %10.1f  (%s bytes)\n' "loading it whole" "$load_ms" "$(stat -c %s "$long/prime-3650/SegHistory.log")"
 printf '%-40s %10.3f  (%s bytes a cycle)\n' "appending a cycle and refreshing" "$refresh_ms" "$cycle_bytes"
 follow_ratio=$(awk -v a="$refresh_ms" -v b="$load_ms" 'BEGIN { printf "%.6f", a / b }')
+window_start_ms=$(awk '$1 ~ /^Follow\/WindowStart\// { print $2 }' "$build/follow.txt")
+window_look_ms=$(awk '$1 ~ /^Follow\/WindowLook\// { printf "%.3f", $2 }' "$build/follow.txt")
+printf '%-40s %10.1f  (the three logs, %s bytes)\n' "the window's start" "$window_start_ms" \
+  "$(cat $(long_logs prime-3650) | wc -c)"
+printf '%-40s %10.3f\n' "the window's look after a cycle" "$window_look_ms"
+window_ratio=$(awk -v a="$window_look_ms" -v b="$window_start_ms" 'BEGIN { printf "%.6f", a / b }')
 
 echo
 echo "== 8. Peak memory of reading a log of one-byte lines (bare line ends), per line: peak RSS /"
@@ -256,6 +263,8 @@ if [ -n "$heatmap_ms" ]; then
 fi
 echo "7. refresh / whole load, prime-3650:       $follow_ratio  limit 0.1  $(verdict "$follow_ratio" 0.1)"
 echo "   refresh after a cycle, ms:              $refresh_ms  limit 5    $(verdict "$refresh_ms" 5)"
+echo "   window's look / its start, prime-3650:  $window_ratio  limit 0.1  $(verdict "$window_ratio" 0.1)"
+echo "   window's look after a cycle, ms:        $window_look_ms  limit 5    $(verdict "$window_look_ms" 5)"
 echo "8. bytes a line, log of one-byte lines:    $line_bytes  limit 8    $(verdict "$line_bytes" 8)"
 echo "9. ten-year JSON range peak MiB, prime-3650: $range_peak_mib  limit $range_limit_mib (1.5 x logs + 60)  $(verdict "$range_peak_mib" "$range_limit_mib")"
 echo "10. gapscope-report --version / wc --version: $(printf '%.2f' "$start_ratio")  limit 4    $(verdict "$start_ratio" 4)"

@@ -70,6 +70,27 @@ void WriteStoredFlag(QSettings& settings, const QString& valueName, bool value) 
     settings.setValue(valueName, QVariant(static_cast<int>(value ? 1 : 0)));
 }
 
+std::optional<int> ReadStoredInteger(const QSettings& settings, const QString& valueName) {
+    const QVariant value = settings.value(valueName);
+    switch (value.metaType().id()) {
+        case QMetaType::Int:
+            return value.toInt();
+        case QMetaType::QString: {
+            if (StoreKeepsTypes(settings)) return std::nullopt;
+            bool ok = false;
+            const int number = value.toString().toInt(&ok, 10);
+            if (!ok) return std::nullopt;
+            return number;
+        }
+        default:
+            return std::nullopt;
+    }
+}
+
+void WriteStoredInteger(QSettings& settings, const QString& valueName, int value) {
+    settings.setValue(valueName, QVariant(value));
+}
+
 TRegistryVariable::TRegistryVariable(QString valueName, QString programBaseName)
     : valueName_(std::move(valueName)),
       programBaseName_(std::move(programBaseName)),

@@ -25,6 +25,10 @@ std::optional<bool> ReadStoredFlag(const QSettings& settings, const QString& val
 // Writes 1 or 0 as a 32-bit integer, replacing a value of any other type.
 void WriteStoredFlag(QSettings& settings, const QString& valueName, bool value);
 
+// A stored signed 32-bit integer, read as strictly as a flag; nullopt otherwise.
+std::optional<int> ReadStoredInteger(const QSettings& settings, const QString& valueName);
+void WriteStoredInteger(QSettings& settings, const QString& valueName, int value);
+
 // One named value under \Software\Quillan\<program base name> of the current user.
 class TRegistryVariable {
   public:

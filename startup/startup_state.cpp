@@ -56,20 +56,45 @@ constexpr std::array<LogFile, 3> kLogs = {{{"FileHistory.log", &StartupState::Fi
                                            {"SegHistory.log", &StartupState::SegHistory}}};
 
 LogReadResult ReadOnce(const std::filesystem::path& path, HistoryLog::Dates dates,
-                       const StartupInputs& inputs) {
+                       const StartupInputs& inputs, LogReadMark& mark) {
+    mark = LogReadMark{};
     try {
-        return inputs.readLog ? inputs.readLog(path) : ReadHistoryLog(path, dates);
+        return inputs.readLog ? inputs.readLog(path) : ReadHistoryLog(path, dates, mark);
     } catch (const std::exception& e) {
         // Out of memory on a huge log and the like: it counts as not read.
+        mark = LogReadMark{};
         return {LogReadStatus::Unreadable, e.what(), {}};
     }
 }
 
 LogReadResult ReadWithRetries(const std::filesystem::path& path, HistoryLog::Dates dates,
-                              const StartupInputs& inputs) {
+                              const StartupInputs& inputs, LogReadMark& mark) {
     return RetryWhileBusy(
-        inputs.retry, [&] { return ReadOnce(path, dates, inputs); },
+        inputs.retry, [&] { return ReadOnce(path, dates, inputs, mark); },
         [](const LogReadResult& result) { return result.status == LogReadStatus::Busy; });
+}
+
+// Only the segment history is asked whether it holds a date.
+HistoryLog::Dates DatesOf(const LogFile& log) {
+    return log.member == &StartupState::SegHistory ? HistoryLog::Dates::Collect
+                                                   : HistoryLog::Dates::Search;
+}
+
+bool AnyLogFound(const std::string& dataDirectory) {
+    for (const LogFile& log : kLogs) {
+        std::error_code error;
+        if (std::filesystem::exists(PathFromText(dataDirectory + std::string(log.name)), error))
+            return true;
+    }
+    return false;
+}
+
+void SetUnreadable(StartupLoad& load, const LogFile& log, LogReadStatus status,
+                   std::string reason) {
+    load.logsLoaded = false;
+    load.unreadableLog = log.name;
+    load.unreadableStatus = status;
+    load.unreadableReason = std::move(reason);
 }
 
 }  // namespace
@@ -131,19 +156,68 @@ std::string ResolveDataDirectory(const std::vector<std::string>& arguments,
 }
 
 void DeriveStartupFlags(StartupState& state, std::optional<MinuteTime> now) {
+    SegHistoryScan scan;
+    DeriveStartupFlags(state, scan, now);
+}
+
+void DeriveStartupFlags(StartupState& state, SegHistoryScan& scan, std::optional<MinuteTime> now) {
     const HistoryLog& seg = state.SegHistory;
-    // Rapid-scan keys win when a history holds both kinds.
-    if (seg.TextContainsAny({"RP=", "RE=", "R9="})) {
-        state.Mode = ScanMode::RapidScan;
-    } else if (seg.TextContainsAny({"IP=", "IE=", "I9="})) {
-        state.Mode = ScanMode::Iodc;
+    const bool later = now && scan.now && *now >= *scan.now;
+    if (scan.lines > seg.LineCount() || (scan.lines > 0 && now != scan.now && !later))
+        scan = SegHistoryScan{};
+    // Keys that were after the time of the last scan and are not now.
+    std::erase_if(scan.later, [&](MinuteTime key) {
+        if (now && key > *now) return false;
+        if (!scan.earliest || key < *scan.earliest) scan.earliest = key;
+        return true;
+    });
+    const auto noteKey = [&](std::string_view line) {
+        if (line.size() < 13 || line[12] != '=') return;
+        const std::optional<MinuteTime> time = ParseMinuteKey(line.substr(0, 12));
+        if (!time) return;
+        if (!scan.newest || *time > *scan.newest) scan.newest = time;
+        if (now && *time > *now) {
+            scan.later.push_back(*time);
+        } else if (!scan.earliest || *time < *scan.earliest) {
+            scan.earliest = time;
+        }
+    };
+    if (scan.lines == 0) {
+        // The whole text at once, as fast as a search can go; rapid-scan keys win when a
+        // history holds both kinds.
+        scan.rapid = seg.TextContainsAny({"RP=", "RE=", "R9="});
+        scan.rapidProlog = scan.rapid && seg.TextContains("RP=");
+        scan.iodc = !scan.rapid && seg.TextContainsAny({"IP=", "IE=", "I9="});
+        scan.iodcProlog = scan.iodc && seg.TextContains("IP=");
+        scan.fy2c = seg.TextContains("67=") || seg.TextContains("71=");
+        for (std::size_t i = 0; i < seg.LineCount(); ++i) noteKey(seg.Line(i));
     } else {
-        state.Mode = ScanMode::Prime;
+        // The new lines alone. A key that turns up first in them was in none of the lines
+        // before, so that neither was the prolog's.
+        const auto has = [](std::string_view line, std::string_view needle) {
+            return line.find(needle) != std::string_view::npos;
+        };
+        for (std::size_t i = scan.lines; i < seg.LineCount(); ++i) {
+            const std::string_view line = seg.Line(i);
+            scan.rapid = scan.rapid || has(line, "RP=") || has(line, "RE=") || has(line, "R9=");
+            scan.rapidProlog = scan.rapidProlog || (scan.rapid && has(line, "RP="));
+            scan.iodc = scan.iodc ||
+                        (!scan.rapid && (has(line, "IP=") || has(line, "IE=") || has(line, "I9=")));
+            scan.iodcProlog = scan.iodcProlog || (scan.iodc && has(line, "IP="));
+            scan.fy2c = scan.fy2c || has(line, "67=") || has(line, "71=");
+            noteKey(line);
+        }
     }
-    state.NoPrologCheck = (state.IsRapidScan() && !seg.TextContains("RP=")) ||
-                          (state.IsIodc() && !seg.TextContains("IP="));
-    state.Fy2cSeen = !state.switches.noFy2c && (seg.TextContains("67=") || seg.TextContains("71="));
-    state.FirstRecord = EarliestRecord(seg, now);
+    scan.lines = seg.LineCount();
+    scan.now = now;
+
+    state.Mode = scan.rapid  ? ScanMode::RapidScan
+                 : scan.iodc ? ScanMode::Iodc
+                             : ScanMode::Prime;
+    state.NoPrologCheck =
+        (state.IsRapidScan() && !scan.rapidProlog) || (state.IsIodc() && !scan.iodcProlog);
+    state.Fy2cSeen = !state.switches.noFy2c && scan.fy2c;
+    state.FirstRecord = scan.earliest;
 }
 
 StartupLoad LoadStartupState(const StartupInputs& inputs) {
@@ -152,29 +226,84 @@ StartupLoad LoadStartupState(const StartupInputs& inputs) {
     state.DataDirectory = ResolveDataDirectory(inputs.arguments, inputs.programDirectory);
     state.switches = ParseSwitches(inputs.arguments);
     state.ComputerName = NormaliseComputerName(inputs.computerName.value_or(std::string{}));
-    for (const LogFile& log : kLogs) {
-        std::error_code error;
-        const std::string path = state.DataDirectory + std::string(log.name);
-        if (std::filesystem::exists(PathFromText(path), error)) load.anyLogFound = true;
-    }
+    load.anyLogFound = AnyLogFound(state.DataDirectory);
     load.logsLoaded = true;
-    for (const LogFile& log : kLogs) {
-        // Only the segment history is asked whether it holds a date.
-        const auto dates = log.member == &StartupState::SegHistory ? HistoryLog::Dates::Collect
-                                                                    : HistoryLog::Dates::Search;
-        LogReadResult read = ReadWithRetries(
-            PathFromText(state.DataDirectory + std::string(log.name)), dates, inputs);
+    for (std::size_t i = 0; i < kLogs.size(); ++i) {
+        const LogFile& log = kLogs[i];
+        LogReadResult read =
+            ReadWithRetries(PathFromText(state.DataDirectory + std::string(log.name)),
+                            DatesOf(log), inputs, load.marks[i]);
         if (read.status == LogReadStatus::Unreadable || read.status == LogReadStatus::Busy) {
-            load.logsLoaded = false;
-            load.unreadableLog = log.name;
-            load.unreadableStatus = read.status;
-            load.unreadableReason = std::move(read.reason);
+            SetUnreadable(load, log, read.status, std::move(read.reason));
             break;
         }
         state.*log.member = std::move(read.log);
     }
-    DeriveStartupFlags(state, inputs.now);
+    DeriveStartupFlags(state, load.segScan, inputs.now);
     return load;
+}
+
+StartupRefresh RefreshStartupLoad(StartupLoad& load, const StartupInputs& inputs) {
+    StartupRefresh refresh;
+    StartupState& state = load.state;
+    struct Said {
+        bool logsLoaded;
+        std::string unreadableLog;
+        LogReadStatus unreadableStatus;
+        std::string unreadableReason;
+    };
+    const Said before{load.logsLoaded, load.unreadableLog, load.unreadableStatus,
+                      load.unreadableReason};
+    load.anyLogFound = AnyLogFound(state.DataDirectory);
+    load.logsLoaded = true;
+    load.unreadableLog.clear();
+    load.unreadableStatus = LogReadStatus::Ok;
+    load.unreadableReason.clear();
+    bool stopped = false;
+    for (std::size_t i = 0; i < kLogs.size(); ++i) {
+        const LogFile& log = kLogs[i];
+        HistoryLog& text = state.*log.member;
+        // The segment history's scan goes on from its last line unless its lines were replaced.
+        const auto replaced = [&] {
+            if (log.member == &StartupState::SegHistory) load.segScan = SegHistoryScan{};
+        };
+        if (stopped) {
+            replaced();
+            // As at start-up: the logs after one that cannot be read stay empty.
+            refresh.changed = refresh.changed || !text.Empty();
+            text = HistoryLog{};
+            load.marks[i] = LogReadMark{};
+            continue;
+        }
+        LogRefresh read;
+        try {
+            read = RefreshHistoryLog(PathFromText(state.DataDirectory + std::string(log.name)),
+                                     text, load.marks[i], DatesOf(log));
+        } catch (const std::exception& e) {
+            read = {LogReadStatus::Unreadable, e.what(), false};
+        }
+        if (read.status == LogReadStatus::Busy) {
+            // What was said of the logs kept stands until they are read again.
+            refresh.busyLog = std::string(log.name);
+            load.logsLoaded = before.logsLoaded;
+            load.unreadableLog = before.unreadableLog;
+            load.unreadableStatus = before.unreadableStatus;
+            load.unreadableReason = before.unreadableReason;
+            break;
+        }
+        refresh.changed = refresh.changed || read.changed;
+        if (read.afresh) replaced();
+        if (read.status == LogReadStatus::Unreadable) {
+            replaced();
+            SetUnreadable(load, log, read.status, std::move(read.reason));
+            refresh.changed = refresh.changed || before.logsLoaded || !text.Empty();
+            text = HistoryLog{};
+            load.marks[i] = LogReadMark{};
+            stopped = true;
+        }
+    }
+    DeriveStartupFlags(state, load.segScan, inputs.now);
+    return refresh;
 }
 
 }  // namespace gapscope

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -72,6 +73,24 @@ std::string ResolveDataDirectory(const std::vector<std::string>& arguments,
 // the switches give; keys after `now` do not count as the first record.
 void DeriveStartupFlags(StartupState& state, std::optional<MinuteTime> now = std::nullopt);
 
+// What the segment history's lines said for the flags, up to the line searched last, so
+// that a log that only grew is searched in its new lines alone.
+struct SegHistoryScan {
+    std::size_t lines = 0;
+    bool rapid = false;        // "RP=", "RE=" or "R9="
+    bool rapidProlog = false;  // "RP=", looked for once rapid
+    bool iodc = false;         // "IP=", "IE=" or "I9=", looked for while not rapid
+    bool iodcProlog = false;   // "IP=", looked for once IODC
+    bool fy2c = false;         // "67=" or "71="
+    std::optional<MinuteTime> now;       // the time the keys were sorted by
+    std::optional<MinuteTime> earliest;  // the earliest minute key not after `now`
+    std::vector<MinuteTime> later;       // the minute keys after `now`
+    std::optional<MinuteTime> newest;    // the latest minute key (NewestRecord)
+};
+// DeriveStartupFlags, going on from `scan`, which must be of the same log's earlier lines
+// (empty, it searches them all): what the lines added since give, at `now`.
+void DeriveStartupFlags(StartupState& state, SegHistoryScan& scan, std::optional<MinuteTime> now);
+
 // How often a log that another program holds busy is tried, and how the wait between two
 // tries is spent. One try (the default) never waits.
 struct RetryPolicy {
@@ -113,10 +132,30 @@ struct StartupLoad {
     std::string unreadableLog;         // the file name of the log that stopped the reading
     LogReadStatus unreadableStatus = LogReadStatus::Ok;
     std::string unreadableReason;
+    // How far each log was read, in the order they are read (FileHistory.log,
+    // LateSegHistory.log, SegHistory.log), for following them as they grow; empty for a log
+    // read through `StartupInputs::readLog`, not read, or ending in an unfinished line.
+    std::array<LogReadMark, 3> marks{};
+    SegHistoryScan segScan;
 };
 
 // The show step without a window: data directory, switches, the three logs read in order
 // (a log that cannot be read leaves it and the later ones empty), then the flags.
 StartupLoad LoadStartupState(const StartupInputs& inputs);
+
+// What a refresh of a start-up's logs found.
+struct StartupRefresh {
+    bool changed = false;  // lines were added, a log was read anew or emptied, or one failed
+    // The log another program held busy: it and the logs after it were kept as they were
+    // read last, to be tried again at the next refresh.
+    std::optional<std::string> busyLog;
+};
+// Brings a load of LoadStartupState (or of this) up to what its logs hold now, as a new
+// start-up with the same data directory and switches at `inputs.now` would find them, but
+// reading only what each log gained since its mark (RefreshHistoryLog): a log replaced or
+// cut shorter is read whole, an unfinished last line waits for its line end. A log that
+// cannot be read ends the reading as at start-up; one held busy keeps what was read of it
+// and of the later logs. The flags are derived again.
+StartupRefresh RefreshStartupLoad(StartupLoad& load, const StartupInputs& inputs);
 
 }  // namespace gapscope

@@ -13,41 +13,66 @@ std::string UtcMinuteText(MinuteTime time) {
     return IsoDate(std::chrono::floor<std::chrono::days>(time)) + " " + ClockTime(time) + " UTC";
 }
 
-std::optional<MinuteTime> NewestRecordOf(const StartupState& state) {
-    const std::optional<MinuteTime> seg = NewestRecord(state.SegHistory);
+std::optional<MinuteTime> NewestRecordOf(const StartupLoad& loaded) {
+    const StartupState& state = loaded.state;
+    // The start-up's scan has it when it covers the segment history, as it does after a
+    // reading; a look a minute then searches only the lines it added.
+    const std::optional<MinuteTime> seg = loaded.segScan.lines == state.SegHistory.LineCount()
+                                              ? loaded.segScan.newest
+                                              : NewestRecord(state.SegHistory);
     const std::optional<MinuteTime> late = NewestRecord(state.LateSegHistory);
     if (seg && late) return std::max(*seg, *late);
     return seg ? seg : late;
 }
 
+// " (read 06:10, newest 06:09 UTC)", short beside the folder (the tooltip says it in full);
+// a record of another day with its date.
+std::string ReadDetail(MinuteTime readAt, const std::optional<MinuteTime>& newest) {
+    const auto day = [](MinuteTime time) { return std::chrono::floor<std::chrono::days>(time); };
+    std::string detail = " (read " + ClockTime(readAt) + ", ";
+    if (!newest) return detail + "no record yet)";
+    return detail + "newest " +
+           (day(*newest) == day(readAt) ? ClockTime(*newest) + " UTC" : UtcMinuteText(*newest)) +
+           ")";
+}
+
 }  // namespace
 
 DataLabel DescribeSource(const StartupLoad& loaded, bool folderExists,
-                         std::chrono::sys_seconds readAt) {
+                         std::chrono::sys_seconds readAt,
+                         const std::optional<std::string>& typedFolder) {
     const std::string& folder = loaded.state.DataDirectory;
     const std::string click = "Click to choose the station's folder.";
-    const std::optional<MinuteTime> newest = NewestRecordOf(loaded.state);
+    const MinuteTime readMinute = std::chrono::floor<std::chrono::minutes>(readAt);
+    const std::optional<MinuteTime> newest = NewestRecordOf(loaded);
     const std::string read =
-        "Logs read " + UtcMinuteText(std::chrono::floor<std::chrono::minutes>(readAt)) +
+        "Logs read " + UtcMinuteText(readMinute) +
         (newest ? "; newest record " + UtcMinuteText(*newest) : "; no minute record in them") + ".";
+    if (typedFolder) {
+        return {"Folder not found: ", *typedFolder,
+                "The folder named on the command line, " + *typedFolder +
+                    ", does not exist; nothing is judged.\n" + click,
+                DataState::NoFolder, ""};
+    }
     if (!folderExists) {
         return {"Folder not found: ", folder, folder + " does not exist.\n" + click,
-                DataState::NoFolder};
+                DataState::NoFolder, ""};
     }
     if (!loaded.anyLogFound) {
         return {"No history log found in: ", folder,
                 "None of SegHistory.log, LateSegHistory.log and FileHistory.log is in " + folder +
                     ".\n" + click,
-                DataState::NoLog};
+                DataState::NoLog, ""};
     }
     if (!loaded.logsLoaded) {
-        // As designed, the label keeps its design text; the tooltip says why.
-        return {"Data source", "",
-                "Could not read " + folder + loaded.unreadableLog + ": " + loaded.unreadableReason +
-                    "; it and the logs after it are taken as empty.\n" + read + "\n" + click,
-                DataState::Unreadable};
+        const std::string log = folder + loaded.unreadableLog;
+        return {"Cannot read: ", log,
+                "Could not read " + log + ": " + loaded.unreadableReason +
+                    "; nothing is judged until it can be read.\n" + read + "\n" + click,
+                DataState::Unreadable, " (" + loaded.unreadableReason + ")"};
     }
-    return {"Data from: ", folder, folder + "\n" + read + "\n" + click, DataState::Read};
+    return {"Data from: ", folder, folder + "\n" + read + "\n" + click, DataState::Read,
+            ReadDetail(readMinute, newest)};
 }
 
 }  // namespace gapscope

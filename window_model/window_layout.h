@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -9,8 +10,9 @@
 
 namespace gapscope::layout {
 
+// The size the window opens at, and its least: it can be made larger.
 inline constexpr int kClientWidth = 624;
-inline constexpr int kClientHeight = 600;
+inline constexpr int kClientHeight = 622;
 inline constexpr int kRowHeight = 13;  // of the four report lists
 
 enum class Kind { Label, List, GroupBox, Button, DatePicker };
@@ -41,10 +43,58 @@ inline constexpr ControlDesign kWindowControls[] = {
     {"GroupBoxReportControl", Kind::GroupBox, 376, 8, 240, 418, 4, " Report Settings "},
     {"LabelMissingScans", Kind::Label, 376, 440, 0, 0, -1, "Missing repeat cycles"},
     {"ListBoxMissingSlots", Kind::List, 376, 456, 240, 97, 5, ""},
-    {"LabelSource", Kind::Label, 16, 572, 0, 0, -1, "Data source"},
-    {"ButtonSave", Kind::Button, 448, 567, 81, 25, 6, "Save"},
-    {"ButtonClose", Kind::Button, 535, 567, 81, 25, 0, "Close"},
+    // The day's counts, one line below the lists (the model's CountsLine).
+    {"LabelCounts", Kind::Label, 8, 559, 608, 17, -1, ""},
+    {"LabelSource", Kind::Label, 16, 594, 0, 0, -1, "Data source"},
+    {"ButtonSave", Kind::Button, 448, 589, 81, 25, 6, "Save"},
+    {"ButtonClose", Kind::Button, 535, 589, 81, 25, 0, "Close"},
 };
+
+// How a control of kWindowControls follows the window when it is made larger than
+// designed: where its left, top, right and bottom edges go, each in thirds of the extra
+// width or height (0 stays with the top left corner, 3 goes with the bottom right). The
+// four lists take all the extra room, in their order and places: the left column's lists
+// the extra width, each row of lists a third of the extra height; the report settings
+// stay as they are, and the foot goes with the bottom.
+struct Stretch {
+    const char* name;
+    int left;
+    int top;
+    int right;
+    int bottom;
+};
+inline constexpr Stretch kStretches[] = {
+    {"LabelMissingSegments", 0, 0, 0, 0},
+    {"ListBoxMissingSegs", 0, 0, 3, 1},
+    {"LabelMissingMpefSegments", 0, 1, 0, 1},
+    {"ListBoxMissingProduct", 0, 1, 3, 2},
+    {"LabelLateSegments", 0, 2, 0, 2},
+    {"ListBoxLateSegs", 0, 2, 3, 3},
+    {"GroupBoxReportControl", 3, 0, 3, 0},
+    {"LabelMissingScans", 3, 2, 3, 2},
+    {"ListBoxMissingSlots", 3, 2, 3, 3},
+    {"LabelCounts", 0, 3, 3, 3},
+    {"LabelSource", 0, 3, 0, 3},
+    {"ButtonSave", 3, 3, 3, 3},
+    {"ButtonClose", 3, 3, 3, 3},
+};
+
+struct Rect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+// Where a control of kWindowControls stands in a client area of the given size (in the
+// layout's pixels), which is taken as at least the designed one. A label sized to its text keeps width and height 0.
+Rect Place(const ControlDesign& design, int clientWidth, int clientHeight);
+
+// Where the window opens, in the coordinates of the screen's available area `screen`
+// (both of the client area): the stored placement, no smaller than designed, no larger
+// than the screen and moved onto it; without one, the designed size in the middle.
+Rect OpeningPlacement(const std::optional<Rect>& stored, const Rect& screen);
 
 inline constexpr ControlDesign kGroupControls[] = {
     {"LabelDate", Kind::Label, 17, 22, 0, 0, -1, "Choose day"},

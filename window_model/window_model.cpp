@@ -1,10 +1,13 @@
 #include "window_model/window_model.h"
 
+#include <algorithm>
 #include <cctype>
 #include <exception>
+#include <iterator>
 #include <system_error>
 #include <utility>
 
+#include "report/judged_minutes.h"
 #include "report/report_file.h"
 #include "startup/system_text.h"
 #include "unattended/unattended_run.h"
@@ -15,6 +18,11 @@ namespace {
 // Only the first argument names the data folder, and only when it is no switch.
 bool FolderArgumentGiven(const std::vector<std::string>& arguments) {
     return !arguments.empty() && !arguments.front().empty() && !IsSwitch(arguments.front());
+}
+
+bool IsFolder(const std::string& text) {
+    std::error_code error;
+    return std::filesystem::is_directory(PathFromText(text), error);
 }
 
 std::string Capitalised(std::string text) {
@@ -28,7 +36,9 @@ std::string Capitalised(std::string text) {
 WindowModel::WindowModel(WindowInputs inputs) : inputs_(std::move(inputs)) {
     options_ = inputs_.storedOptions;
     options_.decontaminating = false;
-    startup_.ComputerName = NormaliseComputerName(inputs_.computerName.value_or(std::string{}));
+    announceLosses_ = inputs_.announceLosses;
+    load_.state.ComputerName =
+        NormaliseComputerName(inputs_.computerName.value_or(std::string{}));
 }
 
 std::chrono::sys_seconds WindowModel::Now() const {
@@ -36,15 +46,22 @@ std::chrono::sys_seconds WindowModel::Now() const {
                        : std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
 }
 
+MinuteTime WindowModel::NowMinute() const {
+    return std::chrono::floor<std::chrono::minutes>(Now());
+}
+
 bool WindowModel::FormShow() {
     if (shown_) return false;
     shown_ = true;
-    startup_.DataDirectory.clear();
+    load_.state.DataDirectory.clear();
     caption_ = "Gapscope from Orbitrue Software - V" + inputs_.versionText + " - PC " +
-               startup_.ComputerName;
+               load_.state.ComputerName;
 
-    StartupInputs load{inputs_.arguments, inputs_.programDirectory, inputs_.computerName, {},
-                       inputs_.readLog, std::chrono::floor<std::chrono::minutes>(Now())};
+    StartupInputs load;
+    load.arguments = inputs_.arguments;
+    load.programDirectory = inputs_.programDirectory;
+    load.computerName = inputs_.computerName;
+    load.readLog = inputs_.readLog;
     autoRun_ = ParseSwitches(inputs_.arguments).autoRun;
     if (autoRun_) {
         // Unattended, a log that another program holds is worth waiting for.
@@ -62,74 +79,173 @@ bool WindowModel::FormShow() {
 }
 
 void WindowModel::LoadLogs(StartupInputs inputs) {
-    StartupLoad loaded = LoadStartupState(inputs);
-    std::error_code error;
-    const bool folderExists =
-        std::filesystem::is_directory(PathFromText(loaded.state.DataDirectory), error);
-    source_ = DescribeSource(loaded, folderExists, Now());
-    if (autoRun_) {
-        const std::optional<std::string> first =
-            inputs.arguments.empty() ? std::nullopt
-                                     : std::optional<std::string>(inputs.arguments.front());
-        dataProblem_ = UnattendedDataProblem(first, loaded);
+    // A record stamped later than the current minute does not begin the logs.
+    inputs.now = NowMinute();
+    load_ = LoadStartupState(inputs);
+    loadInputs_ = std::move(inputs);
+    DescribeData();
+}
+
+void WindowModel::RefreshLogs() {
+    loadInputs_.now = NowMinute();
+    // A folder argument that has come or gone changes where a new start would look.
+    if (ResolveDataDirectory(loadInputs_.arguments, loadInputs_.programDirectory) !=
+        load_.state.DataDirectory) {
+        LoadLogs(loadInputs_);
+        return;
     }
-    startup_ = std::move(loaded.state);
+    RefreshStartupLoad(load_, loadInputs_);
+    DescribeData();
+}
+
+void WindowModel::DescribeData() {
+    const std::vector<std::string>& arguments = loadInputs_.arguments;
+    typedFolder_.reset();
+    if (FolderArgumentGiven(arguments) && !IsFolder(arguments.front()))
+        typedFolder_ = arguments.front();
+    const std::optional<std::string> first =
+        arguments.empty() ? std::nullopt : std::optional<std::string>(arguments.front());
+    dataProblem_ = UnattendedDataProblem(first, load_);
+    source_ = DescribeSource(load_, IsFolder(load_.state.DataDirectory), Now(), typedFolder_);
 }
 
 void WindowModel::DateChanged() {
-    const RunInputs run{std::chrono::floor<std::chrono::minutes>(Now()), nullptr};
-    try {
-        DayReportResult result = inputs_.runReport
-                                     ? inputs_.runReport(startup_, options_, pickerDay_, run)
-                                     : BuildDayReportWith(startup_, options_, pickerDay_, run);
-        report_ = std::move(result.lists);
-        findings_ = std::move(result.findings);
-        reportError_ = std::move(result.error);
-        reportErrorPlace_ = std::move(result.errorPlace);
-    } catch (const std::exception& e) {
-        reportError_ = e.what();
-        reportErrorPlace_.reset();
+    RunReport(Run::Asked);
+}
+
+void WindowModel::RunReport(Run run) {
+    DayReport lists;
+    Findings findings;
+    std::optional<std::string> error;
+    std::optional<std::string> place;
+    if (dataProblem_) {
+        // A day built from nothing would read as a day with everything missing.
+        lists = NothingToJudge(load_.state, options_, pickerDay_, *dataProblem_);
+        findings.day = pickerDay_;
+    } else {
+        const RunInputs inputs{NowMinute(), nullptr};
+        try {
+            DayReportResult result =
+                inputs_.runReport ? inputs_.runReport(load_.state, options_, pickerDay_, inputs)
+                                  : BuildDayReportWith(load_.state, options_, pickerDay_, inputs);
+            lists = std::move(result.lists);
+            findings = std::move(result.findings);
+            error = std::move(result.error);
+            place = std::move(result.errorPlace);
+        } catch (const std::exception& e) {
+            error = e.what();
+        }
     }
+    // Unchanged lists are not shown again, so that a follow tick that found nothing new
+    // leaves the screen alone.
+    const bool same = run != Run::Asked && reportDay_ == pickerDay_ && lists == report_ &&
+                      findings == findings_ && error == reportError_ && place == reportErrorPlace_;
+    report_ = std::move(lists);
+    findings_ = std::move(findings);
+    reportError_ = std::move(error);
+    reportErrorPlace_ = std::move(place);
     reportDay_ = pickerDay_;
-    ++listsRevision_;
-    if (reportError_ && !autoRun_) {
-        // The designed message, then where the damaged line is.
-        std::string text = *reportError_;
-        if (reportErrorPlace_) text += "\n" + Capitalised(*reportErrorPlace_);
-        Say(WindowMessage::Kind::Error, std::move(text));
+    keepPlace_ = run != Run::Asked;
+    if (!same) ++listsRevision_;
+
+    if (dataProblem_) {
+        counts_ = NothingCounted(*dataProblem_);
+    } else if (reportError_) {
+        counts_ = NothingCounted("the report run stopped: " + *reportError_);
+    } else {
+        counts_ = DescribeCounts(findings_);
     }
+
+    std::optional<std::string> said;
+    if (reportError_) {
+        // The designed message, then where the damaged line is.
+        said = *reportError_;
+        if (reportErrorPlace_) *said += "\n" + Capitalised(*reportErrorPlace_);
+    }
+    if (said && !autoRun_ && (run == Run::Asked || said != saidError_))
+        Say(WindowMessage::Kind::Error, *said);
+    saidError_ = std::move(said);
+    NoteLosses(run);
+}
+
+void WindowModel::NoteLosses(Run run) {
+    if (run == Run::Asked) knownLosses_.reset();
+    // What could not be judged neither announces nor forgets anything.
+    if (dataProblem_ || reportError_) return;
+    const std::vector<Loss> losses = LossesOf(findings_);
+    std::vector<Loss> fresh;
+    if (knownLosses_) {
+        std::set_difference(losses.begin(), losses.end(), knownLosses_->begin(),
+                            knownLosses_->end(), std::back_inserter(fresh));
+    }
+    if (run == Run::Followed && !fresh.empty() && announceLosses_) {
+        announcements_.push_back(AnnounceNewLosses(reportDay_, fresh));
+        alertCount_ += static_cast<int>(fresh.size());
+    }
+    // Known once, a loss is never announced again that day, even after it was gone a while.
+    std::vector<Loss> known;
+    if (knownLosses_) {
+        std::set_union(losses.begin(), losses.end(), knownLosses_->begin(), knownLosses_->end(),
+                       std::back_inserter(known));
+    } else {
+        known = losses;
+    }
+    knownLosses_ = std::move(known);
 }
 
 void WindowModel::PickDay(Day day) {
+    OperatorActs();
     pickerDay_ = day;
     DateChanged();
 }
 
 void WindowModel::ClickBox(const OptionField& box, bool checked) {
+    OperatorActs();
     options_.*box.member = checked;
     DateChanged();
 }
 
 void WindowModel::ButtonSaveClick() {
-    const BannerInfo banner{inputs_.versionText, startup_.ComputerName, Now()};
+    if (!autoRunning_) OperatorActs();
+    if (const auto refused = RefuseSave(dataProblem_, load_.state, reportDay_, NowMinute())) {
+        // As gapscope-report --save refuses it: a report built from nothing is never saved.
+        if (autoRunning_) {
+            FailAutoRun(refused->status, {refused->line});
+        } else {
+            Say(WindowMessage::Kind::Error,
+                Capitalised(refused->line) + ".\nThe report was not saved.");
+        }
+        return;
+    }
+    if (reportError_ && !autoRunning_) {
+        // A report cut short would pass for a complete one.
+        Say(WindowMessage::Kind::Error, "The report of " + IsoDate(reportDay_) +
+                                            " stopped at a damaged record: " + *reportError_ +
+                                            ".\nThe report was not saved.");
+        return;
+    }
+    const BannerInfo banner{inputs_.versionText, load_.state.ComputerName, Now()};
     // The neat Himawari report empties three lists on screen as well.
-    const Lines text = BuildReportText(report_, startup_, banner);
+    const Lines text = BuildReportText(report_, load_.state, banner);
     ++listsRevision_;
 
     std::filesystem::path path;
     std::optional<std::string> failure;
     try {
-        path = ReportFilePath(startup_, inputs_.programDirectory, reportDay_);
-        failure =
-            inputs_.writeReport ? inputs_.writeReport(path, text) : WriteReportFile(path, text);
+        path = ReportFilePath(load_.state, inputs_.programDirectory, reportDay_);
+        failure = inputs_.writeReport ? inputs_.writeReport(path, text)
+                                      : WriteReportFile(path, text, inputs_.saveRetry);
     } catch (const std::exception& e) {
         failure = e.what();
     }
     if (failure) {
-        // An interactive save fails without a word; only the automatic run must say so.
         if (autoRunning_) {
             FailAutoRun(kExitSaveFailed,
                         {"report not saved to " + TextOfPath(path) + ": " + *failure});
+        } else {
+            // The file replaced only whole: an earlier report of the day is as it was.
+            Say(WindowMessage::Kind::Error, "The report could not be saved to " +
+                                                TextOfPath(path) + ":\n" + *failure);
         }
         return;
     }
@@ -148,9 +264,9 @@ void WindowModel::ButtonCloseClick() {
 void WindowModel::TimerAutoRunTimer() {
     timerArmed_ = false;
     autoRunning_ = true;
-    if (dataProblem_) {
+    if (const auto refused = RefuseSave(dataProblem_, load_.state, reportDay_, NowMinute())) {
         // A report built from nothing would pass for a day without a gap: save nothing.
-        FailAutoRun(kExitDataUnreadable, {*dataProblem_});
+        FailAutoRun(refused->status, {refused->line});
     } else if (reportError_) {
         // A report cut short would pass for a complete one: save nothing.
         std::vector<std::string> lines = {"report for " + IsoDate(reportDay_) +
@@ -165,26 +281,72 @@ void WindowModel::TimerAutoRunTimer() {
 
 std::optional<std::string> WindowModel::LabelSourceClick() const {
     if (autoRun_) return std::nullopt;
-    return startup_.DataDirectory;
+    return load_.state.DataDirectory;
 }
 
 void WindowModel::FolderChosen(const std::filesystem::path& folder) {
+    OperatorActs();
     // Read as at start-up, with the same switches; the chosen folder stands in for the
     // folder argument.
     std::vector<std::string> arguments = inputs_.arguments;
     if (FolderArgumentGiven(arguments)) arguments.erase(arguments.begin());
-    LoadLogs({std::move(arguments), folder, inputs_.computerName, {}, inputs_.readLog,
-              std::chrono::floor<std::chrono::minutes>(Now())});
+    StartupInputs load;
+    load.arguments = std::move(arguments);
+    load.programDirectory = folder;
+    load.computerName = inputs_.computerName;
+    load.readLog = inputs_.readLog;
+    LoadLogs(std::move(load));
     if (inputs_.keepFolder) inputs_.keepFolder(folder);
     DateChanged();
 }
 
+bool WindowModel::Following() const {
+    return shown_ && !autoRun_ && DayStillArriving(pickerDay_, NowMinute());
+}
+
+void WindowModel::TimerFollowTimer() {
+    if (!Following()) return;
+    RefreshLogs();
+    RunReport(Run::Followed);
+}
+
+void WindowModel::Reload() {
+    if (!shown_ || autoRun_) return;
+    OperatorActs();
+    LoadLogs(loadInputs_);
+    RunReport(Run::Reloaded);
+}
+
+void WindowModel::AnnounceLossesClick(bool on) {
+    OperatorActs();
+    announceLosses_ = on;
+    if (inputs_.keepAnnounceLosses) inputs_.keepAnnounceLosses(on);
+}
+
+void WindowModel::WindowActivated() {
+    OperatorActs();
+}
+
+void WindowModel::OperatorActs() {
+    alertCount_ = 0;
+}
+
+std::string WindowModel::Title() const {
+    if (alertCount_ == 0) return caption_;
+    return std::to_string(alertCount_) + (alertCount_ == 1 ? " new loss - " : " new losses - ") +
+           caption_;
+}
+
 PictureRequest WindowModel::Picture() const {
-    return {findings_, {startup_.ComputerName, inputs_.versionText}, startup_.DataDirectory};
+    return {findings_, {load_.state.ComputerName, inputs_.versionText}, load_.state.DataDirectory};
 }
 
 std::vector<WindowMessage> WindowModel::TakeMessages() {
     return std::exchange(messages_, {});
+}
+
+std::vector<Announcement> WindowModel::TakeAnnouncements() {
+    return std::exchange(announcements_, {});
 }
 
 void WindowModel::Say(WindowMessage::Kind kind, std::string text) {

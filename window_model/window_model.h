@@ -14,12 +14,18 @@
 #include "report/lines.h"
 #include "report/report_options.h"
 #include "startup/startup_state.h"
+#include "window_model/counts_line.h"
 #include "window_model/data_label.h"
+#include "window_model/list_place.h"
+#include "window_model/losses.h"
 
 namespace gapscope {
 
 // The automatic run's one tick comes this long after the show step.
 inline constexpr std::chrono::milliseconds kAutoRunDelay{250};
+// How often the window looks at its logs while the day it shows is still arriving: the
+// cycles fall due minute by minute, so a look a minute is what the report can tell apart.
+inline constexpr std::chrono::seconds kFollowInterval{60};
 
 // Everything the window takes from outside itself. The files it reads and writes go through
 // the two functions at the end, which tests may replace; empty, they reach the disk.
@@ -45,6 +51,13 @@ struct WindowInputs {
     // Returns why the report file could not be written.
     std::function<std::optional<std::string>(const std::filesystem::path&, const Lines&)>
         writeReport;
+    // How a save treats an old report that another program holds (SaveRetryPolicy()); not
+    // used by a `writeReport` put in place.
+    RetryPolicy saveRetry;
+    // Whether a loss that following the logs finds is announced (stored per user, on unless
+    // switched off), and where a change of the switch is kept.
+    bool announceLosses = true;
+    std::function<void(bool)> keepAnnounceLosses;
 };
 
 // What the window says: to the operator in a message box, or, in the automatic run where
@@ -87,6 +100,17 @@ class WindowModel {
     // no dialog may open. The chosen folder is read as at start-up, kept, and reported on.
     std::optional<std::string> LabelSourceClick() const;
     void FolderChosen(const std::filesystem::path& folder);
+    // The look at the logs, every kFollowInterval: while the shown day is still arriving
+    // (DayStillArriving), what the logs gained is read and the day reported again, as a
+    // window started afresh at that moment would show it; a loss no report of the day had
+    // shown is announced. Any other day is left as it is.
+    void TimerFollowTimer();
+    // F5 and the lists' context menu: the logs read afresh, whole, for any day.
+    void Reload();
+    // The switch that announces new losses.
+    void AnnounceLossesClick(bool on);
+    // The window came to the front: the operator has seen what was announced.
+    void WindowActivated();
 
     const std::string& Caption() const { return caption_; }
     Day PickerDay() const { return pickerDay_; }
@@ -96,7 +120,7 @@ class WindowModel {
     int ListsRevision() const { return listsRevision_; }
     const DataLabel& Source() const { return source_; }
     PictureRequest Picture() const;
-    const StartupState& Startup() const { return startup_; }
+    const StartupState& Startup() const { return load_.state; }
     bool AutoRun() const { return autoRun_; }
     // The automatic run's timer is to tick once, kAutoRunDelay after the show step.
     bool AutoRunTimerArmed() const { return timerArmed_; }
@@ -107,15 +131,46 @@ class WindowModel {
     // The messages since the last call, oldest first.
     std::vector<WindowMessage> TakeMessages();
 
+    // Whether the shown day is followed: the follow timer's tick reads the logs.
+    bool Following() const;
+    // The lists changed by reading the logs again for the same day and boxes (a follow tick,
+    // Reload): a front keeps each list's scroll position and selection (RowAfterRefill).
+    bool ListsKeepPlace() const { return keepPlace_; }
+    // The day's counts of the lists shown.
+    const CountsLine& Counts() const { return counts_; }
+    bool AnnounceLosses() const { return announceLosses_; }
+    // New losses announced since the operator last looked: the title says how many, and a
+    // front highlights the counts line, until the window comes to the front or is used.
+    bool Alerting() const { return alertCount_ > 0; }
+    // The caption, led by the count of new losses while Alerting().
+    std::string Title() const;
+    // The announcements since the last call, for a desktop notification where there is one.
+    std::vector<Announcement> TakeAnnouncements();
+
   private:
+    // Why the report run was made: asked for (the day, a box, a folder), or the logs read
+    // again for the same day (Reload), or by the follow tick (which announces).
+    enum class Run { Asked, Reloaded, Followed };
+
     void LoadLogs(StartupInputs inputs);
+    void RefreshLogs();
+    void DescribeData();
+    void RunReport(Run run);
+    void NoteLosses(Run run);
+    void OperatorActs();
     void Say(WindowMessage::Kind kind, std::string text);
     void FailAutoRun(int status, const std::vector<std::string>& lines);
     std::chrono::sys_seconds Now() const;
+    MinuteTime NowMinute() const;
 
     WindowInputs inputs_;
     std::string caption_;
-    StartupState startup_;
+    // The logs as read last, how far, and what read them: a refresh and Reload read them so
+    // again.
+    StartupLoad load_;
+    StartupInputs loadInputs_;
+    // The folder named on the command line when it is no folder.
+    std::optional<std::string> typedFolder_;
     ReportOptions options_;
     Day pickerDay_{};
     DataLabel source_;
@@ -125,8 +180,19 @@ class WindowModel {
     int listsRevision_ = 0;
     std::optional<std::string> reportError_;
     std::optional<std::string> reportErrorPlace_;
-    // Why the automatic run must not save: the data it would report on could not be read.
+    // The report error last said, so that a follow tick does not say it every minute.
+    std::optional<std::string> saidError_;
+    // Why no report of the data may be made or saved: it could not be read
+    // (UnattendedDataProblem); the lists then say there is nothing to judge.
     std::optional<std::string> dataProblem_;
+    CountsLine counts_;
+    bool keepPlace_ = false;
+    bool announceLosses_ = true;
+    // The losses the reports of the day shown have had since it was asked for; nullopt until
+    // one was judged.
+    std::optional<std::vector<Loss>> knownLosses_;
+    int alertCount_ = 0;
+    std::vector<Announcement> announcements_;
     std::vector<WindowMessage> messages_;
     bool shown_ = false;
     bool autoRun_ = false;  // no dialog may wait for a person

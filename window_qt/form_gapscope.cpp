@@ -1,7 +1,9 @@
 #include "window_qt/form_gapscope.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QDateEdit>
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -10,12 +12,14 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QTimer>
 #include <algorithm>
 #include <utility>
 
 #include "settings/stored_folder.h"
+#include "settings/stored_window.h"
 #include "window_model/window_layout.h"
 #include "window_qt/form_controls.h"
 #include "window_qt/form_timeline.h"
@@ -39,13 +43,12 @@ QString Text(std::string_view text) {
 
 TFormGapscope::TFormGapscope(FormServices services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+                          Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint),
       services_(std::move(services)) {
     setObjectName(QStringLiteral("FormGapscope"));
-    setFixedSize(layout::kClientWidth, layout::kClientHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    // Opens at its designed size and layout, and can be made larger, never smaller.
+    setMinimumSize(layout::kClientWidth, layout::kClientHeight);
+    resize(layout::kClientWidth, layout::kClientHeight);
     BuildControls();
 
     // Stored states are applied to the design states before anything is wired, so that
@@ -62,6 +65,8 @@ TFormGapscope::TFormGapscope(FormServices services, QWidget* parent)
     inputs.keepFolder = [base](const std::filesystem::path& folder) {
         StoreDataFolder(base, folder);
     };
+    inputs.announceLosses = ReadAnnounceLosses(base);
+    inputs.keepAnnounceLosses = [base](bool on) { StoreAnnounceLosses(base, on); };
     model_ = std::make_unique<WindowModel>(std::move(inputs));
 
     for (const OptionBox& option : optionBoxes_) {
@@ -78,9 +83,12 @@ TFormGapscope::TFormGapscope(FormServices services, QWidget* parent)
     connect(ButtonSave, &QPushButton::clicked, this, [this] { ButtonSaveClick(); });
     connect(ButtonClose, &QPushButton::clicked, this, [this] { ButtonCloseClick(); });
     connect(TimerAutoRun, &QTimer::timeout, this, [this] { TimerAutoRunTimer(); });
+    connect(TimerFollow, &QTimer::timeout, this, [this] { TimerFollowTimer(); });
     static_cast<ClickableLabel*>(LabelSource)->clicked = [this] { LabelSourceClick(); };
-    AddPictureHooks();
+    AddListActions();
     FormCreate();
+    // Where the operator left it; the automatic run's window is nobody's to place.
+    if (!ParseSwitches(services_.window.arguments).autoRun) PlaceWindow();
 }
 
 TFormGapscope::~TFormGapscope() = default;  // the stored check boxes write their states after
@@ -92,15 +100,21 @@ void TFormGapscope::BuildControls() {
     ListBoxLateSegs = Child<QListWidget>(this, "ListBoxLateSegs");
     GroupBoxReportControl = Child<QGroupBox>(this, "GroupBoxReportControl");
     ListBoxMissingSlots = Child<QListWidget>(this, "ListBoxMissingSlots");
+    LabelCounts = Child<QLabel>(this, "LabelCounts");
     LabelSource = Child<QLabel>(this, "LabelSource");
     ButtonSave = Child<QPushButton>(this, "ButtonSave");
     ButtonClose = Child<QPushButton>(this, "ButtonClose");
     BuildReportSettings();
+    // The highlight of new losses is the counts line's background.
+    LabelCounts->setAutoFillBackground(true);
 
     TimerAutoRun = new QTimer(this);
     TimerAutoRun->setObjectName(QStringLiteral("TimerAutoRun"));
     TimerAutoRun->setInterval(kAutoRunDelay);
     TimerAutoRun->setSingleShot(true);
+    TimerFollow = new QTimer(this);
+    TimerFollow->setObjectName(QStringLiteral("TimerFollow"));
+    TimerFollow->setInterval(kFollowInterval);
 
     SetTabOrder();
     ButtonClose->setFocus();
@@ -151,7 +165,32 @@ void TFormGapscope::FormCreate() {
          {ListBoxMissingSegs, ListBoxMissingProduct, ListBoxLateSegs, ListBoxMissingSlots}) {
         SetReportRows(list, rowHeight);
     }
-    for (QLabel* label : findChildren<QLabel*>()) label->adjustSize();
+    for (QLabel* label : findChildren<QLabel*>()) {
+        if (label != LabelCounts) label->adjustSize();
+    }
+}
+
+void TFormGapscope::PlaceWindow() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const QRect area = screen->availableGeometry();
+    std::optional<layout::Rect> stored;
+    if (const auto kept = ReadWindowPlacement(services_.settingsBaseName.toStdString())) {
+        stored = layout::Rect{kept->left, kept->top, kept->width, kept->height};
+    }
+    const layout::Rect place =
+        layout::OpeningPlacement(stored, {area.x(), area.y(), area.width(), area.height()});
+    // The client area, as it is kept: a move() would place the frame there instead.
+    setGeometry(place.x, place.y, place.width, place.height);
+}
+
+void TFormGapscope::KeepPlacement() {
+    // The automatic run's window was never the operator's to place.
+    if (placementKept_ || model_->AutoRun()) return;
+    placementKept_ = true;
+    const QRect kept = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+    StoreWindowPlacement(services_.settingsBaseName.toStdString(),
+                         {kept.x(), kept.y(), kept.width(), kept.height()});
 }
 
 void TFormGapscope::showEvent(QShowEvent* event) {
@@ -163,7 +202,39 @@ void TFormGapscope::showEvent(QShowEvent* event) {
     QGuiApplication::setApplicationDisplayName(caption);
     setWindowTitle(caption);
     if (model_->AutoRunTimerArmed()) TimerAutoRun->start();
+    if (!model_->AutoRun()) TimerFollow->start();
     ShowModel();
+}
+
+void TFormGapscope::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    for (const layout::ControlDesign& design : layout::kWindowControls) {
+        QWidget* widget = Child<QWidget>(this, design.name);
+        if (widget == nullptr) continue;
+        const layout::Rect place = layout::Place(design, width(), height());
+        if (place.width > 0) {
+            widget->setGeometry(place.x, place.y, place.width, place.height);
+        } else {
+            widget->move(place.x, place.y);
+        }
+    }
+    // The data label and the counts line fit their text to their new room.
+    shownSource_ = DataLabel{};
+    ShowSource();
+    ShowCounts();
+}
+
+void TFormGapscope::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && model_->Alerting()) {
+        model_->WindowActivated();
+        ShowModel();
+    }
+}
+
+void TFormGapscope::closeEvent(QCloseEvent* event) {
+    KeepPlacement();
+    QWidget::closeEvent(event);
 }
 
 void TFormGapscope::ShowModel() {
@@ -174,20 +245,54 @@ void TFormGapscope::ShowModel() {
     for (const OptionBox& option : optionBoxes_) {
         option.box->setChecked(model_->Options().*option.field.member);
     }
+    ActionAnnounce->setChecked(model_->AnnounceLosses());
     if (shownLists_ != model_->ListsRevision()) {
         shownLists_ = model_->ListsRevision();
-        const DayReport& lists = model_->Lists();
-        FillReportList(ListBoxMissingSegs, lists.missingSegs);
-        FillReportList(ListBoxMissingProduct, lists.missingProduct);
-        FillReportList(ListBoxLateSegs, lists.lateSegs);
-        FillReportList(ListBoxMissingSlots, lists.missingSlots);
+        ShowLists();
         UpdateTimeline();
     }
     ShowSource();
+    ShowCounts();
+    const QString title = QString::fromStdString(model_->Title());
+    if (!title.isEmpty() && windowTitle() != title) setWindowTitle(title);
+    for (const Announcement& announcement : model_->TakeAnnouncements()) {
+        if (services_.notify) services_.notify(this, announcement);
+        // The taskbar's highlight for a window not in front.
+        if (!isActiveWindow()) QApplication::alert(this);
+    }
     for (const WindowMessage& message : model_->TakeMessages()) {
-        services_.say(this, windowTitle(), message);
+        services_.say(this, QString::fromStdString(model_->Caption()), message);
     }
     if (model_->CloseRequested()) close();
+}
+
+void TFormGapscope::ShowLists() {
+    const DayReport& lists = model_->Lists();
+    const std::array<std::pair<QListWidget*, const Lines*>, 4> fills = {{
+        {ListBoxMissingSegs, &lists.missingSegs},
+        {ListBoxMissingProduct, &lists.missingProduct},
+        {ListBoxLateSegs, &lists.lateSegs},
+        {ListBoxMissingSlots, &lists.missingSlots},
+    }};
+    const bool keepPlace = model_->ListsKeepPlace();
+    for (std::size_t i = 0; i < fills.size(); ++i) {
+        QListWidget* list = fills[i].first;
+        const Lines& lines = *fills[i].second;
+        const int down = list->verticalScrollBar()->value();
+        const int across = list->horizontalScrollBar()->value();
+        const int row = list->currentRow();
+        FillReportList(list, lines);
+        if (keepPlace) {
+            // A refresh of the same day: the operator's place in each list stays.
+            const auto kept = RowAfterRefill(
+                shownLines_[i], row >= 0 ? std::optional<std::size_t>(row) : std::nullopt, lines);
+            if (kept) list->setCurrentRow(static_cast<int>(*kept));
+            list->doItemsLayout();
+            list->verticalScrollBar()->setValue(down);
+            list->horizontalScrollBar()->setValue(across);
+        }
+        shownLines_[i] = lines;
+    }
 }
 
 void TFormGapscope::ShowSource() {
@@ -196,18 +301,44 @@ void TFormGapscope::ShowSource() {
     shownSource_ = source;
     LabelSource->setToolTip(QString::fromStdString(source.tooltip));
     LabelSource->setCursor(Qt::PointingHandCursor);
+    // A failure of the data in a colour that stands out.
+    LabelSource->setStyleSheet(source.state == DataState::Read
+                                   ? QString()
+                                   : QStringLiteral("QLabel { color: #c00000; font-weight: bold; }"));
     const QString lead = QString::fromStdString(source.lead);
     const QString folder = QString::fromStdString(source.folder);
-    // Up to the Save button: a long path is shortened in its middle, whole in the tooltip.
+    const QString detail = QString::fromStdString(source.detail);
+    // Up to the Save button: a long path is shortened in its middle, whole in the tooltip;
+    // it keeps a third of the room at least, the detail after it then shortened too.
+    LabelSource->setText(lead + folder + detail);
     const int room = ButtonSave->x() - LabelSource->x() - 8;
     const QFontMetrics metrics = LabelSource->fontMetrics();
-    QString shown = folder;
-    if (metrics.horizontalAdvance(lead + folder) > room) {
-        shown = metrics.elidedText(folder, Qt::ElideMiddle, room - metrics.horizontalAdvance(lead));
+    if (metrics.horizontalAdvance(lead + folder + detail) > room) {
+        const int forFolder = std::min(metrics.horizontalAdvance(folder),
+                                       std::max(room - metrics.horizontalAdvance(lead + detail),
+                                                room / 3));
+        const QString shown = metrics.elidedText(folder, Qt::ElideMiddle, forFolder);
+        const int forDetail = room - metrics.horizontalAdvance(lead + shown);
+        LabelSource->setText(lead + shown +
+                             metrics.elidedText(detail, Qt::ElideRight, std::max(forDetail, 0)));
     }
-    LabelSource->setText(lead + shown);
     LabelSource->adjustSize();
     if (LabelSource->width() > room) LabelSource->resize(room, LabelSource->height());
+}
+
+void TFormGapscope::ShowCounts() {
+    const CountsLine& counts = model_->Counts();
+    const QString text = QString::fromStdString(counts.text);
+    LabelCounts->setToolTip(QString::fromStdString(counts.tooltip));
+    LabelCounts->setText(
+        LabelCounts->fontMetrics().elidedText(text, Qt::ElideRight, LabelCounts->width()));
+    // New losses not yet seen: the line stands out until the window comes to the front.
+    QPalette palette = LabelCounts->parentWidget()->palette();
+    if (model_->Alerting()) {
+        palette.setColor(QPalette::Window, QColor(0xff, 0xd8, 0x4d));
+        palette.setColor(QPalette::WindowText, Qt::black);
+    }
+    LabelCounts->setPalette(palette);
 }
 
 void TFormGapscope::ButtonSaveClick() {
@@ -231,6 +362,16 @@ void TFormGapscope::TimerAutoRunTimer() {
     ShowModel();
 }
 
+void TFormGapscope::TimerFollowTimer() {
+    model_->TimerFollowTimer();
+    ShowModel();
+}
+
+void TFormGapscope::Reload() {
+    model_->Reload();
+    ShowModel();
+}
+
 void TFormGapscope::LabelSourceClick() {
     const std::optional<std::string> start = model_->LabelSourceClick();
     if (!start || !services_.chooseFolder) return;
@@ -241,14 +382,27 @@ void TFormGapscope::LabelSourceClick() {
     ShowModel();
 }
 
-void TFormGapscope::AddPictureHooks() {
-    // Menus and a double click: no designed control moves for them.
-    auto* action = new QAction(QStringLiteral("Show the day as a picture..."), this);
-    action->setObjectName(QStringLiteral("ActionShowTimeline"));
-    connect(action, &QAction::triggered, this, [this] { ShowTimeline(); });
+void TFormGapscope::AddListActions() {
+    // Menus, a key and a double click: no designed control moves for them.
+    auto* picture = new QAction(QStringLiteral("Show the day as a picture..."), this);
+    picture->setObjectName(QStringLiteral("ActionShowTimeline"));
+    connect(picture, &QAction::triggered, this, [this] { ShowTimeline(); });
+    ActionReload = new QAction(QStringLiteral("Read the logs again"), this);
+    ActionReload->setObjectName(QStringLiteral("ActionReload"));
+    ActionReload->setShortcut(QKeySequence::Refresh);
+    ActionReload->setShortcutContext(Qt::WindowShortcut);
+    connect(ActionReload, &QAction::triggered, this, [this] { Reload(); });
+    addAction(ActionReload);  // F5 anywhere in the window
+    ActionAnnounce = new QAction(QStringLiteral("Announce new losses"), this);
+    ActionAnnounce->setObjectName(QStringLiteral("ActionAnnounce"));
+    ActionAnnounce->setCheckable(true);
+    connect(ActionAnnounce, &QAction::triggered, this, [this](bool on) {
+        model_->AnnounceLossesClick(on);
+        ShowModel();
+    });
     for (QListWidget* list :
          {ListBoxMissingSegs, ListBoxMissingProduct, ListBoxLateSegs, ListBoxMissingSlots}) {
-        list->addAction(action);
+        list->addActions({picture, ActionReload, ActionAnnounce});
         list->setContextMenuPolicy(Qt::ActionsContextMenu);
     }
     connect(ListBoxMissingSlots, &QListWidget::itemDoubleClicked, this, [this] { ShowTimeline(); });

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
 #include <memory>
 #include <vector>
 
 #include "window_model/window_model.h"
 #include "window_qt/form_services.h"
 
+class QAction;
 class QCheckBox;
 class QDateEdit;
 class QGroupBox;
@@ -31,6 +33,10 @@ class TFormGapscope : public QWidget {
     void ButtonTodayClick();
     void ButtonCloseClick();
     void TimerAutoRunTimer();
+    // The look at the logs once a minute (TimerFollow), given at once by tests.
+    void TimerFollowTimer();
+    // F5, and the lists' context menu.
+    void Reload();
     void LabelSourceClick();
     // Opens (or brings up) the day timeline of the report shown, in a window of its own
     // that then follows every report run: from the lists' context menu, and by a double
@@ -44,6 +50,9 @@ class TFormGapscope : public QWidget {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     struct OptionBox {
@@ -55,28 +64,38 @@ class TFormGapscope : public QWidget {
     void BuildReportSettings();
     void SetTabOrder();
     void FormCreate();
+    void PlaceWindow();
+    void KeepPlacement();
     // Shows what the model holds after an event: the picker, the boxes, the lists (when
     // they changed), the data label, the messages; closes when the model says so.
     void ShowModel();
+    void ShowLists();
     void ShowSource();
-    void AddPictureHooks();
+    void ShowCounts();
+    void AddListActions();
     void UpdateTimeline();
 
     FormServices services_;
     std::unique_ptr<WindowModel> model_;
     std::vector<OptionBox> optionBoxes_;
     int shownLists_ = -1;  // the model's lists revision on screen
+    std::array<Lines, 4> shownLines_;
     DataLabel shownSource_;
+    bool placementKept_ = false;
 
     QListWidget* ListBoxMissingSegs = nullptr;
     QListWidget* ListBoxMissingProduct = nullptr;
     QListWidget* ListBoxLateSegs = nullptr;
     QGroupBox* GroupBoxReportControl = nullptr;
     QListWidget* ListBoxMissingSlots = nullptr;
+    QLabel* LabelCounts = nullptr;
     QLabel* LabelSource = nullptr;
     QPushButton* ButtonSave = nullptr;
     QPushButton* ButtonClose = nullptr;
     QTimer* TimerAutoRun = nullptr;
+    QTimer* TimerFollow = nullptr;
+    QAction* ActionReload = nullptr;
+    QAction* ActionAnnounce = nullptr;
     TFormTimeline* FormTimeline = nullptr;  // made when first asked for
     QDateEdit* DateTimePickerDate = nullptr;
     QPushButton* ButtonToday = nullptr;

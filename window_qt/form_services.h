@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "window_model/window_model.h"
 
@@ -20,9 +22,12 @@ struct FormServices {
     // Modal folder dialog starting at `start`; empty text when the operator cancels.
     std::function<QString(QWidget* parent, const QString& title, const QString& start)>
         chooseFolder;
+    // A desktop notification of new losses, through the system tray where there is one.
+    std::function<void(QWidget* parent, const Announcement& announcement)> notify;
 };
 
-// The services of the running program; needs the application object.
-FormServices DefaultFormServices();
+// The services of the running program, with its command-line arguments (program name
+// excluded); needs the application object.
+FormServices DefaultFormServices(std::vector<std::string> arguments);
 
 }  // namespace gapscope

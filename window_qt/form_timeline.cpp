@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -56,18 +57,40 @@ void TFormTimeline::ShowFindings(const Findings& findings, const pictures::Pictu
     timeline_ = pictures::BuildTimeline(findings, facts);
     image_ = pictures::RenderTimeline(*timeline_);
     folder_ = folder;
-    LabelPicture->setPixmap(QPixmap::fromImage(image_));
-    LabelPicture->resize(image_.size());
     setWindowTitle(QStringLiteral("Day timeline ") + QString::fromStdString(IsoDate(findings.day)) +
                    QStringLiteral(" - Gapscope"));
     if (first) {
-        // The whole picture where the screen has room for it.
+        // The whole picture where the screen has room for it, else as wide as the screen.
         QSize size = image_.size() + QSize(40, 80);
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+            size = size.boundedTo(screen->availableGeometry().size());
         }
         resize(size);
     }
+    FitPicture();
+}
+
+void TFormTimeline::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    FitPicture();
+}
+
+void TFormTimeline::FitPicture() {
+    if (image_.isNull()) return;
+    // Scaled down to the width there is, never up: the evening hours need no sideways scroll.
+    const QSize room = ScrollAreaPicture->maximumViewportSize();
+    int width = room.width();
+    const auto heightAt = [&](int w) {
+        return static_cast<int>(static_cast<qint64>(image_.height()) * w / image_.width());
+    };
+    if (heightAt(std::min(width, image_.width())) > room.height()) {
+        width -= style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, ScrollAreaPicture);
+    }
+    const QImage shown = image_.width() > width && width > 0
+                             ? image_.scaledToWidth(width, Qt::SmoothTransformation)
+                             : image_;
+    LabelPicture->setPixmap(QPixmap::fromImage(shown));
+    LabelPicture->resize(shown.size());
 }
 
 void TFormTimeline::ButtonSavePictureClick() {

@@ -29,6 +29,7 @@ class TFormTimeline : public QWidget {
     void ButtonSavePictureClick();
 
     const std::optional<pictures::Timeline>& Shown() const { return timeline_; }
+    // The picture as drawn; on screen it is scaled down to the window's width.
     const QImage& Image() const { return image_; }
 
     // The save dialog (suggested path in, chosen path out, empty when cancelled) and the
@@ -36,7 +37,12 @@ class TFormTimeline : public QWidget {
     std::function<QString(QWidget* parent, const QString& suggested)> chooseFile;
     std::function<void(QWidget* parent, const QString& text)> showError;
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
+    void FitPicture();
+
     QScrollArea* ScrollAreaPicture = nullptr;
     QLabel* LabelPicture = nullptr;
     QPushButton* ButtonSavePicture = nullptr;

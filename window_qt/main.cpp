@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/console.h"
 #include "window_qt/form_gapscope.h"
 #include "window_qt/form_services.h"
 #include "unattended/unattended_run.h"
@@ -66,18 +67,28 @@ void QuietUnlessCritical(QtMsgType type, const QMessageLogContext& context, cons
     std::fflush(stderr);
 }
 
+// Prints the usage or the version. Output that did not reach its reader is a failure, never
+// a quiet success; a reader that went away on purpose (`| head`) needs no message.
+int Print(const std::string& text) {
+    using gapscope::StandardStream;
+    const auto failure = gapscope::WriteStandard(StandardStream::kOutput, text);
+    if (!failure) return gapscope::kExitDone;
+    if (!failure->closedPipe) {
+        gapscope::WriteStandard(StandardStream::kError,
+                                "gapscope: cannot write the output: " + failure->reason + "\n");
+    }
+    return gapscope::kExitSaveFailed;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
-    if (Asks(arguments, "--help")) {
-        std::fputs(gapscope::WindowHelpText(kHelpAfterUsage, kHelpAfterSwitches).c_str(), stdout);
-        return gapscope::kExitDone;
-    }
-    if (Asks(arguments, "--version")) {
-        std::printf("gapscope %s\n", gapscope::kVersionText);
-        return gapscope::kExitDone;
-    }
+    // As the system gives them: on Windows from the wide command line, elsewhere the bytes
+    // themselves, so that a folder whose name is no UTF-8 is still found.
+    const std::vector<std::string> arguments = gapscope::CommandArguments(argc, argv);
+    if (Asks(arguments, "--help")) return Print(gapscope::WindowHelpText(kHelpAfterUsage, kHelpAfterSwitches));
+    if (Asks(arguments, "--version"))
+        return Print(std::string("gapscope ") + gapscope::kVersionText + "\n");
     const bool autoRun = gapscope::ParseSwitches(arguments).autoRun;
     if (!PrepareDisplay(autoRun)) {
         std::fputs(
@@ -93,7 +104,7 @@ int main(int argc, char* argv[]) {
 
     int status = gapscope::kExitDone;
     {
-        gapscope::TFormGapscope form(gapscope::DefaultFormServices());
+        gapscope::TFormGapscope form(gapscope::DefaultFormServices(arguments));
         // For the documentation: a picture of the window once its first report is shown.
         const QString screenshot = qEnvironmentVariable("GAPSCOPE_SCREENSHOT");
         if (!screenshot.isEmpty()) {

@@ -397,6 +397,8 @@ void TFormGapscopeWin::ShowModel() {
         SendMessageW(control.hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     }
     if (shownLists_ != model_->ListsRevision()) FillLists();
+    if (const HWND counts = Control("LabelCounts"); counts != nullptr)
+        SetWindowTextW(counts, Wide(model_->Counts().text).c_str());
 
     const DataLabel& source = model_->Source();
     if (!sourceShown_ || source != shownSource_) {

@@ -418,12 +418,24 @@ TEST_F(ReadHistoryLogTest, AReplacedOrShortenedLogIsReadWhole) {
     // Longer than before, but with no line end where the last line read ended.
     write(path, "dd=7\r\nee=8\r\n");
     EXPECT_EQ(refreshed("dd=7\r\nee=8\r\n"), "");
+    // Rewritten in place: its last line one byte longer (a CR now stands where the LF stood),
+    // or changed without a change of size (as a sequence string whose gap was filled).
+    const auto rewrite = [&](std::string_view bytes) {
+        const auto before = fs::last_write_time(path);
+        std::fstream(path, std::ios::binary | std::ios::in | std::ios::out)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        fs::last_write_time(path, before + std::chrono::seconds{1});
+    };
+    rewrite("dd=7\r\nee=88\r\n");
+    EXPECT_EQ(refreshed("dd=7\r\nee=88\r\n"), "");
+    rewrite("dd=_\r\nee=89\r\n");
+    EXPECT_EQ(refreshed("dd=_\r\nee=89\r\n"), "");
 
     // Unreadable: the log stays as it was; gone: it is empty, as a first read finds it.
     fs::remove(path);
     fs::create_directory(path);
     EXPECT_EQ(RefreshHistoryLog(path, log, mark).status, LogReadStatus::Unreadable);
-    EXPECT_EQ(log.ValueOf("dd"), "7");
+    EXPECT_EQ(log.ValueOf("dd"), "_");
     fs::remove(path);
     const LogRefresh gone = RefreshHistoryLog(path, log, mark);
     EXPECT_EQ(gone.status, LogReadStatus::Missing);

@@ -195,6 +195,78 @@ TEST_F(StartupDirTest, BusyLogIsTriedAgainAfterAWait) {
     EXPECT_TRUE(waits.empty());
 }
 
+// Following the logs: a refresh reads what grew and derives the flags again, as a new
+// start-up would find them; the marks of the start-up spare it a second whole reading.
+TEST_F(StartupDirTest, ARefreshReadsWhatGrewAsANewStartWouldFindIt) {
+    Write("FileHistory.log", "20240115-dcp=ab_\n");
+    Write("SegHistory.log", "202401151145=P=1\n202401151200=P=1,E=1,9=FF\n");
+    StartupInputs inputs;
+    StartupLoad load = Load({}, inputs);
+    inputs.arguments = {(dir_ / "data").string()};
+    inputs.programDirectory = dir_ / "prog";
+    const fs::path seg = dir_ / "data" / "SegHistory.log";
+    const auto append = [&](const fs::path& path, std::string_view text) {
+        std::ofstream(path, std::ios::binary | std::ios::app) << text;
+    };
+    const auto same = [&] {
+        const StartupLoad fresh = LoadStartupState(inputs);
+        for (const auto log : {&StartupState::FileHistory, &StartupState::LateSegHistory,
+                               &StartupState::SegHistory}) {
+            const HistoryLog& a = load.state.*log;
+            const HistoryLog& b = fresh.state.*log;
+            if (a.LineCount() != b.LineCount()) return false;
+            for (std::size_t i = 0; i < a.LineCount(); ++i)
+                if (a.Line(i) != b.Line(i)) return false;
+        }
+        return load.state.Mode == fresh.state.Mode && load.state.FirstRecord == fresh.state.FirstRecord &&
+               load.state.Fy2cSeen == fresh.state.Fy2cSeen && load.logsLoaded == fresh.logsLoaded;
+    };
+    EXPECT_FALSE(RefreshStartupLoad(load, inputs).changed);
+
+    // Grown: only the new lines are read; an old line changed in place is not read again.
+    std::fstream(seg, std::ios::binary | std::ios::in | std::ios::out).seekp(0).put('1');
+    append(seg, "202401151215=RP=1,71=FF\n2024011512");  // a rapid-scan record, a half line
+    EXPECT_TRUE(RefreshStartupLoad(load, inputs).changed);
+    EXPECT_EQ(load.state.SegHistory.ValueOf("202401151145"), "P=1");
+    EXPECT_EQ(load.state.SegHistory.LineCount(), 3u);  // the half line waits
+    EXPECT_TRUE(load.state.IsRapidScan());
+    EXPECT_TRUE(load.state.Fy2cSeen);
+    append(seg, "30=RP=1\n");
+    EXPECT_TRUE(RefreshStartupLoad(load, inputs).changed);
+    EXPECT_EQ(load.state.SegHistory.ValueOf("202401151230"), "RP=1");
+
+    // Replaced by a shorter file: read whole, the flags with it.
+    Write("SegHistory.log", "202401160000=P=1\n");
+    RefreshStartupLoad(load, inputs);
+    EXPECT_TRUE(same());
+    EXPECT_FALSE(load.state.IsRapidScan());
+
+    // A log that cannot be read ends the reading as at start-up, until it can be read again.
+    fs::remove(dir_ / "data" / "FileHistory.log");
+    fs::create_directory(dir_ / "data" / "FileHistory.log");
+    EXPECT_TRUE(RefreshStartupLoad(load, inputs).changed);
+    EXPECT_FALSE(load.logsLoaded);
+    EXPECT_EQ(load.unreadableLog, "FileHistory.log");
+    EXPECT_TRUE(load.state.SegHistory.Empty());
+    EXPECT_TRUE(same());
+    fs::remove(dir_ / "data" / "FileHistory.log");
+    EXPECT_TRUE(RefreshStartupLoad(load, inputs).changed);
+    EXPECT_TRUE(load.logsLoaded);
+    EXPECT_EQ(load.state.SegHistory.ValueOf("202401160000"), "P=1");
+    EXPECT_TRUE(same());
+
+    // A record stamped after the time of reading begins the logs once that time has come.
+    const MinuteTime day{std::chrono::sys_days{std::chrono::year{2024} / 1 / 15}};
+    inputs.now = day + std::chrono::hours{23};
+    RefreshStartupLoad(load, inputs);
+    EXPECT_EQ(load.state.FirstRecord, std::nullopt);
+    append(seg, "202401152330=P=1\n");
+    inputs.now = day + std::chrono::hours{24};
+    RefreshStartupLoad(load, inputs);
+    EXPECT_EQ(load.state.FirstRecord, day + std::chrono::minutes{23 * 60 + 30});
+    EXPECT_TRUE(same());
+}
+
 StartupState WithSegHistory(std::string_view text, const Switches& switches = {}) {
     StartupState state;
     state.SegHistory = HistoryLog::FromBytes(std::string(text));

@@ -27,7 +27,10 @@ TEST(DataLabel, SaysWhereTheLogsCameFromWhenTheyWereReadAndTheNewestRecord) {
     EXPECT_EQ(label, (DataLabel{"Data from: ", "/srv/station/",
                                 "/srv/station/\nLogs read 2024-01-06 06:10 UTC; newest record "
                                 "2024-01-06 05:45 UTC.\nClick to choose the station's folder.",
-                                DataState::Read}));
+                                DataState::Read, " (read 06:10, newest 05:45 UTC)"}));
+    // A newest record of another day is given with its date.
+    EXPECT_EQ(DescribeSource(Loaded(true, true), true, kReadAt + std::chrono::days{1}).detail,
+              " (read 06:10, newest 2024-01-06 05:45 UTC)");
     StartupLoad empty = Loaded(true, true);
     empty.state.SegHistory = empty.state.LateSegHistory = HistoryLog{};
     EXPECT_NE(DescribeSource(empty, true, kReadAt).tooltip.find("; no minute record in them."),
@@ -44,14 +47,19 @@ TEST(DataLabel, SaysWhatIsWrongWithTheFolderOrItsLogs) {
     EXPECT_EQ(label.lead + label.folder, "No history log found in: /srv/station/");
     EXPECT_EQ(label.state, DataState::NoLog);
 
-    // As designed, the label keeps its design text; the tooltip says why.
     label = DescribeSource(Loaded(true, false), true, kReadAt);
-    EXPECT_EQ(label.lead + label.folder, "Data source");
+    EXPECT_EQ(label.lead + label.folder + label.detail,
+              "Cannot read: /srv/station/FileHistory.log (Permission denied)");
     EXPECT_EQ(label.state, DataState::Unreadable);
     EXPECT_TRUE(
         label.tooltip.starts_with("Could not read /srv/station/FileHistory.log: Permission "
-                                  "denied; it and the logs after it are taken as empty.\n"))
+                                  "denied; nothing is judged until it can be read.\n"))
         << label.tooltip;
+
+    // A folder typed on the command line that is none is named, not the fallback.
+    label = DescribeSource(Loaded(true, true), true, kReadAt, "/srv/statoin");
+    EXPECT_EQ(label.lead + label.folder, "Folder not found: /srv/statoin");
+    EXPECT_EQ(label.state, DataState::NoFolder);
 }
 
 }  // namespace

@@ -45,7 +45,7 @@ class WindowModelTest : public ::testing::Test {
         inputs_.programDirectory = program_;
         inputs_.computerName = "GROUNDSTATION";
         inputs_.versionText = "3.1.23.1366";
-        inputs_.now = [] { return kNow; };
+        inputs_.now = [this] { return clock_; };
         inputs_.keepFolder = [this](const fs::path& folder) { kept_.push_back(folder); };
         inputs_.unattendedRetry = {
             3, 1500ms, [this](std::chrono::milliseconds pause) { waits_.push_back(pause); }};
@@ -93,7 +93,49 @@ class WindowModelTest : public ::testing::Test {
     std::string Folder(const fs::path& path) const { return TextOfPath(path / ""); }
     fs::path ReportFile() const { return data_ / "2024-01-05-missing-segments.txt"; }
 
+    // A clean prime station of 2024-01-05 and of 2024-01-06 up to `until`, with the repeat
+    // cycles `lost` (of 2024-01-06) lost: SegHistory.log and LateSegHistory.log grow by what
+    // was written since, as the station appends it; FileHistory.log is written anew in place.
+    void StationUntil(const std::string& until, const std::vector<std::string>& lost = {}) {
+        sim::SimulationConfig config;
+        config.first = test::Date(2024, 1, 5);
+        config.last = test::Date(2024, 1, 6);
+        config.until = *ParseIsoMinute("2024-01-06T" + until);
+        config.rates = sim::FindScenario("clean")->rates;
+        for (const std::string& cycle : lost) {
+            // A cycle is in the logs, or lost, once its quarter of an hour is over.
+            if (*ParseIsoMinute("2024-01-06T" + cycle) + 15min > *config.until) continue;
+            std::string error;
+            config.injections.push_back(*sim::ParseInjection("cycle@2024-01-06T" + cycle, error));
+        }
+        const fs::path scratch = temp_.path() / "simulated";
+        ASSERT_TRUE(sim::SimulateToDirectory(config, scratch, true).summary);
+        for (const char* name : {"SegHistory.log", "LateSegHistory.log"}) {
+            const std::string now = test::ReadFile(scratch / name);
+            const std::string before = fs::exists(data_ / name) ? test::ReadFile(data_ / name) : "";
+            ASSERT_TRUE(now.starts_with(before)) << name;
+            std::ofstream(data_ / name, std::ios::binary | std::ios::app) << now.substr(before.size());
+        }
+        std::ofstream(data_ / "FileHistory.log", std::ios::binary | std::ios::in | std::ios::out |
+                                                     std::ios::trunc)
+            << test::ReadFile(scratch / "FileHistory.log");
+    }
+    static std::chrono::sys_seconds At(const std::string& time) {
+        return std::chrono::sys_seconds{*ParseIsoMinute("2024-01-06T" + time)} + 30s;
+    }
+    // What a window started afresh at this moment on today would show.
+    void ExpectAsStartedAfresh(const WindowModel& model) {
+        WindowModel fresh(inputs_);
+        fresh.FormShow();
+        fresh.ButtonTodayClick();
+        EXPECT_EQ(model.Lists(), fresh.Lists());
+        EXPECT_EQ(model.Counts(), fresh.Counts());
+        EXPECT_EQ(model.Source(), fresh.Source());
+        EXPECT_EQ(model.Startup().FirstRecord, fresh.Startup().FirstRecord);
+    }
+
     test::TempDir temp_{"gapscope-window-model-"};
+    std::chrono::sys_seconds clock_ = kNow;
     const fs::path data_ = temp_.path() / "station";
     const fs::path program_ = temp_.path() / "program";
     WindowInputs inputs_;
@@ -338,11 +380,15 @@ TEST_F(WindowModelTest, ChosenFolderIsReadReportedOnAndKeptForTheNextStart) {
     WindowModel* model = &Show({"-P"});
     EXPECT_EQ(model->LabelSourceClick(), Folder(program_));
     EXPECT_EQ(model->Source().state, DataState::NoLog);
+    // Nothing read, nothing judged: no report runs on it.
+    EXPECT_EQ(model->Lists().missingSlots.back(),
+              "  (nothing to judge: no history log in " + Folder(program_) +
+                  " (none of SegHistory.log, LateSegHistory.log, FileHistory.log))");
 
     Write(data_ / "SegHistory.log", "202401051200=RP=1,RE=1,R1=FF\r\n");
     model->PickDay(test::Date(2024, 1, 3));
     model->FolderChosen(data_);
-    ASSERT_EQ(calls_.size(), 3u);
+    ASSERT_EQ(calls_.size(), 1u);
     EXPECT_EQ(calls_.back().dataDirectory, Folder(data_));
     EXPECT_TRUE(calls_.back().rapidScan);  // the service found anew from the logs
     EXPECT_EQ(calls_.back().day, test::Date(2024, 1, 3));
@@ -359,6 +405,218 @@ TEST_F(WindowModelTest, ChosenFolderIsReadReportedOnAndKeptForTheNextStart) {
     model = &Show({});
     EXPECT_EQ(model->Source().lead + model->Source().folder, "Folder not found: " + Folder(data_));
     EXPECT_TRUE(model->Startup().SegHistory.Empty());
+}
+
+// The current day followed: a look a minute reads what the logs gained and shows what a
+// window started afresh would; a past day is left alone, but Reload reads any day afresh.
+TEST_F(WindowModelTest, FollowingShowsTheCurrentDayAsAFreshStartWould) {
+    fs::remove(data_ / "SegHistory.log");
+    StationUntil("05:44");
+    clock_ = At("06:10");
+    WindowModel& model = Show({TextOfPath(data_)});
+    EXPECT_FALSE(model.Following());  // yesterday is over
+    model.ButtonTodayClick();
+    EXPECT_TRUE(model.Following());
+    EXPECT_FALSE(model.ListsKeepPlace());
+    EXPECT_EQ(model.Source().detail, " (read 06:10, newest 05:20 UTC)");
+
+    int revision = model.ListsRevision();
+    model.TimerFollowTimer();  // nothing new: the screen is left alone
+    EXPECT_EQ(model.ListsRevision(), revision);
+
+    StationUntil("06:40");
+    clock_ = At("06:41");
+    model.TimerFollowTimer();
+    EXPECT_NE(model.ListsRevision(), revision);
+    EXPECT_TRUE(model.ListsKeepPlace());
+    EXPECT_EQ(model.Source().detail, " (read 06:41, newest 06:20 UTC)");
+    ExpectAsStartedAfresh(model);
+
+    // A look reads only what grew: an old line changed in place is not read again.
+    const std::string first(model.Startup().SegHistory.Line(0));
+    std::fstream(data_ / "SegHistory.log", std::ios::binary | std::ios::in | std::ios::out)
+        .put('1');
+    std::ofstream(data_ / "SegHistory.log", std::ios::binary | std::ios::app)
+        << "202401060630=P=1\r\n";
+    model.TimerFollowTimer();
+    EXPECT_EQ(model.Startup().SegHistory.Line(0), first);
+    EXPECT_EQ(model.Source().detail, " (read 06:41, newest 06:30 UTC)");
+
+    // Rotated (a new, shorter file) or cut shorter in place: read whole.
+    const std::string seg = test::ReadFile(data_ / "SegHistory.log");
+    const std::string tail = seg.substr(seg.find("202401060600"));
+    std::ofstream(data_ / "rotated.log", std::ios::binary) << tail;
+    fs::rename(data_ / "rotated.log", data_ / "SegHistory.log");
+    model.TimerFollowTimer();
+    EXPECT_EQ(model.Startup().FirstRecord, ParseIsoMinute("2024-01-06T06:00"));
+    ExpectAsStartedAfresh(model);
+    std::ofstream(data_ / "SegHistory.log", std::ios::binary | std::ios::in | std::ios::out |
+                                                std::ios::trunc)
+        << tail.substr(0, tail.find("202401060615"));
+    model.TimerFollowTimer();
+    ExpectAsStartedAfresh(model);
+
+    // The day before is followed until its last minute is due (00:29 less the grace), then
+    // no more; Reload reads the logs afresh for any day.
+    clock_ = std::chrono::sys_days{std::chrono::year{2024} / 1 / 7} + 28min + 59s;
+    EXPECT_TRUE(model.Following());
+    clock_ += 1s;
+    EXPECT_FALSE(model.Following());
+    fs::remove(data_ / "SegHistory.log");
+    revision = model.ListsRevision();
+    model.TimerFollowTimer();
+    EXPECT_EQ(model.ListsRevision(), revision);
+    EXPECT_EQ(model.Source().state, DataState::Read);
+    model.Reload();
+    EXPECT_TRUE(model.ListsKeepPlace());
+    EXPECT_EQ(model.Source().state, DataState::Read);  // the two other logs are there
+    EXPECT_TRUE(model.Startup().SegHistory.Empty());
+    EXPECT_EQ(model.Lists().missingSlots.back(),
+              "  (before the logs begin: no record in the segment history)");
+}
+
+// A loss is announced once, by the look that first finds it, never while its cycle is not
+// yet due, and not at all while the switch is off.
+TEST_F(WindowModelTest, ANewLossIsAnnouncedOnce) {
+    fs::remove(data_ / "SegHistory.log");
+    const std::vector<std::string> lost = {"06:00", "06:15"};
+    StationUntil("05:44", lost);
+    clock_ = At("06:10");
+    std::vector<bool> kept;
+    inputs_.keepAnnounceLosses = [&kept](bool on) { kept.push_back(on); };
+    WindowModel& model = Show({TextOfPath(data_)});
+    model.ButtonTodayClick();
+    const std::string caption = model.Caption();
+
+    // The 05:45 cycle is not in the logs yet: no word of it until it is due at 06:15.
+    clock_ = At("06:14");
+    model.TimerFollowTimer();
+    EXPECT_TRUE(model.TakeAnnouncements().empty());
+    EXPECT_FALSE(model.Alerting());
+    clock_ = At("06:15");
+    model.TimerFollowTimer();
+    EXPECT_EQ(model.TakeAnnouncements(),
+              (std::vector<Announcement>{{"New loss on 2024-01-06", "Repeat cycle 0545 missing"}}));
+    EXPECT_EQ(model.Title(), "1 new loss - " + caption);
+    clock_ = At("06:16");
+    model.TimerFollowTimer();
+    EXPECT_TRUE(model.TakeAnnouncements().empty());
+    EXPECT_TRUE(model.Alerting());
+
+    // It arrives late, then 06:00 is lost; the 05:45 cycle is not announced again.
+    StationUntil("06:20", lost);
+    clock_ = At("06:31");
+    model.TimerFollowTimer();
+    EXPECT_EQ(model.TakeAnnouncements(),
+              (std::vector<Announcement>{{"New loss on 2024-01-06", "Repeat cycle 0600 missing"}}));
+    EXPECT_EQ(model.Title(), "2 new losses - " + caption);
+    model.WindowActivated();
+    EXPECT_FALSE(model.Alerting());
+    EXPECT_EQ(model.Title(), caption);
+    EXPECT_TRUE(model.Counts().text.starts_with("Missing so far: 1 cycle, ")) << model.Counts().text;
+
+    // Switched off (and kept): 06:15 is lost in silence, and not announced once on again.
+    model.AnnounceLossesClick(false);
+    EXPECT_FALSE(model.AnnounceLosses());
+    StationUntil("06:40", lost);
+    clock_ = At("06:46");
+    model.TimerFollowTimer();
+    EXPECT_TRUE(model.TakeAnnouncements().empty());
+    EXPECT_FALSE(model.Alerting());
+    model.AnnounceLossesClick(true);
+    clock_ = At("06:47");
+    model.TimerFollowTimer();
+    EXPECT_TRUE(model.TakeAnnouncements().empty());
+    EXPECT_EQ(kept, (std::vector<bool>{false, true}));
+    const Lines& slots = model.Lists().missingSlots;
+    EXPECT_EQ(Lines(slots.end() - 2, slots.end()),
+              (Lines{" 0600.. 0615", "  (judged up to 06:17 UTC; later cycles are not yet due)"}));
+}
+
+TEST(Losses, CyclesWholeChannelsAndProductsAreAnnouncedAFewLinesAtATime) {
+    Findings findings;
+    findings.missingCycles = {375};  // 06:15
+    findings.missing = {
+        {375, ItemKind::Hrit, 9, "IR108", true, {}, Within::MissingCycle},  // said with its cycle
+        {390, ItemKind::Hrit, 9, "IR108", true, {}, Within::Nothing},
+        {390, ItemKind::Hrit, 12, "HRV", false, {3, 4}, Within::Nothing},  // partly arrived
+        {405, ItemKind::Product, 36, "CLM", true, {}, Within::Nothing},
+    };
+    const std::vector<Loss> losses = LossesOf(findings);
+    ASSERT_EQ(losses.size(), 3u);
+    Announcement said = AnnounceNewLosses(test::Date(2024, 1, 6), losses);
+    EXPECT_EQ(said.text,
+              "Repeat cycle 0615 missing\nIR108 missing in cycle 0630\n"
+              "Product CLM missing in cycle 0645");
+    const std::vector<Loss> many(7, losses[0]);
+    said = AnnounceNewLosses(test::Date(2024, 1, 6), many);
+    EXPECT_TRUE(said.text.ends_with("\nRepeat cycle 0615 missing\nand 2 more")) << said.text;
+}
+
+// What gapscope-report --save refuses, the window's Save refuses in a message with the
+// same reason, and the lists and the counts say there is nothing to judge.
+TEST_F(WindowModelTest, SaveRefusesWhatTheCommandRefusesAndSaysWhy) {
+    const std::string typo = TextOfPath(temp_.path() / "statoin");
+    const fs::path empty = temp_.path() / "empty";
+    fs::create_directories(empty);
+    const fs::path late = temp_.path() / "new-station";
+    Write(late / "SegHistory.log", "202401060000=P=1\r\n");
+    const fs::path unreadable = temp_.path() / "unreadable";
+    Write(unreadable / "SegHistory.log", "202401050000=P=1\r\n");
+    fs::create_directory(unreadable / "FileHistory.log");
+    for (const std::string& folder :
+         {typo, TextOfPath(empty), TextOfPath(late), TextOfPath(unreadable)}) {
+        WindowModel& model = Show({folder});
+        model.TakeMessages();
+        model.ButtonSaveClick();
+        const std::vector<WindowMessage> said = model.TakeMessages();
+        ASSERT_EQ(said.size(), 1u);
+        EXPECT_EQ(said[0].kind, Kind::Error);
+
+        CommandEnvironment env;
+        env.programDirectory = program_;
+        env.now = kNow;
+        env.storedOptions = [] { return ReportOptions{}; };
+        std::ostringstream out, err;
+        EXPECT_EQ(RunReportCommand({folder, "--save"}, env, out, err), kExitDataUnreadable);
+        std::string line = err.str().substr(std::string("gapscope-report: ").size());
+        line.pop_back();
+        line[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(line[0])));
+        EXPECT_EQ(said[0].text, line + ".\nThe report was not saved.");
+        if (folder != TextOfPath(late)) {
+            EXPECT_NE(model.Source().state, DataState::Read);
+            EXPECT_TRUE(model.Lists().missingSegs.back().starts_with("  (nothing to judge: "));
+            EXPECT_TRUE(model.Counts().text.starts_with("Nothing counted: ")) << folder;
+        }
+    }
+    EXPECT_EQ(model_->Source().lead, "Cannot read: ");
+    EXPECT_EQ(Show({typo}).Source().lead + model_->Source().folder, "Folder not found: " + typo);
+    for (const fs::path& folder : {empty, late, unreadable, program_}) {
+        EXPECT_TRUE(fs::is_empty(folder) || !fs::exists(folder / "2024-01-05-missing-segments.txt"));
+    }
+
+    // A save that fails says so, and where.
+    fs::create_directory(ReportFile());
+    WindowModel& model = Show({TextOfPath(data_)});
+    model.ButtonSaveClick();
+    const std::vector<WindowMessage> said = model.TakeMessages();
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_EQ(said[0].kind, Kind::Error);
+    EXPECT_TRUE(said[0].text.starts_with("The report could not be saved to " +
+                                         TextOfPath(ReportFile()) + ":\n"))
+        << said[0].text;
+}
+
+TEST(ListPlace, TheSameLineNearestTheOldRowIsSelectedAgain) {
+    const Lines before = {"Date", "", "Cycle: 0600", "  IR108 missing", "Cycle: 0615",
+                          "  IR108 missing"};
+    Lines after = before;
+    after.insert(after.begin() + 2, {"Cycle: 0545", "  IR108 missing"});
+    EXPECT_EQ(RowAfterRefill(before, 5, after), 7u);
+    EXPECT_EQ(RowAfterRefill(before, 3, after), 5u);  // not the same text nearer, under 0545
+    EXPECT_EQ(RowAfterRefill(before, 2, after), 4u);
+    EXPECT_EQ(RowAfterRefill(before, 2, {"Date"}), std::nullopt);
+    EXPECT_EQ(RowAfterRefill(before, std::nullopt, after), std::nullopt);
 }
 
 }  // namespace

@@ -1,0 +1,44 @@
+#include "window_model/counts_line.h"
+
+#include "report/judged_minutes.h"
+
+namespace gapscope {
+namespace {
+
+std::string Count(int n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+}  // namespace
+
+CountsLine DescribeCounts(const Findings& findings) {
+    if (findings.judged.WhollyBeforeLogsBegin()) {
+        return {"Nothing counted: the day is before the logs begin",
+                BeforeLogsBeginLine(findings.firstRecord).substr(2)};
+    }
+    const DaySummary c = Summarise(findings);
+    CountsLine line;
+    line.text = std::string(findings.judged.current ? "Missing so far: " : "Missing: ") +
+                Count(c.missingCycles, "cycle", "cycles") + ", " +
+                Count(c.channels, "channel", "channels") + " (" +
+                Count(c.segments, "segment", "segments") + "), " +
+                Count(c.products, "product", "products") + ", " +
+                Count(c.sequenceNumbers, "sequence number", "sequence numbers") +
+                ".  Late: " + Count(c.lateSegments, "segment", "segments") + ".";
+    line.tooltip = "The day's counts";
+    if (findings.judged.current) line.tooltip += " so far (" + JudgedUpToLine(findings.day, findings.judged).substr(3);
+    line.tooltip += ":\nmissing repeat cycles: " + std::to_string(c.missingCycles) +
+                    "\nchannels and files incomplete or missing, outside missing cycles: " +
+                    std::to_string(c.channels) +
+                    "\ntheir missing segments: " + std::to_string(c.segments) +
+                    "\nlate segments: " + std::to_string(c.lateSegments) +
+                    "\nmissing products, outside missing cycles: " + std::to_string(c.products) +
+                    "\nmissing sequence numbers: " + std::to_string(c.sequenceNumbers);
+    return line;
+}
+
+CountsLine NothingCounted(const std::string& reason) {
+    return {"Nothing counted: " + reason, "Nothing counted: " + reason};
+}
+
+}  // namespace gapscope
