@@ -6,11 +6,12 @@
 
 #include <chrono>
 
-#include "formats/findings_json.h"
 #include "bench/bench_histories.h"
+#include "formats/findings_json.h"
 #include "history/scan_mode.h"
+#include "measures/range_summary.h"
 #include "report/day_range.h"
-#include "report/range_summary.h"
+#include "settings/version.h"
 #include "startup/startup_state.h"
 
 namespace gapscope::bench {
@@ -65,7 +66,7 @@ void YearSummary(benchmark::State& state, ScanMode service, bool detectFillIn) {
 // The same range as JSON Lines, one document per day.
 void YearJson(benchmark::State& state, ScanMode service) {
     const LoadedBenchHistory& history = History(service, 730);
-    const DocumentFacts facts{"3.1.23.1366", "Bench"};
+    const DocumentFacts facts{kVersionText, "Bench"};
     for (auto _ : state) {
         std::size_t bytes = 0;
         RunDayRange(history.state, ReportOptions{}, LastYear(history), [&](Day, DayReportResult& r) {

@@ -5,67 +5,58 @@
 #include <cstddef>
 #include <string_view>
 
+#include "catalogue/calendar_rules.h"
 #include "catalogue/catalogue.h"
 
 namespace gapscope {
 
 namespace {
 
-using Instant = std::chrono::sys_time<std::chrono::minutes>;
-using namespace std::chrono_literals;
+namespace cal = calendar;
 
-// MTSAT-2 took over from MTSAT-1R during 1 July 2010, so reports for that whole day
-// still name MTSAT-1R.
-constexpr Instant kMtsat2Start = std::chrono::sys_days{2010y / 7 / 1} + 3h;
-
-enum class When { Always, UpTo, After };
+enum class When { Always, Before, From };
 
 // One renaming: in the labels of `channels`, the first occurrence of `pattern` (letter
-// case ignored) becomes `replacement`. UpTo holds while the report day is at or before
-// `changeover`, After once it is later. Rows apply in order, so a later row can rename
-// what an earlier one produced.
+// case ignored) becomes `replacement`, before or from the day `changeover`. Rows apply in
+// order, so a later row can rename what an earlier one produced.
 struct Renaming {
     ChannelSet channels;
     std::string_view pattern;
     std::string_view replacement;
     When when = When::Always;
-    Instant changeover{};
+    cal::Day changeover{};
 };
 
-constexpr Instant DayStart(std::chrono::year_month_day day) {
-    return std::chrono::sys_days{day};
-}
-
 const std::array<Renaming, 13>& Renamings() {
-    const ChannelSet goesWest{18, 19, 20, 56};
-    const ChannelSet goesEast{21, 22, 23, 57};
-    const ChannelSet mtsat{24, 25, 26, 58, 84};
+    const ChannelSet goesWest = cal::SetOf(cal::kGoesWest);
+    const ChannelSet goesEast = cal::SetOf(cal::kGoesEast);
+    const ChannelSet mtsat = cal::SetOf(cal::kMtsat);
     static const std::array<Renaming, 13> table = {{
-        {ChannelSet::Range(1, 12), "msg-ch", "HRIT ch "},
-        {ChannelSet::Range(13, 17), "lrit-ch", "LRIT ch "},
-        {goesWest, "g10-", "GOES-W-", When::UpTo, DayStart(2011y / 12 / 6)},
-        {goesWest, "g10-", "GOES-15-", When::After, DayStart(2011y / 12 / 6)},
-        {goesEast, "g12-", "GOES-12-", When::UpTo, DayStart(2010y / 4 / 14)},
-        {goesEast, "g12-", "GOES-13-", When::After, DayStart(2010y / 4 / 14)},
+        {cal::SetOf(cal::kHrit), "msg-ch", "HRIT ch "},
+        {cal::SetOf(cal::kLrit), "lrit-ch", "LRIT ch "},
+        {goesWest, "g10-", "GOES-W-", When::Before, cal::kGoes15NamedFrom},
+        {goesWest, "g10-", "GOES-15-", When::From, cal::kGoes15NamedFrom},
+        {goesEast, "g12-", "GOES-12-", When::Before, cal::kGoes13NamedFrom},
+        {goesEast, "g12-", "GOES-13-", When::From, cal::kGoes13NamedFrom},
         {mtsat, "g9-", "MTSAT-1R-"},
         {mtsat, "mt1-", "MTSAT-1R-"},
-        {mtsat, "MTSAT-1R-", "MTSAT-2-", When::After, kMtsat2Start},
+        {mtsat, "MTSAT-1R-", "MTSAT-2-", When::From, cal::kMtsat2NamedFrom},
         {ChannelSet{52}, "fir", "FIRG"},
         {ChannelSet{54}, "fir", "FIRA"},
-        {ChannelSet::Range(67, 72), "fy2c", "FY-2G", When::After, DayStart(2009y / 12 / 1)},
-        {ChannelSet::Range(77, 82), "fy2d", "FY-2E", When::After, DayStart(2015y / 6 / 30)},
+        {cal::SetOf(cal::kFy2g), "fy2c", "FY-2G", When::From, cal::kFy2gNamedFrom},
+        {cal::SetOf(cal::kFy2e), "fy2d", "FY-2E", When::From, cal::kFy2eNamedFrom},
     }};
     return table;
 }
 
-bool Holds(const Renaming& rule, Instant reportDay) {
+bool Holds(const Renaming& rule, cal::Day reportDay) {
     switch (rule.when) {
         case When::Always:
             return true;
-        case When::UpTo:
-            return reportDay <= rule.changeover;
-        case When::After:
-            return reportDay > rule.changeover;
+        case When::Before:
+            return reportDay < rule.changeover;
+        case When::From:
+            return reportDay >= rule.changeover;
     }
     return false;
 }
@@ -88,9 +79,8 @@ void ReplaceFirstIgnoringCase(std::string& s, std::string_view pattern,
 std::string ChannelLabel(ChannelNumber n, std::chrono::sys_days reportDay) {
     std::string label(ChannelShortName(n));
     std::transform(label.begin(), label.end(), label.begin(), Upper);
-    const Instant day = reportDay;
     for (const Renaming& rule : Renamings()) {
-        if (rule.channels.Contains(n) && Holds(rule, day)) {
+        if (rule.channels.Contains(n) && Holds(rule, reportDay)) {
             ReplaceFirstIgnoringCase(label, rule.pattern, rule.replacement);
         }
     }

@@ -18,6 +18,8 @@ function(gapscope_add_test name)
   add_executable(test_${name} ${ARG_SOURCES})
   target_compile_definitions(test_${name}
     PRIVATE GAPSCOPE_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
+  # The version a test expects is the build's (settings/version.h), never typed in.
+  target_link_libraries(test_${name} PRIVATE gapscope_version)
   add_test(NAME ${name} COMMAND test_${name})
   if(ARG_QT)
     set_target_properties(test_${name} PROPERTIES AUTOMOC ON)

@@ -5,15 +5,15 @@
 #include <string_view>
 #include <system_error>
 
+#include "command/report_command_line.h"
+#include "files/replace_file.h"
 #include "formats/findings_json.h"
 #include "formats/monitoring_check.h"
 #include "formats/prometheus_metrics.h"
-#include "command/report_command_line.h"
-#include "report/day_measures.h"
+#include "measures/day_measures.h"
+#include "measures/range_summary.h"
 #include "report/day_range.h"
 #include "report/day_report.h"
-#include "report/range_summary.h"
-#include "report/replace_file.h"
 #include "report/report_file.h"
 #include "startup/system_text.h"
 #ifdef GAPSCOPE_PICTURES
@@ -39,6 +39,7 @@ struct Run {
     std::ostream& out;
     std::ostream& err;
     DayObserver observe = {};
+    std::optional<DayRange> range = {};  // the days of --from and --to, once checked
 };
 
 StartupLoad LoadStation(const Run& run, const RetryPolicy& retry) {
@@ -146,21 +147,11 @@ std::optional<StartupLoad> LoadData(const Run& run, const RetryPolicy& retry,
     return station;
 }
 
-std::optional<StartupLoad> LoadUnattended(const Run& run, std::string& problem) {
-    return LoadData(run, run.env.busyRetry, problem);
-}
-
-// The modes. Each one is a function of the run that returns the exit status.
+// The modes. Each one is a function of the run (and of the station, loaded as its row in the
+// mode table says) that returns the exit status.
 
 // A person (or a pipe) reads the report.
-int PrintReport(const Run& run) {
-    std::string problem;
-    const auto loaded = LoadData(run, RetryPolicy{}, problem);
-    if (!loaded) {
-        run.err << kName << problem << "\n";
-        return kExitDataUnreadable;
-    }
-    const StartupLoad& station = *loaded;
+int PrintReport(const Run& run, const StartupLoad& station) {
     if (run.request.json) {
         const DayReportResult result = BuildDay(run, station);
         run.out << JsonLine(RunDocument(result, Facts(run, station))) << '\n';
@@ -174,16 +165,7 @@ int PrintReport(const Run& run) {
 
 // Each day of a range: a summary line each and the totals, or one JSON document per line.
 // Each day leaves as soon as it is made, so that a long range needs no more memory than a day.
-int PrintRange(const Run& run) {
-    std::string problem;
-    const auto range = RangeDays(run, problem);
-    if (!range) return BadUsage(run.err, problem);
-    const auto loaded = LoadData(run, RetryPolicy{}, problem);
-    if (!loaded) {
-        run.err << kName << problem << "\n";
-        return kExitDataUnreadable;
-    }
-    const StartupLoad& station = *loaded;
+int PrintRange(const Run& run, const StartupLoad& station) {
     const DocumentFacts facts = Facts(run, station);
     if (!run.request.json) run.out << RangeSummaryHeading() << '\n';
     const auto each = [&](Day day, DayReportResult& r) {
@@ -199,7 +181,7 @@ int PrintRange(const Run& run) {
     };
     RangeOutcome outcome;
     try {
-        outcome = RunDayRange(station.state, Options(run), *range, each);
+        outcome = RunDayRange(station.state, Options(run), *run.range, each);
     } catch (const OutputStopped&) {
         return kExitSaveFailed;
     }
@@ -207,12 +189,10 @@ int PrintRange(const Run& run) {
     return outcome.failed > 0 ? kExitReportFailed : kExitDone;
 }
 
-// Nobody may be watching: a report of data that could not be read, or of a day before the
-// logs begin, is not saved at all.
-int SaveReport(const Run& run) {
-    const StartupLoad station = LoadStation(run, run.env.busyRetry);
-    if (const auto refused = RefuseSave(UnattendedDataProblem(run.request.dataDirectory, station),
-                                        station.state, ReportDay(run), Now(run))) {
+// Nobody may be watching: a report of a day not begun, or of a day before the logs begin, is
+// not saved at all.
+int SaveReport(const Run& run, const StartupLoad& station) {
+    if (const auto refused = RefuseSave(std::nullopt, station.state, ReportDay(run), Now(run))) {
         run.err << kName << refused->line << "\n";
         return refused->status;
     }
@@ -229,17 +209,9 @@ int SaveReport(const Run& run) {
 
 // The report files of the days of a range that have none, as single-day saves write them;
 // the current day has none yet. The first failure gives the status; the range goes on.
-int SaveRange(const Run& run) {
-    std::string problem;
-    const auto range = RangeDays(run, problem);
-    if (!range) return BadUsage(run.err, problem);
-    const auto station = LoadUnattended(run, problem);
-    if (!station) {
-        run.err << kName << problem << "\n";
-        return kExitDataUnreadable;
-    }
+int SaveRange(const Run& run, const StartupLoad& station) {
     int status = kExitDone;
-    BackfillReports(station->state, Options(run), range->from, range->to, Banner(run, *station),
+    BackfillReports(station.state, Options(run), run.range->from, run.range->to, Banner(run, station),
                     run.env.programDirectory, run.request.overwrite, [&](const BackfillDay& d) {
         if (d.reportError) {
             run.err << kName << IsoDate(d.day) << ": " << *d.reportError << "\n";
@@ -268,17 +240,46 @@ int SaveRange(const Run& run) {
     return status;
 }
 
+// A mode of the command. Most need the station's data readable: the command loads it for
+// them, printed runs trying each log once and unattended ones waiting for a busy log. The
+// check says every problem on its one line, so it loads the station itself.
+enum class Reading { Printed, Unattended, ByTheMode };
+struct Mode {
+    ModeOptions options;
+    Reading reading;
+    int (*run)(const Run&, const StartupLoad&) = nullptr;
+    int (*runAlone)(const Run&) = nullptr;  // Reading::ByTheMode
+};
+
+// A range that ends before it begins is bad usage, said before any log is read. Data that
+// cannot be read ends every mode that loads through here with status 4, in the same words.
+int RunMode(const Mode& mode, Run run) {
+    if (mode.reading == Reading::ByTheMode) return mode.runAlone(run);
+    std::string problem;
+    if (run.request.from) {
+        run.range = RangeDays(run, problem);
+        if (!run.range) return BadUsage(run.err, problem);
+    }
+    const RetryPolicy retry = mode.reading == Reading::Unattended ? run.env.busyRetry : RetryPolicy{};
+    const auto station = LoadData(run, retry, problem);
+    if (!station) {
+        run.err << kName << problem << "\n";
+        return kExitDataUnreadable;
+    }
+    return mode.run(run, *station);
+}
+
 #ifdef GAPSCOPE_PICTURES
 // --picture: the print or range mode as it is, then the picture of the days it reported
 // (the timeline of the day, the heat map of the range). No picture of a run that reported
 // nothing (bad usage, a day whose report failed).
-int WithPicture(const Run& run, int (*mode)(const Run&), bool range) {
-    RunPicture picture(range, run.env.versionText);
+int WithPicture(const Run& run, const Mode& mode) {
+    RunPicture picture(run.request.from.has_value(), run.env.versionText);
     const Run observed{run.request, run.env, run.out, run.err,
                        [&](const StartupState& station, Day day, const DayReportResult& result) {
                            picture.Add(station, day, result);
                        }};
-    const int status = mode(observed);
+    const int status = RunMode(mode, observed);
     if (picture.Empty()) return status;
     if (const auto problem = picture.Write(*run.env.pictureProgram, *run.request.picture)) {
         run.err << kName << "cannot write the picture: " << *problem << "\n";
@@ -317,7 +318,7 @@ int CheckDay(const Run& run) {
     if (!bad) bad = SetThresholds(run.request.critical, true, thresholds);
     if (bad) return TellCheck(run.out, UnknownCheck("bad usage: " + *bad));
     std::string unreadable;
-    const auto station = LoadUnattended(run, unreadable);
+    const auto station = LoadData(run, run.env.busyRetry, unreadable);
     if (!station) return TellCheck(run.out, UnknownCheck(unreadable));
     const Day day = MonitoredDay(run);
     const DayReportResult result =
@@ -334,23 +335,17 @@ int CheckDay(const Run& run) {
 
 // The day's counts for Prometheus. Like a save, it refuses data that cannot be read rather
 // than hand on counts in which everything is missing.
-int WriteMetrics(const Run& run) {
-    std::string unreadable;
-    const auto station = LoadUnattended(run, unreadable);
-    if (!station) {
-        run.err << kName << unreadable << "\n";
-        return kExitDataUnreadable;
-    }
+int WriteMetrics(const Run& run, const StartupLoad& station) {
     const DayReportResult result =
-        BuildDayReportWith(station->state, Options(run), MonitoredDay(run), MonitoredInputs(run));
+        BuildDayReportWith(station.state, Options(run), MonitoredDay(run), MonitoredInputs(run));
     if (result.error) {
         TellFailure(run, result);
         return kExitReportFailed;
     }
     const DayMeasures measures = MeasureDay(result.findings);
     const std::string text = PrometheusMetrics(
-        MetricsInput{run.request.station.value_or(station->state.ComputerName), result.findings,
-                     measures, NewestRecord(station->state.SegHistory), run.env.versionText,
+        MetricsInput{run.request.station.value_or(station.state.ComputerName), result.findings,
+                     measures, NewestRecord(station.state.SegHistory), run.env.versionText,
                      run.env.now});
     if (!run.request.metricsFile) {
         run.out << text;
@@ -367,20 +362,27 @@ int WriteMetrics(const Run& run) {
 // Which options go together: a mode is asked for by its options (printing by none) and
 // takes the options listed beside it; any other option with it is bad usage. DATA_DIR and
 // the switches go with every mode. The --help text shows this table.
-struct Mode {
-    std::vector<std::string_view> askedBy;
-    std::vector<std::string_view> takes;
-    int (*run)(const Run&);
-};
-
 const Mode kModes[] = {
-    {{}, {"--day", "--set", "--defaults", "--format", "--now", "--grace", "--picture"}, PrintReport},
-    {{"--save"}, {"--day", "--set", "--defaults", "--quiet", "--now", "--grace"}, SaveReport},
-    {{"--from"}, {"--to", "--set", "--defaults", "--format", "--now", "--grace", "--picture"}, PrintRange},
-    {{"--from", "--save"}, {"--to", "--set", "--defaults", "--quiet", "--overwrite", "--now", "--grace"}, SaveRange},
-    {{"--check"}, {"--day", "--set", "--defaults", "--grace", "--warning", "--critical", "--now"}, CheckDay},
-    {{"--format prometheus"},
-     {"--day", "--set", "--defaults", "--grace", "--station", "--metrics-file", "--now"}, WriteMetrics},
+    {{"print", {}, {"--day", "--set", "--defaults", "--format", "--now", "--grace", "--picture"}},
+     Reading::Printed, PrintReport},
+    {{"save", {"--save"}, {"--day", "--set", "--defaults", "--quiet", "--now", "--grace"}},
+     Reading::Unattended, SaveReport},
+    {{"range",
+      {"--from"},
+      {"--to", "--set", "--defaults", "--format", "--now", "--grace", "--picture"}},
+     Reading::Printed, PrintRange},
+    {{"back-fill",
+      {"--from", "--save"},
+      {"--to", "--set", "--defaults", "--quiet", "--overwrite", "--now", "--grace"}},
+     Reading::Unattended, SaveRange},
+    {{"check",
+      {"--check"},
+      {"--day", "--set", "--defaults", "--grace", "--warning", "--critical", "--now"}},
+     Reading::ByTheMode, nullptr, CheckDay},
+    {{"metrics",
+      {"--format prometheus"},
+      {"--day", "--set", "--defaults", "--grace", "--station", "--metrics-file", "--now"}},
+     Reading::Unattended, WriteMetrics},
 };
 
 bool Has(const std::vector<std::string_view>& options, std::string_view option) {
@@ -388,25 +390,21 @@ bool Has(const std::vector<std::string_view>& options, std::string_view option) 
 }
 
 bool Takes(const Mode& mode, std::string_view option) {
-    return Has(mode.askedBy, option) || Has(mode.takes, option);
+    return Has(mode.options.askedBy, option) || Has(mode.options.takes, option);
 }
 
 // Whether the option asks for some mode.
 bool AsksForAMode(std::string_view option) {
     for (const Mode& mode : kModes) {
-        if (Has(mode.askedBy, option)) return true;
+        if (Has(mode.options.askedBy, option)) return true;
     }
     return false;
 }
 
+// The mode as usage errors name it.
 std::string ModeName(const Mode& mode) {
-    if (mode.askedBy.empty()) return "the printed report";
-    std::string name;
-    for (std::string_view option : mode.askedBy) {
-        if (!name.empty()) name += ' ';
-        name += option;
-    }
-    return name;
+    if (mode.options.askedBy.empty()) return "the printed report";
+    return JoinedOptions(mode.options.askedBy);
 }
 
 const Mode* ChooseMode(const ReportRequest& request, std::string& error) {
@@ -416,9 +414,10 @@ const Mode* ChooseMode(const ReportRequest& request, std::string& error) {
     }
     const Mode* chosen = nullptr;
     for (const Mode& mode : kModes) {
-        const bool same = mode.askedBy.size() == asked.size() &&
+        const std::vector<std::string_view>& askedBy = mode.options.askedBy;
+        const bool same = askedBy.size() == asked.size() &&
                           std::all_of(asked.begin(), asked.end(),
-                                      [&](std::string_view o) { return Has(mode.askedBy, o); });
+                                      [&](std::string_view o) { return Has(askedBy, o); });
         if (same) chosen = &mode;
     }
     if (!chosen) {
@@ -462,7 +461,7 @@ int CheckBadUsage(std::ostream& out, const std::string& problem) {
 
 std::vector<ModeOptions> ReportModes() {
     std::vector<ModeOptions> modes;
-    for (const Mode& mode : kModes) modes.push_back({mode.askedBy, mode.takes});
+    for (const Mode& mode : kModes) modes.push_back(mode.options);
     return modes;
 }
 
@@ -473,7 +472,7 @@ int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnv
     const bool checking = AsksForACheck(arguments);
     if (!request) return checking ? CheckBadUsage(out, problem) : BadUsage(err, problem);
     if (request->help) {
-        out << ReportHelpText();
+        out << ReportHelpText(ReportModes());
         return kExitDone;
     }
     if (request->version) {
@@ -508,10 +507,10 @@ int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnv
                 err << kName << kPicturesNeedWindowPackage << "\n";
                 return kExitBadUsage;
             }
-            return WithPicture(run, mode->run, mode->run == PrintRange);
+            return WithPicture(run, *mode);
         }
 #endif
-        return mode->run(run);
+        return RunMode(*mode, run);
     } catch (const std::bad_alloc&) {
         // What was written is whole lines and documents; the one being made is not written.
         if (checking) return TellCheck(out, UnknownCheck(kOutOfMemory));

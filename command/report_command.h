@@ -9,9 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "unattended/unattended_run.h"
+#include "command/report_command_line.h"
 #include "report/report_options.h"
 #include "startup/startup_state.h"
+#include "unattended/unattended_run.h"
 
 namespace gapscope {
 
@@ -37,12 +38,7 @@ struct CommandEnvironment {
     std::optional<std::filesystem::path> pictureProgram;
 };
 
-// The options that ask for a mode of the command (none: the printed report) and the options
-// it goes with, as the modes table of --help lists them.
-struct ModeOptions {
-    std::vector<std::string_view> askedBy;
-    std::vector<std::string_view> takes;
-};
+// The modes of the command, as they decide which options go together and as --help lists them.
 std::vector<ModeOptions> ReportModes();
 
 // Runs gapscope-report; returns its exit status (ExitStatus, shared with `gapscope -s`).

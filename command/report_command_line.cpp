@@ -10,15 +10,10 @@
 #include "startup/startup_state.h"
 #ifdef GAPSCOPE_PICTURES
 #include "pictures/picture_format.h"
-// The modes that draw pictures name --picture among what they go with.
-#define GAPSCOPE_WITH_PICTURE " --picture"
-#else
-#define GAPSCOPE_WITH_PICTURE ""
 #endif
 
 namespace gapscope {
 namespace {
-
 
 const char* const kSynopsis =
     "Usage: gapscope-report [DATA_DIR] [SWITCH ...] [--day YYYY-MM-DD] [--set NAME=0|1 ...]\n"
@@ -77,20 +72,9 @@ const char* const kDescriptionAndOptions =
     "                     take this UTC minute as the current time (tests, replays)\n"
     "  -h, --help         print this help\n"
     "  --version          print the version\n"
-    "\n"
-    "Modes (any other combination of options is bad usage, status 2):\n"
-    "  mode        asked for by     goes with\n"
-    "  print       (nothing)        --day --set --defaults --format --now --grace" GAPSCOPE_WITH_PICTURE "\n"
-    "  save        --save           --day --set --defaults --quiet --now --grace\n"
-    "  range       --from           --to --set --defaults --format --now --grace" GAPSCOPE_WITH_PICTURE "\n"
-    "  back-fill   --from --save    --to --set --defaults --quiet --overwrite --now\n"
-    "                               --grace\n"
-    "  check       --check          --day --set --defaults --grace --warning --critical --now\n"
-    "  metrics     --format prometheus\n"
-    "                               --day --set --defaults --grace --station --metrics-file\n"
-    "                               --now\n"
-    "DATA_DIR and the switches go with every mode.\n"
-    "\n"
+    "\n";
+
+const char* const kSwitches =
     "Switches as for the window: -neat, -P (parallel scan), -NOFY2C, -NOMPE, -HIM (Himawari\n"
     "report), -NOHIM; -s is accepted and ignored. Only -s and -neat may also start with '/'.\n"
     "\n";
@@ -201,6 +185,46 @@ std::string BoxCaption(const OptionField& field) {
     return caption;
 }
 
+// Whether this build has the option (--picture needs Qt GUI).
+bool Offered([[maybe_unused]] std::string_view option) {
+#ifdef GAPSCOPE_PICTURES
+    return true;
+#else
+    return option != "--picture";
+#endif
+}
+
+// The modes as --help shows them: name, what asks for each, and the options it goes with,
+// wrapped at 80 columns under their heading.
+std::string ModesTable(const std::vector<ModeOptions>& modes) {
+    constexpr std::size_t kAskedColumn = 14, kTakesColumn = 31, kWidth = 80;
+    std::string text =
+        "Modes (any other combination of options is bad usage, status 2):\n"
+        "  mode        asked for by     goes with\n";
+    for (const ModeOptions& mode : modes) {
+        std::string line = "  " + std::string(mode.name);
+        line.resize(kAskedColumn, ' ');
+        line += mode.askedBy.empty() ? "(nothing)" : JoinedOptions(mode.askedBy);
+        // What asks for the mode may reach into the next column: its options start below.
+        if (line.size() >= kTakesColumn) {
+            text += line + "\n";
+            line.clear();
+        }
+        line.resize(kTakesColumn, ' ');
+        for (std::string_view option : mode.takes) {
+            if (!Offered(option)) continue;
+            if (line.size() > kTakesColumn && line.size() + 1 + option.size() > kWidth) {
+                text += line + "\n";
+                line.assign(kTakesColumn, ' ');
+            }
+            if (line.size() > kTakesColumn) line += ' ';
+            line += option;
+        }
+        text += line + "\n";
+    }
+    return text + "DATA_DIR and the switches go with every mode.\n\n";
+}
+
 // The boxes the window shows, as it lists them (by caption), then those it keeps but no
 // longer shows.
 std::vector<OptionField> OptionsAsListed() {
@@ -217,12 +241,22 @@ std::vector<OptionField> OptionsAsListed() {
 
 }  // namespace
 
+std::string JoinedOptions(const std::vector<std::string_view>& options) {
+    std::string text;
+    for (std::string_view option : options) {
+        if (!text.empty()) text += ' ';
+        text += option;
+    }
+    return text;
+}
+
 std::string ReportUsage() {
     return kSynopsis;
 }
 
-std::string ReportHelpText() {
-    std::string text = std::string(kSynopsis) + kDescriptionAndOptions + kPictureHelp;
+std::string ReportHelpText(const std::vector<ModeOptions>& modes) {
+    std::string text = std::string(kSynopsis) + kDescriptionAndOptions + ModesTable(modes) +
+                       kSwitches + kPictureHelp;
     text += "NAME for --set, the window's box it stands for, and its design default:\n";
     for (const OptionField& field : OptionsAsListed()) {
         std::string line = "  " + std::string(field.storedName);

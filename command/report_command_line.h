@@ -46,8 +46,18 @@ struct ReportRequest {
 std::optional<ReportRequest> ParseReportCommandLine(const std::vector<std::string>& arguments,
                                                     std::string& error);
 
+// The options that ask for a mode of the command (none: the printed report) and the options
+// it goes with, under the name the modes table of --help gives it.
+struct ModeOptions {
+    std::string_view name;
+    std::vector<std::string_view> askedBy;
+    std::vector<std::string_view> takes;
+};
+
 // The lines that show how the command is called, and the whole text of --help.
 std::string ReportUsage();
-std::string ReportHelpText();
+std::string ReportHelpText(const std::vector<ModeOptions>& modes);
+// "--from --save".
+std::string JoinedOptions(const std::vector<std::string_view>& options);
 
 }  // namespace gapscope

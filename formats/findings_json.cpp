@@ -153,25 +153,13 @@ json SummaryJson(const DaySummary& s) {
 json Heading(const Findings& findings, const DocumentFacts& facts) {
     return json{{"schema_version", kFindingsSchemaVersion},
                 {"day", IsoDate(findings.day)},
-                {"service", ServiceName(findings.service)},
+                {"service", ServiceName(findings.service, ServiceText::Key)},
                 {"version", facts.version},
                 {"station", facts.station},
                 {"options", OptionsJson(findings.options, findings.switches)}};
 }
 
 }  // namespace
-
-std::string_view ServiceName(ScanMode mode) {
-    switch (mode) {
-        case ScanMode::RapidScan:
-            return "rapid";
-        case ScanMode::Iodc:
-            return "iodc";
-        case ScanMode::Prime:
-            break;
-    }
-    return "prime";
-}
 
 std::string JsonLine(const json& document) {
     return document.dump(-1, ' ', false, json::error_handler_t::replace);

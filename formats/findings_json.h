@@ -30,7 +30,4 @@ nlohmann::json RunDocument(const DayReportResult& result, const DocumentFacts& f
 // hold, become U+FFFD.
 std::string JsonLine(const nlohmann::json& document);
 
-// "prime", "rapid", "iodc".
-std::string_view ServiceName(ScanMode mode);
-
 }  // namespace gapscope

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "report/day_measures.h"
+#include "measures/day_measures.h"
 #include "report/day_report.h"
 
 namespace gapscope {

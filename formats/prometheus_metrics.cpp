@@ -2,8 +2,8 @@
 
 #include <map>
 
-#include "formats/findings_json.h"
 #include "catalogue/catalogue.h"
+#include "formats/findings_json.h"
 #include "startup/system_text.h"
 
 namespace gapscope {
@@ -56,7 +56,7 @@ std::string PrometheusMetrics(const MetricsInput& input) {
     const Findings& findings = input.findings;
     const DayMeasures& m = input.measures;
     Exposition out("station=\"" + Escaped(input.station) + "\",gapscope_service=\"" +
-                   std::string(ServiceName(findings.service)) + "\"");
+                   std::string(ServiceName(findings.service, ServiceText::Key)) + "\"");
     // Carries the station for what concerns the node exporter as a whole (its `up`).
     out.Family("gapscope_info", "The gapscope version that wrote the station's metrics; always 1.");
     out.Sample("gapscope_info", 1, ",version=\"" + Escaped(input.version) + "\"");

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "history/day_queries.h"
-#include "report/day_measures.h"
+#include "measures/day_measures.h"
 
 namespace gapscope {
 

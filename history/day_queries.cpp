@@ -4,6 +4,7 @@
 #include <chrono>
 #include <string>
 
+#include "catalogue/calendar_rules.h"
 #include "history/items.h"
 #include "history/log_text.h"
 
@@ -18,8 +19,6 @@ constexpr std::array<std::string_view, 6> kMorningSaves = {"0240-fir", "0310-fir
 constexpr std::array<std::string_view, 6> kMiddaySaves = {"1140-fir", "1210-fir", "1220-mpe",
                                                           "1350-mpe", "1310-rii", "1410-rii"};
 
-// The rapid-scan file names moved from the first to the second satellite in 2018.
-constexpr int kMsg2RapidScanYear = 2018;
 constexpr std::string_view kMsg1RapidScanMarker = "H-000-MSG1__-MSG1_RSS";
 constexpr std::string_view kMsg2RapidScanMarker = "H-000-MSG2__-MSG2_RSS";
 
@@ -124,8 +123,7 @@ bool ProcessLogDays::IsPartialScanDay(Day day) const {
     const auto found = days_.find(static_cast<int>(day.time_since_epoch().count()));
     if (found == days_.end()) return true;
     const DayMarks& m = found->second;
-    const int year = static_cast<int>(std::chrono::year_month_day{day}.year());
-    if (year < kMsg2RapidScanYear ? m.msg1Marker : m.msg2Marker) return true;
+    if (day < calendar::kMsg2RapidScanFrom ? m.msg1Marker : m.msg2Marker) return true;
     return !(m.morningSave && m.middaySave);
 }
 

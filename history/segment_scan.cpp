@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 
+#include "catalogue/calendar_rules.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/labels.h"
 #include "history/items.h"
@@ -14,13 +15,13 @@ namespace gapscope {
 
 namespace {
 
-constexpr ChannelNumber kLastMsgChannel = 17;
-constexpr ChannelNumber kFirstHritChannel = 1;
-constexpr ChannelNumber kFirstLritChannel = 13;
-constexpr std::array<std::string_view, 6> kPrologEpilogKeys = {"P", "IP", "RP", "E", "IE", "RE"};
+namespace cal = calendar;
 
-// Up to this day MTSAT visible was dark for longer around local night.
-constexpr Day kMtsatShortNightFrom{std::chrono::year{2011} / std::chrono::June / 29};
+constexpr ChannelNumber kLastMsgChannel = cal::kLrit.last;
+// The prolog and epilog files of the HRIT and LRIT services go by their first channel.
+constexpr ChannelNumber kFirstHritChannel = cal::kHrit.first;
+constexpr ChannelNumber kFirstLritChannel = cal::kLrit.first;
+constexpr std::array<std::string_view, 6> kPrologEpilogKeys = {"P", "IP", "RP", "E", "IE", "RE"};
 
 bool NeedsQuotes(std::string_view entry) {
     return std::any_of(entry.begin(), entry.end(), [](char c) {
@@ -80,31 +81,21 @@ std::array<std::string_view, kLastChannel + 1> ChannelValues(const ItemList& ite
     return values;
 }
 
-// Foreign visible channels send nothing useful during their local night, so those
-// cycles are not reported.
+// Whether the channel's cycle at the minute falls in its night window (calendar_rules.h).
 bool InVisibleNight(ChannelNumber n, int minute, Day reportDay) {
-    const auto isOneOf = [minute](std::initializer_list<int> minutes) {
-        return std::find(minutes.begin(), minutes.end(), minute) != minutes.end();
-    };
-    switch (n) {
-        case 18:
-            return isOneOf({360, 420, 480, 540, 600, 660, 720});
-        case 21:
-            return isOneOf({180, 240, 300, 360, 420, 480, 540});
-        case 24:
-            if (reportDay >= kMtsatShortNightFrom) return isOneOf({780, 840, 900, 960, 1020});
-            return isOneOf({600, 660, 720, 780, 840, 900, 960, 1020, 1080, 1140});
-        default:
-            return false;
+    const cal::NightWindow* window = nullptr;
+    for (const cal::NightWindow& row : cal::kNightWindows) {
+        if (row.channel == n && reportDay >= row.from) window = &row;
     }
+    return window && minute % 60 == 0 && minute >= window->first && minute <= window->last;
 }
 
-// Rapid scan covers only the northern part of the disc: the low segments never come.
-int FirstSegment(ChannelNumber n, ScanMode mode) {
-    if (mode != ScanMode::RapidScan) return 1;
-    if (n >= 1 && n <= 11) return 6;
-    if (n == 12) return 16;
-    return 1;
+// The images checked segment by segment wherever they are expected.
+bool CheckedBySegment(ChannelNumber n) {
+    return cal::kHrit.Contains(n) || cal::kLrit.Contains(n) || cal::Contains(cal::kGoesWest, n) ||
+           cal::Contains(cal::kGoesEast, n) || cal::Contains(cal::kMtsat, n) ||
+           cal::Contains(cal::kFy2g, n) || cal::Contains(cal::kFy2e, n) ||
+           cal::Contains(cal::kHimawariBands, n);
 }
 
 struct SegmentRange {
@@ -114,26 +105,16 @@ struct SegmentRange {
 
 // What a present channel is checked against; nullopt: checked for presence only.
 std::optional<SegmentRange> SegmentsToCheck(ChannelNumber n, const ScanContext& ctx) {
-    const int first = FirstSegment(n, ctx.mode);
-    if (n >= 1 && n <= 11) return SegmentRange{first, 8};
-    if (n == 12) return SegmentRange{first, 24};
-    if (n >= 13 && n <= 17) return SegmentRange{1, 8};
-    if (n >= 18 && n <= 22) return SegmentRange{1, 7};
-    if (n == 23) return SegmentRange{1, ctx.goes12Bypass ? 4 : 7};
-    if (n >= 24 && n <= 26) return SegmentRange{1, 6};
-    if (n == 56 || n == 57) return SegmentRange{1, 7};
-    if (n == 58 || n == 84) return SegmentRange{1, 6};
-    if ((n >= 67 && n <= 72) || (n >= 77 && n <= 82)) return SegmentRange{1, 1};
-    if ((n >= 93 && n <= 106) || n == 123 || n == 124) return SegmentRange{1, 10};
+    if (n == cal::kGoesEastWv && ctx.goes12Bypass) {
+        return SegmentRange{1, cal::kGoesEastWvBypassSegments};
+    }
+    if (CheckedBySegment(n)) return SegmentRange{FirstSegmentSent(n, ctx.mode), ChannelSegments(n)};
 
     if (!ctx.countedProducts.Contains(n)) return std::nullopt;
     if (ctx.mode == ScanMode::RapidScan) {
-        if (n == 53) return SegmentRange{1, ctx.singleSegmentProducts ? 1 : 4};
-        if (n == 59) {
-            if (!ctx.csrInService) return std::nullopt;
-            return SegmentRange{1, 3};
-        }
-        return SegmentRange{1, 1};
+        if (n == cal::kCsr && !ctx.csrInService) return std::nullopt;
+        if (ctx.singleSegmentProducts && n == cal::kMpe) return SegmentRange{1, 1};
+        return SegmentRange{1, cal::RapidScanProductSegments(n)};
     }
     return SegmentRange{1, ctx.singleSegmentProducts ? 1 : ChannelSegments(n)};
 }
@@ -242,17 +223,6 @@ std::string LateSegments(std::string_view mask, int segmentCount, std::vector<in
     return text;
 }
 
-// Late-segment counts of the channels the late history is read for; beyond those the
-// catalogue's count is taken.
-int LateSegmentCount(ChannelNumber n) {
-    if (n >= 1 && n <= 11) return 8;
-    if (n == 12) return 24;
-    if (n >= 13 && n <= 17) return 8;
-    if (n >= 18 && n <= 23) return 7;
-    if (n >= 24 && n <= 26) return 6;
-    return ChannelSegments(n);
-}
-
 // Runs a mask reading; a bad mask leaves with the key of the item it belongs to.
 template <typename Read>
 std::string WithItemNamed(const std::string& key, Read read) {
@@ -331,6 +301,13 @@ void ScanMissingSegments(const ScanContext& ctx, int minute, std::string_view re
     }
 }
 
+int FirstSegmentSent(ChannelNumber n, ScanMode mode) {
+    if (mode != ScanMode::RapidScan) return 1;
+    if (n == cal::kHrit.last) return cal::kRapidScanFirstHrvSegment;
+    if (cal::kHrit.Contains(n)) return cal::kRapidScanFirstSegment;
+    return 1;
+}
+
 std::vector<int> SegmentNumbers(int first, int last) {
     std::vector<int> numbers;
     for (int k = first; k <= last; ++k) numbers.push_back(k);
@@ -360,7 +337,7 @@ void ScanLateSegments(Day reportDay, std::string_view record, ChannelNumber firs
         const std::string key = std::to_string(n);
         const std::string_view value = ValueOf(parsed, key);
         if (value.empty()) continue;
-        const int count = LateSegmentCount(n);
+        const int count = ChannelSegments(n);
         if (count <= 0) continue;
         ScanItem item{ScanSubject::Channel, n, false, {}};
         const std::string text = WithItemNamed(key, [&] {

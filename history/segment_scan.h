@@ -79,6 +79,10 @@ void ScanMissingSegments(const ScanContext& ctx, int minute, std::string_view re
 void PlanScan(const ScanContext& ctx, int minute, const ChannelSet& channels,
               std::vector<ScannedChannel>& scanned);
 
+// The first segment of channel n the service sends: rapid scan covers only the northern
+// part of the disc.
+int FirstSegmentSent(ChannelNumber n, ScanMode mode);
+
 // The segment numbers first..last, both included; none when last < first.
 std::vector<int> SegmentNumbers(int first, int last);
 

@@ -23,7 +23,8 @@ QString Title(const HeatMap& map) {
                 ToQString(IsoDate(map.rows.back().day)) + QStringLiteral("  \u00b7  ");
     }
     if (!map.facts.station.empty()) title += ToQString(map.facts.station) + QStringLiteral("  \u00b7  ");
-    return title + ToQString(ServiceName(map.service)) + QStringLiteral(" service");
+    return title + ToQString(std::string(ServiceName(map.service, ServiceText::Title))) +
+           QStringLiteral(" service");
 }
 
 QString DateLabel(Day day) {

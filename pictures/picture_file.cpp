@@ -7,9 +7,9 @@
 #include <QSvgGenerator>
 #include <cstdio>
 
+#include "files/replace_file.h"
 #include "pictures/drawing.h"
 #include "pictures/picture_format.h"
-#include "report/replace_file.h"
 #include "startup/system_text.h"
 
 namespace gapscope::pictures {

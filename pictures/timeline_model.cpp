@@ -4,10 +4,10 @@
 #include <array>
 #include <map>
 
+#include "catalogue/calendar_rules.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/labels.h"
 #include "pictures/segment_counts.h"
-#include "report/calendar_rules.h"
 #include "report/repeat_cycle.h"
 
 namespace gapscope::pictures {
@@ -177,18 +177,6 @@ class RowBuilder {
 };
 
 }  // namespace
-
-std::string ServiceName(ScanMode service) {
-    switch (service) {
-        case ScanMode::RapidScan:
-            return "rapid scan";
-        case ScanMode::Iodc:
-            return "IODC";
-        case ScanMode::Prime:
-            break;
-    }
-    return "prime";
-}
 
 Timeline BuildTimeline(const Findings& findings, const PictureFacts& facts) {
     Timeline t;

@@ -66,9 +66,6 @@ struct Timeline {
 // The column of a minute of the day.
 inline int ColumnOf(int minute, int cycleMinutes) { return minute / cycleMinutes; }
 
-// The service as a picture's title names it: "prime", "rapid scan", "IODC".
-std::string ServiceName(ScanMode service);
-
 // The timeline of a report run, from its findings alone. Rows: HRIT channels 1 to 12, LRIT
 // channels, the prolog and epilog files, the MPEF products, one row per foreign satellite
 // and one for Himawari, each where the day expects it; a satellite that the options ask

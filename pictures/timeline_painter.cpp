@@ -14,7 +14,8 @@ constexpr int kStripeSpacing = 4;
 constexpr int kCrossSpacing = 4;
 
 QString Title(const Timeline& t) {
-    QString service = ToQString(ServiceName(t.service)) + QStringLiteral(" service");
+    QString service = ToQString(std::string(ServiceName(t.service, ServiceText::Title))) +
+                      QStringLiteral(" service");
     if (t.parallel) service += QStringLiteral(", parallel scan");
     if (t.himawari) service += QStringLiteral(", Himawari report");
     QString title = ToQString(IsoDate(t.day)) + QStringLiteral("  \u00b7  ");

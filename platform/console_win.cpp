@@ -19,21 +19,8 @@ std::vector<std::string> CommandArguments(int, char**) {
 
 namespace {
 
-std::string Reason(DWORD error) {
-    wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text(buffer, length);
-    LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L'.')) {
-        text.pop_back();
-    }
-    return text.empty() ? "error " + std::to_string(error) : Utf8FromUtf16(text);
-}
-
 StandardWriteFailure Failure(DWORD error) {
-    return {Reason(error), error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE};
+    return {SystemErrorText(error), error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE};
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #endif
 
 namespace gapscope {
-namespace {
 
 std::filesystem::path ProgramFile(const std::string& argv0) {
     std::error_code ec;
@@ -22,8 +21,6 @@ std::filesystem::path ProgramFile(const std::string& argv0) {
 #endif
     return std::filesystem::absolute(argv0, ec);
 }
-
-}  // namespace
 
 std::filesystem::path ProgramDirectory(const std::string& argv0) {
     return ProgramFile(argv0).parent_path();

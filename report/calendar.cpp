@@ -1,6 +1,8 @@
 #include "report/calendar.h"
 
-#include "report/calendar_rules.h"
+#include <algorithm>
+
+#include "catalogue/calendar_rules.h"
 
 namespace gapscope {
 
@@ -169,6 +171,38 @@ void BuildRapidScanProducts(ReportRunState& run, bool noMpe) {
     if (noMpe) run.rapidScanProducts.Remove(cal::kMpe);
     run.quarterHourlyProducts = run.csrInService ? ChannelSet{cal::kCsr} : ChannelSet{};
     run.rapidScanAmvProducts = ChannelSet{cal::kAmv};
+}
+
+SetsDue FsdSetsDue(const FsdSets& fsd, int minute) {
+    SetsDue due;
+    if (cal::kHourlyFsdAt.At(minute)) due.Add(fsd.hourly);
+    if (cal::kHalfHourlyFsdAt.At(minute)) due.Add(fsd.halfHourly);
+    if (cal::kThreeHourlyFsdAt.At(minute)) due.Add(fsd.threeHourly);
+    return due;
+}
+
+SetsDue MpefSetsDue(const ReportRunState& run, int minute, ScanMode mode) {
+    SetsDue due;
+    if (mode == ScanMode::RapidScan) {
+        due.Add(run.rapidScanProducts);
+        if (cal::kRapidScanQuarterHourlyAt.At(minute)) due.Add(run.quarterHourlyProducts);
+        if (cal::kRapidScanAmvAt.At(minute)) due.Add(run.rapidScanAmvProducts);
+        return due;
+    }
+    due.Add(run.quarterHourlyProducts);
+    if (cal::kHourlyProductsAt.At(minute)) due.Add(run.hourlyProducts);
+    if (cal::kQuarterToProductsAt.At(minute)) due.Add(run.quarterToProducts);
+    if (cal::kHalfPastProductsAt.At(minute)) due.Add(run.halfPastProducts);
+    if (cal::kThreeHourlyProductsAt.At(minute)) due.Add(run.threeHourlyProducts);
+    return due;
+}
+
+bool HimawariImageDue(const ChannelSet& bands, int minute) {
+    const bool withB01 = bands.Contains(cal::kHimawariB01B02.front());
+    const cal::Cadence cadence = withB01 ? cal::kHimawariWithB01At : cal::kHimawariAt;
+    const auto& housekeeping = cal::kHimawariHousekeepingMinutes;
+    return cadence.At(minute) &&
+           std::find(housekeeping.begin(), housekeeping.end(), minute) == housekeeping.end();
 }
 
 bool RapidScanMpefInService(Day reportDay) { return reportDay >= cal::kRapidScanMpefFrom; }

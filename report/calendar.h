@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <chrono>
+#include <cstddef>
 
 #include "catalogue/channel_set.h"
 #include "history/time_keys.h"
@@ -56,6 +58,24 @@ void BuildQuarterHourlyProducts(ReportRunState& run, int minute, const ReportOpt
 
 // Rapid-scan MPEF products (rapidScanProducts, quarterHourlyProducts, rapidScanAmvProducts).
 void BuildRapidScanProducts(ReportRunState& run, bool noMpe);
+
+// The channel sets due at one cycle, in the order they are scanned.
+struct SetsDue {
+    std::array<ChannelSet, 5> sets;
+    std::size_t count = 0;
+    void Add(const ChannelSet& set) { sets[count++] = set; }
+    const ChannelSet* begin() const { return sets.data(); }
+    const ChannelSet* end() const { return sets.data() + count; }
+};
+// The foreign-satellite sets due at the minute (hourly, half past, three-hourly).
+SetsDue FsdSetsDue(const FsdSets& fsd, int minute);
+// The MPEF sets of `run` due at the minute: in rapid scan its set at every cycle, the
+// quarter-hourly and the AMV set; in full disk the quarter-hourly set at every cycle, the
+// hourly, quarter-to, half-past and three-hourly sets.
+SetsDue MpefSetsDue(const ReportRunState& run, int minute, ScanMode mode);
+
+// Whether Himawari images of the bands are due at the minute.
+bool HimawariImageDue(const ChannelSet& bands, int minute);
 
 }  // namespace gapscope
 

@@ -2,20 +2,17 @@
 
 #include <cstdio>
 
+#include "catalogue/calendar_rules.h"
 #include "catalogue/labels.h"
 
 namespace gapscope {
 
 ItemKind KindOfChannel(ChannelNumber n) {
-    if (n >= 1 && n <= 12) return ItemKind::Hrit;
-    if (n >= 13 && n <= 17) return ItemKind::Lrit;
-    if ((n >= 93 && n <= 106) || n == 123 || n == 124) return ItemKind::Himawari;
-    // GOES, MTSAT, Meteosat 5 and 7, GOMS, FY-2 and the GOES-R bands.
-    if ((n >= 18 && n <= 29) || (n >= 43 && n <= 45) || (n >= 56 && n <= 58) ||
-        (n >= 60 && n <= 64) || (n >= 67 && n <= 72) || (n >= 77 && n <= 82) || n == 84 ||
-        (n >= 87 && n <= 92) || (n >= 107 && n <= 122) || (n >= 125 && n <= 146)) {
-        return ItemKind::Fsd;
-    }
+    namespace cal = calendar;
+    if (cal::kHrit.Contains(n)) return ItemKind::Hrit;
+    if (cal::kLrit.Contains(n)) return ItemKind::Lrit;
+    if (cal::Contains(cal::kHimawariBands, n)) return ItemKind::Himawari;
+    if (cal::Contains(cal::kForeignImages, n)) return ItemKind::Fsd;
     return ItemKind::Product;
 }
 
@@ -67,7 +64,7 @@ std::string CycleHhnn(int minute) {
 
 std::string ItemLabel(ItemKind kind, ChannelNumber channel, Day day) {
     if (kind != ItemKind::Prolog && kind != ItemKind::Epilog) return ChannelLabel(channel, day);
-    return std::string(channel == 13 ? "LRIT" : "HRIT") +
+    return std::string(channel == calendar::kLrit.first ? "LRIT" : "HRIT") +
            (kind == ItemKind::Prolog ? " prolog" : " epilog");
 }
 

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "catalogue/calendar_rules.h"
 #include "history/scan_mode.h"
 
 namespace gapscope {
 
-// Minutes from one MSG repeat cycle to the next: the rapid scan repeats every 5 minutes,
-// the prime and IODC services every 15.
-constexpr int RepeatCycleMinutes(ScanMode mode) { return mode == ScanMode::RapidScan ? 5 : 15; }
+// Minutes from one MSG repeat cycle to the next.
+constexpr int RepeatCycleMinutes(ScanMode mode) {
+    return mode == ScanMode::RapidScan ? calendar::kRapidScanCycleMinutes
+                                       : calendar::kFullDiskCycleMinutes;
+}
 
 }  // namespace gapscope

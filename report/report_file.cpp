@@ -5,9 +5,9 @@
 #include <fstream>
 #include <system_error>
 
-#include "startup/system_text.h"
+#include "files/replace_file.h"
 #include "report/judged_minutes.h"
-#include "report/replace_file.h"
+#include "startup/system_text.h"
 
 namespace gapscope {
 namespace {

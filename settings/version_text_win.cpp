@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/program_location.h"
 #include "settings/version_text.h"
 #include "startup/system_text.h"
 
@@ -39,16 +40,8 @@ std::string FileVersionText(const std::wstring& programFile) {
 }
 
 std::string ProgramVersionText() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return {};
-        if (n < path.size()) {
-            path.resize(n);
-            return FileVersionText(path);
-        }
-        path.resize(path.size() * 2);
-    }
+    const std::filesystem::path program = ProgramFile({});
+    return program.empty() ? std::string{} : FileVersionText(program.wstring());
 }
 
 }  // namespace gapscope

@@ -28,6 +28,9 @@ std::string SystemText(std::string_view text);
 #ifdef _WIN32
 std::wstring Utf16FromUtf8(std::string_view text);
 std::string Utf8FromUtf16(std::wstring_view text);
+// The system's message for a Windows error code, without its closing full stop; "error N"
+// when it has none.
+std::string SystemErrorText(unsigned long error);
 #endif
 
 }  // namespace gapscope

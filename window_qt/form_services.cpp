@@ -16,6 +16,7 @@
 #include "settings/version.h"
 #include "startup/computer_name.h"
 #include "unattended/unattended_run.h"
+#include "window_model/front_pieces.h"
 
 namespace gapscope {
 namespace {
@@ -92,12 +93,7 @@ FormServices DefaultFormServices(std::vector<std::string> arguments) {
     window.now = Clock();
     window.unattendedRetry = UnattendedRetryPolicy();
     window.saveRetry = SaveRetryPolicy();
-    window.runReport = [](const StartupState& startup, const ReportOptions& options, Day day,
-                          const RunInputs& run) {
-        const BusyCursor busy;
-        const IdlePriority idle;
-        return BuildDayReportWith(startup, options, day, run);
-    };
+    window.runReport = RunReportBusy<BusyCursor>;
     services.settingsBaseName = RunningProgramBaseName();
     services.say = [](QWidget* parent, const QString& title, const WindowMessage& message) {
         const QString text = QString::fromStdString(message.text);

@@ -11,38 +11,18 @@
 #include "window_qt/form_gapscope.h"
 #include "window_qt/form_services.h"
 #include "unattended/unattended_run.h"
+#include "window_model/front_pieces.h"
 #include "settings/version.h"
 #include "startup/startup_state.h"
 
 namespace {
 
-const char* const kUsage =
-    "Usage: gapscope [DATA_DIR] [SWITCH ...]\n"
-    "       gapscope --help | --version\n"
-    "\n"
-    "Shows, for one UTC day, what a Meteosat Second Generation receiving station expected\n"
-    "and never received, from the history logs (SegHistory.log, LateSegHistory.log,\n"
-    "FileHistory.log) in DATA_DIR.\n"
-    "\n"
-    "Only the first argument can name DATA_DIR: a folder given after a switch\n"
-    "(gapscope -P DIR) is ignored. Without it the window reads the folder last chosen in\n"
-    "it (click the \"Data from\" line at its foot), else the program's own folder; the\n"
-    "unattended run reads the program's own folder.\n"
-    "\n"
+// What this front says besides the text every window front shares.
+const char* const kHelpAfterUsage =
     "The day as a picture (a timeline of every repeat cycle), in a window of its own: the\n"
     "context menu of any report list, or a double click on the missing-cycles list.\n"
-    "\n"
-    "Switches, anywhere on the command line, letter case ignored:\n"
-    "  -s, /s         unattended run: save yesterday's report file into DATA_DIR and end\n"
-    "  -neat, /neat   compact report file: no separator lines, one date line\n"
-    "  -P             parallel-scan report\n"
-    "  -NOFY2C        never check FY-2 cycle by cycle\n"
-    "  -NOMPE         MPE is not expected (except in the IODC service)\n"
-    "  -HIM           the Himawari report\n"
-    "  -NOHIM         Himawari is never expected\n"
-    "  --help         print this text and end\n"
-    "  --version      print the version and end\n"
-    "\n"
+    "\n";
+const char* const kHelpAfterSwitches =
     "The window needs a display. Without one only the unattended run starts (on Qt's\n"
     "offscreen platform); it prints nothing when the report was saved.\n"
     "\n"
@@ -106,7 +86,7 @@ int main(int argc, char* argv[]) {
     // As the system gives them: on Windows from the wide command line, elsewhere the bytes
     // themselves, so that a folder whose name is no UTF-8 is still found.
     const std::vector<std::string> arguments = gapscope::CommandArguments(argc, argv);
-    if (Asks(arguments, "--help")) return Print(kUsage);
+    if (Asks(arguments, "--help")) return Print(gapscope::WindowHelpText(kHelpAfterUsage, kHelpAfterSwitches));
     if (Asks(arguments, "--version"))
         return Print(std::string("gapscope ") + gapscope::kVersionText + "\n");
     const bool autoRun = gapscope::ParseSwitches(arguments).autoRun;

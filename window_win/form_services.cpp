@@ -13,6 +13,7 @@
 #include "startup/computer_name.h"
 #include "startup/system_text.h"
 #include "unattended/unattended_run.h"
+#include "window_model/front_pieces.h"
 
 namespace gapscope {
 namespace {
@@ -96,19 +97,6 @@ std::optional<std::filesystem::path> ChooseFolder(HWND owner, const std::filesys
     return chosen;
 }
 
-std::filesystem::path ProgramFile() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return {};
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
 }  // namespace
 
 bool ReachParentConsole() {
@@ -130,18 +118,13 @@ WinFormServices DefaultWinFormServices() {
     WinFormServices services;
     WindowInputs& window = services.window;
     window.arguments = CommandArguments(0, nullptr);
-    const std::filesystem::path program = ProgramFile();
+    const std::filesystem::path program = ProgramFile({});
     window.programDirectory = program.parent_path();
     window.computerName = SystemComputerName();
     window.versionText = ProgramVersionText();
     window.now = Clock();
     window.unattendedRetry = UnattendedRetryPolicy();
-    window.runReport = [](const StartupState& startup, const ReportOptions& options, Day day,
-                          const RunInputs& run) {
-        const BusyCursor busy;
-        const IdlePriority idle;
-        return BuildDayReportWith(startup, options, day, run);
-    };
+    window.runReport = RunReportBusy<BusyCursor>;
     services.settingsBaseName = ProgramBaseName(TextOfPath(program));
     services.say = [](HWND owner, const std::wstring& title, const WindowMessage& message) {
         const std::wstring text = Utf16FromUtf8(message.text);

@@ -12,35 +12,14 @@
 #include "platform/console.h"
 #include "settings/version_text.h"
 #include "unattended/unattended_run.h"
+#include "window_model/front_pieces.h"
 #include "window_win/form_gapscope.h"
 #include "window_win/form_services.h"
 
 namespace {
 
-const char* const kUsage =
-    "Usage: gapscope [DATA_DIR] [SWITCH ...]\n"
-    "       gapscope --help | --version\n"
-    "\n"
-    "Shows, for one UTC day, what a Meteosat Second Generation receiving station expected\n"
-    "and never received, from the history logs (SegHistory.log, LateSegHistory.log,\n"
-    "FileHistory.log) in DATA_DIR.\n"
-    "\n"
-    "Only the first argument can name DATA_DIR: a folder given after a switch\n"
-    "(gapscope -P DIR) is ignored. Without it the window reads the folder last chosen in\n"
-    "it (click the \"Data from\" line at its foot), else the program's own folder; the\n"
-    "unattended run reads the program's own folder.\n"
-    "\n"
-    "Switches, anywhere on the command line, letter case ignored:\n"
-    "  -s, /s         unattended run: save yesterday's report file into DATA_DIR and end\n"
-    "  -neat, /neat   compact report file: no separator lines, one date line\n"
-    "  -P             parallel-scan report\n"
-    "  -NOFY2C        never check FY-2 cycle by cycle\n"
-    "  -NOMPE         MPE is not expected (except in the IODC service)\n"
-    "  -HIM           the Himawari report\n"
-    "  -NOHIM         Himawari is never expected\n"
-    "  --help         print this text and end\n"
-    "  --version      print the version and end\n"
-    "\n"
+// What this front says after the switches, besides the text every window front shares.
+const char* const kHelpAfterSwitches =
     "The option boxes are kept per user under HKEY_CURRENT_USER\\Software\\Quillan\\gapscope,\n"
     "where gapscope-report reads them too.\n"
     "\n"
@@ -69,7 +48,7 @@ int Print(const std::string& text) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     const std::vector<std::string> arguments = gapscope::CommandArguments(0, nullptr);
-    if (Asks(arguments, "--help")) return Print(kUsage);
+    if (Asks(arguments, "--help")) return Print(gapscope::WindowHelpText("", kHelpAfterSwitches));
     if (Asks(arguments, "--version"))
         return Print("gapscope " + gapscope::ProgramVersionText() + "\n");
 

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "command/report_command.h"
+#include "settings/version.h"
 #include "tests/support/test_support.h"
 
 namespace gapscope {
@@ -35,7 +36,7 @@ class CommandOnBadStation : public ::testing::Test {
         env_.programDirectory = dir_ / "program";
         env_.computerName = "Groundstation";
         env_.now = kNow;
-        env_.versionText = "3.1.23.1366";
+        env_.versionText = kVersionText;
     }
     void Write(const std::string& name, const std::string& text) {
         std::ofstream(dir_ / name, std::ios::binary) << text;

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "settings/version.h"
 #include "tests/support/test_support.h"
 
 namespace gapscope {
@@ -24,7 +25,7 @@ class ReportCommand : public ::testing::Test {
         env_.programDirectory = dir_ / "program";
         env_.computerName = "Groundstation";
         env_.now = kNow;
-        env_.versionText = "3.1.23.1366";
+        env_.versionText = kVersionText;
     }
 
   public:
@@ -46,7 +47,7 @@ class ReportCommand : public ::testing::Test {
     std::ostringstream out_, err_;
 };
 
-const char* const kExpectedReport =
+const std::string kExpectedReport =
     "__________________________\n"
     "Date: 2024-Jan-05, day 005\n"
     "\n"
@@ -95,9 +96,8 @@ const char* const kExpectedReport =
     "  5 GTS sequence nos. found, 2 missing\n"
     "  Multiple files with same sequence number, seq. 2\n"
     "\n"
-    "\n"
-    "[Gapscope V3.1.23.1366 on PC Groundstation at 06:10 UTC]\n"
-    "\n";
+    "\n" +
+    std::string("[Gapscope V") + kVersionText + " on PC Groundstation at 06:10 UTC]\n\n";
 
 // A station whose logs begin on the 1st and that received the cycles 12:15, 12:30 and 13:00
 // of the 5th only: channel 9 incomplete at 12:15, the prolog and channel 1 missing at 13:00,
@@ -298,7 +298,7 @@ TEST_F(ReportCommand, HelpNamesEachOptionBesideItsBoxAndEveryExitStatus) {
     EXPECT_EQ(out_.str(), help);
 }
 
-// The help's modes table is written by hand: each mode, its options in the order the
+// The help's modes table, made from the modes: each mode, its options in the order the
 // command keeps them, must be a row of it (a long row wraps, so spaces are compared as one).
 TEST_F(ReportCommand, HelpListsEachModeWithWhatAsksForItAndWhatGoesWithIt) {
     ASSERT_EQ(Run({"--help"}), kExitDone);

@@ -181,7 +181,7 @@ TEST_F(ReportProgramOnWindows, TheStationsNameComesFromComputerName) {
         const test::ScopedVariable name(L"COMPUTERNAME", std::nullopt);
         ASSERT_EQ(Run(save).status, 0u);
         const std::string saved = test::ReadFile(station / kReportName);
-        EXPECT_TRUE(saved.ends_with("\r\n\r\n[From: Gapscope V3.1.23.1366]\r\n\r\n")) << saved;
+        EXPECT_TRUE(saved.ends_with("\r\n\r\n[From: Gapscope V" + std::string(kVersionText) + "]\r\n\r\n")) << saved;
     }
 }
 

@@ -27,16 +27,8 @@ normalise() {
 }
 
 days=(2024-03-01 2024-03-02 2024-03-03)
-option_sets=(
-    ""
-    "--set ReportIncludeLRIT=1 --set ReportIncludeFSD=0"
-    "--set ReportMet8LritOnly=1 --set ReportPrologEpilogFiles=0"
-    "--set ReportIncludeMPE=0 --set Report30minHimawari=1 --set ReportHourlyFY2D=1"
-    "--set ReportDisableMSG1_MPEF=1 --set Decontaminating=1"
-    "-P"
-    "-neat -HIM"
-    "-NOMPE -NOFY2C -NOHIM"
-)
+# One option set a line, the first empty: the design defaults alone.
+mapfile -t option_sets <"$(dirname "$0")/../data/option_sets.txt"
 cases=0
 failed=0
 for service in prime rapid iodc; do

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "formats/findings_json.h"
+#include "settings/version.h"
 #include "tests/report/simulated_day.h"
 #include "tests/support/dates.h"
 
@@ -56,7 +57,7 @@ struct Setup {
 void Print(const test::MemoryStation& station, Day day, const ReportOptions& options,
            const RunInputs& inputs) {
     const DayReportResult r = BuildDayReportWith(station.state, options, day, inputs);
-    std::cout << JsonLine(RunDocument(r, DocumentFacts{"3.1.23.1366", "Groundstation"})) << '\n';
+    std::cout << JsonLine(RunDocument(r, DocumentFacts{kVersionText, "Groundstation"})) << '\n';
 }
 
 void Sample() {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "settings/version.h"
 #include "tests/support/test_support.h"
 
 namespace gapscope {
@@ -12,7 +13,7 @@ using nlohmann::json;
 
 constexpr auto D = test::Date;
 
-const DocumentFacts kFacts{"3.1.23.1366", "Groundstation"};
+const DocumentFacts kFacts{kVersionText, "Groundstation"};
 
 Findings Example() {
     Findings f;
@@ -43,7 +44,7 @@ TEST(FindingsJson, MembersByTheirNames) {
     EXPECT_EQ(doc["schema_version"], 1);
     EXPECT_EQ(doc["day"], "2024-06-01");
     EXPECT_EQ(doc["service"], "rapid");
-    EXPECT_EQ(doc["version"], "3.1.23.1366");
+    EXPECT_EQ(doc["version"], kVersionText);
     EXPECT_EQ(doc["station"], "Groundstation");
     EXPECT_EQ(doc["options"]["ReportIncludeLRIT"], 1);
     EXPECT_EQ(doc["options"]["ReportMet8LritOnly"], 0);

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "command/report_command.h"
+#include "settings/version.h"
 #include "tests/support/test_support.h"
 #include "tests/tools/sim_test_support.h"
 #include "tools/simulator/simulator.h"
@@ -26,7 +27,7 @@ class MonitoringCommand : public ::testing::Test {
         env_.programDirectory = dir_.path() / "program";
         env_.computerName = "GROUNDSTATION";
         env_.now = std::chrono::sys_seconds{test::Date(2024, 3, 2)} + 6h + 10min;
-        env_.versionText = "3.1.23.1366";
+        env_.versionText = kVersionText;
     }
 
     // A clean history of 2024-03-01 (from `first` on), up to `until` when given, with
@@ -277,7 +278,7 @@ TEST_F(MonitoringCommand, MetricsArePrintedOrWrittenToTheirFile) {
     const std::string labels = "{station=\"Groundstation\",gapscope_service=\"prime\"}";
     EXPECT_NE(printed.find("\ngapscope_missing_cycles" + labels + " 1\n"), std::string::npos) << printed;
     EXPECT_NE(printed.find("\ngapscope_info{station=\"Groundstation\",gapscope_service=\"prime\","
-                           "version=\"3.1.23.1366\"} 1\n"),
+                           "version=\"" + std::string(kVersionText) + "\"} 1\n"),
               std::string::npos);
     EXPECT_NE(printed.find("\ngapscope_metrics_written_timestamp_seconds" + labels + " 1709295600\n"),
               std::string::npos);

@@ -1,7 +1,7 @@
 // The metrics text and the file that holds it. promtool and the node exporter read real
 // output in monitoring_tools_test.sh.
+#include "files/replace_file.h"
 #include "formats/prometheus_metrics.h"
-#include "report/replace_file.h"
 
 #include <gtest/gtest.h>
 

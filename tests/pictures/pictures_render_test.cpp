@@ -16,6 +16,7 @@
 #include "pictures/picture_layout.h"
 #include "pictures/timeline_painter.h"
 #include "report/day_range.h"
+#include "settings/version.h"
 #include "tests/pictures/picture_station.h"
 
 namespace gapscope::pictures {
@@ -57,7 +58,7 @@ class PicturesRender : public ::testing::Test {
 
 Timeline FaultDayTimeline() {
     const auto station = test::Station(ScanMode::Prime, test::kFaultDay, test::kFaultDay, test::Faults(test::kFaults));
-    return BuildTimeline(test::Report(station, test::kFaultDay).findings, {"Groundstation", "3.1.23.1366"});
+    return BuildTimeline(test::Report(station, test::kFaultDay).findings, {"Groundstation", kVersionText});
 }
 
 int RowIndex(const Timeline& t, ItemKind kind, ChannelNumber channel) {
@@ -148,7 +149,7 @@ TEST_F(PicturesRender, DaysBeforeTheLogsBeginAreHatchedAndAnOutageIsTheDarkestRo
     shape.injections = {"cycle@2024-03-02T03:00"};
     const auto station = test::Station(ScanMode::Prime, first, last, shape);
     HeatMap map;
-    map.facts = {"Groundstation", "3.1.23.1366"};
+    map.facts = {"Groundstation", kVersionText};
     // The range begins the day before the first record.
     RunDayRange(station.state, {}, DayRange{first - std::chrono::days{1}, last, std::nullopt},
                 [&](Day, DayReportResult& r) {

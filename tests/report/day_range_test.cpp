@@ -6,7 +6,8 @@
 
 #include <fstream>
 
-#include "report/range_summary.h"
+#include "measures/range_summary.h"
+#include "settings/version.h"
 #include "tests/support/test_support.h"
 
 namespace gapscope {
@@ -109,7 +110,7 @@ TEST(Backfill, DecisionPerDay) {
 TEST_F(DayRangeTest, BackfilledFilesAreWhatASingleDaySaveWrites) {
     StartupState s = RapidStation(dir_.path());
     DeriveStartupFlags(s);  // the logs begin on the 4th at 12:00
-    const BannerInfo banner{"3.1.23.1366", "Groundstation",
+    const BannerInfo banner{kVersionText, "Groundstation",
                             std::chrono::sys_seconds{D(2024, 1, 6)} + hours{6}};
     // The file of the 4th as a single-day save writes it.
     DayReportResult day4 = BuildDayReport(s, ReportOptions{}, D(2024, 1, 4));
@@ -150,7 +151,8 @@ TEST_F(DayRangeTest, BackfilledFilesAreWhatASingleDaySaveWrites) {
 
     // What is no whole report of the day is rewritten: an empty file (a power cut's), one
     // without a banner, one saved while its day was still going on.
-    const std::string banner4 = "\r\n[Gapscope V3.1.23.1366 on PC Groundstation at 12:00 UTC]\r\n\r\n";
+    const std::string banner4 =
+        "\r\n[Gapscope V" + std::string(kVersionText) + " on PC Groundstation at 12:00 UTC]\r\n\r\n";
     for (const std::string& damaged :
          {std::string(), std::string("Date: 04-01-2024\r\n  (none)\r\n"),
           "Date: 04-01-2024\r\n  (judged up to 11:45 UTC; later cycles are not yet due)\r\n" + banner4}) {

@@ -14,9 +14,9 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/labels.h"
+#include "measures/range_summary.h"
 #include "report/calendar.h"
 #include "report/day_report.h"
-#include "report/range_summary.h"
 #include "tests/report/simulated_day.h"
 
 namespace gapscope {

@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "settings/version.h"
 #include "tests/support/test_support.h"
 
 namespace gapscope {
@@ -21,7 +22,7 @@ DayReport Lists() {
                      {"Date: C, day 005", "", "cycles title", " 0000.. 2345"}};
 }
 
-const BannerInfo kBanner{"3.1.23.1366", "Groundstation",
+const BannerInfo kBanner{kVersionText, "Groundstation",
                          std::chrono::sys_days{kDay} + 6h + 10min + 42s};
 
 TEST(ReportText, UsualFormHasSeparatorsAndBanner) {
@@ -32,7 +33,7 @@ TEST(ReportText, UsualFormHasSeparatorsAndBanner) {
                             "late title", "  (none)", "", "_______________________", "Date: S", "",
                             "segs title", "  (none)", "", "_______________________", "Date: P", "",
                             "product title", "   MPE   missing", "", "",
-                            "[Gapscope V3.1.23.1366 on PC Groundstation at 06:10 UTC]", ""};
+                            "[Gapscope V" + std::string(kVersionText) + " on PC Groundstation at 06:10 UTC]", ""};
     EXPECT_EQ(BuildReportText(lists, s, kBanner), expected);
     EXPECT_EQ(lists, Lists());
 }
@@ -43,8 +44,8 @@ TEST(ReportText, NeatFormKeepsOnlyTheFirstDateLine) {
     DayReport lists = Lists();
     const Lines expected = {"Date: C, day 005", "", "cycles title", " 0000.. 2345", "", "late title",
                             "  (none)", "", "segs title", "  (none)", "", "product title",
-                            "   MPE   missing", "", "[From: Gapscope V3.1.23.1366]", ""};
-    EXPECT_EQ(BuildReportText(lists, s, BannerInfo{"3.1.23.1366", "", kBanner.savedAt}), expected);
+                            "   MPE   missing", "", "[From: Gapscope V" + std::string(kVersionText) + "]", ""};
+    EXPECT_EQ(BuildReportText(lists, s, BannerInfo{kVersionText, "", kBanner.savedAt}), expected);
 }
 
 TEST(ReportText, NeatHimawariReportHoldsOnlyTheProductsList) {
@@ -53,7 +54,7 @@ TEST(ReportText, NeatHimawariReportHoldsOnlyTheProductsList) {
     s.switches.himawari = true;
     DayReport lists = Lists();
     const Lines expected = {"Date: P", "", "product title", "   MPE   missing", "",
-                            "[Gapscope V3.1.23.1366 on PC Groundstation at 06:10 UTC]", ""};
+                            "[Gapscope V" + std::string(kVersionText) + " on PC Groundstation at 06:10 UTC]", ""};
     EXPECT_EQ(BuildReportText(lists, s, kBanner), expected);
     EXPECT_TRUE(lists.missingSlots.empty());
     EXPECT_TRUE(lists.lateSegs.empty());

@@ -5,6 +5,7 @@
 #include <regex>
 #include <sstream>
 
+#include "settings/version.h"
 #include "tests/tools/sim_test_support.h"
 
 namespace gapscope::sim {
@@ -188,8 +189,8 @@ TEST(CommandLine, RunWritesOnceAndRefusesToOverwrite) {
     EXPECT_EQ(RunSimulateCommand({"--help"}, kNow, out3, err3), 0);
     EXPECT_EQ(RunSimulateCommand({"--bogus"}, kNow, out3, err3), 2);
     std::ostringstream version, noError;
-    EXPECT_EQ(RunSimulateCommand({"--version"}, kNow, version, noError, "3.1.23.1366"), 0);
-    EXPECT_EQ(version.str(), "gapscope-simulate 3.1.23.1366\n");
+    EXPECT_EQ(RunSimulateCommand({"--version"}, kNow, version, noError, kVersionText), 0);
+    EXPECT_EQ(version.str(), "gapscope-simulate " + std::string(kVersionText) + "\n");
     EXPECT_EQ(noError.str(), "");
 }
 

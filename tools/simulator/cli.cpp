@@ -15,11 +15,13 @@ using std::chrono::days;
 using std::chrono::floor;
 using std::chrono::minutes;
 
+// --service takes the service's key ("rapid") or its name in messages ("rapid-scan").
 std::optional<ScanMode> ServiceFromName(std::string_view name) {
-    if (EqualsIgnoreCase(name, "prime")) return ScanMode::Prime;
-    if (EqualsIgnoreCase(name, "rapid") || EqualsIgnoreCase(name, "rapid-scan"))
-        return ScanMode::RapidScan;
-    if (EqualsIgnoreCase(name, "iodc")) return ScanMode::Iodc;
+    for (const ServiceNames& row : kServiceNames) {
+        for (ServiceText form : {ServiceText::Key, ServiceText::Message}) {
+            if (EqualsIgnoreCase(name, ServiceName(row.mode, form))) return row.mode;
+        }
+    }
     return std::nullopt;
 }
 
@@ -333,7 +335,7 @@ int RunSimulateCommand(const std::vector<std::string>& arguments, Instant now, s
     }
     if (cl->quiet) return 0;
 
-    out << "Simulated a " << ServiceName(cl->config.service) << " station, "
+    out << "Simulated a " << ServiceName(cl->config.service, ServiceText::Message) << " station, "
         << IsoDate(cl->config.first) << " to "
         << IsoDate(cl->config.first + std::chrono::days(summary.days > 0 ? summary.days - 1 : 0))
         << " (" << summary.days << (summary.days == 1 ? " day" : " days") << "), scenario "

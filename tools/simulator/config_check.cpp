@@ -36,7 +36,7 @@ std::optional<std::string> CheckInjection(const SimulationConfig& config, const 
     }
     SlotContent slot;
     plan.NominalSlot(inj.minute, slot);
-    const std::string service(ServiceName(config.service));
+    const std::string service(ServiceName(config.service, ServiceText::Message));
 
     auto needItem = [&](auto pred, std::string_view what) -> std::optional<std::string> {
         if (inj.channel) {

@@ -4,14 +4,17 @@
 #include <array>
 #include <chrono>
 
+#include "catalogue/calendar_rules.h"
 #include "catalogue/catalogue.h"
 #include "history/items.h"
+#include "history/segment_scan.h"
 
 namespace gapscope::sim {
 
 namespace {
 
 using std::chrono::minutes;
+namespace cal = calendar;
 
 struct GroupRow {
     FsdGroup group;
@@ -28,32 +31,20 @@ constexpr std::array<GroupRow, kFsdGroupCount> kGroups = {{
 
 }  // namespace
 
-std::string_view ServiceName(ScanMode service) {
-    switch (service) {
-        case ScanMode::Prime:
-            return "prime";
-        case ScanMode::RapidScan:
-            return "rapid-scan";
-        case ScanMode::Iodc:
-            return "IODC";
-    }
-    return "";
-}
-
 ChannelSet FsdGroupChannels(FsdGroup group) {
     switch (group) {
         case FsdGroup::GoesWest:
-            return {18, 19, 20, 56};
+            return cal::SetOf(cal::kGoesWest);
         case FsdGroup::GoesEast:
-            return {21, 22, 23, 57};
+            return cal::SetOf(cal::kGoesEast);
         case FsdGroup::Mtsat:
-            return {24, 25, 26, 58, 84};
+            return cal::SetOf(cal::kMtsat);
         case FsdGroup::Fy2g:
-            return ChannelSet::Range(67, 72);
+            return cal::SetOf(cal::kFy2g);
         case FsdGroup::Fy2e:
-            return ChannelSet::Range(77, 82);
+            return cal::SetOf(cal::kFy2e);
         case FsdGroup::Himawari:
-            return ChannelSet::Range(93, 106) | ChannelSet{123, 124};
+            return cal::SetOf(cal::kHimawariBands);
     }
     return {};
 }
@@ -117,7 +108,6 @@ DayPlan::DayPlan(Day day, ScanMode service, const Feeds& feeds)
     run_.singleSegmentProducts = rules_.singleSegmentProducts;
 
     himawari_ = HimawariChannelsForDay(day);
-    himawariStep_ = himawari_.Contains(123) ? 10 : 30;
 
     switch (service) {
         case ScanMode::Prime:
@@ -165,24 +155,23 @@ void DayPlan::AddItem(SlotContent& out, ChannelNumber n, ItemSource source, int 
 void DayPlan::AddMsg(int minute, SlotContent& out) const {
     out.prolog = 1;
     out.epilog = 1;
-    // Rapid scan covers the northern part of the disk only: the top three segments of each
-    // low-resolution channel and the top nine of HRV.
-    const bool rapid = service_ == ScanMode::RapidScan;
-    for (ChannelNumber n = 1; n <= 11; ++n) AddItem(out, n, ItemSource::Hrit, rapid ? 6 : 1, 8);
-    AddItem(out, 12, ItemSource::Hrit, rapid ? 16 : 1, 24);
-
-    const bool quarter = minute % 60 == 15 || minute % 60 == 45;
-    if (service_ == ScanMode::Prime && feeds_.lrit && quarter) {
+    // Rapid scan covers the northern part of the disk only.
+    for (ChannelNumber n = cal::kHrit.first; n <= cal::kHrit.last; ++n) {
+        AddItem(out, n, ItemSource::Hrit, FirstSegmentSent(n, service_), ChannelSegments(n));
+    }
+    if (service_ == ScanMode::Prime && feeds_.lrit && cal::kLritCycles.At(minute)) {
         out.prolog |= 2;
         out.epilog |= 2;
-        for (ChannelNumber n = 13; n <= 17; ++n) AddItem(out, n, ItemSource::Lrit, 1, 8);
+        for (ChannelNumber n = cal::kLrit.first; n <= cal::kLrit.last; ++n) {
+            AddItem(out, n, ItemSource::Lrit, 1, ChannelSegments(n));
+        }
     }
 }
 
 void DayPlan::AddForeign(int minute, SlotContent& out) const {
     if (!feeds_.fsd) return;
 
-    if (feeds_.himawari && minute % himawariStep_ == 0 && minute != 160 && minute != 880) {
+    if (feeds_.himawari && HimawariImageDue(himawari_, minute)) {
         for (ChannelNumber n = kFirstChannel; n <= kLastChannel; ++n) {
             if (himawari_.Contains(n)) AddItem(out, n, ItemSource::Himawari, 1, ChannelSegments(n));
         }
@@ -204,9 +193,9 @@ void DayPlan::AddForeign(int minute, SlotContent& out) const {
     const FsdSets b = BuildFsdSets(day_, minute, threeHourly, startup_, rules_, dayLong);
 
     ChannelSet sent;
-    if (minute % 60 == 0) sent.Add(a.hourly | b.hourly);
-    if ((minute + 30) % 60 == 0) sent.Add(a.halfHourly | b.halfHourly);
-    if (minute % 180 == 0) sent.Add(a.threeHourly | b.threeHourly);
+    for (const SetsDue& due : {FsdSetsDue(a, minute), FsdSetsDue(b, minute)}) {
+        for (const ChannelSet& set : due) sent.Add(set);
+    }
     if (!feeds_.fy2g) sent.Remove(FsdGroupChannels(FsdGroup::Fy2g));
     if (!feeds_.fy2e) sent.Remove(FsdGroupChannels(FsdGroup::Fy2e));
 
@@ -217,21 +206,14 @@ void DayPlan::AddForeign(int minute, SlotContent& out) const {
 
 void DayPlan::AddProducts(int minute, SlotContent& out) const {
     ReportRunState run = run_;
-    ChannelSet products;
     if (service_ == ScanMode::RapidScan) {
         BuildRapidScanProducts(run, false);
-        products = run.rapidScanProducts;
-        if (minute % 15 == 0) products.Add(run.quarterHourlyProducts);
-        if ((minute + 10) % 20 == 0) products.Add(run.rapidScanAmvProducts);
     } else {
         ResetMinuteProducts(run, SlotTime(day_) + minutes(minute));
         BuildQuarterHourlyProducts(run, minute, options_, service_, false, rules_);
-        products = run.quarterHourlyProducts;
-        if (minute % 60 == 0) products.Add(run.hourlyProducts);
-        if ((minute + 15) % 60 == 0) products.Add(run.quarterToProducts);
-        if ((minute + 30) % 60 == 0) products.Add(run.halfPastProducts);
-        if ((minute + 15) % 180 == 0) products.Add(run.threeHourlyProducts);
     }
+    ChannelSet products;
+    for (const ChannelSet& set : MpefSetsDue(run, minute, service_)) products.Add(set);
     // Retired products are no longer disseminated.
     products = products & run.reportableChannels;
     for (ChannelNumber n = kFirstChannel; n <= kLastChannel; ++n) {
@@ -241,11 +223,7 @@ void DayPlan::AddProducts(int minute, SlotContent& out) const {
 
 int DayPlan::ProductSegments(ChannelNumber n) const {
     if (rules_.singleSegmentProducts) return 1;
-    if (service_ == ScanMode::RapidScan) {
-        if (n == 53) return 4;
-        if (n == 59) return 3;
-        return 1;
-    }
+    if (service_ == ScanMode::RapidScan) return cal::RapidScanProductSegments(n);
     return std::max(1, ChannelSegments(n));
 }
 

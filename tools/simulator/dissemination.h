@@ -6,9 +6,10 @@
 #include <vector>
 
 #include "catalogue/channel_set.h"
+#include "history/scan_mode.h"
 #include "history/time_keys.h"
 #include "report/calendar.h"
-#include "history/scan_mode.h"
+#include "report/repeat_cycle.h"
 
 namespace gapscope::sim {
 
@@ -24,9 +25,6 @@ struct Feeds {
     bool messages = true;  // DCP and MDD message files (FileHistory.log)
     friend bool operator==(const Feeds&, const Feeds&) = default;
 };
-
-// "prime", "rapid-scan" or "IODC", as messages name the service.
-std::string_view ServiceName(ScanMode service);
 
 // Foreign-satellite groups, the unit of an outage.
 enum class FsdGroup { GoesWest, GoesEast, Mtsat, Fy2g, Fy2e, Himawari };
@@ -72,8 +70,7 @@ class DayPlan {
 
     Day day() const { return day_; }
     ScanMode service() const { return service_; }
-    // Minutes between repeat cycles: 5 in rapid scan, else 15.
-    int CycleStep() const { return service_ == ScanMode::RapidScan ? 5 : 15; }
+    int CycleStep() const { return RepeatCycleMinutes(service_); }
     bool IsCycle(int minute) const { return minute % CycleStep() == 0; }
     // Whether MPEF products are disseminated in this service on the day.
     bool MpefActive() const { return mpefActive_; }
@@ -94,7 +91,6 @@ class DayPlan {
     DayRules rules_;
     ReportRunState run_;  // day part of the run state the calendar reads
     ChannelSet himawari_;
-    int himawariStep_ = 30;
     bool mpefActive_ = false;
     ReportOptions options_;
     StartupState startup_;

@@ -1,4 +1,4 @@
-#include "report/range_summary.h"
+#include "measures/range_summary.h"
 
 #include <cstdio>
 

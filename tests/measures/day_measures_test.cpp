@@ -1,6 +1,6 @@
 // What a check and the metrics judge a day by, on simulated station-days with faults at known
 // times and on small hand-made findings.
-#include "report/day_measures.h"
+#include "measures/day_measures.h"
 
 #include <gtest/gtest.h>
 

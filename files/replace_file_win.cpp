@@ -4,25 +4,11 @@
 #include <cerrno>
 #include <system_error>
 
-#include "report/replace_file.h"
+#include "files/replace_file.h"
 #include "startup/system_text.h"
 
 namespace gapscope {
 namespace {
-
-std::string SystemMessage(DWORD error) {
-    wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text(buffer, length);
-    LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L'.')) {
-        text.pop_back();
-    }
-    if (text.empty()) return "error " + std::to_string(error);
-    return Utf8FromUtf16(text);
-}
 
 // Errors that mean another program has the old file open without delete sharing (or a
 // range of it locked); it may close it in a moment.
@@ -33,7 +19,7 @@ bool HeldByAnother(DWORD error) {
 
 // The cause of a failed call that names the target, in the words of the other messages.
 std::string Failure(const char* what, const std::filesystem::path& file, DWORD error) {
-    return std::string(what) + " " + TextOfPath(file) + ": " + SystemMessage(error);
+    return std::string(what) + " " + TextOfPath(file) + ": " + SystemErrorText(error);
 }
 
 // ReplaceFileW does not write through; a flush of the file in its new place also commits the
@@ -108,10 +94,10 @@ ReplaceResult ReplaceFileWith(const std::filesystem::path& target,
     }
     if (HeldByAnother(error)) {
         return {ReplaceResult::kBusy, TextOfPath(target) + " is held open by another program (" +
-                                          SystemMessage(error) + ")"};
+                                          SystemErrorText(error) + ")"};
     }
     return {ReplaceResult::kFailed,
-            "cannot replace " + TextOfPath(target) + ": " + SystemMessage(error)};
+            "cannot replace " + TextOfPath(target) + ": " + SystemErrorText(error)};
 }
 
 }  // namespace gapscope

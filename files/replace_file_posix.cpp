@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <system_error>
 
-#include "report/replace_file.h"
+#include "files/replace_file.h"
 #include "startup/system_text.h"
 
 namespace gapscope {

@@ -1,4 +1,4 @@
-#include "report/replace_file.h"
+#include "files/replace_file.h"
 
 #include <algorithm>
 #include <random>

@@ -1,4 +1,4 @@
-#include "report/day_measures.h"
+#include "measures/day_measures.h"
 
 #include <algorithm>
 #include <cmath>

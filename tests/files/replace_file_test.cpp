@@ -1,6 +1,6 @@
 // Replacing a file: only a regular file (a symlink's target), never a read-only one, its
 // permissions kept, any bytes of a name; the leftovers of killed runs cleaned once stale.
-#include "report/replace_file.h"
+#include "files/replace_file.h"
 
 #include <gtest/gtest.h>
 
