@@ -22,7 +22,9 @@ constexpr int kMaxLinks = 40;
 std::string TemporaryName(const fs::path& target) {
     std::random_device entropy;
     std::uniform_int_distribution<std::size_t> pick(0, kRandomLetters.size() - 1);
-    std::string name = "." + TextOfPath(target.filename()) + ".";
+    std::string name(1, '.');
+    name += TextOfPath(target.filename());
+    name += '.';
     for (std::size_t i = 0; i < kRandomLength; ++i) name += kRandomLetters[pick(entropy)];
     return name + std::string(kTemporaryEnd);
 }

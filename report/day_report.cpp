@@ -391,7 +391,9 @@ private:
             return false;
         }
         if (!canBeMissing) return false;
-        at.out.missingSlots.push_back(" " + std::string(at.Hhnn()));
+        std::string slot(1, ' ');
+        slot += at.Hhnn();
+        at.out.missingSlots.push_back(std::move(slot));
         found_.RecordMissingCycle(at.m);
         planned_.clear();
         PlanScan(Context(), at.m, msg_.hrit, planned_);

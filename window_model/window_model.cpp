@@ -356,8 +356,11 @@ void WindowModel::Say(WindowMessage::Kind kind, std::string text) {
 void WindowModel::FailAutoRun(int status, const std::vector<std::string>& lines) {
     exitStatus_ = status;
     std::string text;
-    for (const std::string& line : lines)
-        text += (text.empty() ? "" : "\n") + ("gapscope: " + line);
+    for (const std::string& line : lines) {
+        if (!text.empty()) text += '\n';
+        text += "gapscope: ";
+        text += line;
+    }
     Say(WindowMessage::Kind::Unattended, std::move(text));
 }
 
