@@ -329,7 +329,7 @@ int CheckDay(const Run& run) {
         return TellCheck(run.out, UnknownCheck(reason));
     }
     const DayCheck check = CheckOf(result.findings, run.request.today,
-                                   NewestRecord(station->state.SegHistory), run.env.now);
+                                   NewestSegRecord(*station), run.env.now);
     return TellCheck(run.out, JudgeDay(check, thresholds));
 }
 
@@ -345,7 +345,7 @@ int WriteMetrics(const Run& run, const StartupLoad& station) {
     const DayMeasures measures = MeasureDay(result.findings);
     const std::string text = PrometheusMetrics(
         MetricsInput{run.request.station.value_or(station.state.ComputerName), result.findings,
-                     measures, NewestRecord(station.state.SegHistory), run.env.versionText,
+                     measures, NewestSegRecord(station), run.env.versionText,
                      run.env.now});
     if (!run.request.metricsFile) {
         run.out << text;

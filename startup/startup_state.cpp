@@ -306,4 +306,9 @@ StartupRefresh RefreshStartupLoad(StartupLoad& load, const StartupInputs& inputs
     return refresh;
 }
 
+std::optional<MinuteTime> NewestSegRecord(const StartupLoad& load) {
+    const HistoryLog& seg = load.state.SegHistory;
+    return load.segScan.lines == seg.LineCount() ? load.segScan.newest : NewestRecord(seg);
+}
+
 }  // namespace gapscope

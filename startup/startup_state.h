@@ -139,6 +139,10 @@ struct StartupLoad {
     SegHistoryScan segScan;
 };
 
+// The newest minute key of the segment history, from the start-up's scan when it covers the
+// whole log (as after a reading), so that the log is not searched a second time.
+std::optional<MinuteTime> NewestSegRecord(const StartupLoad& load);
+
 // The show step without a window: data directory, switches, the three logs read in order
 // (a log that cannot be read leaves it and the later ones empty), then the flags.
 StartupLoad LoadStartupState(const StartupInputs& inputs);

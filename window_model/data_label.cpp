@@ -14,13 +14,8 @@ std::string UtcMinuteText(MinuteTime time) {
 }
 
 std::optional<MinuteTime> NewestRecordOf(const StartupLoad& loaded) {
-    const StartupState& state = loaded.state;
-    // The start-up's scan has it when it covers the segment history, as it does after a
-    // reading; a look a minute then searches only the lines it added.
-    const std::optional<MinuteTime> seg = loaded.segScan.lines == state.SegHistory.LineCount()
-                                              ? loaded.segScan.newest
-                                              : NewestRecord(state.SegHistory);
-    const std::optional<MinuteTime> late = NewestRecord(state.LateSegHistory);
+    const std::optional<MinuteTime> seg = NewestSegRecord(loaded);
+    const std::optional<MinuteTime> late = NewestRecord(loaded.state.LateSegHistory);
     if (seg && late) return std::max(*seg, *late);
     return seg ? seg : late;
 }
