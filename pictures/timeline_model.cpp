@@ -208,10 +208,12 @@ Timeline BuildTimeline(const Findings& findings, const PictureFacts& facts) {
             row->counts[column(item.minute)].missing += counter.Missing(item);
         }
     }
-    for (const FoundItem& item : findings.late) {
-        if (auto* row = rows.Find(item.kind, item.channel)) row->counts[column(item.minute)].late = true;
-    }
     for (auto& [key, row] : rows.Rows()) row.row.expectedAtAll = true;
+    // What is counted late is drawn, in a row of its own where the day expects none (LRIT
+    // with "Include LRIT" off, late segments before the logs begin).
+    for (const FoundItem& item : findings.late) {
+        rows.For(item.kind, item.channel).counts[column(item.minute)].late = true;
+    }
 
     // Satellites the options ask for that the day expects nowhere still get their row.
     for (const Satellite& satellite : Satellites()) {
@@ -237,7 +239,8 @@ Timeline BuildTimeline(const Findings& findings, const PictureFacts& facts) {
         row.cells.reserve(built.counts.size());
         for (const CellCounts& counts : built.counts) {
             const std::size_t column = row.cells.size();
-            row.cells.push_back(column < begun    ? TimelineCell{CellState::BeforeLogsBegin, 0.0}
+            const bool before = column < begun && !counts.late;
+            row.cells.push_back(before            ? TimelineCell{CellState::BeforeLogsBegin, 0.0}
                                 : column < future ? Judge(counts)
                                                   : TimelineCell{CellState::NotYetDue, 0.0});
         }

@@ -1,0 +1,38 @@
+// The window's counts line on findings made by hand.
+#include "window_model/counts_line.h"
+
+#include <gtest/gtest.h>
+
+#include "report/judged_minutes.h"
+#include "tests/support/test_support.h"
+
+namespace gapscope {
+namespace {
+
+TEST(CountsLine, MessageKindsFallenSilentFollowTheCountsOnceTheDayIsOver) {
+    Findings f;
+    f.day = test::Date(2024, 3, 1);
+    f.noMessageRecorded = {{0, 3}};
+    CountsLine line = DescribeCounts(f);
+    EXPECT_TRUE(line.text.ends_with(".  Late: 0 segments.  No message recorded: DCP, MDD (ACMAD)."))
+        << line.text;
+    EXPECT_TRUE(line.tooltip.ends_with(
+        "\nno message recorded, though recorded on one of the seven days before: DCP, MDD (ACMAD)"))
+        << line.tooltip;
+    f.noMessageRecorded.reset();
+    EXPECT_TRUE(DescribeCounts(f).text.ends_with(".  Late: 0 segments.")) << DescribeCounts(f).text;
+}
+
+TEST(CountsLine, ADayBeforeTheLogsBeginCountsOnlyItsLateSegments) {
+    Findings f;
+    f.day = test::Date(2024, 3, 1);
+    f.judged = JudgeMinutes(f.day, std::nullopt, std::nullopt);
+    f.firstRecord.reset();
+    EXPECT_EQ(DescribeCounts(f).text, "Nothing counted: the day is before the logs begin");
+    f.late = {{540, ItemKind::Hrit, 9, "HRIT ch 09", false, {1, 2}, Within::Nothing}};
+    EXPECT_EQ(DescribeCounts(f).text,
+              "Nothing missing counted: the day is before the logs begin.  Late: 2 segments.");
+}
+
+}  // namespace
+}  // namespace gapscope
