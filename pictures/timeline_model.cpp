@@ -212,7 +212,14 @@ Timeline BuildTimeline(const Findings& findings, const PictureFacts& facts) {
     // What is counted late is drawn, in a row of its own where the day expects none (LRIT
     // with "Include LRIT" off, late segments before the logs begin).
     for (const FoundItem& item : findings.late) {
-        rows.For(item.kind, item.channel).counts[column(item.minute)].late = true;
+        RowBuilder::Row& row = rows.For(item.kind, item.channel);
+        row.counts[column(item.minute)].late = true;
+        // An MSG channel's label without its key name, short enough to keep "(not expected)"
+        // within the labels' room.
+        const bool msg = item.kind == ItemKind::Hrit || item.kind == ItemKind::Lrit;
+        if (!row.row.expectedAtAll && msg) {
+            row.row.label = ItemLabel(item.kind, item.channel, findings.day);
+        }
     }
 
     // Satellites the options ask for that the day expects nowhere still get their row.

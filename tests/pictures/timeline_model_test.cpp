@@ -200,6 +200,7 @@ TEST(TimelineModel, WhatIsCountedLateIsDrawn) {
     const TimelineRow* lrit = Row(t, ItemKind::Lrit, 13);
     ASSERT_NE(lrit, nullptr);
     EXPECT_FALSE(lrit->expectedAtAll);
+    EXPECT_EQ(lrit->label, "LRIT ch 01");
     for (int c = 0; c < t.columns; ++c) {
         EXPECT_EQ(lrit->cells[static_cast<std::size_t>(c)].state,
                   c == 33 ? CellState::Late : CellState::NotExpected);
