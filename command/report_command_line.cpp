@@ -126,8 +126,8 @@ std::optional<std::string> OutOfRange(const char* option, Day day, const std::st
            IsoDate(kLastDay) + ")";
 }
 
-// A day option's value, or the reason it is none.
-// A day given as a date; a word leaves it to the command (`word`).
+// A day option's value, or the reason it is none; a word ("today") is left to the command,
+// which knows the current time (`word`).
 std::optional<Day> DayValue(const CLI::App& app, const char* option, const std::string& text,
                             std::optional<DayWord>& word, std::string& error, bool& bad) {
     if (app.count(option) == 0) return std::nullopt;
