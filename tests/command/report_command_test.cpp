@@ -464,12 +464,8 @@ TEST_F(ReportCommand, DateWordsStandForTheirDaysWhereverADayIsTaken) {
     ASSERT_EQ(Run({dir_.string(), "--from", "Yesterday", "--defaults"}), kExitDone);
     EXPECT_NE(out_.str().find("\n2024-01-05 "), std::string::npos) << out_.str();
     EXPECT_EQ(out_.str().find("\n2024-01-06 "), std::string::npos) << out_.str();
-    // Other words are no day; the range still may not end before it begins.
+    // Other words are no day.
     EXPECT_EQ(Run({dir_.string(), "--to", "tomorrow", "--from", "2024-01-01"}), kExitBadUsage);
-    EXPECT_EQ(err_.str().rfind("gapscope-report: not a valid day: 'tomorrow' (expected YYYY-MM-DD)", 0),
-              0u)
-        << err_.str();
-    EXPECT_EQ(Run({dir_.string(), "--from", "today", "--to", "yesterday"}), kExitBadUsage);
 }
 
 TEST_F(ReportCommand, DaysBeforeTheLogsBeginAreNeverReportedAsMissing) {

@@ -9,25 +9,17 @@
 namespace gapscope {
 namespace {
 
-TEST(CountsLine, MessageKindsFallenSilentFollowTheCountsOnceTheDayIsOver) {
+TEST(CountsLine, SilentMessageKindsOnceTheDayIsOverAndLateSegmentsBeforeTheLogsBegin) {
     Findings f;
     f.day = test::Date(2024, 3, 1);
     f.noMessageRecorded = {{0, 3}};
-    CountsLine line = DescribeCounts(f);
-    EXPECT_TRUE(line.text.ends_with(".  Late: 0 segments.  No message recorded: DCP, MDD (ACMAD)."))
-        << line.text;
-    EXPECT_TRUE(line.tooltip.ends_with(
-        "\nno message recorded, though recorded on one of the seven days before: DCP, MDD (ACMAD)"))
-        << line.tooltip;
+    EXPECT_TRUE(DescribeCounts(f).text.ends_with(
+        ".  Late: 0 segments.  No message recorded: DCP, MDD (ACMAD)."))
+        << DescribeCounts(f).text;
     f.noMessageRecorded.reset();
     EXPECT_TRUE(DescribeCounts(f).text.ends_with(".  Late: 0 segments.")) << DescribeCounts(f).text;
-}
 
-TEST(CountsLine, ADayBeforeTheLogsBeginCountsOnlyItsLateSegments) {
-    Findings f;
-    f.day = test::Date(2024, 3, 1);
     f.judged = JudgeMinutes(f.day, std::nullopt, std::nullopt);
-    f.firstRecord.reset();
     EXPECT_EQ(DescribeCounts(f).text, "Nothing counted: the day is before the logs begin");
     f.late = {{540, ItemKind::Hrit, 9, "HRIT ch 09", false, {1, 2}, Within::Nothing}};
     EXPECT_EQ(DescribeCounts(f).text,
