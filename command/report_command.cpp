@@ -487,8 +487,11 @@ int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnv
     if (request->now) at.now = std::chrono::sys_seconds{*request->now};
     ReportRequest resolved = *request;
     const Day today = std::chrono::floor<std::chrono::days>(at.now);
-    if (resolved.today) resolved.day = today;
-    if (resolved.yesterday) resolved.day = today - std::chrono::days{1};
+    for (const auto& [word, day] : {std::pair{resolved.dayWord, &resolved.day},
+                                    std::pair{resolved.fromWord, &resolved.from},
+                                    std::pair{resolved.toWord, &resolved.to}}) {
+        if (word) *day = DayOfWord(*word, today);
+    }
     // A day still to come has no report; nothing is read or written for it.
     for (const auto& [option, day] :
          {std::pair{"--day", resolved.day}, std::pair{"--to", resolved.to}}) {

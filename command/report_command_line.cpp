@@ -54,6 +54,8 @@ const char* const kDescriptionAndOptions =
     "                     report file of each day that has none (never of the current day,\n"
     "                     nor of a day before the logs begin)\n"
     "  --to YYYY-MM-DD    the last day of the range (default: yesterday, UTC)\n"
+    "                     (today and yesterday, in any letter case, stand for those\n"
+    "                     days in --day, --from and --to)\n"
     "  --overwrite        with --from and --save: write the files that exist over\n"
     "  --check            judge the day for a monitoring system (see Check below): one\n"
     "                     line of output, status 0 OK to 3 UNKNOWN\n"
@@ -124,10 +126,13 @@ std::optional<std::string> OutOfRange(const char* option, Day day, const std::st
            IsoDate(kLastDay) + ")";
 }
 
-// A day option's value, or the reason it is none.
+// A day option's value, or the reason it is none; a word ("today") is left to the command,
+// which knows the current time (`word`).
 std::optional<Day> DayValue(const CLI::App& app, const char* option, const std::string& text,
-                            std::string& error, bool& bad) {
+                            std::optional<DayWord>& word, std::string& error, bool& bad) {
     if (app.count(option) == 0) return std::nullopt;
+    word = DayWordOf(text);
+    if (word) return std::nullopt;
     const std::optional<Day> day = ParseIsoDate(text);
     if (!day) {
         error = "not a valid day: '" + text + "' (expected YYYY-MM-DD)";
@@ -241,6 +246,18 @@ std::vector<OptionField> OptionsAsListed() {
 
 }  // namespace
 
+std::optional<DayWord> DayWordOf(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (lower == "today") return DayWord::Today;
+    if (lower == "yesterday") return DayWord::Yesterday;
+    return std::nullopt;
+}
+
+Day DayOfWord(DayWord word, Day today) {
+    return word == DayWord::Today ? today : today - std::chrono::days{1};
+}
+
 std::string JoinedOptions(const std::vector<std::string_view>& options) {
     std::string text;
     for (std::string_view option : options) {
@@ -338,11 +355,10 @@ std::optional<ReportRequest> ParseReportCommandLine(const std::vector<std::strin
     if (request.help || request.version) return request;
 
     bool bad = false;
-    request.today = app.count("--day") > 0 && day == "today";
-    request.yesterday = app.count("--day") > 0 && day == "yesterday";
-    if (!request.today && !request.yesterday) request.day = DayValue(app, "--day", day, error, bad);
-    if (!bad) request.from = DayValue(app, "--from", from, error, bad);
-    if (!bad) request.to = DayValue(app, "--to", to, error, bad);
+    request.day = DayValue(app, "--day", day, request.dayWord, error, bad);
+    request.today = request.dayWord == DayWord::Today;
+    if (!bad) request.from = DayValue(app, "--from", from, request.fromWord, error, bad);
+    if (!bad) request.to = DayValue(app, "--to", to, request.toWord, error, bad);
     if (bad) return std::nullopt;
     if (app.count("--now") > 0) {
         request.now = ParseIsoMinute(now);

@@ -12,6 +12,12 @@
 
 namespace gapscope {
 
+// "today" and "yesterday", in any letter case, wherever a day is taken.
+enum class DayWord { Today, Yesterday };
+std::optional<DayWord> DayWordOf(std::string_view text);
+// The day the word stands for on `today`.
+Day DayOfWord(DayWord word, Day today);
+
 // What the command line of gapscope-report asks for. Which options go together is decided
 // by the command's modes, not here.
 struct ReportRequest {
@@ -28,7 +34,11 @@ struct ReportRequest {
     // Monitoring: the thresholds of --check ("NAME=RANGE" as given), --grace, --station,
     // --metrics-file. --check and --format prometheus are modes, found in `given`.
     bool today = false;      // --day today: the current day, whatever the clock says it is
-    bool yesterday = false;  // --day yesterday: the day before it
+    // Days given as a word, which the current time (--now) decides; `day`, `from` and `to`
+    // then hold nothing until the command sets them.
+    std::optional<DayWord> dayWord;
+    std::optional<DayWord> fromWord;
+    std::optional<DayWord> toWord;
     std::optional<int> grace;
     std::vector<std::string> warning;
     std::vector<std::string> critical;

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "report/sequence_report.h"
 
 namespace gapscope {
 
@@ -120,6 +121,19 @@ json SequencesJson(const std::vector<SequenceFinding>& sequences) {
     return out;
 }
 
+// The message kinds gone silent; null while the day is not over or when sequence numbers
+// are not looked at.
+json NoMessageJson(const std::optional<std::vector<SequenceKind>>& kinds) {
+    if (!kinds) return nullptr;
+    json out = json::array();
+    for (SequenceKind kind : *kinds) {
+        std::string_view suffix = SequenceSuffix(kind);
+        suffix.remove_prefix(1);  // the leading "-"
+        out.push_back(json{{"name", SequenceKindName(kind)}, {"kind", suffix}});
+    }
+    return out;
+}
+
 json NotCheckedJson(const std::vector<NotChecked>& entries) {
     json out = json::array();
     for (const NotChecked& entry : entries) {
@@ -172,6 +186,7 @@ json FindingsDocument(const Findings& findings, const DocumentFacts& facts) {
     doc["late"] = ItemsJson(findings.late);
     doc["absent_all_day"] = AbsentJson(findings.absentAllDay);
     doc["sequences"] = SequencesJson(findings.sequences);
+    doc["no_message_recorded"] = NoMessageJson(findings.noMessageRecorded);
     doc["expected"] = ExpectedJson(findings);
     doc["labels"] = LabelsJson(findings);
     doc["not_yet_due"] = CyclesJson(findings.notYetDue);

@@ -182,14 +182,37 @@ std::string LostChannelsPhrase(const DayCheck& check) {
     return text;
 }
 
+// The missing cycles by time, runs joined, the first few: "cycles missing: 11:45, 12:00 to
+// 12:45 (4), and 2 more" (cycles).
+std::string MissingCyclesPhrase(const DayCheck& check) {
+    constexpr std::size_t kNamed = 5;
+    const std::vector<CycleRun>& runs = check.measures.cycleRuns;
+    if (runs.empty()) return "no cycle missing";  // a range that alerts on none
+    const bool one = runs.size() == 1 && runs.front().cycles == 1;
+    std::string text = one ? "cycle missing: " : "cycles missing: ";
+    int more = 0;
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const CycleRun& run = runs[i];
+        if (i >= kNamed) {
+            more += run.cycles;
+            continue;
+        }
+        text += (i == 0 ? "" : ", ") + CycleTime(check, run.first);
+        if (run.cycles > 1) {
+            text += " to " + CycleTime(check, run.last) + " (" + std::to_string(run.cycles) + ")";
+        }
+    }
+    if (more > 0) text += ", and " + std::to_string(more) + " more";
+    return text;
+}
+
 // The measure in words for the summary.
 std::string Phrase(const DayCheck& check, Measure measure) {
     const DaySummary& counts = check.measures.counts;
     switch (measure) {
         case Measure::MissingCycles:
-            return Plural(counts.missingCycles, "missing cycle", "missing cycles");
         case Measure::ConsecutiveMissingCycles:
-            return Plural(check.measures.longestCycleRun, "cycle", "cycles") + " missing in a row";
+            return MissingCyclesPhrase(check);
         case Measure::MissingChannels:
             return Plural(counts.channels, "channel", "channels") + " incomplete or missing";
         case Measure::MissingWholeChannels:
@@ -418,7 +441,8 @@ CheckResult JudgeDay(const DayCheck& check, const Thresholds& thresholds) {
     } else if (nothingDue) {
         parts.push_back("nothing due yet");
     }
-    // Two measures of the lost channels name them alike: once is enough.
+    // Two measures of the missing cycles, and two of the lost channels, name them alike: once
+    // is enough.
     for (const auto* list : {&critical, &warning}) {
         for (const std::string& phrase : *list) {
             if (std::find(parts.begin(), parts.end(), phrase) == parts.end()) parts.push_back(phrase);

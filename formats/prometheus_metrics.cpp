@@ -50,6 +50,28 @@ class Exposition {
 
 long long Seconds(std::chrono::sys_seconds time) { return time.time_since_epoch().count(); }
 
+std::string KindLabel(SequenceKind kind) {
+    std::string_view suffix = SequenceSuffix(kind);
+    if (!suffix.empty()) suffix.remove_prefix(1);  // the leading "-"
+    return ",kind=\"" + Escaped(std::string(suffix)) + "\"";
+}
+
+// 1 for each message kind the day records; 0 for each that fell silent, once the day is over
+// (Findings::noMessageRecorded). A kind not yet come on the current day has no series.
+void MessagesRecorded(Exposition& out, const Findings& findings) {
+    const std::vector<SequenceKind> none;
+    const std::vector<SequenceKind>& silent = findings.noMessageRecorded.value_or(none);
+    if (findings.sequences.empty() && silent.empty()) return;
+    out.Family("gapscope_messages_recorded",
+               "Whether the file history records DCP or MDD messages of the kind on the day: 1, "
+               "or 0 for a kind recorded on one of the seven days before but not on this day "
+               "(told once the day is over).");
+    std::map<std::string, long long> byKind;
+    for (const SequenceFinding& block : findings.sequences) byKind[KindLabel(block.kind)] = 1;
+    for (SequenceKind kind : silent) byKind[KindLabel(kind)] = 0;
+    for (const auto& [label, value] : byKind) out.Sample("gapscope_messages_recorded", value, label);
+}
+
 }  // namespace
 
 std::string PrometheusMetrics(const MetricsInput& input) {
@@ -126,6 +148,7 @@ std::string PrometheusMetrics(const MetricsInput& input) {
             out.Sample("gapscope_missing_sequence_numbers", missing, ",kind=\"" + Escaped(kind) + "\"");
         }
     }
+    MessagesRecorded(out, findings);
     // 0 without any record, so that a station that never received is as silent as can be.
     out.Gauge("gapscope_last_record_timestamp_seconds",
               "Time of the newest record in the station's segment history; 0 when it holds none.",

@@ -18,14 +18,17 @@ int CycleStep(const Findings& findings) {
     return RepeatCycleMinutes(findings.service);
 }
 
-int LongestRun(const std::vector<int>& minutes, int step) {
-    int longest = 0;
-    int run = 0;
-    for (std::size_t i = 0; i < minutes.size(); ++i) {
-        run = (i > 0 && minutes[i] == minutes[i - 1] + step) ? run + 1 : 1;
-        if (run > longest) longest = run;
+std::vector<CycleRun> Runs(const std::vector<int>& minutes, int step) {
+    std::vector<CycleRun> runs;
+    for (int minute : minutes) {
+        if (!runs.empty() && minute == runs.back().last + step) {
+            runs.back().last = minute;
+            ++runs.back().cycles;
+        } else {
+            runs.push_back(CycleRun{minute, minute, 1});
+        }
     }
-    return longest;
+    return runs;
 }
 
 // Segments of the channels and files expected in cycles that are judged and not missing.
@@ -152,7 +155,10 @@ double DayMeasures::MissingSegmentsPercent() const {
 DayMeasures MeasureDay(const Findings& findings) {
     DayMeasures measures;
     measures.counts = Summarise(findings);
-    measures.longestCycleRun = LongestRun(findings.missingCycles, CycleStep(findings));
+    measures.cycleRuns = Runs(findings.missingCycles, CycleStep(findings));
+    for (const CycleRun& run : measures.cycleRuns) {
+        measures.longestCycleRun = std::max(measures.longestCycleRun, run.cycles);
+    }
     for (const FoundItem& item : findings.missing) {
         if (item.within != Within::MissingCycle && !CountsAsProduct(item.kind) && item.all) {
             ++measures.wholeChannels;

@@ -25,13 +25,23 @@ struct LostChannel {
     friend bool operator==(const LostChannel&, const LostChannel&) = default;
 };
 
+// Missing cycles one after the other (the next cycle of the service each time), as minutes
+// of the day of the first and the last.
+struct CycleRun {
+    int first = 0;
+    int last = 0;
+    int cycles = 0;
+    friend bool operator==(const CycleRun&, const CycleRun&) = default;
+};
+
 // What a monitoring check or a metrics file judges a day by, taken from the findings of its
 // report run. The day's counts are those of the range summary line; the rest adds what the
 // counts leave open: how long the longest outage was, which channels were lost whole, and
 // what the missing segments are out of.
 struct DayMeasures {
     DaySummary counts;  // Summarise(findings)
-    // The most missing cycles one after the other (the next cycle of the service each time).
+    // The day's missing cycles in runs, by time; and the most cycles in one run.
+    std::vector<CycleRun> cycleRuns;
     int longestCycleRun = 0;
     // The channels and files of `counts.channels` of which nothing arrived.
     int wholeChannels = 0;

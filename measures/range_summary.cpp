@@ -27,12 +27,17 @@ std::string RangeSummaryLine(Day day, const DaySummary& summary, bool dayNotOver
     return line;
 }
 
-std::string RangeBeforeLogsBeginLine(Day day) {
-    return IsoDate(day) + "  before the logs begin";
+std::string RangeBeforeLogsBeginLine(Day day, const DaySummary& summary) {
+    char line[160];
+    std::snprintf(line, sizeof line, "%-10s  %14s  %8s  %8s  %13d  %8s  %13d", IsoDate(day).c_str(),
+                  "-", "-", "-", summary.lateSegments, "-", summary.sequenceNumbers);
+    return std::string(line) + "  before the logs begin";
 }
 
 std::string RangeDayLine(const Findings& findings) {
-    if (findings.judged.WhollyBeforeLogsBegin()) return RangeBeforeLogsBeginLine(findings.day);
+    if (findings.judged.WhollyBeforeLogsBegin()) {
+        return RangeBeforeLogsBeginLine(findings.day, Summarise(findings));
+    }
     return RangeSummaryLine(findings.day, Summarise(findings), findings.judged.current);
 }
 

@@ -16,8 +16,9 @@ namespace gapscope {
 std::string RangeSummaryHeading();
 // `dayNotOver`: the current day, counted up to the current minute ("so far" follows).
 std::string RangeSummaryLine(Day day, const DaySummary& summary, bool dayNotOver = false);
-// A day wholly before the logs begin: "yyyy-mm-dd  before the logs begin", no counts.
-std::string RangeBeforeLogsBeginLine(Day day);
+// A day wholly before the logs begin: "-" for what is missing, which nothing judged; the
+// late segments and sequence numbers, which have logs of their own; "  before the logs begin".
+std::string RangeBeforeLogsBeginLine(Day day, const DaySummary& summary);
 // The line of a day reported: its counts, or that it is before the logs begin.
 std::string RangeDayLine(const Findings& findings);
 // A day whose run failed: its error (and where it is, when known) in place of the counts.

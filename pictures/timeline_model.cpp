@@ -208,10 +208,19 @@ Timeline BuildTimeline(const Findings& findings, const PictureFacts& facts) {
             row->counts[column(item.minute)].missing += counter.Missing(item);
         }
     }
-    for (const FoundItem& item : findings.late) {
-        if (auto* row = rows.Find(item.kind, item.channel)) row->counts[column(item.minute)].late = true;
-    }
     for (auto& [key, row] : rows.Rows()) row.row.expectedAtAll = true;
+    // What is counted late is drawn, in a row of its own where the day expects none (LRIT
+    // with "Include LRIT" off, late segments before the logs begin).
+    for (const FoundItem& item : findings.late) {
+        RowBuilder::Row& row = rows.For(item.kind, item.channel);
+        row.counts[column(item.minute)].late = true;
+        // An MSG channel's label without its key name, short enough to keep "(not expected)"
+        // within the labels' room.
+        const bool msg = item.kind == ItemKind::Hrit || item.kind == ItemKind::Lrit;
+        if (!row.row.expectedAtAll && msg) {
+            row.row.label = ItemLabel(item.kind, item.channel, findings.day);
+        }
+    }
 
     // Satellites the options ask for that the day expects nowhere still get their row.
     for (const Satellite& satellite : Satellites()) {
@@ -237,7 +246,8 @@ Timeline BuildTimeline(const Findings& findings, const PictureFacts& facts) {
         row.cells.reserve(built.counts.size());
         for (const CellCounts& counts : built.counts) {
             const std::size_t column = row.cells.size();
-            row.cells.push_back(column < begun    ? TimelineCell{CellState::BeforeLogsBegin, 0.0}
+            const bool before = column < begun && !counts.late;
+            row.cells.push_back(before            ? TimelineCell{CellState::BeforeLogsBegin, 0.0}
                                 : column < future ? Judge(counts)
                                                   : TimelineCell{CellState::NotYetDue, 0.0});
         }

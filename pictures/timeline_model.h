@@ -41,7 +41,8 @@ struct TimelineRow {
     std::string label;               // "HRIT ch 09  IR108", "CLM", "GOES-15", "Himawari"
     std::vector<ChannelNumber> channels;
     bool absentAllDay = false;       // a satellite the products list gives one day-long line
-    bool expectedAtAll = false;      // false: asked for by the options, expected nowhere today
+    // False: asked for by the options, or late segments of it on record, expected nowhere today.
+    bool expectedAtAll = false;
     std::vector<TimelineCell> cells;  // one per repeat cycle of the day
     friend bool operator==(const TimelineRow&, const TimelineRow&) = default;
 };

@@ -310,7 +310,10 @@ private:
 
     // A minute not yet due is scanned for what it expects, but no list names it.
     void Minute(int m, DayReport& lists) {
-        if (found_.Judged().BeforeLogsBegin(m)) return;
+        if (found_.Judged().BeforeLogsBegin(m)) {
+            LateBeforeLogsBegin(m, lists);
+            return;
+        }
         const MinuteLists at = StartMinute(m, lists);
         LateSegments(at);
         const SplitRecord split = ReadSegmentRecord(at);
@@ -331,6 +334,17 @@ private:
         MinuteLists at{m, MinuteKey(day_, m), due ? lists : unlisted_};
         scannedKey_ = at.key;
         return at;
+    }
+
+    // Nothing was expected before the logs begin, but the late-segment history is read as on
+    // any day.
+    void LateBeforeLogsBegin(int m, DayReport& lists) {
+        const bool listed = found_.Judged().LateListed(m);
+        if (!listed) unlisted_ = DayReport{};
+        lateLines_.clear();
+        const MinuteLists at{m, MinuteKey(day_, m), listed ? lists : unlisted_};
+        scannedKey_ = at.key;
+        LateSegments(at);
     }
 
     void LateSegments(const MinuteLists& at) {
@@ -529,20 +543,25 @@ private:
 
     void AddSequenceReports(Lines& product) {
         if (o_.met8LritOnly) return;
-        for (SequenceKind kind : {0, 7, 6, 8, 1, 3, 2, 4, 5}) {
+        for (SequenceKind kind : kReportedSequenceKinds) {
             AddSequenceReport(s_.FileHistory, day_, kind, s_.NeatMode(), product,
                               &found_.Sequences());
         }
+        // The text says nothing of a kind without a message; the findings do, once the day
+        // is over and no message of it can still come.
+        if (found_.Judged().Over()) found_.RecordNoMessage(KindsWithNoMessage(s_.FileHistory, day_));
     }
 
     // Nothing of the day is on record: every list that names what is missing says so
-    // instead. The sequence numbers come from the file history, which may hold the day.
+    // instead. The late segments and the sequence numbers come from logs of their own, which
+    // may hold the day.
     void WhollyBeforeLogsBegin(DayReport& out) {
         const std::string line = BeforeLogsBeginLine(s_.FirstRecord);
         out.missingSegs.push_back(line);
         out.missingProduct.push_back(line);
-        out.lateSegs.emplace_back("  (none)");
         out.missingSlots.push_back(line);
+        for (int m = 0; m < kMinutesPerDay; ++m) LateBeforeLogsBegin(m, out);
+        if (out.lateSegs.size() == 3) out.lateSegs.emplace_back("  (none)");
         found_.CollectBeforeLogsBegin(RepeatCycleMinutes(s_.Mode));
         AddSequenceReports(out.missingProduct);
     }

@@ -112,6 +112,11 @@ struct Findings {
     std::vector<FoundItem> late;
     std::vector<AbsentAllDay> absentAllDay;
     std::vector<SequenceFinding> sequences;
+    // The DCP and MDD kinds of which the file history records no message on the day but
+    // does on one of the seven days before, in the order of the blocks: "no message
+    // recorded". Nullopt while the day is not over, and when sequence numbers are not
+    // looked at ("MSG FTP LRIT only").
+    std::optional<std::vector<SequenceKind>> noMessageRecorded;
     // The channels judged in each cycle, by rising minute; every missing item is among
     // its cycle's expected channels.
     std::vector<ExpectedChannel> expected;

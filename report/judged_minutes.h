@@ -27,6 +27,11 @@ struct JudgedMinutes {
     bool Judges(int minute) const { return minute >= first && minute <= last; }
     bool BeforeLogsBegin(int minute) const { return minute < first; }
     bool NotYetDue(int minute) const { return minute >= first && minute > last; }
+    // Whether the late list names the minute: late records are of the late-segment history
+    // alone, and stand before the logs begin as after; only the time not yet due hides them.
+    bool LateListed(int minute) const { return minute <= last; }
+    // The day is over: wholly due, and not the current day.
+    bool Over() const { return !current && last == kMinutesPerDay - 1; }
     // Nothing of the day is on record, nor ever was expected to be.
     bool WhollyBeforeLogsBegin() const { return first >= kMinutesPerDay; }
     bool NothingDue() const { return last < first; }

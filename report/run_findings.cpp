@@ -83,7 +83,7 @@ void RunFindings::RecordAbsent(int m, const std::vector<ScannedChannel>& planned
 }
 
 void RunFindings::RecordLate(int m, const std::vector<ScanItem>& items) {
-    if (!Due(m)) return;
+    if (!findings_.judged.LateListed(m)) return;
     for (const ScanItem& item : items) findings_.late.push_back(ItemOf(m, item, Within::Nothing));
 }
 

@@ -34,6 +34,9 @@ public:
     void RecordMissingCycle(int m);
     void RecordAbsentAllDay(std::string name, std::string cycles, const ChannelSet& channels);
     std::vector<SequenceFinding>& Sequences() { return findings_.sequences; }
+    void RecordNoMessage(std::vector<SequenceKind> kinds) {
+        findings_.noMessageRecorded = std::move(kinds);
+    }
 
     NotChecked& NotCheckedEntry(NotCheckedReason reason);
     // The products list was cut back to its header: what it held is findings no more, and

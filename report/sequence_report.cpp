@@ -86,12 +86,17 @@ Lines SequenceReportBlock(SequenceKind kind, std::string_view text, bool neatMod
     return BlockLines(SequenceBlockFinding(kind, text), neatMode);
 }
 
+std::string SequenceKindName(SequenceKind kind) {
+    if (!IsReported(kind)) return {};
+    const std::string_view title = kKindTexts[static_cast<std::size_t>(kind)].title;
+    return std::string(title.substr(0, title.size() - std::string_view(" report").size()));
+}
+
 SequenceFinding SequenceBlockFinding(SequenceKind kind, std::string_view text) {
     SequenceFinding finding;
     finding.kind = kind;
     if (!IsReported(kind)) return finding;
-    const std::string_view title = kKindTexts[static_cast<std::size_t>(kind)].title;
-    finding.name = std::string(title.substr(0, title.size() - std::string_view(" report").size()));
+    finding.name = SequenceKindName(kind);
     const std::u32string sequence = Characters(text);
     finding.found = static_cast<int>(sequence.size());
     for (std::size_t i = 0; i < sequence.size(); ++i) {
@@ -100,6 +105,23 @@ SequenceFinding SequenceBlockFinding(SequenceKind kind, std::string_view text) {
     }
     finding.received = finding.found - static_cast<int>(finding.missing.size());
     return finding;
+}
+
+std::vector<SequenceKind> KindsWithNoMessage(const HistoryLog& fileHistory, Day day) {
+    const auto recorded = [&](SequenceKind kind, Day on) {
+        return !fileHistory.ValueOf(CompactDate(on) + std::string(SequenceSuffix(kind))).empty();
+    };
+    std::vector<SequenceKind> silent;
+    for (SequenceKind kind : kReportedSequenceKinds) {
+        if (recorded(kind, day)) continue;
+        for (int back = 1; back <= 7; ++back) {
+            if (recorded(kind, day - std::chrono::days{back})) {
+                silent.push_back(kind);
+                break;
+            }
+        }
+    }
+    return silent;
 }
 
 void AddSequenceReport(const HistoryLog& fileHistory, Day day, SequenceKind kind, bool neatMode,

@@ -1,6 +1,7 @@
 #include "window_model/counts_line.h"
 
 #include "report/judged_minutes.h"
+#include "report/sequence_report.h"
 
 namespace gapscope {
 namespace {
@@ -9,12 +10,35 @@ std::string Count(int n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
+// Nothing of what is missing counted; the late segments, which have a log of their own.
+CountsLine BeforeLogsBegin(const Findings& findings) {
+    const std::string tooltip = BeforeLogsBeginLine(findings.firstRecord).substr(2);
+    const int late = Summarise(findings).lateSegments;
+    if (late == 0) return {"Nothing counted: the day is before the logs begin", tooltip};
+    return {"Nothing missing counted: the day is before the logs begin.  Late: " +
+                Count(late, "segment", "segments") + ".",
+            tooltip};
+}
+
+// The message kinds that fell silent, after the counts ("  No message recorded: DCP.") and
+// in the tooltip; nothing while the day is not over.
+void AddNoMessage(const Findings& findings, CountsLine& line) {
+    if (!findings.noMessageRecorded || findings.noMessageRecorded->empty()) return;
+    std::string kinds;
+    for (SequenceKind kind : *findings.noMessageRecorded) {
+        kinds += (kinds.empty() ? "" : ", ") + SequenceKindName(kind);
+    }
+    line.text += "  No message recorded: " + kinds + ".";
+    line.tooltip += "\nno message recorded, though recorded on one of the seven days before: " + kinds;
+}
+
 }  // namespace
 
 CountsLine DescribeCounts(const Findings& findings) {
     if (findings.judged.WhollyBeforeLogsBegin()) {
-        return {"Nothing counted: the day is before the logs begin",
-                BeforeLogsBeginLine(findings.firstRecord).substr(2)};
+        CountsLine line = BeforeLogsBegin(findings);
+        AddNoMessage(findings, line);
+        return line;
     }
     const DaySummary c = Summarise(findings);
     CountsLine line;
@@ -34,6 +58,7 @@ CountsLine DescribeCounts(const Findings& findings) {
                     "\nlate segments: " + std::to_string(c.lateSegments) +
                     "\nmissing products, outside missing cycles: " + std::to_string(c.products) +
                     "\nmissing sequence numbers: " + std::to_string(c.sequenceNumbers);
+    AddNoMessage(findings, line);
     return line;
 }
 

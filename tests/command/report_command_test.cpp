@@ -446,6 +446,28 @@ TEST_F(ReportCommand, TheCurrentDayNamesOnlyTheCyclesDue) {
     EXPECT_EQ(Run({dir_.string(), "--from", "2024-01-01", "--to", "2024-01-07"}), kExitBadUsage);
 }
 
+TEST_F(ReportCommand, DateWordsStandForTheirDaysWhereverADayIsTaken) {
+    WriteStation(*this);
+    // Now is 2024-01-06 06:10: yesterday is the 5th.
+    ASSERT_EQ(Run({dir_.string(), "--from", "2024-01-05", "--to", "2024-01-06", "--defaults"}),
+              kExitDone);
+    const std::string range = out_.str();
+    EXPECT_NE(range.find("\n2024-01-06 "), std::string::npos) << range;
+    for (const auto& [from, to] : {std::pair{"yesterday", "today"}, std::pair{"YESTERDAY", "Today"}}) {
+        ASSERT_EQ(Run({dir_.string(), "--from", from, "--to", to, "--defaults"}), kExitDone) << from;
+        EXPECT_EQ(out_.str(), range);
+    }
+    ASSERT_EQ(Run({dir_.string(), "--day", "2024-01-06", "--defaults"}), kExitDone);
+    const std::string today = out_.str();
+    ASSERT_EQ(Run({dir_.string(), "--day", "ToDay", "--defaults"}), kExitDone);
+    EXPECT_EQ(out_.str(), today);
+    ASSERT_EQ(Run({dir_.string(), "--from", "Yesterday", "--defaults"}), kExitDone);
+    EXPECT_NE(out_.str().find("\n2024-01-05 "), std::string::npos) << out_.str();
+    EXPECT_EQ(out_.str().find("\n2024-01-06 "), std::string::npos) << out_.str();
+    // Other words are no day.
+    EXPECT_EQ(Run({dir_.string(), "--to", "tomorrow", "--from", "2024-01-01"}), kExitBadUsage);
+}
+
 TEST_F(ReportCommand, DaysBeforeTheLogsBeginAreNeverReportedAsMissing) {
     WriteStation(*this);
     const std::string before = "  (before the logs begin: first record 2024-01-01 00:00 UTC)";
@@ -479,9 +501,20 @@ TEST_F(ReportCommand, DaysBeforeTheLogsBeginAreNeverReportedAsMissing) {
         << out_.str();
     EXPECT_EQ(test::ReadFile(dir_ / "2023-12-30-missing-segments.txt"),
               "a good report of an earlier install");
+    // Late segments have a log of their own, which may reach back further: every view
+    // lists them as on any day.
+    Write("LateSegHistory.log", "202312310900=9=03\r\n202401051215=12=FFFFFF\r\n");
+    ASSERT_EQ(Run({dir_.string(), "--day", "2023-12-31", "--defaults"}), kExitDone);
+    EXPECT_NE(out_.str().find("Late segments report\nCycle: 0900\n   HRIT ch 09,  seg: 1 2 \n"),
+              std::string::npos)
+        << out_.str();
+    ASSERT_EQ(Run({dir_.string(), "--day", "2023-12-31", "--defaults", "--format", "json"}),
+              kExitDone);
+    EXPECT_EQ(json::parse(out_.str())["late"].size(), 1u);
     ASSERT_EQ(Run({dir_.string(), "--from", "2023-12-31", "--to", "2024-01-01", "--defaults"}),
               kExitDone);
-    EXPECT_NE(out_.str().find("\n2023-12-31  before the logs begin\n2024-01-01  "),
+    EXPECT_NE(out_.str().find("\n2023-12-31               -         -         -              2 "
+                              "        -              0  before the logs begin\n2024-01-01  "),
               std::string::npos)
         << out_.str();
 

@@ -100,6 +100,8 @@ void Sample() {
         Print(station, config.first - days{1}, ReportOptions{}, inputs);  // before the logs begin
         Print(station, config.first, ReportOptions{}, inputs);
         for (const ReportOptions& options : OptionSets()) Print(station, config.last, options, inputs);
+        // The day after: nothing recorded, every message kind fallen silent.
+        Print(station, config.last + days{1}, ReportOptions{}, inputs);
         // The last day reported at 09:40, while it is still going on.
         inputs.now = MinuteTime{setup.last} + std::chrono::minutes{9 * 60 + 40};
         Print(station, setup.last, ReportOptions{}, inputs);

@@ -29,6 +29,7 @@ Findings Example() {
     };
     f.late = {{635, ItemKind::Hrit, 12, "HRIT ch 12", false, {24}, Within::Nothing}};
     f.sequences = {{3, "MDD (ACMAD)", 600, 599, {251}, {2}}};
+    f.noMessageRecorded = {{0, 6}};
     f.expected = {{305, ItemKind::Hrit, 9, 6, 8}, {725, ItemKind::Prolog, 1, 1, 1},
                   {725, ItemKind::Hrit, 9, 6, 8}, {725, ItemKind::Product, 53, 1, 1},
                   {1140, ItemKind::Hrit, 9, 6, 8}};
@@ -75,6 +76,12 @@ TEST(FindingsJson, MembersByTheirNames) {
     EXPECT_EQ(doc["summary"], json::parse(R"j({"missing_cycles":1,"channels":1,"segments":1,
         "late_segments":1,"products":1,"sequence_numbers":1})j"));
     EXPECT_EQ(doc["absent_all_day"], json::array());
+    EXPECT_EQ(doc["no_message_recorded"], json::parse(R"j([
+        {"name":"DCP","kind":"dcp"},{"name":"DCP/WMO","kind":"wmo"}])j"));
+    // While the day is not over nothing is told of a kind without a message.
+    Findings current = Example();
+    current.noMessageRecorded.reset();
+    EXPECT_TRUE(FindingsDocument(current, kFacts)["no_message_recorded"].is_null());
 }
 
 TEST(FindingsJson, FailedRunGivesTheErrorObject) {

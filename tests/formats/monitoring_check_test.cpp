@@ -110,6 +110,7 @@ TEST(JudgeDay, AQuietDayIsOkAndSaysWhatItLost) {
 TEST(JudgeDay, TheLineFollowsThePluginGuidelines) {
     DayCheck check = PastDay();
     check.measures.counts = DaySummary{2, 7, 130, 4, 1, 9};
+    check.measures.cycleRuns = {CycleRun{600, 615, 2}};
     check.measures.longestCycleRun = 2;
     check.measures.wholeChannels = 1;
     check.measures.longestChannelRun = 1;
@@ -118,8 +119,8 @@ TEST(JudgeDay, TheLineFollowsThePluginGuidelines) {
     EXPECT_EQ(r.state, CheckState::Warning);
     EXPECT_EQ(r.line.find('\n'), std::string::npos);
     EXPECT_EQ(r.line.substr(0, r.line.find(" | ")),
-              "GAPSCOPE WARNING - 2024-03-01: 2 missing cycles, IR108 missing at 10:00, "
-              "1.3% of the segments missing, 1 missing product");
+              "GAPSCOPE WARNING - 2024-03-01: cycles missing: 10:00 to 10:15 (2), IR108 missing at "
+              "10:00, 1.3% of the segments missing, 1 missing product");
     // Every measure but the record's age (judged live only), as
     // label=value[unit];[warn];[crit];[min];[max], the thresholds in their range syntax.
     EXPECT_EQ(r.line.substr(r.line.find(" | ") + 3),
@@ -136,11 +137,13 @@ TEST(JudgeDay, TheLineFollowsThePluginGuidelines) {
 TEST(JudgeDay, CriticalComesFirstAndOutranksWarning) {
     DayCheck check = PastDay();
     check.measures.counts.missingCycles = 5;
+    check.measures.cycleRuns = {CycleRun{60, 105, 4}, CycleRun{600, 600, 1}};
     check.measures.longestCycleRun = 4;
     CheckResult r = JudgeDay(check, DefaultThresholds());
     EXPECT_EQ(r.state, CheckState::Critical);
+    // Both measures of the missing cycles alert; the cycles are named once.
     EXPECT_EQ(r.line.substr(0, r.line.find(" | ")),
-              "GAPSCOPE CRITICAL - 2024-03-01: 4 cycles missing in a row, 5 missing cycles");
+              "GAPSCOPE CRITICAL - 2024-03-01: cycles missing: 01:00 to 01:45 (4), 10:00");
     check.measures.longestCycleRun = 3;
     EXPECT_EQ(JudgeDay(check, DefaultThresholds()).state, CheckState::Warning);
 
@@ -185,6 +188,48 @@ TEST(JudgeDay, LostChannelsAreNamedWorstFirstAndFourInARowAreCritical) {
               "GAPSCOPE WARNING - 2024-03-01: IR108 missing from 09:00 to 09:30 (3 cycles), WV062 "
               "missing from 01:00 to 01:45 (3 cycles, 5 in all), HRIT prolog missing at 23:45 "
               "(1 cycle, 2 in all), 2 more channels missing whole");
+}
+
+TEST(JudgeDay, MissingCyclesAreNamedByTimeInRunsTheFirstFive) {
+    DayCheck check = PastDay();
+    const auto summary = [&] {
+        const std::string line = JudgeDay(check, DefaultThresholds()).line;
+        return line.substr(0, line.find(" | "));
+    };
+    check.measures.cycleRuns = {CycleRun{705, 705, 1}};
+    check.measures.counts.missingCycles = 1;
+    EXPECT_EQ(summary(), "GAPSCOPE WARNING - 2024-03-01: cycle missing: 11:45");
+    check.measures.cycleRuns = {CycleRun{60, 60, 1},    CycleRun{180, 225, 4}, CycleRun{300, 300, 1},
+                                CycleRun{420, 420, 1},  CycleRun{540, 555, 2}, CycleRun{660, 660, 1},
+                                CycleRun{780, 810, 3}};
+    check.measures.counts.missingCycles = 13;
+    check.measures.longestCycleRun = 4;
+    EXPECT_EQ(summary(), "GAPSCOPE CRITICAL - 2024-03-01: cycles missing: 01:00, 03:00 to 03:45 (4), "
+                         "05:00, 07:00, 09:00 to 09:15 (2), and 4 more");
+
+    // The worst day there is stays within the line's bound, every phrase whole: every other
+    // cycle missing, the cycles in between without a channel, watched live.
+    check.live = true;
+    check.newestRecord = MinuteTime{kDay} - 48h;
+    check.measures.cycleRuns.clear();
+    for (int m = 0; m < 1440; m += 30) check.measures.cycleRuns.push_back(CycleRun{m, m, 1});
+    const auto lost = [](const char* name, int first) {
+        return LostChannel{ItemKind::Fsd, 20, name, 48, first, first + 1410, 48, true};
+    };
+    check.measures.lostChannels = {lost("GOES-15-IR10.7", 15), lost("GOES-15-WV6.5", 15),
+                                   lost("LRIT IR108", 15), lost("HRV", 15), lost("CLM", 15)};
+    check.measures.counts = DaySummary{48, 960, 9000, 40, 300, 100};
+    check.measures.longestCycleRun = 1;
+    check.measures.wholeChannels = 960;
+    check.measures.longestChannelRun = 48;
+    check.measures.expectedSegments = 9000;
+    const CheckResult r = JudgeDay(check, DefaultThresholds());
+    EXPECT_LE(r.line.size() + 1, 999u);
+    EXPECT_EQ(r.line.find("..."), std::string::npos) << r.line;
+    EXPECT_NE(r.line.find("cycles missing: 00:00, 00:30, 01:00, 01:30, 02:00, and 43 more, "),
+              std::string::npos)
+        << r.line;
+    EXPECT_TRUE(r.line.ends_with(" last_record_age=280800s;;3600;0")) << r.line;
 }
 
 TEST(JudgeDay, TheOutputStaysUnderTheLimitOfNrpe) {

@@ -90,9 +90,11 @@ TEST_F(MonitoringCommand, FaultsOfYesterdayGiveTheirStates) {
          2,
          "GAPSCOPE CRITICAL - 2024-03-01: IR108 missing from 12:00 to 12:45 (4 cycles)"},
         {{"product@2024-03-01T12:00:clm"}, 1, "GAPSCOPE WARNING - 2024-03-01: 1 missing product"},
-        {{"cycle@2024-03-01T12:00:3"}, 1, "GAPSCOPE WARNING - 2024-03-01: 3 missing cycles"},
-        {{"cycle@2024-03-01T12:00:4"}, 2,
-         "GAPSCOPE CRITICAL - 2024-03-01: 4 cycles missing in a row, 4 missing cycles"},
+        // Lost cycles by time, a run in one.
+        {{"cycle@2024-03-01T12:00:3"}, 1,
+         "GAPSCOPE WARNING - 2024-03-01: cycles missing: 12:00 to 12:30 (3)"},
+        {{"cycle@2024-03-01T12:00:4", "cycle@2024-03-01T15:00:1"}, 2,
+         "GAPSCOPE CRITICAL - 2024-03-01: cycles missing: 12:00 to 12:45 (4), 15:00"},
     };
     for (const Case& c : cases) {
         const fs::path station = Station(c.faults);
@@ -180,15 +182,15 @@ TEST_F(MonitoringCommand, TheCurrentDayIsJudgedUpToTheCyclesDue) {
     EXPECT_NE(out_.str().find(" last_record_age=900s;;3600;0"), std::string::npos) << out_.str();
     ExpectOneLine();
     EXPECT_EQ(Run({station, "--check", "--defaults", "--day", "today", "--now", "2024-03-01T12:20"}), 1);
-    EXPECT_EQ(Summary(), "GAPSCOPE WARNING - 2024-03-01 up to 11:50: 1 missing cycle, newest segment "
-                         "record 30 min old (2024-03-01 11:50)");
+    EXPECT_EQ(Summary(), "GAPSCOPE WARNING - 2024-03-01 up to 11:50: cycle missing: 11:45, newest "
+                         "segment record 30 min old (2024-03-01 11:50)");
     // Without grace, the 12:00 cycle still on its way is missing too. The date of the day
     // makes it the current day, as "today" does, but not one watched live: the newest
     // record's age is not judged.
     EXPECT_EQ(Run({station, "--check", "--defaults", "--day", "2024-03-01", "--grace", "0",
                    "--now", "2024-03-01T12:05"}),
               1);
-    EXPECT_EQ(Summary(), "GAPSCOPE WARNING - 2024-03-01 up to 12:05: 2 missing cycles");
+    EXPECT_EQ(Summary(), "GAPSCOPE WARNING - 2024-03-01 up to 12:05: cycles missing: 11:45 to 12:00 (2)");
 }
 
 TEST_F(MonitoringCommand, ADayBeforeTheLogsBeginIsJudgedAsSuchNotAsMissing) {
@@ -207,8 +209,8 @@ TEST_F(MonitoringCommand, AStationSilentSinceTenInTheEveningIsCriticalAfterMidni
     // The previous day is still judged: its cycles from 22:00 are missing too.
     const std::string silent = Station({}, March(1, 22, 0)).string();
     EXPECT_EQ(Run({silent, "--check", "--day", "today", "--now", "2024-03-02T00:10"}), 2);
-    EXPECT_EQ(Summary(), "GAPSCOPE CRITICAL - 2024-03-01 up to 23:40: 7 cycles missing in a row, "
-                         "newest segment record 145 min old (2024-03-01 21:45), 7 missing cycles");
+    EXPECT_EQ(Summary(), "GAPSCOPE CRITICAL - 2024-03-01 up to 23:40: cycles missing: 22:00 to 23:30 "
+                         "(7), newest segment record 145 min old (2024-03-01 21:45)");
     ExpectOneLine();
     // A station that goes on is OK at the same minute.
     const std::string alive = Station({}, March(2, 0, 10), test::Date(2024, 3, 1), "alive").string();
@@ -224,9 +226,10 @@ TEST_F(MonitoringCommand, CyclesLostJustBeforeMidnightAreJudgedForAnHourAfterThe
         Station({"cycle@2024-03-01T23:30:2"}, March(2, 2, 0), test::Date(2024, 3, 1)).string();
     const std::pair<const char*, const char*> steps[] = {
         {"2024-03-01T23:45", "GAPSCOPE OK - 2024-03-01 up to 23:15: nothing missing"},
-        {"2024-03-02T00:00", "GAPSCOPE WARNING - 2024-03-01 up to 23:30: 1 missing cycle"},
-        {"2024-03-02T00:15", "GAPSCOPE WARNING - 2024-03-01 up to 23:45: 2 missing cycles"},
-        {"2024-03-02T01:29", "GAPSCOPE WARNING - 2024-03-01: 2 missing cycles"},
+        {"2024-03-02T00:00", "GAPSCOPE WARNING - 2024-03-01 up to 23:30: cycle missing: 23:30"},
+        {"2024-03-02T00:15",
+         "GAPSCOPE WARNING - 2024-03-01 up to 23:45: cycles missing: 23:30 to 23:45 (2)"},
+        {"2024-03-02T01:29", "GAPSCOPE WARNING - 2024-03-01: cycles missing: 23:30 to 23:45 (2)"},
         {"2024-03-02T01:30", "GAPSCOPE OK - 2024-03-02 up to 01:00: nothing missing"},
     };
     for (const auto& [now, summary] : steps) {

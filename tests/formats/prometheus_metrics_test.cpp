@@ -107,6 +107,26 @@ TEST(PrometheusMetrics, WhatIsNotThereIsLeftOutOrZeroAndLabelsAreEscaped) {
     EXPECT_NE(text.find("\ngapscope_last_record_timestamp_seconds" + labels + " 0\n"), std::string::npos);
 }
 
+TEST(PrometheusMetrics, AMessageKindFallenSilentIsZeroOnceTheDayIsOver) {
+    Findings f = SomeFindings();  // DCP and MDD recorded
+    const auto samples = [&] {
+        return Samples(PrometheusMetrics(MetricsInput{"North", f, DayMeasures{}, std::nullopt, "", {}}),
+                       "gapscope_messages_recorded");
+    };
+    const std::string series = "gapscope_messages_recorded{station=\"North\",gapscope_service=\"rapid\"";
+    // The current day: the kinds come so far, nothing of the others.
+    EXPECT_EQ(samples(), (std::vector<std::string>{series + ",kind=\"dcp\"} 1",
+                                                   series + ",kind=\"gts\"} 1"}));
+    f.noMessageRecorded = {{4, 7}};  // MDD_4 (ACMAD) and DCP/IODC, recorded days before
+    EXPECT_EQ(samples(), (std::vector<std::string>{
+                             series + ",kind=\"acmad-4\"} 0", series + ",kind=\"dcp\"} 1",
+                             series + ",kind=\"dcp-iodc\"} 0", series + ",kind=\"gts\"} 1"}));
+    // A station that receives none: no series.
+    f.sequences.clear();
+    f.noMessageRecorded = std::vector<SequenceKind>{};
+    EXPECT_TRUE(samples().empty());
+}
+
 TEST(MetricsFile, ReplacesTheFileWholeAndLeavesNothingElse) {
     const test::TempDir dir("gapscope-metrics-");
     const fs::path file = dir.path() / "gapscope.prom";

@@ -191,6 +191,34 @@ TEST(TimelineModel, CyclesBeforeTheLogsBeginAreNeitherExpectedNorMissing) {
     EXPECT_EQ(before.counts, DaySummary{});
 }
 
+TEST(TimelineModel, WhatIsCountedLateIsDrawn) {
+    // Late LRIT with "Include LRIT" off: a row of its own, which the day did not expect.
+    const Day day = Date(2024, 3, 5);
+    const auto station = Station(ScanMode::Prime, day, day, test::Faults({"late@2024-03-05T08:15:13/1"}));
+    const Timeline t = TimelineOf(station, day);
+    EXPECT_EQ(t.counts.lateSegments, 1);
+    const TimelineRow* lrit = Row(t, ItemKind::Lrit, 13);
+    ASSERT_NE(lrit, nullptr);
+    EXPECT_FALSE(lrit->expectedAtAll);
+    EXPECT_EQ(lrit->label, "LRIT ch 01");
+    for (int c = 0; c < t.columns; ++c) {
+        EXPECT_EQ(lrit->cells[static_cast<std::size_t>(c)].state,
+                  c == 33 ? CellState::Late : CellState::NotExpected);
+    }
+    ReportOptions withLrit;
+    withLrit.includeLrit = true;
+    EXPECT_TRUE(Row(TimelineOf(station, day, withLrit), ItemKind::Lrit, 13)->expectedAtAll);
+
+    // Late segments before the logs begin are drawn over the hatching.
+    Findings before;
+    before.day = day;
+    for (int m = 0; m < kMinutesPerDay; m += 15) before.beforeLogsBegin.push_back(m);
+    before.late = {{9 * 60, ItemKind::Hrit, 9, "HRIT ch 09", false, {1, 2}, Within::Nothing}};
+    const Timeline hatched = BuildTimeline(before, {});
+    EXPECT_EQ(State(hatched, ItemKind::Hrit, 9, 36), CellState::Late);
+    EXPECT_EQ(State(hatched, ItemKind::Hrit, 9, 35), CellState::BeforeLogsBegin);
+}
+
 TEST(TimelineModel, RapidScanHasAColumnEveryFiveMinutes) {
     const Day day = Date(2024, 3, 5);
     const auto station = Station(ScanMode::RapidScan, day, day, test::Faults({"cycle@2024-03-05T03:05"}));

@@ -183,7 +183,10 @@ TEST(RangeSummary, LinesUnderTheirTitles) {
               "  (2 days not reported)");
     EXPECT_EQ(RangeErrorLine(D(2024, 6, 2), "''$ZZ'' is not a valid integer value", "in SegHistory.log"),
               "2024-06-02  not reported: ''$ZZ'' is not a valid integer value (in SegHistory.log)");
-    EXPECT_EQ(RangeBeforeLogsBeginLine(D(2024, 5, 31)), "2024-05-31  before the logs begin");
+    // Before the logs begin only what has logs of its own is counted.
+    EXPECT_EQ(RangeBeforeLogsBeginLine(D(2024, 5, 31), s),
+              "2024-05-31               -         -         -              2         -              4"
+              "  before the logs begin");
 }
 
 }  // namespace

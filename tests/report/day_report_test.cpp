@@ -139,6 +139,67 @@ TEST(DayReport, TheFirstAndCurrentDayNamesOnlyTheCyclesJudged) {
     EXPECT_EQ(r.findings.beforeLogsBegin.size(), 49u);  // 00:00 to 12:00
 }
 
+// LateSegHistory.log reaches back further than the segment history, which begins on the
+// 5th at 12:15: the late list stands, on a day wholly before and before 12:15 on the 5th,
+// and a bad mask there is told as on any day.
+TEST(DayReport, TheLateListStandsBeforeTheLogsBegin) {
+    StartupState s = Station("202401051215=P=1,E=1\r\n", ScanMode::Prime,
+                             "202401040900=9=03\r\n202401051000=12=C00000\r\n"
+                             "202401051230=1=80\r\n202401030600=2=Q\r\n");
+    DeriveStartupFlags(s);
+    const auto before = BuildDayReport(s, ReportOptions{}, D(2024, 1, 4));
+    ASSERT_FALSE(before.error);
+    EXPECT_EQ(before.lists.lateSegs, Concat(Header("Date: 2024-Jan-04", "Late segments report"),
+                                            {"Cycle: 0900", "   HRIT ch 09,  seg: 1 2 "}));
+    EXPECT_EQ(before.lists.missingSegs.back(),
+              "  (before the logs begin: first record 2024-01-05 12:15 UTC)");
+    ASSERT_EQ(before.findings.late.size(), 1u);
+    EXPECT_EQ(before.findings.late[0].minute, 9 * 60);
+    EXPECT_TRUE(before.findings.missing.empty());
+
+    const auto first = BuildDayReport(s, ReportOptions{}, D(2024, 1, 5));
+    EXPECT_EQ(first.lists.lateSegs,
+              Concat(Header("Date: 2024-Jan-05", "Late segments report"),
+                     {"Cycle: 1000", "   HRIT ch 12,  seg: 23 24 ", "Cycle: 1230",
+                      "   HRIT ch 01,  seg: 8 "}));
+    EXPECT_EQ(first.findings.late.size(), 2u);
+
+    const auto bad = BuildDayReport(s, ReportOptions{}, D(2024, 1, 3));
+    ASSERT_TRUE(bad.error);
+    EXPECT_EQ(bad.errorPlace,
+              "in LateSegHistory.log, minute key 202401030600 (2024-01-03 06:00 UTC), item 2");
+}
+
+// The file history: DCP last on the 3rd (seven days before the 10th), MDD on the 2nd (eight
+// days before), DCP/WMO on the 9th and 10th, MDD_4 (ACMAD) on the 8th.
+TEST(DayReport, AMessageKindFallenSilentIsToldOnceTheDayIsOver) {
+    const StartupState s =
+        Station("", ScanMode::Prime, "",
+                "20240103-dcp=ab\r\n20240102-gts=ab\r\n20240109-wmo=a\r\n20240110-wmo=a_\r\n"
+                "20240108-acmad-4=a\r\n");
+    const Day day = D(2024, 1, 10);
+    const auto over = BuildDayReport(s, ReportOptions{}, day);
+    EXPECT_EQ(over.findings.noMessageRecorded, (std::vector<SequenceKind>{0, 4}));
+    // The text tells only the blocks of what was recorded.
+    const Lines& product = over.lists.missingProduct;
+    EXPECT_FALSE(Has(product, "DCP report"));
+    EXPECT_TRUE(Has(product, "DCP/WMO report"));
+
+    RunInputs now;
+    now.now = MinuteTime{day} + std::chrono::minutes{23 * 60 + 59};
+    const auto current = BuildDayReportWith(s, ReportOptions{}, day, now);
+    EXPECT_FALSE(current.findings.noMessageRecorded);
+    EXPECT_EQ(current.lists.missingProduct, product);
+    now.now = MinuteTime{day + std::chrono::days{1}};
+    EXPECT_EQ(BuildDayReportWith(s, ReportOptions{}, day, now).findings.noMessageRecorded,
+              over.findings.noMessageRecorded);
+
+    // No sequence numbers are looked at with "MSG FTP LRIT only".
+    ReportOptions lritOnly;
+    lritOnly.met8LritOnly = true;
+    EXPECT_FALSE(BuildDayReport(s, lritOnly, day).findings.noMessageRecorded);
+}
+
 TEST(DayReport, DataThatCannotBeReadGivesListsThatJudgeNothing) {
     StartupState s = Station("", ScanMode::Iodc);
     const DayReport lists =

@@ -290,7 +290,7 @@ DaySummary ParseSummaryLine(const std::string& line) {
 struct Coverage {
     int failed = 0, missingCycles = 0, dayLong = 0, cleared = 0, notYetDue = 0;
     int products = 0, himawari = 0, late = 0, sequences = 0, lritOnly = 0;
-    int beforeLogs = 0, firstDay = 0;
+    int beforeLogs = 0, firstDay = 0, lateBeforeLogs = 0;
 };
 
 std::string UtcText(MinuteTime time) {
@@ -299,7 +299,8 @@ std::string UtcText(MinuteTime time) {
 
 // A day wholly before the logs begin: nothing judged, and every list of what is missing
 // says so in the one line.
-void CheckDayBeforeLogsBegin(const DayReportResult& r, const std::optional<MinuteTime>& logsBegin) {
+void CheckDayBeforeLogsBegin(const DayReportResult& r, const std::optional<MinuteTime>& logsBegin,
+                             Coverage& seen) {
     const std::string line =
         logsBegin ? "  (before the logs begin: first record " + UtcText(*logsBegin) + ")"
                   : "  (before the logs begin: no record in the segment history)";
@@ -310,14 +311,23 @@ void CheckDayBeforeLogsBegin(const DayReportResult& r, const std::optional<Minut
     }
     EXPECT_EQ(r.lists.missingSlots.size(), 4u);
     EXPECT_EQ(r.lists.missingSegs.size(), 4u);
-    EXPECT_EQ(r.lists.lateSegs.back(), "  (none)");
     const Findings& f = r.findings;
-    EXPECT_TRUE(f.missingCycles.empty() && f.missing.empty() && f.late.empty() &&
-                f.expected.empty());
+    EXPECT_TRUE(f.missingCycles.empty() && f.missing.empty() && f.expected.empty());
+    // The late list stands: its own log may hold the day.
+    Entries late;
+    for (const FoundItem& item : f.late) late.insert({item.minute, LateLine(item)});
+    EXPECT_EQ(ParseCycleList(r.lists.lateSegs), late);
+    if (late.empty()) {
+        EXPECT_EQ(r.lists.lateSegs.back(), "  (none)");
+    }
+    seen.lateBeforeLogs += !late.empty();
     EXPECT_EQ(
         f.beforeLogsBegin.size(),
         static_cast<std::size_t>(kMinutesPerDay / (f.service == ScanMode::RapidScan ? 5 : 15)));
-    EXPECT_EQ(RangeDayLine(f), IsoDate(f.day) + "  before the logs begin");
+    const std::string range = RangeDayLine(f);
+    EXPECT_TRUE(range.starts_with(IsoDate(f.day) + "               -         -         -  ") &&
+                range.ends_with("  before the logs begin"))
+        << range;
 }
 
 // Checks one station-day; `window`: the minutes it judges.
@@ -349,12 +359,15 @@ void CheckDay(const DayReportResult& r, const Window& window,
         EXPECT_EQ(r.lists.missingSlots.back(), slotNotes.back());
     }
 
-    // No list names a minute that was not judged.
+    // No list names a minute that was not judged; the late list, from its own log, names
+    // those before the logs begin too.
     for (int m : text.missingCycles) EXPECT_TRUE(window.Holds(m)) << CycleHhnn(m);
-    for (const Entries* list : {&text.segs, &text.products, &text.late}) {
+    for (const Entries* list : {&text.segs, &text.products}) {
         for (const Entry& e : *list)
             EXPECT_TRUE(window.Holds(e.minute)) << CycleHhnn(e.minute) << e.line;
     }
+    for (const Entry& e : text.late) EXPECT_LE(e.minute, window.last) << e.line;
+    seen.lateBeforeLogs += !text.late.empty() && text.late.begin()->minute < window.first;
     EXPECT_EQ(text.missingCycles, f.missingCycles);
 
     // Items of the segments list and of the products list, both ways.
@@ -526,7 +539,7 @@ TEST(FindingsConsistency, TextAndFindingsNameTheSameItemsOnSimulatedStationDays)
             }
             if (!firstRecord || MinuteTime{day + days{1}} <= *firstRecord) {
                 ++seen.beforeLogs;
-                CheckDayBeforeLogsBegin(r, firstRecord);
+                CheckDayBeforeLogsBegin(r, firstRecord, seen);
                 continue;
             }
             Window window;
@@ -551,6 +564,7 @@ TEST(FindingsConsistency, TextAndFindingsNameTheSameItemsOnSimulatedStationDays)
     EXPECT_GT(seen.lritOnly, 3);
     EXPECT_GT(seen.beforeLogs, 60);
     EXPECT_GT(seen.firstDay, 5);
+    EXPECT_GT(seen.lateBeforeLogs, 5);
 }
 
 }  // namespace
