@@ -66,8 +66,10 @@ std::string LogLossNote(const std::vector<LogLoss>& lost, const StartupState& st
 
 void AddLogLossNote(DataLabel& label, const std::string& note) {
     if (note.empty()) return;
-    label.tooltip = note + ".\n" + label.tooltip;
-    label.detail = " (" + note + ")";
+    label.tooltip = note + ".\nData from: " + label.tooltip;
+    label.lead.clear();
+    label.folder.clear();
+    label.detail = note;
 }
 
 }  // namespace gapscope

@@ -16,8 +16,8 @@ namespace gapscope {
 std::string LogLossNote(const std::vector<LogLoss>& lost, const StartupState& state,
                         MinuteTime lookedAt);
 
-// The data label with the note after the folder, in place of when the logs were read (the
-// tooltip says both).
+// The data label saying the note alone, which the design's room holds whole; the tooltip
+// says it before the folder and when the logs were read.
 void AddLogLossNote(DataLabel& label, const std::string& note);
 
 }  // namespace gapscope

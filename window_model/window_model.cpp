@@ -420,11 +420,12 @@ std::string WindowModel::Title() const {
 }
 
 Day WindowModel::LastPickableDay() const {
-    return std::chrono::floor<std::chrono::days>(Now());
+    return std::max(std::chrono::floor<std::chrono::days>(Now()), pickerDay_);
 }
 
 std::chrono::seconds WindowModel::UntilNextDay() const {
-    return std::chrono::sys_seconds{LastPickableDay() + std::chrono::days{1}} - Now();
+    const Day today = std::chrono::floor<std::chrono::days>(Now());
+    return std::chrono::sys_seconds{today + std::chrono::days{1}} - Now();
 }
 
 PictureRequest WindowModel::Picture() const {

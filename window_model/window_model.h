@@ -116,7 +116,8 @@ class WindowModel {
     const std::string& Caption() const { return caption_; }
     Day PickerDay() const { return pickerDay_; }
     // The last day the date picker offers: the current UTC day by the clock, whatever the
-    // local date. It moves on at 00:00 UTC, UntilNextDay() from now.
+    // local date, or the day shown when that is later (the clock was set back). It moves on
+    // at 00:00 UTC, UntilNextDay() from now.
     Day LastPickableDay() const;
     std::chrono::seconds UntilNextDay() const;
     const ReportOptions& Options() const { return options_; }

@@ -135,8 +135,7 @@ class WindowModelTest : public ::testing::Test {
         if (!noted) {
             EXPECT_EQ(model.Source(), fresh.Source());
         }
-        EXPECT_EQ(model.Source().lead + model.Source().folder,
-                  fresh.Source().lead + fresh.Source().folder);
+        EXPECT_EQ(model.Source().state, fresh.Source().state);
         EXPECT_EQ(model.Startup().FirstRecord, fresh.Startup().FirstRecord);
     }
 
@@ -586,6 +585,7 @@ TEST_F(WindowModelTest, ADayNotBegunIsNeverJudged) {
         EXPECT_EQ(list->back(), "  (not yet judged: the day has not begun)");
     }
     EXPECT_EQ(model.Counts().text, "Nothing counted: the day has not begun");
+    EXPECT_EQ(model.LastPickableDay(), test::Date(2024, 1, 8));  // as shown
     // Once it has begun, the look at the logs judges it.
     clock_ = std::chrono::sys_days{std::chrono::year{2024} / 1 / 8} + 1min;
     model.TimerFollowTimer();
@@ -615,8 +615,9 @@ TEST_F(WindowModelTest, ALogFoundShorterIsSaidInTheDataLineAndAnnouncesNothing) 
     EXPECT_FALSE(model.Alerting());
     EXPECT_TRUE(model.Counts().text.starts_with("Missing so far: 2 cycles")) << model.Counts().text;
     const std::string newest = ClockTime(*NewestRecord(model.Startup().SegHistory));
-    EXPECT_EQ(model.Source().detail,
-              " (SegHistory.log was cut shorter at 06:42: it now ends " + newest + ")");
+    EXPECT_EQ(model.Source().lead + model.Source().folder + model.Source().detail,
+              "SegHistory.log was cut shorter at 06:42: it now ends " + newest);
+    EXPECT_TRUE(model.Source().tooltip.find("\nData from: " + Folder(data_)) != std::string::npos);
     ExpectAsStartedAfresh(model, true);
     clock_ = At("06:43");
     model.TimerFollowTimer();  // nothing changed: the note goes
@@ -627,7 +628,7 @@ TEST_F(WindowModelTest, ALogFoundShorterIsSaidInTheDataLineAndAnnouncesNothing) 
     fs::rename(data_ / "new.log", data_ / "SegHistory.log");
     clock_ = At("06:44");
     model.TimerFollowTimer();
-    const std::string replaced = " (SegHistory.log was replaced at 06:44: it now begins 06:00)";
+    const std::string replaced = "SegHistory.log was replaced at 06:44: it now begins 06:00";
     EXPECT_EQ(model.Source().detail, replaced);
     ExpectAsStartedAfresh(model, true);
     std::ofstream(data_ / "SegHistory.log", std::ios::binary | std::ios::app)
