@@ -98,9 +98,10 @@ void SetUnreadable(StartupLoad& load, const LogFile& log, LogReadStatus status,
     // A log's own permissions never stop it being examined; the folder's do, and then every
     // log in it is out of reach: the folder is what cannot be read.
     std::error_code error;
-    const auto examined =
-        std::filesystem::status(PathFromText(load.state.DataDirectory + std::string(log.name)), error);
-    if (examined.type() == std::filesystem::file_type::none && error == std::errc::permission_denied) {
+    const auto examined = std::filesystem::status(
+        PathFromText(load.state.DataDirectory + std::string(log.name)), error);
+    if (examined.type() == std::filesystem::file_type::none &&
+        error == std::errc::permission_denied) {
         load.unreadableLog.clear();
         load.unreadableReason = error.message();
     }
@@ -320,7 +321,8 @@ StartupRefresh RefreshStartupLoad(StartupLoad& load, const StartupInputs& inputs
         const bool stillEmpty = linesBefore == 0 && text.Empty();
         refresh.changed = refresh.changed || (read.changed && !stillEmpty);
         if (read.afresh) replaced();
-        if (const auto how = HowLost(markBefore, linesBefore, read, load.marks[i], text.LineCount()))
+        if (const auto how =
+                HowLost(markBefore, linesBefore, read, load.marks[i], text.LineCount()))
             refresh.lost.push_back({std::string(log.name), *how});
         if (read.status == LogReadStatus::Unreadable) {
             replaced();

@@ -71,7 +71,8 @@ std::optional<std::string> UnattendedDataProblem(const std::optional<std::string
     }
     const std::string& folder = load.state.DataDirectory;
     // Before the logs found: a folder that cannot be searched hides its logs.
-    if (!load.logsLoaded) return "cannot read " + UnreadableName(load) + ": " + load.unreadableReason;
+    if (!load.logsLoaded)
+        return "cannot read " + UnreadableName(load) + ": " + load.unreadableReason;
     if (!load.anyLogFound) {
         return "no history log in " + folder +
                " (none of SegHistory.log, LateSegHistory.log, FileHistory.log)";

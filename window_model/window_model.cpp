@@ -9,9 +9,9 @@
 
 #include "report/judged_minutes.h"
 #include "report/report_file.h"
-#include "window_model/log_note.h"
 #include "startup/system_text.h"
 #include "unattended/unattended_run.h"
+#include "window_model/log_note.h"
 
 namespace gapscope {
 namespace {
@@ -114,7 +114,8 @@ void WindowModel::SayIgnoredFolder() {
         if (FolderArgumentGiven(arguments)) {
             line += "only the first argument names the folder: " + given + " is ignored";
         } else {
-            line += "the folder must come before the switches: " + given + " is ignored (gapscope " + given;
+            line += "the folder must come before the switches: " + given +
+                    " is ignored (gapscope " + given;
             for (const std::string& other : arguments) {
                 if (&other != &given) line += " " + other;
             }

@@ -285,7 +285,8 @@ TEST_F(WindowModelTest, BadMaskShowsTheMessageAndWhereAndKeepsTheListsSoFar) {
                   {Kind::Error,
                    "''ZZ'' is not a valid integer value\n"
                    "In SegHistory.log, minute key 202401051200 (2024-01-05 12:00 UTC), item 9"}}));
-    EXPECT_EQ(model.Lists().lateSegs, (Lines{"Date: late", "run 1", "  (the report stopped here)"}));
+    EXPECT_EQ(model.Lists().lateSegs,
+              (Lines{"Date: late", "run 1", "  (the report stopped here)"}));
 
     // Each list the run fills ends saying where it stopped; the counts say nothing was counted.
     inputs_.runReport = nullptr;
@@ -355,10 +356,11 @@ TEST_F(WindowModelTest, AutomaticRunOnDataThatCannotBeReadSavesNothing) {
         if (arguments.front() == "-s" && arguments.size() > 1) {
             // The folder after the switch is said to be ignored, before the failure.
             ASSERT_FALSE(said.empty());
-            EXPECT_EQ(said[0], (WindowMessage{Kind::Unattended,
-                                              "gapscope: the folder must come before the switches: " +
-                                                  TextOfPath(data_) + " is ignored (gapscope " +
-                                                  TextOfPath(data_) + " -s)"}));
+            EXPECT_EQ(said[0],
+                      (WindowMessage{Kind::Unattended,
+                                     "gapscope: the folder must come before the switches: " +
+                                         TextOfPath(data_) + " is ignored (gapscope " +
+                                         TextOfPath(data_) + " -s)"}));
             said.erase(said.begin());
         }
         ASSERT_EQ(said.size(), 1u);
