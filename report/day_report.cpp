@@ -182,6 +182,7 @@ public:
             result.errorPlace = "in " + std::string(scanning_) + ", minute key " + scannedKey_ +
                                 " (" + IsoDate(day_) + " " + scannedKey_.substr(8, 2) + ":" +
                                 scannedKey_.substr(10, 2) + " UTC), item " + error.item;
+            result.stop = RunStop{std::string(scanning_), scannedMinute_};
         }
         result.findings = found_.Take();
         return result;
@@ -333,6 +334,7 @@ private:
         lateLines_.clear();
         MinuteLists at{m, MinuteKey(day_, m), due ? lists : unlisted_};
         scannedKey_ = at.key;
+        scannedMinute_ = m;
         return at;
     }
 
@@ -583,6 +585,7 @@ private:
     // The log and minute being scanned, to tell where a bad mask is.
     std::string_view scanning_ = "SegHistory.log";
     std::string scannedKey_;
+    int scannedMinute_ = 0;
     long expected_ = 0;
     long received_ = 0;
     long scratch_ = 0;
@@ -615,15 +618,20 @@ DayReportResult BuildDayReportWith(const StartupState& startup, const ReportOpti
     return DayReportRun(startup, options, day, inputs).Run();
 }
 
-DayReport NothingToJudge(const StartupState& startup, const ReportOptions& options, Day day,
-                         const std::string& reason) {
+DayReport ListsSaying(const StartupState& startup, const ReportOptions& options, Day day,
+                      const std::string& line) {
     DayReport lists;
     StartLists(lists, startup, options, day);
     for (Lines* list :
          {&lists.missingSegs, &lists.missingProduct, &lists.lateSegs, &lists.missingSlots}) {
-        list->push_back("  (nothing to judge: " + reason + ")");
+        list->push_back(line);
     }
     return lists;
+}
+
+DayReport NothingToJudge(const StartupState& startup, const ReportOptions& options, Day day,
+                         const std::string& reason) {
+    return ListsSaying(startup, options, day, "  (nothing to judge: " + reason + ")");
 }
 
 }  // namespace gapscope

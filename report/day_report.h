@@ -22,6 +22,13 @@ struct DayReport {
     friend bool operator==(const DayReport&, const DayReport&) = default;
 };
 
+// Where a bad segment mask stopped a report run: the log, and the minute of the day of the
+// record that holds it.
+struct RunStop {
+    std::string log;
+    int minute = 0;
+};
+
 // A report run. When a bad segment mask stops it, `error` holds the operator's message
 // and the lists and findings hold what they held at that moment.
 struct DayReportResult {
@@ -30,6 +37,8 @@ struct DayReportResult {
     std::optional<std::string> error;
     // Where the bad mask is, in words: the log, the minute key, the day and time, the item.
     std::optional<std::string> errorPlace;
+    // The same place as values.
+    std::optional<RunStop> stop;
 };
 
 // What a report run may take besides the logs, the options and the day.
@@ -55,8 +64,11 @@ DayReportResult BuildDayReport(const StartupState& startup, const ReportOptions&
 DayReportResult BuildDayReportWith(const StartupState& startup, const ReportOptions& options,
                                    Day day, const RunInputs& inputs);
 
-// The four lists of a day when the data could not be read: their headings and, where the
-// findings would stand, "  (nothing to judge: REASON)", so that nothing reads as missing.
+// The four lists of a day with their headings and, where the findings would stand, `line`.
+DayReport ListsSaying(const StartupState& startup, const ReportOptions& options, Day day,
+                      const std::string& line);
+// The four lists of a day when the data could not be read: "  (nothing to judge: REASON)"
+// where the findings would stand, so that nothing reads as missing.
 DayReport NothingToJudge(const StartupState& startup, const ReportOptions& options, Day day,
                          const std::string& reason);
 

@@ -95,6 +95,30 @@ void SetUnreadable(StartupLoad& load, const LogFile& log, LogReadStatus status,
     load.unreadableLog = log.name;
     load.unreadableStatus = status;
     load.unreadableReason = std::move(reason);
+    // A log's own permissions never stop it being examined; the folder's do, and then every
+    // log in it is out of reach: the folder is what cannot be read.
+    std::error_code error;
+    const auto examined = std::filesystem::status(
+        PathFromText(load.state.DataDirectory + std::string(log.name)), error);
+    if (examined.type() == std::filesystem::file_type::none &&
+        error == std::errc::permission_denied) {
+        load.unreadableLog.clear();
+        load.unreadableReason = error.message();
+    }
+}
+
+// How lines read of a log before a refresh were lost, when the refresh read it whole and
+// found fewer lines; nullopt when none were. A log rewritten with what it held and more (a
+// file of one line a day, its last line growing) loses nothing.
+std::optional<LogLoss::How> HowLost(const LogReadMark& before, std::size_t linesBefore,
+                                    const LogRefresh& read, const LogReadMark& after,
+                                    std::size_t linesAfter) {
+    if (!read.afresh || linesAfter >= linesBefore) return std::nullopt;
+    if (read.status == LogReadStatus::Missing) return LogLoss::How::Removed;
+    // A log read up to an unfinished line has no mark to tell its file by.
+    const bool known = before.identity != FileIdentity{};
+    if (known && after.identity != before.identity) return LogLoss::How::Replaced;
+    return LogLoss::How::CutShorter;
 }
 
 }  // namespace
@@ -275,6 +299,8 @@ StartupRefresh RefreshStartupLoad(StartupLoad& load, const StartupInputs& inputs
             load.marks[i] = LogReadMark{};
             continue;
         }
+        const LogReadMark markBefore = load.marks[i];
+        const std::size_t linesBefore = text.LineCount();
         LogRefresh read;
         try {
             read = RefreshHistoryLog(PathFromText(state.DataDirectory + std::string(log.name)),
@@ -291,8 +317,13 @@ StartupRefresh RefreshStartupLoad(StartupLoad& load, const StartupInputs& inputs
             load.unreadableReason = before.unreadableReason;
             break;
         }
-        refresh.changed = refresh.changed || read.changed;
+        // An empty log is read whole at every look, and is no change while it stays empty.
+        const bool stillEmpty = linesBefore == 0 && text.Empty();
+        refresh.changed = refresh.changed || (read.changed && !stillEmpty);
         if (read.afresh) replaced();
+        if (const auto how =
+                HowLost(markBefore, linesBefore, read, load.marks[i], text.LineCount()))
+            refresh.lost.push_back({std::string(log.name), *how});
         if (read.status == LogReadStatus::Unreadable) {
             replaced();
             SetUnreadable(load, log, read.status, std::move(read.reason));
@@ -304,6 +335,12 @@ StartupRefresh RefreshStartupLoad(StartupLoad& load, const StartupInputs& inputs
     }
     DeriveStartupFlags(state, load.segScan, inputs.now);
     return refresh;
+}
+
+std::string UnreadableName(const StartupLoad& load) {
+    if (load.logsLoaded) return {};
+    if (load.unreadableLog.empty()) return "the folder " + load.state.DataDirectory;
+    return load.state.DataDirectory + load.unreadableLog;
 }
 
 std::optional<MinuteTime> NewestSegRecord(const StartupLoad& load) {

@@ -129,7 +129,9 @@ struct StartupLoad {
     StartupState state;
     bool logsLoaded = false;           // every log present was read
     bool anyLogFound = false;          // at least one of the three exists
-    std::string unreadableLog;         // the file name of the log that stopped the reading
+    // The file name of the log that stopped the reading; empty when the folder itself could
+    // not be searched, so that no log in it could be reached.
+    std::string unreadableLog;
     LogReadStatus unreadableStatus = LogReadStatus::Ok;
     std::string unreadableReason;
     // How far each log was read, in the order they are read (FileHistory.log,
@@ -139,6 +141,10 @@ struct StartupLoad {
     SegHistoryScan segScan;
 };
 
+// What stopped the reading, named for the operator: "the folder DIR/" when the folder
+// itself could not be searched, else the log's path. Empty when the logs were read.
+std::string UnreadableName(const StartupLoad& load);
+
 // The newest minute key of the segment history, from the start-up's scan when it covers the
 // whole log (as after a reading), so that the log is not searched a second time.
 std::optional<MinuteTime> NewestSegRecord(const StartupLoad& load);
@@ -147,12 +153,23 @@ std::optional<MinuteTime> NewestSegRecord(const StartupLoad& load);
 // (a log that cannot be read leaves it and the later ones empty), then the flags.
 StartupLoad LoadStartupState(const StartupInputs& inputs);
 
+// A log that holds fewer lines than were read of it before, found by a refresh.
+struct LogLoss {
+    enum class How { Replaced, CutShorter, Removed };
+    std::string log;  // the file name
+    How how = How::Replaced;
+    friend bool operator==(const LogLoss&, const LogLoss&) = default;
+};
+
 // What a refresh of a start-up's logs found.
 struct StartupRefresh {
     bool changed = false;  // lines were added, a log was read anew or emptied, or one failed
     // The log another program held busy: it and the logs after it were kept as they were
     // read last, to be tried again at the next refresh.
     std::optional<std::string> busyLog;
+    // The logs read whole that now hold fewer lines than before: another file in their
+    // place, cut shorter or removed. A log that grew, or was rewritten longer, is not here.
+    std::vector<LogLoss> lost;
 };
 // Brings a load of LoadStartupState (or of this) up to what its logs hold now, as a new
 // start-up with the same data directory and switches at `inputs.now` would find them, but

@@ -70,10 +70,9 @@ std::optional<std::string> UnattendedDataProblem(const std::optional<std::string
         if (!std::filesystem::is_directory(status)) return "not a folder: " + *firstArgument;
     }
     const std::string& folder = load.state.DataDirectory;
-    // A folder that cannot be searched hides its logs: the log that failed says why.
-    if (!load.logsLoaded) {
-        return "cannot read " + folder + load.unreadableLog + ": " + load.unreadableReason;
-    }
+    // Before the logs found: a folder that cannot be searched hides its logs.
+    if (!load.logsLoaded)
+        return "cannot read " + UnreadableName(load) + ": " + load.unreadableReason;
     if (!load.anyLogFound) {
         return "no history log in " + folder +
                " (none of SegHistory.log, LateSegHistory.log, FileHistory.log)";

@@ -43,7 +43,8 @@ std::optional<std::string> BusyWaitProblem();
 
 // Why an unattended run must not report on what it found, in one line naming the folder or
 // the log: the folder named as the first argument does not exist or is no folder, the data
-// folder holds none of the three logs, or a log exists but could not be read. `firstArgument`
+// folder cannot be searched or holds none of the three logs, or a log exists but could not
+// be read. The one wording of these faults for every mode of the command and the window. `firstArgument`
 // is what named the data folder, if anything did. nullopt when the data can be reported on.
 std::optional<std::string> UnattendedDataProblem(const std::optional<std::string>& firstArgument,
                                                  const StartupLoad& load);

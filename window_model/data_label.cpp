@@ -53,18 +53,20 @@ DataLabel DescribeSource(const StartupLoad& loaded, bool folderExists,
         return {"Folder not found: ", folder, folder + " does not exist.\n" + click,
                 DataState::NoFolder, ""};
     }
+    // Before the logs found: a folder that cannot be searched hides its logs.
+    if (!loaded.logsLoaded) {
+        const bool wholeFolder = loaded.unreadableLog.empty();
+        return {wholeFolder ? "Cannot read the folder: " : "Cannot read: ",
+                folder + loaded.unreadableLog,
+                "Could not read " + UnreadableName(loaded) + ": " + loaded.unreadableReason +
+                    "; nothing is judged until it can be read.\n" + read + "\n" + click,
+                DataState::Unreadable, " (" + loaded.unreadableReason + ")"};
+    }
     if (!loaded.anyLogFound) {
         return {"No history log found in: ", folder,
                 "None of SegHistory.log, LateSegHistory.log and FileHistory.log is in " + folder +
                     ".\n" + click,
                 DataState::NoLog, ""};
-    }
-    if (!loaded.logsLoaded) {
-        const std::string log = folder + loaded.unreadableLog;
-        return {"Cannot read: ", log,
-                "Could not read " + log + ": " + loaded.unreadableReason +
-                    "; nothing is judged until it can be read.\n" + read + "\n" + click,
-                DataState::Unreadable, " (" + loaded.unreadableReason + ")"};
     }
     return {"Data from: ", folder, folder + "\n" + read + "\n" + click, DataState::Read,
             ReadDetail(readMinute, newest)};

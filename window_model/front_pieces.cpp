@@ -12,9 +12,9 @@ std::string WindowHelpText(std::string_view afterUsage, std::string_view afterSw
         "FileHistory.log) in DATA_DIR.\n"
         "\n"
         "Only the first argument can name DATA_DIR: a folder given after a switch\n"
-        "(gapscope -P DIR) is ignored. Without it the window reads the folder last chosen in\n"
-        "it (click the \"Data from\" line at its foot), else the program's own folder; the\n"
-        "unattended run reads the program's own folder.\n"
+        "(gapscope -P DIR) is ignored, as standard error then says. Without it the window\n"
+        "reads the folder last chosen in it (click the \"Data from\" line at its foot), else\n"
+        "the program's own folder; the unattended run reads the program's own folder.\n"
         "\n";
     text += afterUsage;
     text +=

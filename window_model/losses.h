@@ -26,12 +26,17 @@ struct Loss {
 // logs begin are never missing, so never among them.
 std::vector<Loss> LossesOf(const Findings& findings);
 
+// A loss in words, as the title and a notification say it: "cycle 11:45 lost", "IR108
+// missing since 12:15" (the first of the cycles up to this one, without a cycle between, in
+// which the findings expected the item and nothing of it arrived).
+std::string LossWords(const Loss& loss, const Findings& findings);
+
 // What the window says of losses that a refresh found and no report of the day had shown.
 struct Announcement {
     std::string title;  // "New losses on 2024-01-06"
-    std::string text;   // a line per loss, the first few, then how many more
+    std::string text;   // a line per loss in time order (LossWords), the first few, then how many more
     friend bool operator==(const Announcement&, const Announcement&) = default;
 };
-Announcement AnnounceNewLosses(Day day, const std::vector<Loss>& fresh);
+Announcement AnnounceNewLosses(const Findings& findings, const std::vector<Loss>& fresh);
 
 }  // namespace gapscope

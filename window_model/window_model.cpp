@@ -11,6 +11,7 @@
 #include "report/report_file.h"
 #include "startup/system_text.h"
 #include "unattended/unattended_run.h"
+#include "window_model/log_note.h"
 
 namespace gapscope {
 namespace {
@@ -29,6 +30,28 @@ std::string Capitalised(std::string text) {
     if (!text.empty())
         text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
     return text;
+}
+
+// A day after the current one: nothing of it is judged, in any list.
+const char* const kNotBegunLine = "  (not yet judged: the day has not begun)";
+
+// After a bad mask the lists hold what came before it: each says where the run stopped.
+void CloseStoppedLists(DayReport& lists, const std::optional<RunStop>& stop) {
+    const std::string line =
+        stop ? "  (stopped at cycle " + CycleHhnn(stop->minute) + ": bad segment mask in " +
+                   stop->log + ")"
+             : "  (the report stopped here)";
+    for (Lines* list :
+         {&lists.missingSegs, &lists.missingProduct, &lists.lateSegs, &lists.missingSlots}) {
+        list->push_back(line);
+    }
+}
+
+// The path as the operator can find it again, whatever the working folder.
+std::string AbsoluteText(const std::filesystem::path& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return TextOfPath(error ? path : absolute);
 }
 
 }  // namespace
@@ -63,6 +86,7 @@ bool WindowModel::FormShow() {
     load.computerName = inputs_.computerName;
     load.readLog = inputs_.readLog;
     autoRun_ = ParseSwitches(inputs_.arguments).autoRun;
+    SayIgnoredFolder();
     if (autoRun_) {
         // Unattended, a log that another program holds is worth waiting for.
         load.retry = inputs_.unattendedRetry;
@@ -78,11 +102,37 @@ bool WindowModel::FormShow() {
     return true;
 }
 
+// Only the first argument names the folder, as designed; a folder given later is said to be
+// ignored, so that `gapscope -s DIR` is not taken for a report of DIR.
+void WindowModel::SayIgnoredFolder() {
+    const std::vector<std::string>& arguments = inputs_.arguments;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& given = arguments[i];
+        if (given.empty() || given.front() == '-' || IsSwitch(given) || WhyNotASwitch(given))
+            continue;
+        std::string line = "gapscope: ";
+        if (FolderArgumentGiven(arguments)) {
+            line += "only the first argument names the folder: " + given + " is ignored";
+        } else {
+            line += "the folder must come before the switches: " + given +
+                    " is ignored (gapscope " + given;
+            for (const std::string& other : arguments) {
+                if (&other != &given) line += " " + other;
+            }
+            line += ")";
+        }
+        Say(WindowMessage::Kind::Unattended, std::move(line));
+        return;
+    }
+}
+
 void WindowModel::LoadLogs(StartupInputs inputs) {
     // A record stamped later than the current minute does not begin the logs.
     inputs.now = NowMinute();
     load_ = LoadStartupState(inputs);
     loadInputs_ = std::move(inputs);
+    logNote_.clear();
+    logsLost_ = false;
     DescribeData();
 }
 
@@ -94,7 +144,13 @@ void WindowModel::RefreshLogs() {
         LoadLogs(loadInputs_);
         return;
     }
-    RefreshStartupLoad(load_, loadInputs_);
+    const StartupRefresh refresh = RefreshStartupLoad(load_, loadInputs_);
+    logsLost_ = !refresh.lost.empty();
+    if (logsLost_) {
+        logNote_ = LogLossNote(refresh.lost, load_.state, NowMinute());
+    } else if (!refresh.changed) {
+        logNote_.clear();
+    }
     DescribeData();
 }
 
@@ -107,6 +163,7 @@ void WindowModel::DescribeData() {
         arguments.empty() ? std::nullopt : std::optional<std::string>(arguments.front());
     dataProblem_ = UnattendedDataProblem(first, load_);
     source_ = DescribeSource(load_, IsFolder(load_.state.DataDirectory), Now(), typedFolder_);
+    if (source_.state == DataState::Read) AddLogLossNote(source_, logNote_);
 }
 
 void WindowModel::DateChanged() {
@@ -118,6 +175,7 @@ void WindowModel::RunReport(Run run) {
     Findings findings;
     std::optional<std::string> error;
     std::optional<std::string> place;
+    std::optional<RunStop> stop;
     if (dataProblem_) {
         // A day built from nothing would read as a day with everything missing.
         lists = NothingToJudge(load_.state, options_, pickerDay_, *dataProblem_);
@@ -132,9 +190,19 @@ void WindowModel::RunReport(Run run) {
             findings = std::move(result.findings);
             error = std::move(result.error);
             place = std::move(result.errorPlace);
+            stop = std::move(result.stop);
         } catch (const std::exception& e) {
             error = e.what();
         }
+    }
+    // The picture draws such a day as not yet due, from the findings; the lists say so.
+    const bool notBegun = !dataProblem_ && DayNotBegun(pickerDay_, NowMinute());
+    if (notBegun) {
+        lists = ListsSaying(load_.state, options_, pickerDay_, kNotBegunLine);
+        error.reset();
+        place.reset();
+    } else if (error) {
+        CloseStoppedLists(lists, stop);
     }
     // Unchanged lists are not shown again, so that a follow tick that found nothing new
     // leaves the screen alone.
@@ -150,6 +218,8 @@ void WindowModel::RunReport(Run run) {
 
     if (dataProblem_) {
         counts_ = NothingCounted(*dataProblem_);
+    } else if (notBegun) {
+        counts_ = NothingCounted("the day has not begun");
     } else if (reportError_) {
         counts_ = NothingCounted("the report run stopped: " + *reportError_);
     } else {
@@ -169,7 +239,10 @@ void WindowModel::RunReport(Run run) {
 }
 
 void WindowModel::NoteLosses(Run run) {
-    if (run == Run::Asked) knownLosses_.reset();
+    if (run == Run::Asked) {
+        knownLosses_.reset();
+        judgedBefore_.reset();
+    }
     // What could not be judged neither announces nor forgets anything.
     if (dataProblem_ || reportError_) return;
     const std::vector<Loss> losses = LossesOf(findings_);
@@ -178,8 +251,17 @@ void WindowModel::NoteLosses(Run run) {
         std::set_difference(losses.begin(), losses.end(), knownLosses_->begin(),
                             knownLosses_->end(), std::back_inserter(fresh));
     }
-    if (run == Run::Followed && !fresh.empty() && announceLosses_) {
-        announcements_.push_back(AnnounceNewLosses(reportDay_, fresh));
+    // Announced are cycles that became due without their records, never records that
+    // vanished: a cycle judged before, or a look that found a log shorter, says nothing.
+    std::erase_if(fresh, [&](const Loss& loss) {
+        return judgedBefore_ && judgedBefore_->Judges(loss.minute);
+    });
+    judgedBefore_ = findings_.judged;
+    if (run == Run::Followed && !fresh.empty() && announceLosses_ && !logsLost_) {
+        std::stable_sort(fresh.begin(), fresh.end(),
+                         [](const Loss& a, const Loss& b) { return a.minute < b.minute; });
+        if (alertCount_ == 0) alertFirst_ = LossWords(fresh.front(), findings_);
+        announcements_.push_back(AnnounceNewLosses(findings_, fresh));
         alertCount_ += static_cast<int>(fresh.size());
     }
     // Known once, a loss is never announced again that day, even after it was gone a while.
@@ -250,7 +332,7 @@ void WindowModel::ButtonSaveClick() {
         return;
     }
     if (!autoRunning_)
-        Say(WindowMessage::Kind::Information, "Report saved to: " + TextOfPath(path));
+        Say(WindowMessage::Kind::Information, "Report saved to: " + AbsoluteText(path));
 }
 
 void WindowModel::ButtonTodayClick() {
@@ -323,7 +405,7 @@ void WindowModel::AnnounceLossesClick(bool on) {
     if (inputs_.keepAnnounceLosses) inputs_.keepAnnounceLosses(on);
 }
 
-void WindowModel::WindowActivated() {
+void WindowModel::WindowUsed() {
     OperatorActs();
 }
 
@@ -333,8 +415,18 @@ void WindowModel::OperatorActs() {
 
 std::string WindowModel::Title() const {
     if (alertCount_ == 0) return caption_;
-    return std::to_string(alertCount_) + (alertCount_ == 1 ? " new loss - " : " new losses - ") +
-           caption_;
+    const std::string more =
+        alertCount_ > 1 ? " and " + std::to_string(alertCount_ - 1) + " more" : "";
+    return alertFirst_ + more + " - " + caption_;
+}
+
+Day WindowModel::LastPickableDay() const {
+    return std::max(std::chrono::floor<std::chrono::days>(Now()), pickerDay_);
+}
+
+std::chrono::seconds WindowModel::UntilNextDay() const {
+    const Day today = std::chrono::floor<std::chrono::days>(Now());
+    return std::chrono::sys_seconds{today + std::chrono::days{1}} - Now();
 }
 
 PictureRequest WindowModel::Picture() const {

@@ -60,8 +60,8 @@ struct WindowInputs {
     std::function<void(bool)> keepAnnounceLosses;
 };
 
-// What the window says: to the operator in a message box, or, in the automatic run where
-// nobody watches, one or more lines for the log (standard error).
+// What the window says: to the operator in a message box, or one or more lines on standard
+// error: the automatic run's log, where nobody watches, and a word on the command line.
 struct WindowMessage {
     enum class Kind { Information, Error, Unattended };
     Kind kind;
@@ -109,11 +109,17 @@ class WindowModel {
     void Reload();
     // The switch that announces new losses.
     void AnnounceLossesClick(bool on);
-    // The window came to the front: the operator has seen what was announced.
-    void WindowActivated();
+    // The window came to the front, or the operator clicked, typed or moved the focus in it:
+    // what was announced has been seen.
+    void WindowUsed();
 
     const std::string& Caption() const { return caption_; }
     Day PickerDay() const { return pickerDay_; }
+    // The last day the date picker offers: the current UTC day by the clock, whatever the
+    // local date, or the day shown when that is later (the clock was set back). It moves on
+    // at 00:00 UTC, UntilNextDay() from now.
+    Day LastPickableDay() const;
+    std::chrono::seconds UntilNextDay() const;
     const ReportOptions& Options() const { return options_; }
     const DayReport& Lists() const { return report_; }
     // Changes whenever the lists (and the findings behind them) do.
@@ -139,10 +145,11 @@ class WindowModel {
     // The day's counts of the lists shown.
     const CountsLine& Counts() const { return counts_; }
     bool AnnounceLosses() const { return announceLosses_; }
-    // New losses announced since the operator last looked: the title says how many, and a
-    // front highlights the counts line, until the window comes to the front or is used.
+    // New losses announced since the operator last looked: the title says what, and a front
+    // highlights the counts line, until the window comes to the front or is used.
     bool Alerting() const { return alertCount_ > 0; }
-    // The caption, led by the count of new losses while Alerting().
+    // The caption, led while Alerting() by the first new loss in words (LossWords) and how
+    // many more: "cycle 11:45 lost and 2 more - ...".
     std::string Title() const;
     // The announcements since the last call, for a desktop notification where there is one.
     std::vector<Announcement> TakeAnnouncements();
@@ -157,6 +164,7 @@ class WindowModel {
     void DescribeData();
     void RunReport(Run run);
     void NoteLosses(Run run);
+    void SayIgnoredFolder();
     void OperatorActs();
     void Say(WindowMessage::Kind kind, std::string text);
     void FailAutoRun(int status, const std::vector<std::string>& lines);
@@ -186,12 +194,19 @@ class WindowModel {
     // (UnattendedDataProblem); the lists then say there is nothing to judge.
     std::optional<std::string> dataProblem_;
     CountsLine counts_;
+    // What the data line says of logs the last looks found holding fewer lines than were
+    // read (LogLossNote), until a look finds no change; and whether the last look did.
+    std::string logNote_;
+    bool logsLost_ = false;
     bool keepPlace_ = false;
     bool announceLosses_ = true;
     // The losses the reports of the day shown have had since it was asked for; nullopt until
     // one was judged.
     std::optional<std::vector<Loss>> knownLosses_;
+    // The minutes the last report of the day that judged anything judged.
+    std::optional<JudgedMinutes> judgedBefore_;
     int alertCount_ = 0;
+    std::string alertFirst_;  // the first loss announced since the operator last looked
     std::vector<Announcement> announcements_;
     std::vector<WindowMessage> messages_;
     bool shown_ = false;

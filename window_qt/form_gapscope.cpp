@@ -84,6 +84,8 @@ TFormGapscope::TFormGapscope(FormServices services, QWidget* parent)
     connect(ButtonClose, &QPushButton::clicked, this, [this] { ButtonCloseClick(); });
     connect(TimerAutoRun, &QTimer::timeout, this, [this] { TimerAutoRunTimer(); });
     connect(TimerFollow, &QTimer::timeout, this, [this] { TimerFollowTimer(); });
+    connect(TimerNewDay, &QTimer::timeout, this, [this] { ShowPickerRange(); });
+    qApp->installEventFilter(this);
     static_cast<ClickableLabel*>(LabelSource)->clicked = [this] { LabelSourceClick(); };
     AddListActions();
     FormCreate();
@@ -91,7 +93,10 @@ TFormGapscope::TFormGapscope(FormServices services, QWidget* parent)
     if (!ParseSwitches(services_.window.arguments).autoRun) PlaceWindow();
 }
 
-TFormGapscope::~TFormGapscope() = default;  // the stored check boxes write their states after
+TFormGapscope::~TFormGapscope() {
+    // The model goes before the widgets, whose going raises events of their own.
+    qApp->removeEventFilter(this);
+}  // the stored check boxes write their states after
 
 void TFormGapscope::BuildControls() {
     for (const layout::ControlDesign& design : layout::kWindowControls) MakeControl(design, this);
@@ -115,6 +120,10 @@ void TFormGapscope::BuildControls() {
     TimerFollow = new QTimer(this);
     TimerFollow->setObjectName(QStringLiteral("TimerFollow"));
     TimerFollow->setInterval(kFollowInterval);
+    TimerNewDay = new QTimer(this);
+    TimerNewDay->setObjectName(QStringLiteral("TimerNewDay"));
+    TimerNewDay->setSingleShot(true);
+    TimerNewDay->setTimerType(Qt::PreciseTimer);
 
     SetTabOrder();
     ButtonClose->setFocus();
@@ -227,9 +236,20 @@ void TFormGapscope::resizeEvent(QResizeEvent* event) {
 void TFormGapscope::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && model_->Alerting()) {
-        model_->WindowActivated();
+        model_->WindowUsed();
         ShowModel();
     }
+}
+
+bool TFormGapscope::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (model_->Alerting() && watched->isWidgetType() &&
+        (type == QEvent::MouseButtonPress || type == QEvent::KeyPress || type == QEvent::FocusIn) &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        model_->WindowUsed();
+        ShowModel();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TFormGapscope::closeEvent(QCloseEvent* event) {
@@ -238,6 +258,7 @@ void TFormGapscope::closeEvent(QCloseEvent* event) {
 }
 
 void TFormGapscope::ShowModel() {
+    ShowPickerRange();
     {
         const QSignalBlocker blocker(DateTimePickerDate);
         DateTimePickerDate->setDate(ToQDate(model_->PickerDay()));
@@ -264,6 +285,18 @@ void TFormGapscope::ShowModel() {
         services_.say(this, QString::fromStdString(model_->Caption()), message);
     }
     if (model_->CloseRequested()) close();
+}
+
+void TFormGapscope::ShowPickerRange() {
+    {
+        const QSignalBlocker blocker(DateTimePickerDate);
+        DateTimePickerDate->setMaximumDate(ToQDate(model_->LastPickableDay()));
+    }
+    // A timer that fires a little early finds the same day and is armed again.
+    if (!model_->AutoRun()) {
+        const auto wait = std::max(model_->UntilNextDay(), std::chrono::seconds{1});
+        TimerNewDay->start(std::chrono::duration_cast<std::chrono::milliseconds>(wait));
+    }
 }
 
 void TFormGapscope::ShowLists() {

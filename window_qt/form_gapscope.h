@@ -53,6 +53,8 @@ class TFormGapscope : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // A click, a key or the focus anywhere in the window: the operator is using it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     struct OptionBox {
@@ -72,6 +74,8 @@ class TFormGapscope : public QWidget {
     void ShowLists();
     void ShowSource();
     void ShowCounts();
+    // The picker offers days up to the current UTC day; armed for when that day ends.
+    void ShowPickerRange();
     void AddListActions();
     void UpdateTimeline();
 
@@ -94,6 +98,7 @@ class TFormGapscope : public QWidget {
     QPushButton* ButtonClose = nullptr;
     QTimer* TimerAutoRun = nullptr;
     QTimer* TimerFollow = nullptr;
+    QTimer* TimerNewDay = nullptr;
     QAction* ActionReload = nullptr;
     QAction* ActionAnnounce = nullptr;
     TFormTimeline* FormTimeline = nullptr;  // made when first asked for

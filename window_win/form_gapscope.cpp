@@ -385,6 +385,14 @@ void TFormGapscopeWin::FormShow() {
 
 void TFormGapscopeWin::ShowModel() {
     if (window_ == nullptr) return;
+    if (shownLastDay_ != model_->LastPickableDay()) {
+        // Days up to the current UTC day, whatever the local date.
+        shownLastDay_ = model_->LastPickableDay();
+        SYSTEMTIME range[2] = {};
+        range[1] = SystemTimeOf(*shownLastDay_);
+        SendMessageW(Control("DateTimePickerDate"), DTM_SETRANGE, GDTR_MAX,
+                     reinterpret_cast<LPARAM>(range));
+    }
     if (shownDay_ != model_->PickerDay()) {
         shownDay_ = model_->PickerDay();
         SYSTEMTIME time = SystemTimeOf(*shownDay_);

@@ -86,6 +86,7 @@ class TFormGapscopeWin {
     int rowHeight_ = 13;
     int shownLists_ = -1;  // the model's lists revision on screen
     std::optional<Day> shownDay_;
+    std::optional<Day> shownLastDay_;
     DataLabel shownSource_;
     bool sourceShown_ = false;
     bool pickerOpen_ = false;  // the calendar is down: its changes wait until it closes

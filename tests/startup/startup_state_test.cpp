@@ -235,9 +235,10 @@ TEST_F(StartupDirTest, ARefreshReadsWhatGrewAsANewStartWouldFindIt) {
     EXPECT_TRUE(RefreshStartupLoad(load, inputs).changed);
     EXPECT_EQ(load.state.SegHistory.ValueOf("202401151230"), "RP=1");
 
-    // Replaced by a shorter file: read whole, the flags with it.
+    // Rewritten shorter: read whole, the flags with it, and the loss of lines told.
     Write("SegHistory.log", "202401160000=P=1\n");
-    RefreshStartupLoad(load, inputs);
+    EXPECT_EQ(RefreshStartupLoad(load, inputs).lost,
+              (std::vector<LogLoss>{{"SegHistory.log", LogLoss::How::CutShorter}}));
     EXPECT_TRUE(same());
     EXPECT_FALSE(load.state.IsRapidScan());
 
@@ -265,6 +266,18 @@ TEST_F(StartupDirTest, ARefreshReadsWhatGrewAsANewStartWouldFindIt) {
     RefreshStartupLoad(load, inputs);
     EXPECT_EQ(load.state.FirstRecord, day + std::chrono::minutes{23 * 60 + 30});
     EXPECT_TRUE(same());
+
+    // Another file in its place, then none: told apart; an empty log stays no change.
+    Write("LateSegHistory.log", "");
+    RefreshStartupLoad(load, inputs);
+    std::ofstream(dir_ / "data" / "new.log", std::ios::binary) << "202401160015=P=1\n";
+    fs::rename(dir_ / "data" / "new.log", seg);
+    StartupRefresh refresh = RefreshStartupLoad(load, inputs);
+    EXPECT_EQ(refresh.lost, (std::vector<LogLoss>{{"SegHistory.log", LogLoss::How::Replaced}}));
+    fs::remove(seg);
+    EXPECT_EQ(RefreshStartupLoad(load, inputs).lost,
+              (std::vector<LogLoss>{{"SegHistory.log", LogLoss::How::Removed}}));
+    EXPECT_FALSE(RefreshStartupLoad(load, inputs).changed);
 }
 
 StartupState WithSegHistory(std::string_view text, const Switches& switches = {}) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "unattended/unattended_run.h"
+
 namespace gapscope {
 namespace {
 
@@ -54,6 +56,19 @@ TEST(DataLabel, SaysWhatIsWrongWithTheFolderOrItsLogs) {
     EXPECT_TRUE(
         label.tooltip.starts_with("Could not read /srv/station/FileHistory.log: Permission "
                                   "denied; nothing is judged until it can be read.\n"))
+        << label.tooltip;
+
+    // A folder that cannot be searched hides whether any log is in it: the folder is named,
+    // with the system's reason, in the words the command and the counts line use too.
+    StartupLoad hidden = Loaded(false, false);
+    hidden.unreadableLog.clear();
+    label = DescribeSource(hidden, true, kReadAt);
+    EXPECT_EQ(label.lead + label.folder + label.detail,
+              "Cannot read the folder: /srv/station/ (Permission denied)");
+    EXPECT_EQ(UnattendedDataProblem(std::nullopt, hidden),
+              "cannot read the folder /srv/station/: Permission denied");
+    EXPECT_TRUE(label.tooltip.starts_with("Could not read the folder /srv/station/: Permission "
+                                          "denied; "))
         << label.tooltip;
 
     // A folder typed on the command line that is none is named, not the fallback.

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "command/report_command.h"
+#include "history/day_queries.h"
 #include "startup/system_text.h"
 #include "tests/support/test_support.h"
 #include "tools/simulator/simulator.h"
@@ -123,14 +124,18 @@ class WindowModelTest : public ::testing::Test {
     static std::chrono::sys_seconds At(const std::string& time) {
         return std::chrono::sys_seconds{*ParseIsoMinute("2024-01-06T" + time)} + 30s;
     }
-    // What a window started afresh at this moment on today would show.
-    void ExpectAsStartedAfresh(const WindowModel& model) {
+    // What a window started afresh at this moment on today would show; but for a note of
+    // logs found shorter, which only a window that read them before can make.
+    void ExpectAsStartedAfresh(const WindowModel& model, bool noted = false) {
         WindowModel fresh(inputs_);
         fresh.FormShow();
         fresh.ButtonTodayClick();
         EXPECT_EQ(model.Lists(), fresh.Lists());
         EXPECT_EQ(model.Counts(), fresh.Counts());
-        EXPECT_EQ(model.Source(), fresh.Source());
+        if (!noted) {
+            EXPECT_EQ(model.Source(), fresh.Source());
+        }
+        EXPECT_EQ(model.Source().state, fresh.Source().state);
         EXPECT_EQ(model.Startup().FirstRecord, fresh.Startup().FirstRecord);
     }
 
@@ -212,6 +217,15 @@ TEST_F(WindowModelTest, SaveWritesTheListsAndConfirms) {
     EXPECT_EQ(model.TakeMessages(),
               (std::vector<WindowMessage>{
                   {Kind::Information, "Report saved to: " + TextOfPath(ReportFile())}}));
+
+    // A folder named relative to the working folder: the file is said with its whole path.
+    const fs::path working = fs::current_path();
+    fs::current_path(temp_.path());
+    Show({data_.filename().string()}).ButtonSaveClick();
+    fs::current_path(working);
+    EXPECT_EQ(model_->TakeMessages(),
+              (std::vector<WindowMessage>{
+                  {Kind::Information, "Report saved to: " + TextOfPath(ReportFile())}}));
 }
 
 // The window's Save and `gapscope-report --save` write the same bytes for the same station,
@@ -271,7 +285,18 @@ TEST_F(WindowModelTest, BadMaskShowsTheMessageAndWhereAndKeepsTheListsSoFar) {
                   {Kind::Error,
                    "''ZZ'' is not a valid integer value\n"
                    "In SegHistory.log, minute key 202401051200 (2024-01-05 12:00 UTC), item 9"}}));
-    EXPECT_EQ(model.Lists().lateSegs, (Lines{"Date: late", "run 1"}));
+    EXPECT_EQ(model.Lists().lateSegs,
+              (Lines{"Date: late", "run 1", "  (the report stopped here)"}));
+
+    // Each list the run fills ends saying where it stopped; the counts say nothing was counted.
+    inputs_.runReport = nullptr;
+    Write(data_ / "SegHistory.log", "202401051145=P=1,E=1,1=FF\r\n202401051200=P=1,E=1,1=ZZ\r\n");
+    WindowModel& real = Show({TextOfPath(data_)});
+    for (const Lines* list : {&real.Lists().missingSegs, &real.Lists().missingProduct,
+                              &real.Lists().lateSegs, &real.Lists().missingSlots}) {
+        EXPECT_EQ(list->back(), "  (stopped at cycle 1200: bad segment mask in SegHistory.log)");
+    }
+    EXPECT_TRUE(real.Counts().text.starts_with("Nothing counted: the report run stopped: "));
 }
 
 TEST_F(WindowModelTest, AutomaticRunSavesSilentlyAndCloses) {
@@ -327,7 +352,17 @@ TEST_F(WindowModelTest, AutomaticRunOnDataThatCannotBeReadSavesNothing) {
     for (const auto& [arguments, failure] : cases) {
         WindowModel& model = AutoRun(arguments);
         EXPECT_EQ(model.ExitStatus(), kExitDataUnreadable);
-        const std::vector<WindowMessage> said = model.TakeMessages();
+        std::vector<WindowMessage> said = model.TakeMessages();
+        if (arguments.front() == "-s" && arguments.size() > 1) {
+            // The folder after the switch is said to be ignored, before the failure.
+            ASSERT_FALSE(said.empty());
+            EXPECT_EQ(said[0],
+                      (WindowMessage{Kind::Unattended,
+                                     "gapscope: the folder must come before the switches: " +
+                                         TextOfPath(data_) + " is ignored (gapscope " +
+                                         TextOfPath(data_) + " -s)"}));
+            said.erase(said.begin());
+        }
         ASSERT_EQ(said.size(), 1u);
         EXPECT_TRUE(said[0].text.starts_with(failure)) << said[0].text;
         EXPECT_EQ(said[0].text.find('\n'), std::string::npos);
@@ -449,12 +484,12 @@ TEST_F(WindowModelTest, FollowingShowsTheCurrentDayAsAFreshStartWould) {
     fs::rename(data_ / "rotated.log", data_ / "SegHistory.log");
     model.TimerFollowTimer();
     EXPECT_EQ(model.Startup().FirstRecord, ParseIsoMinute("2024-01-06T06:00"));
-    ExpectAsStartedAfresh(model);
+    ExpectAsStartedAfresh(model, true);
     std::ofstream(data_ / "SegHistory.log", std::ios::binary | std::ios::in | std::ios::out |
                                                 std::ios::trunc)
         << tail.substr(0, tail.find("202401060615"));
     model.TimerFollowTimer();
-    ExpectAsStartedAfresh(model);
+    ExpectAsStartedAfresh(model, true);
 
     // The day before is followed until its last minute is due (00:29 less the grace), then
     // no more; Reload reads the logs afresh for any day.
@@ -496,8 +531,8 @@ TEST_F(WindowModelTest, ANewLossIsAnnouncedOnce) {
     clock_ = At("06:15");
     model.TimerFollowTimer();
     EXPECT_EQ(model.TakeAnnouncements(),
-              (std::vector<Announcement>{{"New loss on 2024-01-06", "Repeat cycle 0545 missing"}}));
-    EXPECT_EQ(model.Title(), "1 new loss - " + caption);
+              (std::vector<Announcement>{{"New loss on 2024-01-06", "cycle 05:45 lost"}}));
+    EXPECT_EQ(model.Title(), "cycle 05:45 lost - " + caption);
     clock_ = At("06:16");
     model.TimerFollowTimer();
     EXPECT_TRUE(model.TakeAnnouncements().empty());
@@ -508,9 +543,9 @@ TEST_F(WindowModelTest, ANewLossIsAnnouncedOnce) {
     clock_ = At("06:31");
     model.TimerFollowTimer();
     EXPECT_EQ(model.TakeAnnouncements(),
-              (std::vector<Announcement>{{"New loss on 2024-01-06", "Repeat cycle 0600 missing"}}));
-    EXPECT_EQ(model.Title(), "2 new losses - " + caption);
-    model.WindowActivated();
+              (std::vector<Announcement>{{"New loss on 2024-01-06", "cycle 06:00 lost"}}));
+    EXPECT_EQ(model.Title(), "cycle 05:45 lost and 1 more - " + caption);
+    model.WindowUsed();  // a click, a key or the focus in the window, or the window in front
     EXPECT_FALSE(model.Alerting());
     EXPECT_EQ(model.Title(), caption);
     EXPECT_TRUE(model.Counts().text.starts_with("Missing so far: 1 cycle, ")) << model.Counts().text;
@@ -533,24 +568,104 @@ TEST_F(WindowModelTest, ANewLossIsAnnouncedOnce) {
               (Lines{" 0600.. 0615", "  (judged up to 06:17 UTC; later cycles are not yet due)"}));
 }
 
+// The picker offers the days up to the current UTC day, and the next one from 00:00 UTC; a
+// later day, reached any other way, is judged by no list and counted by nothing until it
+// begins.
+TEST_F(WindowModelTest, ADayNotBegunIsNeverJudged) {
+    clock_ = std::chrono::sys_days{std::chrono::year{2024} / 1 / 6} + 23h + 59min + 59s;
+    WindowModel& model = Show({TextOfPath(data_)});
+    EXPECT_EQ(model.LastPickableDay(), test::Date(2024, 1, 6));
+    EXPECT_EQ(model.UntilNextDay(), 1s);
+    clock_ += 1s;
+    EXPECT_EQ(model.LastPickableDay(), test::Date(2024, 1, 7));
+    EXPECT_EQ(model.UntilNextDay(), 24h);
+
+    model.PickDay(test::Date(2024, 1, 8));
+    for (const Lines* list : {&model.Lists().missingSegs, &model.Lists().missingProduct,
+                              &model.Lists().lateSegs, &model.Lists().missingSlots}) {
+        ASSERT_EQ(list->size(), 4u);
+        EXPECT_EQ(list->back(), "  (not yet judged: the day has not begun)");
+    }
+    EXPECT_EQ(model.Counts().text, "Nothing counted: the day has not begun");
+    EXPECT_EQ(model.LastPickableDay(), test::Date(2024, 1, 8));  // as shown
+    // Once it has begun, the look at the logs judges it.
+    clock_ = std::chrono::sys_days{std::chrono::year{2024} / 1 / 8} + 1min;
+    model.TimerFollowTimer();
+    EXPECT_EQ(model.Lists().missingSlots.back(),
+              "  (not yet judged: no cycle of the day is due yet)");
+    EXPECT_TRUE(model.Counts().text.starts_with("Missing so far: 0 cycles")) << model.Counts().text;
+}
+
+// A log found shorter while followed (cut in place, or another shorter file in its place)
+// is read whole and said in the data line until a look finds no change; the cycles it took
+// away are shown missing, never announced.
+TEST_F(WindowModelTest, ALogFoundShorterIsSaidInTheDataLineAndAnnouncesNothing) {
+    fs::remove(data_ / "SegHistory.log");
+    StationUntil("06:40");
+    clock_ = At("06:41");
+    WindowModel& model = Show({TextOfPath(data_)});
+    model.ButtonTodayClick();
+    const std::string seg = test::ReadFile(data_ / "SegHistory.log");
+
+    // Cut before 05:45: that cycle and 06:00, judged as received, are missing now.
+    std::ofstream(data_ / "SegHistory.log",
+                  std::ios::binary | std::ios::in | std::ios::out | std::ios::trunc)
+        << seg.substr(0, seg.find("202401060545"));
+    clock_ = At("06:42");
+    model.TimerFollowTimer();
+    EXPECT_TRUE(model.TakeAnnouncements().empty());
+    EXPECT_FALSE(model.Alerting());
+    EXPECT_TRUE(model.Counts().text.starts_with("Missing so far: 2 cycles")) << model.Counts().text;
+    const std::string newest = ClockTime(*NewestRecord(model.Startup().SegHistory));
+    EXPECT_EQ(model.Source().lead + model.Source().folder + model.Source().detail,
+              "SegHistory.log was cut shorter at 06:42: it now ends " + newest);
+    EXPECT_TRUE(model.Source().tooltip.find("\nData from: " + Folder(data_)) != std::string::npos);
+    ExpectAsStartedAfresh(model, true);
+    clock_ = At("06:43");
+    model.TimerFollowTimer();  // nothing changed: the note goes
+    EXPECT_TRUE(model.Source().detail.starts_with(" (read 06:43, ")) << model.Source().detail;
+
+    // Another, shorter file in its place: the note stays while the looks find it growing.
+    std::ofstream(data_ / "new.log", std::ios::binary) << seg.substr(seg.find("202401060600"));
+    fs::rename(data_ / "new.log", data_ / "SegHistory.log");
+    clock_ = At("06:44");
+    model.TimerFollowTimer();
+    const std::string replaced = "SegHistory.log was replaced at 06:44: it now begins 06:00";
+    EXPECT_EQ(model.Source().detail, replaced);
+    ExpectAsStartedAfresh(model, true);
+    std::ofstream(data_ / "SegHistory.log", std::ios::binary | std::ios::app)
+        << "202401060645=P=1\r\n";
+    clock_ = At("06:45");
+    model.TimerFollowTimer();
+    EXPECT_EQ(model.Source().detail, replaced);
+    EXPECT_TRUE(model.TakeAnnouncements().empty());
+}
+
+// Each loss in words that say what: a channel with the first cycle of the run in which
+// nothing of it came, a missing cycle among them.
 TEST(Losses, CyclesWholeChannelsAndProductsAreAnnouncedAFewLinesAtATime) {
     Findings findings;
+    findings.day = test::Date(2024, 1, 6);
     findings.missingCycles = {375};  // 06:15
     findings.missing = {
+        {345, ItemKind::Hrit, 9, "IR108", true, {}, Within::Nothing},
         {375, ItemKind::Hrit, 9, "IR108", true, {}, Within::MissingCycle},  // said with its cycle
         {390, ItemKind::Hrit, 9, "IR108", true, {}, Within::Nothing},
         {390, ItemKind::Hrit, 12, "HRV", false, {3, 4}, Within::Nothing},  // partly arrived
         {405, ItemKind::Product, 36, "CLM", true, {}, Within::Nothing},
     };
+    // IR108 arrived at 06:00 (360), after a loss at 05:45.
+    for (const int minute : {345, 360, 375, 390})
+        findings.expected.push_back({minute, ItemKind::Hrit, 9, 1, 8});
+    findings.expected.push_back({405, ItemKind::Product, 36, 1, 1});
     const std::vector<Loss> losses = LossesOf(findings);
-    ASSERT_EQ(losses.size(), 3u);
-    Announcement said = AnnounceNewLosses(test::Date(2024, 1, 6), losses);
-    EXPECT_EQ(said.text,
-              "Repeat cycle 0615 missing\nIR108 missing in cycle 0630\n"
-              "Product CLM missing in cycle 0645");
+    ASSERT_EQ(losses.size(), 4u);
+    Announcement said = AnnounceNewLosses(findings, {losses[0], losses[2], losses[3]});
+    EXPECT_EQ(said.title, "New losses on 2024-01-06");
+    EXPECT_EQ(said.text, "cycle 06:15 lost\nIR108 missing since 06:15\nCLM missing since 06:45");
     const std::vector<Loss> many(7, losses[0]);
-    said = AnnounceNewLosses(test::Date(2024, 1, 6), many);
-    EXPECT_TRUE(said.text.ends_with("\nRepeat cycle 0615 missing\nand 2 more")) << said.text;
+    said = AnnounceNewLosses(findings, many);
+    EXPECT_TRUE(said.text.ends_with("\ncycle 06:15 lost\nand 2 more")) << said.text;
 }
 
 // What gapscope-report --save refuses, the window's Save refuses in a message with the

@@ -46,6 +46,7 @@ const QDate kYesterday(2024, 1, 5);
 struct Recorder {
     std::vector<std::pair<ReportOptions, Day>> calls;
     std::optional<DayReport> nextLists;
+    std::optional<Findings> nextFindings;
     std::vector<WindowMessage> said;
     std::vector<QString> folderDialogs;
     QString chosenFolder;
@@ -59,6 +60,7 @@ struct Recorder {
                         {"Date: late", run},
                         {"Date: slots", run}};
         if (nextLists) result.lists = *std::exchange(nextLists, std::nullopt);
+        if (nextFindings) result.findings = *std::exchange(nextFindings, std::nullopt);
         return result;
     }
 };
@@ -258,6 +260,31 @@ class FormGapscopeTest : public QObject {
         QCOMPARE(recorder_.said[0].kind, WindowMessage::Kind::Information);
         QTest::mouseClick(Control<QPushButton>(form.get(), "ButtonClose"), Qt::LeftButton);
         QVERIFY(!form->isVisible());
+    }
+
+    // The picker ends on the current UTC day; new losses stand out until the window is used.
+    void pickerEndsTodayAndAClickClearsTheHighlight() {
+        auto form = ShownForm(DataArgs());
+        QCOMPARE(Control<QDateEdit>(form.get(), "DateTimePickerDate")->maximumDate(),
+                 QDate(2024, 1, 6));
+        QVERIFY(Control<QTimer>(form.get(), "TimerNewDay")->isActive());
+
+        Findings findings;
+        findings.judged.current = true;
+        findings.judged.last = 300;
+        recorder_.nextFindings = findings;
+        QTest::mouseClick(Control<QPushButton>(form.get(), "ButtonToday"), Qt::LeftButton);
+        findings.judged.last = 400;
+        findings.missingCycles = {375};
+        recorder_.nextFindings = findings;
+        form->TimerFollowTimer();
+        QVERIFY(form->Model().Alerting());
+        QCOMPARE(form->windowTitle(),
+                 QString::fromStdString("cycle 06:15 lost - " + form->Model().Caption()));
+        QTest::mouseClick(Control<QListWidget>(form.get(), "ListBoxMissingSlots")->viewport(),
+                          Qt::LeftButton);
+        QVERIFY(!form->Model().Alerting());
+        QCOMPARE(form->windowTitle(), QString::fromStdString(form->Model().Caption()));
     }
 
     void automaticRunTicksOnceSavesAndCloses() {
