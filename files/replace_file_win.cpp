@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -15,9 +16,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// FileRenameInfoEx of Windows 10 (1709 and later), which the headers show only to programs
-// that require it.
-constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
+// The rename that replaces a file others hold open with delete sharing (POSIX semantics,
+// Windows 10 1709 and later), which the headers show only to programs that require it.
+constexpr auto kFileRenameInformationEx = static_cast<FILE_INFORMATION_CLASS>(65);
 constexpr DWORD kReplaceIfExists = 0x1;
 constexpr DWORD kPosixSemantics = 0x2;
 
@@ -132,37 +133,59 @@ void RemoveLeftovers(const fs::path& folder, const std::wstring& name, const FIL
 }
 
 // Renames the open file to NAME in the folder of `root`, replacing what is there: with the
-// POSIX semantics of Windows 10, which replace a file others hold open with delete sharing,
-// else as older systems rename.
+// POSIX semantics where the system has them, else as older systems rename. Straight to the
+// system's own call: the file-name form of the call would take NAME relative to the
+// current folder, not to `root`.
 DWORD RenameInto(HANDLE file, HANDLE root, const std::wstring& name) {
     const std::size_t nameBytes = name.size() * sizeof(wchar_t);
-    std::vector<std::byte> buffer(offsetof(FILE_RENAME_INFO, FileName) + nameBytes + sizeof(wchar_t));
-    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    std::vector<std::byte> buffer(offsetof(FILE_RENAME_INFORMATION, FileName) + nameBytes +
+                                  sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFORMATION*>(buffer.data());
     info->RootDirectory = root;
-    info->FileNameLength = static_cast<DWORD>(nameBytes);
+    info->FileNameLength = static_cast<ULONG>(nameBytes);
     std::memcpy(info->FileName, name.data(), nameBytes);
-    // The flags are the first member, of which the older form reads one byte as a boolean.
-    const DWORD flags = kReplaceIfExists | kPosixSemantics;
-    std::memcpy(buffer.data(), &flags, sizeof flags);
-    const auto size = static_cast<DWORD>(buffer.size());
-    if (SetFileInformationByHandle(file, kFileRenameInfoEx, info, size)) return 0;
-    const DWORD error = GetLastError();
+    const auto size = static_cast<ULONG>(buffer.size());
+    const auto rename = [&](DWORD flags, FILE_INFORMATION_CLASS kind) -> DWORD {
+        // The flags are the first member, of which the older form reads one byte.
+        std::memcpy(buffer.data(), &flags, sizeof flags);
+        IO_STATUS_BLOCK io{};
+        const NTSTATUS status = NtSetInformationFile(file, &io, info, size, kind);
+        return status >= 0 ? 0 : RtlNtStatusToDosError(status);
+    };
+    const DWORD error = rename(kReplaceIfExists | kPosixSemantics, kFileRenameInformationEx);
     if (error != ERROR_INVALID_PARAMETER && error != ERROR_NOT_SUPPORTED &&
-        error != ERROR_INVALID_FUNCTION && error != ERROR_CALL_NOT_IMPLEMENTED) {
+        error != ERROR_INVALID_FUNCTION) {
         return error;
     }
-    const DWORD replace = kReplaceIfExists;
-    std::memcpy(buffer.data(), &replace, sizeof replace);
-    return SetFileInformationByHandle(file, FileRenameInfo, info, size) ? 0 : GetLastError();
+    return rename(kReplaceIfExists, FileRenameInformation);
 }
 
-// Why the rename over `target` was denied: another program holding it, which may close it
-// soon, or a lasting refusal.
-bool DeniedWhileHeld(const fs::path& target) {
-    const Handle probe(CreateFileW(target.c_str(), DELETE,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    return !probe.open() && HeldByAnother(GetLastError());
+// Puts the open file in the place of NAME (`target`). Older systems cannot rename over a file
+// that another program holds open, even with delete sharing: that old file is then moved
+// aside relative to the folder, the new one put in its place, and the old one removed once
+// the other program lets it go (for that moment no file has the name). `held`: the old file
+// is held without delete sharing, which a later try may find released.
+DWORD Replace(HANDLE file, HANDLE root, const std::wstring& name, const fs::path& target,
+              bool& held) {
+    held = false;
+    const DWORD error = RenameInto(file, root, name);
+    if (error != ERROR_ACCESS_DENIED && !HeldByAnother(error)) return error;
+    const Handle old(CreateFileW(target.c_str(), DELETE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!old.open()) {
+        held = HeldByAnother(GetLastError());
+        return error;
+    }
+    const std::wstring aside = Utf16FromUtf8(TemporaryNameFor(Utf8FromUtf16(name)));
+    if (const DWORD notAside = RenameInto(old.get(), root, aside)) return notAside;
+    if (const DWORD notIn = RenameInto(file, root, name)) {
+        RenameInto(old.get(), root, name);
+        return notIn;
+    }
+    FILE_DISPOSITION_INFO gone{TRUE};
+    SetFileInformationByHandle(old.get(), FileDispositionInfo, &gone, sizeof gone);
+    return 0;
 }
 
 }  // namespace
@@ -218,14 +241,7 @@ WriteOutcome WriteFile(const fs::path& path, std::string_view bytes, const Write
 
     bool held = false;
     error = RetryWhileBusy(
-        rules.retry,
-        [&] {
-            const DWORD renamed = RenameInto(file.get(), at.get(), name);
-            held = renamed == ERROR_ACCESS_DENIED || HeldByAnother(renamed)
-                       ? DeniedWhileHeld(target)
-                       : false;
-            return renamed;
-        },
+        rules.retry, [&] { return Replace(file.get(), at.get(), name, target, held); },
         [&](DWORD) { return held; });
     if (error != 0) {
         discard();
