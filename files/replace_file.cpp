@@ -33,9 +33,8 @@ bool IsTemporaryFileOf(std::string_view entry, std::string_view name) {
         return false;
     }
     const std::string_view random = entry.substr(2 + name.size(), kRandomLength);
-    return std::all_of(random.begin(), random.end(), [](char c) {
-        return kRandomLetters.find(c) != std::string_view::npos;
-    });
+    return std::all_of(random.begin(), random.end(),
+                       [](char c) { return kRandomLetters.find(c) != std::string_view::npos; });
 }
 
 std::string LinkRefused(const std::filesystem::path& path) {

@@ -141,7 +141,8 @@ void RemoveLeftovers(int folder, std::string_view name, const struct stat& fresh
         if (!IsTemporaryFileOf(entry->d_name, name)) continue;
         struct stat left {};
         if (fstatat(folder, entry->d_name, &left, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(left.st_mode) && left.st_mtim.tv_sec + kStaleAfterSeconds < fresh.st_mtim.tv_sec) {
+            S_ISREG(left.st_mode) &&
+            left.st_mtim.tv_sec + kStaleAfterSeconds < fresh.st_mtim.tv_sec) {
             unlinkat(folder, entry->d_name, 0);
         }
     }

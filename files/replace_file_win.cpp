@@ -59,10 +59,10 @@ struct Found {
 };
 
 Found Examine(const fs::path& path) {
-    const Handle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING,
-                                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const Handle file(
+        CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     Found found;
     if (!file.open()) {
         const DWORD error = GetLastError();
@@ -123,7 +123,8 @@ void RemoveLeftovers(const fs::path& folder, const std::wstring& name, const FIL
     constexpr std::uint64_t kTicksPerSecond = 10'000'000;
     do {
         if (!IsTemporaryFileOf(Utf8FromUtf16(entry.cFileName), Utf8FromUtf16(name))) continue;
-        if ((entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+        if ((entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) !=
+            0)
             continue;
         if (Ticks(entry.ftLastWriteTime) + kStaleAfterSeconds * kTicksPerSecond < Ticks(fresh)) {
             DeleteFileW((folder / entry.cFileName).c_str());
@@ -253,7 +254,8 @@ WriteOutcome WriteFile(const fs::path& path, std::string_view bytes, const Write
     }
     // The file's flush in its new place also commits the file system's log, rename included.
     WriteOutcome outcome;
-    if (!FlushFileBuffers(file.get())) outcome.warning = Unflushed(path, folder, Why(GetLastError()));
+    if (!FlushFileBuffers(file.get()))
+        outcome.warning = Unflushed(path, folder, Why(GetLastError()));
     return outcome;
 }
 

@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
     // Output that did not reach its reader is a failure, as in the other programs; a reader
     // that went away on purpose (`| head`) needs no message.
     if (const auto& failure = outBuffer.Failure()) {
-        if (!failure->closedPipe) err << "gapscope-simulate: cannot write the output: " << failure->reason << "\n";
+        if (!failure->closedPipe)
+            err << "gapscope-simulate: cannot write the output: " << failure->reason << "\n";
         if (status == 0) status = 1;
     }
     return status;
