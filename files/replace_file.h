@@ -30,9 +30,10 @@ struct WriteOutcome {
 // step is taken relative to the folder opened once, so that neither a link in the file's
 // place nor a folder swapped meanwhile can turn the write elsewhere. Only a regular file is
 // replaced: a symbolic link, folder, device, FIFO or socket in its place, or a read-only
-// file, is refused and left as it is; run as root, a folder that anyone but root may write
-// is refused too. The new file keeps the old one's permissions. Removes the temporary files
-// of that same NAME that killed runs left more than 15 minutes earlier.
+// file, is refused and left as it is; run as root, so is a folder that another account owns
+// or may write (unless its sticky bit is set). The new file keeps the old one's permissions
+// (on POSIX systems). Removes the temporary files of that same NAME that killed runs left
+// more than 15 minutes earlier.
 WriteOutcome WriteFile(const std::filesystem::path& path, std::string_view bytes,
                        const WriteRules& rules = {});
 
