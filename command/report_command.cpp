@@ -25,6 +25,8 @@ namespace {
 
 const char* const kName = "gapscope-report: ";
 const char* const kOutOfMemory = "not enough memory to make the report";
+// How every metrics file this program writes begins: the first metric's help line.
+constexpr std::string_view kMetricsFileStart = "# HELP gapscope_";
 
 // Thrown to end a range whose output can no longer be written: its other days would be lost.
 struct OutputStopped {};
@@ -199,10 +201,12 @@ int SaveReport(const Run& run, const StartupLoad& station) {
     const auto text = MakeReport(run, station);
     if (!text) return kExitReportFailed;
     const auto path = ReportFilePath(station.state, run.env.programDirectory, ReportDay(run));
-    if (const auto problem = WriteReportFile(path, *text, run.env.saveRetry)) {
-        run.err << kName << "the report could not be saved: " << *problem << "\n";
+    const WriteOutcome written = WriteReportFile(path, *text, run.env.saveRetry);
+    if (written.failure) {
+        run.err << kName << "the report could not be saved: " << *written.failure << "\n";
         return kExitSaveFailed;
     }
+    if (written.warning) run.err << kName << "warning: " << *written.warning << "\n";
     if (!run.request.quiet) run.out << "Report saved to: " << TextOfPath(path) << "\n";
     return kExitDone;
 }
@@ -220,7 +224,9 @@ int SaveRange(const Run& run, const StartupLoad& station) {
         } else if (d.saveError) {
             run.err << kName << "the report could not be saved: " << *d.saveError << "\n";
             if (status == kExitDone) status = kExitSaveFailed;
-        } else if (!run.request.quiet) {
+        } else {
+            if (d.saveWarning) run.err << kName << "warning: " << *d.saveWarning << "\n";
+            if (run.request.quiet) return;
             switch (d.step) {
                 case BackfillStep::Write:
                     run.out << "Report saved to: " << TextOfPath(d.path) << "\n";
@@ -352,10 +358,14 @@ int WriteMetrics(const Run& run, const StartupLoad& station) {
         return kExitDone;
     }
     // The temporary file is hidden and lacks the .prom ending, so the collector never reads it.
-    if (const auto problem = WriteFileInPlaceOf(PathFromText(*run.request.metricsFile), text)) {
-        run.err << kName << "the metrics could not be written: " << *problem << "\n";
+    // A file in the place is replaced only if it holds metrics as these begin.
+    const WriteOutcome written =
+        WriteFile(PathFromText(*run.request.metricsFile), text, WriteRules{{}, kMetricsFileStart});
+    if (written.failure) {
+        run.err << kName << "the metrics could not be written: " << *written.failure << "\n";
         return kExitSaveFailed;
     }
+    if (written.warning) run.err << kName << "warning: " << *written.warning << "\n";
     return kExitDone;
 }
 

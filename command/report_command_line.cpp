@@ -68,8 +68,9 @@ const char* const kDescriptionAndOptions =
     "  --station NAME     with --format prometheus: the station label (default: the\n"
     "                     computer name)\n"
     "  --metrics-file PATH\n"
-    "                     with --format prometheus: write the metrics to PATH, replacing\n"
-    "                     it in one step, instead of printing them\n"
+    "                     with --format prometheus: write the metrics to PATH (a name\n"
+    "                     ending in .prom), replacing it in one step, instead of printing\n"
+    "                     them; a file there is replaced only if it holds such metrics\n"
     "  --now YYYY-MM-DDThh:mm\n"
     "                     take this UTC minute as the current time (tests, replays)\n"
     "  -h, --help         print this help\n"
@@ -396,6 +397,11 @@ std::optional<ReportRequest> ParseReportCommandLine(const std::vector<std::strin
     if (app.count("--metrics-file") > 0) {
         if (metricsFile.empty()) {
             error = "--metrics-file needs a path";
+            return std::nullopt;
+        }
+        // The node exporter reads no other, and no file of another program is taken for one.
+        if (!metricsFile.ends_with(".prom") || metricsFile.ends_with("/.prom")) {
+            error = "--metrics-file takes a file name ending in .prom, not '" + metricsFile + "'";
             return std::nullopt;
         }
         request.metricsFile = metricsFile;

@@ -16,7 +16,9 @@
 #include <share.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace gapscope {
@@ -64,26 +66,41 @@ void OpenForReading(const fs::path& path, OpenedLog& opened) {
     opened.reason = busy ? "in use by another program"
                          : std::system_category().message(static_cast<int>(error));
 #else
-    opened.file.reset(std::fopen(path.c_str(), "rb"));
+    // Opened without waiting, then examined: a FIFO put in the log's place after any look
+    // at it can never block the run. Only a regular file is read.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat info {};
-    if (opened.file && fstat(fileno(opened.file.get()), &info) == 0) {
-        opened.identity = {static_cast<std::uint64_t>(info.st_dev),
-                           static_cast<std::uint64_t>(info.st_ino)};
-        opened.size = static_cast<std::uint64_t>(info.st_size);
-        opened.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 +
-                          info.st_mtim.tv_nsec;
-        return;
+    int error = fd < 0 || fstat(fd, &info) != 0 ? errno : 0;
+    if (error == 0 && S_ISREG(info.st_mode)) {
+        opened.file.reset(fdopen(fd, "rb"));
+        if (opened.file) {
+            opened.identity = {static_cast<std::uint64_t>(info.st_dev),
+                               static_cast<std::uint64_t>(info.st_ino)};
+            opened.size = static_cast<std::uint64_t>(info.st_size);
+            opened.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 +
+                              info.st_mtim.tv_nsec;
+            return;
+        }
+        error = errno;
     }
-    const int error = errno;
-    opened.file.reset();
+    if (fd >= 0) close(fd);
     const bool busy = error == EBUSY || error == EAGAIN || error == ETXTBSY;
-    opened.status = busy ? LogReadStatus::Busy : LogReadStatus::Unreadable;
-    opened.reason = std::generic_category().message(error);
+    if (error == ENOENT || error == ENOTDIR) {
+        opened.status = LogReadStatus::Missing;
+    } else {
+        opened.status = busy ? LogReadStatus::Busy : LogReadStatus::Unreadable;
+        // A folder, device or pipe of that name.
+        opened.reason = error == 0 ? "not a regular file" : std::generic_category().message(error);
+    }
 #endif
 }
 
 OpenedLog OpenLog(const fs::path& path) {
     OpenedLog opened;
+#if !defined(_WIN32)
+    OpenForReading(path, opened);
+    return opened;
+#else
     std::error_code error;
     const auto status = fs::status(path, error);
     if (status.type() == fs::file_type::not_found) {
@@ -98,6 +115,7 @@ OpenedLog OpenLog(const fs::path& path) {
     }
     OpenForReading(path, opened);
     return opened;
+#endif
 }
 
 // Reads from byte `from` to the end of the file, whatever size it had when it was opened:

@@ -64,8 +64,10 @@ RangeOutcome BackfillReports(const StartupState& startup, const ReportOptions& o
                 done.reportError = result.error;
                 done.reportErrorPlace = result.errorPlace;
             } else {
-                done.saveError =
+                WriteOutcome written =
                     WriteReportFile(done.path, BuildReportText(result.lists, startup, banner));
+                done.saveError = std::move(written.failure);
+                done.saveWarning = std::move(written.warning);
             }
         }
         each(done);

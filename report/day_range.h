@@ -53,6 +53,7 @@ struct BackfillDay {
     std::optional<std::string> reportError;  // the run failed: nothing was written
     std::optional<std::string> reportErrorPlace;
     std::optional<std::string> saveError;    // the file could not be written
+    std::optional<std::string> saveWarning;  // written, but it may not survive a power cut
 };
 
 // Writes for each day of the range the file a single-day save writes (the same bytes, the

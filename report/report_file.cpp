@@ -2,10 +2,8 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
-#include <system_error>
 
-#include "files/replace_file.h"
+#include "files/small_file.h"
 #include "report/judged_minutes.h"
 #include "startup/system_text.h"
 
@@ -89,8 +87,8 @@ std::filesystem::path ReportFilePath(const StartupState& startup,
     return directory / (IsoDate(day) + FileSuffix(startup));
 }
 
-std::optional<std::string> WriteReportFile(const std::filesystem::path& path, const Lines& lines,
-                                           const RetryPolicy& retry) {
+WriteOutcome WriteReportFile(const std::filesystem::path& path, const Lines& lines,
+                             const RetryPolicy& retry) {
     std::string bytes;
     for (const std::string& line : lines) {
         bytes += SystemText(line);
@@ -98,7 +96,7 @@ std::optional<std::string> WriteReportFile(const std::filesystem::path& path, co
     }
     // The new report is complete on disk before it replaces the old one, so a full disk or
     // a crash mid-write leaves yesterday's good report in place.
-    return WriteFileInPlaceOf(path, bytes, retry);
+    return WriteFile(path, bytes, WriteRules{retry, {}});
 }
 
 bool JudgedOnlyPartOfItsDay(std::string_view reportText) {
@@ -106,15 +104,9 @@ bool JudgedOnlyPartOfItsDay(std::string_view reportText) {
 }
 
 bool IsKeptReport(const std::filesystem::path& path) {
-    std::error_code error;
-    // A FIFO in the report's place would block a reader: only a regular file is opened.
-    if (!std::filesystem::is_regular_file(path, error)) return false;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error || size == 0 || size > kLargestReport) return false;
-    std::ifstream in(path, std::ios::binary);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    if (!in.read(text.data(), static_cast<std::streamsize>(size))) return false;
-    return AnyLine(text, IsBanner) && !JudgedOnlyPartOfItsDay(text);
+    // Nothing but a regular file is read: a FIFO put in the report's place would block.
+    const std::optional<std::string> text = ReadSmallFile(path, kLargestReport);
+    return text && !text->empty() && AnyLine(*text, IsBanner) && !JudgedOnlyPartOfItsDay(*text);
 }
 
 }  // namespace gapscope

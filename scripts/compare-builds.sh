@@ -83,8 +83,21 @@ for service in prime rapid iodc; do
                 both "$service $day $options" "$data" --defaults --now "$now" --day "$day" $options
             done
             both "$service $day check" "$data" --defaults --now "$now" --check --day "$day"
+            # The metrics file's name ends in .prom, as the node exporter's must.
             both "$service $day metrics" "$data" --defaults --now "$now" --format prometheus \
-                --day "$day" --metrics-file @OUT@
+                --day "$day" --metrics-file @OUT@.prom
+            for side in ref new; do
+                if [ -e "$work/$side/out.file.prom" ]; then
+                    mv -f "$work/$side/out.file.prom" "$work/$side/out.file"
+                else
+                    rm -f "$work/$side/out.file"
+                fi
+            done
+            if [ -e "$work/ref/out.file" ] || [ -e "$work/new/out.file" ]; then
+                compared=$((compared + 1))
+                cmp -s "$work/ref/out.file" "$work/new/out.file" ||
+                    { differ=$((differ + 1)); echo "DIFFERENT metrics file: $service $day"; }
+            fi
             both "$service $day timeline" "$data" --defaults --now "$now" --day "$day" \
                 --picture @OUT@.png
             mv -f "$work/ref/out.file.png" "$work/ref/out.file" 2>/dev/null || true

@@ -312,15 +312,18 @@ void WindowModel::ButtonSaveClick() {
     ++listsRevision_;
 
     std::filesystem::path path;
-    std::optional<std::string> failure;
+    WriteOutcome written;
     try {
         path = ReportFilePath(load_.state, inputs_.programDirectory, reportDay_);
-        failure = inputs_.writeReport ? inputs_.writeReport(path, text)
-                                      : WriteReportFile(path, text, inputs_.saveRetry);
+        if (inputs_.writeReport) {
+            written.failure = inputs_.writeReport(path, text);
+        } else {
+            written = WriteReportFile(path, text, inputs_.saveRetry);
+        }
     } catch (const std::exception& e) {
-        failure = e.what();
+        written.failure = e.what();
     }
-    if (failure) {
+    if (const auto& failure = written.failure) {
         if (autoRunning_) {
             FailAutoRun(kExitSaveFailed,
                         {"report not saved to " + TextOfPath(path) + ": " + *failure});
@@ -331,8 +334,14 @@ void WindowModel::ButtonSaveClick() {
         }
         return;
     }
-    if (!autoRunning_)
-        Say(WindowMessage::Kind::Information, "Report saved to: " + AbsoluteText(path));
+    // Saved all the same: the run did what it was asked, and says what may yet be lost.
+    if (autoRunning_) {
+        if (written.warning) Say(WindowMessage::Kind::Unattended, "gapscope: warning: " + *written.warning);
+        return;
+    }
+    Say(WindowMessage::Kind::Information,
+        "Report saved to: " + AbsoluteText(path) +
+            (written.warning ? "\n" + Capitalised(*written.warning) + "." : std::string()));
 }
 
 void WindowModel::ButtonTodayClick() {

@@ -63,7 +63,7 @@ now_ns() { date +%s%N; }
 # up by 20 ms each when STRETCHED is 1. Sets `runner`, what to wait for.
 start() {
     if [ "$2" -eq 1 ]; then
-        ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 strace -f -qq -o /dev/null -e trace=fsync,rename -e inject=fsync,rename:delay_enter=20000 \
+        ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 strace -f -qq -o /dev/null -e trace=fsync,rename,renameat,renameat2 -e inject=fsync,rename,renameat,renameat2:delay_enter=20000 \
             bash "$0" --operation "$report" "$station" "$1" >/dev/null 2>&1 &
     else
         (exec_run=1; operation "$1" 2024-03-02T06:00) >/dev/null 2>&1 &

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # gapscope-report's standard output checked in every mode: a full device is status 3 with one
-# line saying so, never a quiet 0; a reader that goes away (`| head`) ends the run quietly
+# line saying so, never a quiet 0 (gapscope-simulate's: status 1); a reader that goes away (`| head`) ends the run quietly
 # and early. Odd numbers from the environment and the command line are said and refused.
 # Usage: output_failures_test.sh GAPSCOPE_REPORT GAPSCOPE_SIMULATE
 set -uo pipefail
@@ -30,6 +30,14 @@ for mode in "${modes[@]}"; do
 done
 # Nothing to print is nothing to fail.
 run --save --quiet >/dev/full 2>"$work/err" || fail "--save --quiet onto a full device: status $?"
+# The simulator checks its output too (status 1).
+for mode in --help --version "$work/simulated --days 1 --list-faults"; do
+    # shellcheck disable=SC2086
+    "$simulate" $mode >/dev/full 2>"$work/err"
+    status=$?
+    [ "$status" -eq 1 ] && [ "$(cat "$work/err")" = "gapscope-simulate: cannot write the output: No space left on device" ] ||
+        fail "gapscope-simulate $mode onto a full device: status $status, $(cat "$work/err")"
+done
 
 # --- a reader that goes away ------------------------------------------------------------------
 # Ten years of days: far more than the reader takes, and far more time than it waits.

@@ -172,7 +172,8 @@ TEST_F(CommandOnBadStation, ReadOnlyDataDirectoryIsStatusThree) {
 }
 
 // Only a regular file is replaced: whatever else stands in a file's place is refused in one
-// line and left as it is; a symlink leads to the file it names; a read-only report stays.
+// line and left as it is, a link too; a read-only report, or a file of another program in
+// the metrics file's place, stays.
 TEST_F(CommandOnBadStation, OnlyRegularFilesAreReplaced) {
     Write("SegHistory.log", kCycle);
     const auto saidOnce = [&](const std::string& start) {
@@ -180,17 +181,24 @@ TEST_F(CommandOnBadStation, OnlyRegularFilesAreReplaced) {
         EXPECT_EQ(said.rfind(start, 0), 0u) << said;
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
     };
-    EXPECT_EQ(Run({"--format", "prometheus", "--metrics-file", "/dev/null"}), kExitSaveFailed);
-    saidOnce("gapscope-report: the metrics could not be written: cannot replace /dev/null: it is a device");
-    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_EQ(Run({"--format", "prometheus", "--metrics-file", "/dev/null"}), kExitBadUsage);
+    EXPECT_EQ(err_.str().rfind("gapscope-report: --metrics-file takes a file name ending in .prom, "
+                               "not '/dev/null'\n", 0), 0u);
 
     fs::create_directory(dir_ / "textfiles");
     Write("textfiles/gapscope.prom", "old\n");
     fs::create_symlink("textfiles/gapscope.prom", dir_ / "gapscope.prom");
-    EXPECT_EQ(Run({"--format", "prometheus", "--metrics-file", (dir_ / "gapscope.prom").string()}),
-              kExitDone);
-    EXPECT_TRUE(fs::is_symlink(dir_ / "gapscope.prom"));
-    EXPECT_NE(Read("textfiles/gapscope.prom").find("gapscope_missing_cycles"), std::string::npos);
+    const std::string metrics = (dir_ / "gapscope.prom").string();
+    EXPECT_EQ(Run({"--format", "prometheus", "--metrics-file", metrics}), kExitSaveFailed);
+    saidOnce("gapscope-report: the metrics could not be written: " + metrics +
+             " is a symbolic link; it is not followed\n");
+    EXPECT_EQ(Read("textfiles/gapscope.prom"), "old\n");
+    fs::remove(dir_ / "gapscope.prom");
+    Write("gapscope.prom", "node_textfile_scrape_error 0\n");
+    EXPECT_EQ(Run({"--format", "prometheus", "--metrics-file", metrics}), kExitSaveFailed);
+    saidOnce("gapscope-report: the metrics could not be written: cannot replace " + metrics +
+             ": it does not begin with \"# HELP gapscope_\"");
+    EXPECT_EQ(Read("gapscope.prom"), "node_textfile_scrape_error 0\n");
 
     Write(kReportName, kOldReport);
     fs::permissions(dir_ / kReportName, fs::perms::owner_read | fs::perms::group_read);

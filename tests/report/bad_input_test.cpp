@@ -315,7 +315,7 @@ class FailedSave : public ::testing::Test {
   protected:
     void SetUp() override {
         report_ = dir_ / "2024-01-05-missing-segments.txt";
-        ASSERT_FALSE(WriteReportFile(report_, {"yesterday's report"}));
+        ASSERT_FALSE(WriteReportFile(report_, {"yesterday's report"}).failure);
         for (int i = 0; i < 2000; ++i)
             lines_.push_back("   HRIT ch 09,  seg: 3 4 " + std::to_string(i));
     }
@@ -331,7 +331,7 @@ class FailedSave : public ::testing::Test {
 };
 
 TEST_F(FailedSave, MissingDataDirectory) {
-    const auto error = WriteReportFile(dir_ / "unplugged" / report_.filename(), lines_);
+    const auto error = WriteReportFile(dir_ / "unplugged" / report_.filename(), lines_).failure;
     ASSERT_TRUE(error);
     EXPECT_NE(error->find("cannot create"), std::string::npos);
     ExpectOnlyTheOldReport();
@@ -339,14 +339,14 @@ TEST_F(FailedSave, MissingDataDirectory) {
 
 TEST_F(FailedSave, DataDirectoryUnderARegularFile) {
     std::ofstream(dir_ / "not-a-directory") << "x";
-    EXPECT_TRUE(WriteReportFile(dir_ / "not-a-directory" / report_.filename(), lines_));
+    EXPECT_TRUE(WriteReportFile(dir_ / "not-a-directory" / report_.filename(), lines_).failure);
     EXPECT_EQ(test::ReadFile(report_), "yesterday's report\r\n");
 }
 
 TEST_F(FailedSave, DirectoryInThePlaceOfTheReport) {
     const fs::path occupied = dir_ / "2024-01-06-missing-segments.txt";
     fs::create_directories(occupied / "inside");
-    const auto error = WriteReportFile(occupied, lines_);
+    const auto error = WriteReportFile(occupied, lines_).failure;
     ASSERT_TRUE(error);
     EXPECT_NE(error->find("cannot replace"), std::string::npos);
     EXPECT_TRUE(fs::is_directory(occupied / "inside"));
@@ -359,7 +359,7 @@ TEST_F(FailedSave, ReadOnlyDataDirectory) {
         if (access(dir_.c_str(), W_OK) == 0)
             GTEST_SKIP() << "no way to make a directory read-only here";
     }
-    EXPECT_TRUE(WriteReportFile(report_, lines_));
+    EXPECT_TRUE(WriteReportFile(report_, lines_).failure);
     temp_.Unlock();
     ExpectOnlyTheOldReport();
 }
@@ -372,7 +372,7 @@ TEST_F(FailedSave, FullDisk) {
     rlimit small = old;
     small.rlim_cur = 4096;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const auto error = WriteReportFile(report_, lines_);
+    const auto error = WriteReportFile(report_, lines_).failure;
     setrlimit(RLIMIT_FSIZE, &old);
     signal(SIGXFSZ, oldSignal);
     ASSERT_TRUE(error);

@@ -115,7 +115,7 @@ TEST_F(DayRangeTest, BackfilledFilesAreWhatASingleDaySaveWrites) {
     // The file of the 4th as a single-day save writes it.
     DayReportResult day4 = BuildDayReport(s, ReportOptions{}, D(2024, 1, 4));
     const fs::path path4 = ReportFilePath(s, dir_.path(), D(2024, 1, 4));
-    ASSERT_FALSE(WriteReportFile(path4, BuildReportText(day4.lists, s, banner)));
+    ASSERT_FALSE(WriteReportFile(path4, BuildReportText(day4.lists, s, banner)).failure);
     const std::string single = test::ReadFile(path4);
     fs::remove(path4);
 

@@ -91,7 +91,7 @@ protected:
 TEST_F(ReportFileWrite, EveryLineEndsInCrLfAndAnOlderFileIsReplaced) {
     const fs::path path = dir_ / "2024-01-05-missing-segments.txt";
     std::ofstream(path) << "an older, longer report that must disappear entirely\n";
-    ASSERT_FALSE(WriteReportFile(path, {"Date: x", "", "caf\xe9"}));
+    ASSERT_FALSE(WriteReportFile(path, {"Date: x", "", "caf\xe9"}).failure);
     EXPECT_EQ(test::ReadFile(path), "Date: x\r\n\r\ncaf\xe9\r\n");
     // Nothing but the report is left behind.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator{}), 1);
@@ -103,9 +103,9 @@ TEST_F(ReportFileWrite, AFailedSaveLeavesTheOldReportIntact) {
     // A directory in the way of the temporary file's rename target makes the replace fail.
     const fs::path blocked = dir_ / "blocked.txt";
     fs::create_directories(blocked / "inside");
-    EXPECT_TRUE(WriteReportFile(blocked, {"new"}));
+    EXPECT_TRUE(WriteReportFile(blocked, {"new"}).failure);
     EXPECT_TRUE(fs::is_directory(blocked));
-    EXPECT_TRUE(WriteReportFile(dir_ / "no-such-dir" / "r.txt", {"new"}));
+    EXPECT_TRUE(WriteReportFile(dir_ / "no-such-dir" / "r.txt", {"new"}).failure);
     EXPECT_EQ(test::ReadFile(path), "good");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator{}), 2);
 }

@@ -63,7 +63,7 @@ TEST_F(ReportFileOnWindows, AReportHeldOpenWithDeleteSharingIsReplaced) {
     ASSERT_TRUE(viewer.IsOpen());
     int waits = 0;
     const RetryPolicy retry{3, milliseconds{500}, [&](milliseconds) { ++waits; }};
-    EXPECT_EQ(WriteReportFile(report_, {"new", "report"}, retry), std::nullopt);
+    EXPECT_EQ(WriteReportFile(report_, {"new", "report"}, retry).failure, std::nullopt);
     viewer.Close();
     EXPECT_EQ(waits, 0);
     EXPECT_EQ(test::ReadFile(report_), "new\r\nreport\r\n");
@@ -76,7 +76,7 @@ TEST_F(ReportFileOnWindows, AReportHeldWithReadSharingOnlyIsRetriedThenLeftIntac
     std::vector<milliseconds> waits;
     const RetryPolicy retry{4, milliseconds{250},
                             [&](milliseconds pause) { waits.push_back(pause); }};
-    const auto problem = WriteReportFile(report_, {"new"}, retry);
+    const auto problem = WriteReportFile(report_, {"new"}, retry).failure;
     viewer.Close();
     ASSERT_TRUE(problem);
     EXPECT_NE(problem->find("held open by another program"), std::string::npos) << *problem;
@@ -93,7 +93,7 @@ TEST_F(ReportFileOnWindows, AReportReleasedDuringTheWaitIsReplaced) {
     const RetryPolicy retry{10, milliseconds{500}, [&](milliseconds) {
                                 if (++waits == 2) viewer.Close();
                             }};
-    EXPECT_EQ(WriteReportFile(report_, {"new"}, retry), std::nullopt);
+    EXPECT_EQ(WriteReportFile(report_, {"new"}, retry).failure, std::nullopt);
     EXPECT_EQ(waits, 2);
     EXPECT_EQ(test::ReadFile(report_), "new\r\n");
 }
@@ -103,7 +103,7 @@ TEST_F(ReportFileOnWindows, AFolderInTheReportsPlaceFailsAtOnce) {
     fs::create_directories(folder / L"inside");
     int waits = 0;
     const RetryPolicy retry{3, milliseconds{500}, [&](milliseconds) { ++waits; }};
-    EXPECT_TRUE(WriteReportFile(folder, {"new"}, retry));
+    EXPECT_TRUE(WriteReportFile(folder, {"new"}, retry).failure);
     EXPECT_EQ(waits, 0);
     EXPECT_TRUE(fs::is_directory(folder / L"inside"));
 }
@@ -118,7 +118,7 @@ TEST_F(ReportFileOnWindows, FoldersNamedInAnyAlphabetAreWrittenTo) {
     fs::create_directories(dir_ / test::Wide(name));
     const fs::path path = ReportFilePath(startup, dir_, Day{std::chrono::year{2024} / 1 / 5});
     EXPECT_EQ(path, dir_ / test::Wide(name) / L"2024-01-05-missing-segments.txt");
-    EXPECT_EQ(WriteReportFile(path, {"new"}), std::nullopt);
+    EXPECT_EQ(WriteReportFile(path, {"new"}).failure, std::nullopt);
     EXPECT_EQ(test::ReadFile(dir_ / test::Wide(name) / L"2024-01-05-missing-segments.txt"), "new\r\n");
 }
 

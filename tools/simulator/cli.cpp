@@ -227,8 +227,8 @@ std::string HelpText() {
         "  -h, --help            show this help\n"
         "  --version             print the version\n"
         "\n"
-        "Exit status: 0 done, 1 the logs could not be written (or an injection cannot\n"
-        "happen), 2 a bad command line.\n";
+        "Exit status: 0 done, 1 the logs or the output could not be written (or an\n"
+        "injection cannot happen), 2 a bad command line.\n";
     return text;
 }
 
