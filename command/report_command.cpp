@@ -15,6 +15,7 @@
 #include "report/day_range.h"
 #include "report/day_report.h"
 #include "report/report_file.h"
+#include "startup/safe_name.h"
 #include "startup/system_text.h"
 #ifdef GAPSCOPE_PICTURES
 #include "command/report_picture.h"
@@ -25,6 +26,11 @@ namespace {
 
 const char* const kName = "gapscope-report: ";
 const char* const kOutOfMemory = "not enough memory to make the report";
+
+// A line of standard output or error as it is printed: names of folders and files, and text
+// from the logs, hold no control character that could end it or reach a terminal as an
+// escape sequence. Their bytes are the system's: a folder's name need not be UTF-8.
+std::string Shown(std::string_view line) { return SafeName(line, NotUtf8::Keep); }
 
 // Thrown to end a range whose output can no longer be written: its other days would be lost.
 struct OutputStopped {};
@@ -84,8 +90,8 @@ ReportOptions Options(const Run& run) {
 
 // A bad mask, said on standard error with where it is.
 void TellFailure(const Run& run, const DayReportResult& result) {
-    run.err << kName << *result.error << "\n";
-    if (result.errorPlace) run.err << kName << *result.errorPlace << "\n";
+    run.err << kName << Shown(*result.error) << "\n";
+    if (result.errorPlace) run.err << kName << Shown(*result.errorPlace) << "\n";
 }
 
 BannerInfo Banner(const Run& run, const StartupLoad& station) {
@@ -129,7 +135,7 @@ std::optional<DayRange> RangeDays(const Run& run, std::string& error) {
 }
 
 int BadUsage(std::ostream& err, const std::string& problem) {
-    err << kName << problem << "\n"
+    err << kName << Shown(problem) << "\n"
         << ReportUsage() << "Try 'gapscope-report --help' for the options and exit statuses.\n";
     return kExitBadUsage;
 }
@@ -173,7 +179,7 @@ int PrintRange(const Run& run, const StartupLoad& station) {
         if (run.request.json) {
             run.out << JsonLine(RunDocument(r, facts)) << '\n';
         } else if (r.error) {
-            run.out << RangeErrorLine(day, *r.error, r.errorPlace.value_or("")) << '\n';
+            run.out << Shown(RangeErrorLine(day, *r.error, r.errorPlace.value_or(""))) << '\n';
         } else {
             run.out << RangeDayLine(r.findings) << '\n';
         }
@@ -193,17 +199,17 @@ int PrintRange(const Run& run, const StartupLoad& station) {
 // not saved at all.
 int SaveReport(const Run& run, const StartupLoad& station) {
     if (const auto refused = RefuseSave(std::nullopt, station.state, ReportDay(run), Now(run))) {
-        run.err << kName << refused->line << "\n";
+        run.err << kName << Shown(refused->line) << "\n";
         return refused->status;
     }
     const auto text = MakeReport(run, station);
     if (!text) return kExitReportFailed;
     const auto path = ReportFilePath(station.state, run.env.programDirectory, ReportDay(run));
     if (const auto problem = WriteReportFile(path, *text, run.env.saveRetry)) {
-        run.err << kName << "the report could not be saved: " << *problem << "\n";
+        run.err << kName << "the report could not be saved: " << Shown(*problem) << "\n";
         return kExitSaveFailed;
     }
-    if (!run.request.quiet) run.out << "Report saved to: " << TextOfPath(path) << "\n";
+    if (!run.request.quiet) run.out << "Report saved to: " << Shown(TextOfPath(path)) << "\n";
     return kExitDone;
 }
 
@@ -214,19 +220,19 @@ int SaveRange(const Run& run, const StartupLoad& station) {
     BackfillReports(station.state, Options(run), run.range->from, run.range->to, Banner(run, station),
                     run.env.programDirectory, run.request.overwrite, [&](const BackfillDay& d) {
         if (d.reportError) {
-            run.err << kName << IsoDate(d.day) << ": " << *d.reportError << "\n";
-            if (d.reportErrorPlace) run.err << kName << *d.reportErrorPlace << "\n";
+            run.err << kName << IsoDate(d.day) << ": " << Shown(*d.reportError) << "\n";
+            if (d.reportErrorPlace) run.err << kName << Shown(*d.reportErrorPlace) << "\n";
             if (status == kExitDone) status = kExitReportFailed;
         } else if (d.saveError) {
-            run.err << kName << "the report could not be saved: " << *d.saveError << "\n";
+            run.err << kName << "the report could not be saved: " << Shown(*d.saveError) << "\n";
             if (status == kExitDone) status = kExitSaveFailed;
         } else if (!run.request.quiet) {
             switch (d.step) {
                 case BackfillStep::Write:
-                    run.out << "Report saved to: " << TextOfPath(d.path) << "\n";
+                    run.out << "Report saved to: " << Shown(TextOfPath(d.path)) << "\n";
                     break;
                 case BackfillStep::KeepExisting:
-                    run.out << "Report kept: " << TextOfPath(d.path) << " (--overwrite writes over it)\n";
+                    run.out << "Report kept: " << Shown(TextOfPath(d.path)) << " (--overwrite writes over it)\n";
                     break;
                 case BackfillStep::SkipCurrentDay:
                     run.out << "No report yet: " << IsoDate(d.day) << " is not over\n";
@@ -263,7 +269,7 @@ int RunMode(const Mode& mode, Run run) {
     const RetryPolicy retry = mode.reading == Reading::Unattended ? run.env.busyRetry : RetryPolicy{};
     const auto station = LoadData(run, retry, problem);
     if (!station) {
-        run.err << kName << problem << "\n";
+        run.err << kName << Shown(problem) << "\n";
         return kExitDataUnreadable;
     }
     return mode.run(run, *station);
@@ -282,7 +288,7 @@ int WithPicture(const Run& run, const Mode& mode) {
     const int status = RunMode(mode, observed);
     if (picture.Empty()) return status;
     if (const auto problem = picture.Write(*run.env.pictureProgram, *run.request.picture)) {
-        run.err << kName << "cannot write the picture: " << *problem << "\n";
+        run.err << kName << "cannot write the picture: " << Shown(*problem) << "\n";
         return status == kExitDone ? kExitSaveFailed : status;
     }
     return status;
@@ -353,7 +359,7 @@ int WriteMetrics(const Run& run, const StartupLoad& station) {
     }
     // The temporary file is hidden and lacks the .prom ending, so the collector never reads it.
     if (const auto problem = WriteFileInPlaceOf(PathFromText(*run.request.metricsFile), text)) {
-        run.err << kName << "the metrics could not be written: " << *problem << "\n";
+        run.err << kName << "the metrics could not be written: " << Shown(*problem) << "\n";
         return kExitSaveFailed;
     }
     return kExitDone;
@@ -481,7 +487,12 @@ int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnv
     }
     const Mode* mode = ChooseMode(*request, problem);
     if (!mode) return checking ? CheckBadUsage(out, problem) : BadUsage(err, problem);
-    for (const std::string& warning : env.warnings) err << kName << "warning: " << warning << "\n";
+    for (const std::string& warning : env.warnings) err << kName << "warning: " << Shown(warning) << "\n";
+    // Said once, before any run reads the stored options.
+    if (!request->defaults && env.settingsProblem) {
+        if (const auto problem = env.settingsProblem())
+            err << kName << "warning: " << Shown(*problem) << "\n";
+    }
     // --now stands for the clock everywhere: the default days, the banner, the current day.
     CommandEnvironment at = env;
     if (request->now) at.now = std::chrono::sys_seconds{*request->now};

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "report/judged_minutes.h"
+#include "startup/safe_name.h"
 #include "startup/system_text.h"
 
 namespace gapscope {
@@ -64,12 +65,12 @@ std::optional<std::string> UnattendedDataProblem(const std::optional<std::string
     if (firstArgument && !IsSwitch(*firstArgument)) {
         std::error_code error;
         const auto status = std::filesystem::status(PathFromText(*firstArgument), error);
-        if (status.type() == std::filesystem::file_type::not_found) {
-            return "no such folder: " + *firstArgument;
-        }
-        if (!std::filesystem::is_directory(status)) return "not a folder: " + *firstArgument;
+        const std::string named = SafeName(*firstArgument, NotUtf8::Keep);
+        if (status.type() == std::filesystem::file_type::not_found) return "no such folder: " + named;
+        if (!std::filesystem::is_directory(status)) return "not a folder: " + named;
     }
-    const std::string& folder = load.state.DataDirectory;
+    // One line: a folder's name holds no line end nor escape sequence.
+    const std::string folder = SafeName(load.state.DataDirectory, NotUtf8::Keep);
     // A folder that cannot be searched hides its logs: the log that failed says why.
     if (!load.logsLoaded) {
         return "cannot read " + folder + load.unreadableLog + ": " + load.unreadableReason;
@@ -94,7 +95,7 @@ std::optional<SaveRefusal> RefuseSave(const std::optional<std::string>& dataProb
                            noReport + "the day has not begun (it is " + UtcTimeText(now) + ")"};
     }
     if (DayBeforeLogsBegin(day, state.FirstRecord)) {
-        const std::string log = state.DataDirectory + "SegHistory.log";
+        const std::string log = SafeName(state.DataDirectory, NotUtf8::Keep) + "SegHistory.log";
         return SaveRefusal{kExitDataUnreadable,
                            noReport + "it is before the logs begin (" +
                                (state.FirstRecord ? "the first record of " + log + " is of " +

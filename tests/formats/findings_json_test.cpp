@@ -75,6 +75,14 @@ TEST(FindingsJson, MembersByTheirNames) {
     EXPECT_EQ(doc["summary"], json::parse(R"j({"missing_cycles":1,"channels":1,"segments":1,
         "late_segments":1,"products":1,"sequence_numbers":1})j"));
     EXPECT_EQ(doc["absent_all_day"], json::array());
+    EXPECT_FALSE(doc.contains("records_after_now"));  // a clock that is right: as it was
+}
+
+TEST(FindingsJson, RecordsAfterNowOnlyWhenThereAreAny) {
+    Findings f = Example();
+    f.recordsAfterNow = {3, MinuteTime{D(2099, 12, 31)} + std::chrono::minutes{23 * 60 + 45}};
+    EXPECT_EQ(FindingsDocument(f, kFacts)["records_after_now"],
+              json::parse(R"j({"count":3,"newest":"2099-12-31T23:45Z"})j"));
 }
 
 TEST(FindingsJson, FailedRunGivesTheErrorObject) {
@@ -100,6 +108,9 @@ TEST(FindingsJson, OneLineOfValidUtf8WhateverTheLogsHeld) {
     EXPECT_EQ(line.find('\n'), std::string::npos);
     const json back = json::parse(line);
     EXPECT_EQ(back["error"]["message"], "''$\xef\xbf\xbd\"Z'' is not a valid integer value");
+    // A station's name as the metrics and the check carry it.
+    const std::string named = JsonLine(RunDocument(failed, {kVersionText, "north\xe9\n\x1b[0m"}));
+    EXPECT_EQ(json::parse(named)["station"], "north\xef\xbf\xbd??[0m");
 }
 
 }  // namespace
