@@ -333,6 +333,9 @@ TEST(UnknownCheck, OneLineWithoutPerformanceData) {
     const CheckResult r = UnknownCheck("cannot read /logs/SegHistory.log: a|b\nc");
     EXPECT_EQ(r.state, CheckState::Unknown);
     EXPECT_EQ(r.line, "GAPSCOPE UNKNOWN - cannot read /logs/SegHistory.log: a b c");
+    // A folder's escape sequence reaches no terminal; its Latin-1 letter is U+FFFD.
+    EXPECT_EQ(UnknownCheck("no history log in /srv/\x1b[2J\xe9/").line,
+              "GAPSCOPE UNKNOWN - no history log in /srv/?[2J\xEF\xBF\xBD/");
 }
 
 }  // namespace
