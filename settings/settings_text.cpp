@@ -76,7 +76,9 @@ SettingsText ParseSettingsText(std::string_view bytes) {
         const std::size_t equals = trimmed.find('=');
         if (trimmed.find('\0') != std::string_view::npos) {
             text.badLines.push_back(number);
-        } else if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#') {
+        } else if (trimmed.empty()) {
+            continue;  // the writing puts one before each section
+        } else if (trimmed.front() == ';' || trimmed.front() == '#') {
             if (!general) text.otherSections.emplace_back(line);
         } else if (trimmed.front() == '[') {
             if (!trimmed.ends_with(']')) {

@@ -10,7 +10,7 @@ namespace {
 TEST(SettingsText, TheFormQtWritesIsReadAndWrittenBack) {
     const std::string written =
         "[General]\nDataFolder=\"/srv/Station Nord/logs, \\xe9t\\xe9=1\"\nReportIncludeFSD=1\n"
-        "WindowLeft=-8\n\n[Other]\nkey=value\n";
+        "WindowLeft=-8\n\n[Other]\nkey=value\n; note\n\n[More]\nk=v\n";
     const SettingsText text = ParseSettingsText(written);
     EXPECT_EQ(text.values.size(), 3u);
     EXPECT_EQ(TextValue(text.values.at("DataFolder")), "/srv/Station Nord/logs, \xC3\xA9t\xC3\xA9=1");
