@@ -397,8 +397,8 @@ std::string CheckHelpText() {
         "with @: @10:20, @1: (1 or more); some graph writers keep plain numbers only.\n"
         "The measures and their default ranges; they count the day (the current day up to\n"
         "the cycles due) as the range summary does, channels, segments and products\n"
-        "outside missing cycles; last_record_age and records_after_now are judged with\n"
-        "--day today only:\n"
+        "outside missing cycles; last_record_age and records_after_now are judged\n"
+        "with --day today only:\n"
         "  NAME                               warning critical\n";
     for (const MeasureInfo& info : kMeasures) {
         std::string line = "  " + std::string(info.label);
