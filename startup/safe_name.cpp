@@ -45,8 +45,7 @@ std::string SafeName(std::string_view name, NotUtf8 notUtf8) {
             name.remove_prefix(1);
             continue;
         }
-        const bool control = code < 0x20 || code == 0x7F ||
-                             (notUtf8 == NotUtf8::Replace && code >= 0x80 && code <= 0x9F);
+        const bool control = code < 0x20 || (code >= 0x7F && code <= 0x9F);
         if (control) {
             out += '?';
         } else {

@@ -12,8 +12,8 @@ enum class NotUtf8 {
 };
 
 // A name from outside (a station, a folder, a computer) as an output may carry it on one of
-// its lines: control characters become '?' (C1 ones too where the output is UTF-8), so that
-// no name ends a line, a label or a field, nor reaches a terminal as an escape sequence.
+// its lines: control characters (C0, DEL and, written in UTF-8, C1) become '?', so that no
+// name ends a line, a label or a field, nor reaches a terminal as an escape sequence.
 std::string SafeName(std::string_view name, NotUtf8 notUtf8 = NotUtf8::Replace);
 
 }  // namespace gapscope

@@ -16,10 +16,11 @@ TEST(SafeName, OrdinaryNamesPassUnchanged) {
 TEST(SafeName, ControlCharactersBecomeQuestionMarks) {
     EXPECT_EQ(SafeName("north\nPC\r\t\x1b[31m\x7f"), "north?PC???[31m?");
     EXPECT_EQ(SafeName(std::string("a\0b", 3)), "a?b");
-    // C1 controls (U+009B is an escape on some terminals) in UTF-8 output; an 8-bit code page
-    // gives those bytes letters.
+    // C1 controls written in UTF-8 (U+009B is an escape on some terminals); a lone byte 0x9B
+    // is a letter of an 8-bit code page.
     EXPECT_EQ(SafeName("x\xC2\x9B" "1m"), "x?1m");
-    EXPECT_EQ(SafeName("x\xC2\x9B" "1m", NotUtf8::Keep), "x\xC2\x9B" "1m");
+    EXPECT_EQ(SafeName("x\xC2\x9B" "1m", NotUtf8::Keep), "x?1m");
+    EXPECT_EQ(SafeName("x\x9B" "1m", NotUtf8::Keep), "x\x9B" "1m");
     EXPECT_EQ(SafeName("north\n\x1b", NotUtf8::Keep), "north??");
 }
 
