@@ -15,6 +15,7 @@
 #include "report/day_range.h"
 #include "report/day_report.h"
 #include "report/report_file.h"
+#include "startup/safe_name.h"
 #include "startup/system_text.h"
 #ifdef GAPSCOPE_PICTURES
 #include "command/report_picture.h"
@@ -27,6 +28,11 @@ const char* const kName = "gapscope-report: ";
 const char* const kOutOfMemory = "not enough memory to make the report";
 // How every metrics file this program writes begins: the first metric's help line.
 constexpr std::string_view kMetricsFileStart = "# HELP gapscope_";
+
+// A line of standard output or error as it is printed: names of folders and files, and text
+// from the logs, hold no control character that could end it or reach a terminal as an
+// escape sequence. Their bytes are the system's: a folder's name need not be UTF-8.
+std::string Shown(std::string_view line) { return SafeName(line, NotUtf8::Keep); }
 
 // Thrown to end a range whose output can no longer be written: its other days would be lost.
 struct OutputStopped {};
@@ -86,8 +92,8 @@ ReportOptions Options(const Run& run) {
 
 // A bad mask, said on standard error with where it is.
 void TellFailure(const Run& run, const DayReportResult& result) {
-    run.err << kName << *result.error << "\n";
-    if (result.errorPlace) run.err << kName << *result.errorPlace << "\n";
+    run.err << kName << Shown(*result.error) << "\n";
+    if (result.errorPlace) run.err << kName << Shown(*result.errorPlace) << "\n";
 }
 
 BannerInfo Banner(const Run& run, const StartupLoad& station) {
@@ -131,7 +137,7 @@ std::optional<DayRange> RangeDays(const Run& run, std::string& error) {
 }
 
 int BadUsage(std::ostream& err, const std::string& problem) {
-    err << kName << problem << "\n"
+    err << kName << Shown(problem) << "\n"
         << ReportUsage() << "Try 'gapscope-report --help' for the options and exit statuses.\n";
     return kExitBadUsage;
 }
@@ -175,7 +181,7 @@ int PrintRange(const Run& run, const StartupLoad& station) {
         if (run.request.json) {
             run.out << JsonLine(RunDocument(r, facts)) << '\n';
         } else if (r.error) {
-            run.out << RangeErrorLine(day, *r.error, r.errorPlace.value_or("")) << '\n';
+            run.out << Shown(RangeErrorLine(day, *r.error, r.errorPlace.value_or(""))) << '\n';
         } else {
             run.out << RangeDayLine(r.findings) << '\n';
         }
@@ -195,7 +201,7 @@ int PrintRange(const Run& run, const StartupLoad& station) {
 // not saved at all.
 int SaveReport(const Run& run, const StartupLoad& station) {
     if (const auto refused = RefuseSave(std::nullopt, station.state, ReportDay(run), Now(run))) {
-        run.err << kName << refused->line << "\n";
+        run.err << kName << Shown(refused->line) << "\n";
         return refused->status;
     }
     const auto text = MakeReport(run, station);
@@ -203,11 +209,11 @@ int SaveReport(const Run& run, const StartupLoad& station) {
     const auto path = ReportFilePath(station.state, run.env.programDirectory, ReportDay(run));
     const WriteOutcome written = WriteReportFile(path, *text, run.env.saveRetry);
     if (written.failure) {
-        run.err << kName << "the report could not be saved: " << *written.failure << "\n";
+        run.err << kName << "the report could not be saved: " << Shown(*written.failure) << "\n";
         return kExitSaveFailed;
     }
-    if (written.warning) run.err << kName << "warning: " << *written.warning << "\n";
-    if (!run.request.quiet) run.out << "Report saved to: " << TextOfPath(path) << "\n";
+    if (written.warning) run.err << kName << "warning: " << Shown(*written.warning) << "\n";
+    if (!run.request.quiet) run.out << "Report saved to: " << Shown(TextOfPath(path)) << "\n";
     return kExitDone;
 }
 
@@ -218,21 +224,21 @@ int SaveRange(const Run& run, const StartupLoad& station) {
     BackfillReports(station.state, Options(run), run.range->from, run.range->to, Banner(run, station),
                     run.env.programDirectory, run.request.overwrite, [&](const BackfillDay& d) {
         if (d.reportError) {
-            run.err << kName << IsoDate(d.day) << ": " << *d.reportError << "\n";
-            if (d.reportErrorPlace) run.err << kName << *d.reportErrorPlace << "\n";
+            run.err << kName << IsoDate(d.day) << ": " << Shown(*d.reportError) << "\n";
+            if (d.reportErrorPlace) run.err << kName << Shown(*d.reportErrorPlace) << "\n";
             if (status == kExitDone) status = kExitReportFailed;
         } else if (d.saveError) {
-            run.err << kName << "the report could not be saved: " << *d.saveError << "\n";
+            run.err << kName << "the report could not be saved: " << Shown(*d.saveError) << "\n";
             if (status == kExitDone) status = kExitSaveFailed;
         } else {
-            if (d.saveWarning) run.err << kName << "warning: " << *d.saveWarning << "\n";
+            if (d.saveWarning) run.err << kName << "warning: " << Shown(*d.saveWarning) << "\n";
             if (run.request.quiet) return;
             switch (d.step) {
                 case BackfillStep::Write:
-                    run.out << "Report saved to: " << TextOfPath(d.path) << "\n";
+                    run.out << "Report saved to: " << Shown(TextOfPath(d.path)) << "\n";
                     break;
                 case BackfillStep::KeepExisting:
-                    run.out << "Report kept: " << TextOfPath(d.path) << " (--overwrite writes over it)\n";
+                    run.out << "Report kept: " << Shown(TextOfPath(d.path)) << " (--overwrite writes over it)\n";
                     break;
                 case BackfillStep::SkipCurrentDay:
                     run.out << "No report yet: " << IsoDate(d.day) << " is not over\n";
@@ -269,7 +275,7 @@ int RunMode(const Mode& mode, Run run) {
     const RetryPolicy retry = mode.reading == Reading::Unattended ? run.env.busyRetry : RetryPolicy{};
     const auto station = LoadData(run, retry, problem);
     if (!station) {
-        run.err << kName << problem << "\n";
+        run.err << kName << Shown(problem) << "\n";
         return kExitDataUnreadable;
     }
     return mode.run(run, *station);
@@ -288,7 +294,7 @@ int WithPicture(const Run& run, const Mode& mode) {
     const int status = RunMode(mode, observed);
     if (picture.Empty()) return status;
     if (const auto problem = picture.Write(*run.env.pictureProgram, *run.request.picture)) {
-        run.err << kName << "cannot write the picture: " << *problem << "\n";
+        run.err << kName << "cannot write the picture: " << Shown(*problem) << "\n";
         return status == kExitDone ? kExitSaveFailed : status;
     }
     return status;
@@ -362,10 +368,10 @@ int WriteMetrics(const Run& run, const StartupLoad& station) {
     const WriteOutcome written =
         WriteFile(PathFromText(*run.request.metricsFile), text, WriteRules{{}, kMetricsFileStart});
     if (written.failure) {
-        run.err << kName << "the metrics could not be written: " << *written.failure << "\n";
+        run.err << kName << "the metrics could not be written: " << Shown(*written.failure) << "\n";
         return kExitSaveFailed;
     }
-    if (written.warning) run.err << kName << "warning: " << *written.warning << "\n";
+    if (written.warning) run.err << kName << "warning: " << Shown(*written.warning) << "\n";
     return kExitDone;
 }
 
@@ -491,7 +497,12 @@ int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnv
     }
     const Mode* mode = ChooseMode(*request, problem);
     if (!mode) return checking ? CheckBadUsage(out, problem) : BadUsage(err, problem);
-    for (const std::string& warning : env.warnings) err << kName << "warning: " << warning << "\n";
+    for (const std::string& warning : env.warnings) err << kName << "warning: " << Shown(warning) << "\n";
+    // Said once, before any run reads the stored options.
+    if (!request->defaults && env.settingsProblem) {
+        if (const auto problem = env.settingsProblem())
+            err << kName << "warning: " << Shown(*problem) << "\n";
+    }
     // --now stands for the clock everywhere: the default days, the banner, the current day.
     CommandEnvironment at = env;
     if (request->now) at.now = std::chrono::sys_seconds{*request->now};

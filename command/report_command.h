@@ -25,6 +25,9 @@ struct CommandEnvironment {
     std::string versionText;
     // The options the window would start with for this user.
     std::function<ReportOptions()> storedOptions;
+    // Why they cannot be read whole (SettingsProblem), said as a warning by a run that
+    // reads them; nullopt when they can.
+    std::function<std::optional<std::string>()> settingsProblem;
     // How a run that saves without a person watching treats a log held busy (the program
     // uses UnattendedRetryPolicy()); a printed report tries each log once.
     RetryPolicy busyRetry;

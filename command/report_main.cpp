@@ -57,6 +57,7 @@ int main(int argc, char** argv) {
     // The window's own per-user options, so that a scripted report matches what the
     // operator sees on screen.
     env.storedOptions = [] { return ReadStoredOptions("gapscope"); };
+    env.settingsProblem = [] { return SettingsProblem("gapscope"); };
     env.busyRetry = UnattendedRetryPolicy();
     env.saveRetry = SaveRetryPolicy();
     if (auto problem = BusyWaitProblem()) env.warnings.push_back(std::move(*problem));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "report/sequence_report.h"
+#include "startup/safe_name.h"
 
 namespace gapscope {
 
@@ -163,13 +164,20 @@ json SummaryJson(const DaySummary& s) {
                 {"products", s.products},            {"sequence_numbers", s.sequenceNumbers}};
 }
 
+// Records stamped after the run (a station clock set wrong), only when there are any, so
+// that the documents of a station whose clock is right stay as they were.
+void AddRecordsAfterNow(json& doc, const RecordsAfterNow& after) {
+    if (after.count == 0 || !after.newest) return;
+    doc["records_after_now"] = json{{"count", after.count}, {"newest", IsoMinuteUtc(*after.newest)}};
+}
+
 // The members every document starts with.
 json Heading(const Findings& findings, const DocumentFacts& facts) {
     return json{{"schema_version", kFindingsSchemaVersion},
                 {"day", IsoDate(findings.day)},
                 {"service", ServiceName(findings.service, ServiceText::Key)},
                 {"version", facts.version},
-                {"station", facts.station},
+                {"station", SafeName(facts.station)},
                 {"options", OptionsJson(findings.options, findings.switches)}};
 }
 
@@ -192,6 +200,7 @@ json FindingsDocument(const Findings& findings, const DocumentFacts& facts) {
     doc["not_yet_due"] = CyclesJson(findings.notYetDue);
     doc["first_record"] =
         findings.firstRecord ? json(IsoMinuteUtc(*findings.firstRecord)) : json(nullptr);
+    AddRecordsAfterNow(doc, findings.recordsAfterNow);
     doc["before_logs_begin"] = CyclesJson(findings.beforeLogsBegin);
     doc["not_checked"] = NotCheckedJson(findings.notChecked);
     doc["summary"] = SummaryJson(Summarise(findings));

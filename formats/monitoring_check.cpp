@@ -7,6 +7,8 @@
 #include <limits>
 #include <system_error>
 
+#include "startup/safe_name.h"
+
 namespace gapscope {
 
 namespace {
@@ -45,6 +47,8 @@ constexpr MeasureInfo kMeasures[kMeasureCount] = {
      "DCP and MDD sequence numbers missing"},
     {Measure::LastRecordAge, "last_record_age", "s", "", "3600",
      "seconds since the newest segment record"},
+    {Measure::RecordsAfterNow, "records_after_now", "", "0", "",
+     "segment records stamped more than 15 minutes after now"},
 };
 
 // The largest threshold: every measure (a count, a share, an age in seconds) stays far
@@ -113,7 +117,8 @@ std::string Plural(int n, const char* one, const char* many) {
 }
 
 bool Judged(const DayCheck& check, Measure measure) {
-    return measure != Measure::LastRecordAge || check.live;
+    return (measure != Measure::LastRecordAge && measure != Measure::RecordsAfterNow) ||
+           check.live;
 }
 
 // The measure's value; nullopt for the age of a record when the segment history holds none
@@ -145,6 +150,8 @@ std::optional<double> Value(const DayCheck& check, Measure measure) {
             if (!check.newestRecord) return std::nullopt;
             // A record stamped after the current time (a clock set wrong) is as new as can be.
             return std::max<double>(0, (check.now - *check.newestRecord).count());
+        case Measure::RecordsAfterNow:
+            return check.afterNow.count;
     }
     return std::nullopt;
 }
@@ -206,6 +213,16 @@ std::string MissingCyclesPhrase(const DayCheck& check) {
     return text;
 }
 
+// "3 records stamped after now, newest 2099-12-31 23:45: is the station's clock right?"
+std::string AfterNowPhrase(const RecordsAfterNow& after) {
+    if (after.count == 0 || !after.newest) return "no record stamped after now";
+    const MinuteTime newest = *after.newest;
+    return Plural(after.count, "record", "records") + " stamped after now, " +
+           (after.count == 1 ? "" : "newest ") +
+           IsoDate(std::chrono::floor<std::chrono::days>(newest)) + " " + ClockTime(newest) +
+           ": is the station's clock right?";
+}
+
 // The measure in words for the summary.
 std::string Phrase(const DayCheck& check, Measure measure) {
     const DaySummary& counts = check.measures.counts;
@@ -236,6 +253,8 @@ std::string Phrase(const DayCheck& check, Measure measure) {
                    IsoDate(std::chrono::floor<std::chrono::days>(*check.newestRecord)) + " " +
                    ClockTime(*check.newestRecord) + ")";
         }
+        case Measure::RecordsAfterNow:
+            return AfterNowPhrase(check.afterNow);
     }
     return {};
 }
@@ -401,7 +420,8 @@ std::string CheckHelpText() {
         "with @: @10:20, @1: (1 or more); some graph writers keep plain numbers only.\n"
         "The measures and their default ranges; they count the day (the current day up to\n"
         "the cycles due) as the range summary does, channels, segments and products\n"
-        "outside missing cycles; last_record_age is judged with --day today only:\n"
+        "outside missing cycles; last_record_age and records_after_now are judged\n"
+        "with --day today only:\n"
         "  NAME                               warning critical\n";
     for (const MeasureInfo& info : kMeasures) {
         std::string line = "  " + std::string(info.label);
@@ -478,6 +498,7 @@ DayCheck CheckOf(const Findings& findings, bool live, std::optional<MinuteTime> 
     check.dueUntil = MinuteTime{findings.day} + std::chrono::minutes{findings.judged.last};
     check.live = live;
     check.newestRecord = newestRecord;
+    check.afterNow = findings.recordsAfterNow;
     check.now = now;
     check.beforeLogsBegin = findings.judged.WhollyBeforeLogsBegin();
     return check;
@@ -485,9 +506,9 @@ DayCheck CheckOf(const Findings& findings, bool live, std::optional<MinuteTime> 
 
 CheckResult UnknownCheck(const std::string& reason) {
     std::string summary;
-    // One line whatever the reason holds.
+    // One line whatever the reason holds, in UTF-8 whatever the names in it hold.
     for (char c : reason) summary += (c == '\n' || c == '\r' || c == '|') ? ' ' : c;
-    return CheckResult{CheckState::Unknown, Bounded("GAPSCOPE UNKNOWN - " + summary, "")};
+    return CheckResult{CheckState::Unknown, Bounded("GAPSCOPE UNKNOWN - " + SafeName(summary), "")};
 }
 
 }  // namespace gapscope

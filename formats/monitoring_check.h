@@ -45,9 +45,10 @@ enum class Measure {
     LateSegments,
     MissingProducts,
     MissingSequenceNumbers,
-    LastRecordAge,  // the current day only
+    LastRecordAge,    // the current day only
+    RecordsAfterNow,  // the current day only
 };
-inline constexpr std::size_t kMeasureCount = 11;
+inline constexpr std::size_t kMeasureCount = 12;
 
 // The warning and the critical range of each measure; a measure without one never alerts.
 struct Thresholds {
@@ -70,9 +71,11 @@ struct DayCheck {
     // The cycles are judged up to this minute, the later ones are not yet due.
     MinuteTime dueUntil{};
     // Watching the station live (the current day was asked for, whichever day that
-    // judges): the age of the newest record of the segment history is judged too.
+    // judges): the age of the newest record of the segment history, and the records stamped
+    // after now, are judged too.
     bool live = false;
     std::optional<MinuteTime> newestRecord;
+    RecordsAfterNow afterNow;
     std::chrono::sys_seconds now{};
     // Nothing of the day is on record: it lies before the first record of the logs.
     bool beforeLogsBegin = false;

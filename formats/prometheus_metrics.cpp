@@ -4,22 +4,22 @@
 
 #include "catalogue/catalogue.h"
 #include "formats/findings_json.h"
+#include "startup/safe_name.h"
 #include "startup/system_text.h"
 
 namespace gapscope {
 
 namespace {
 
-// A label value with the three characters the format escapes.
+// A label value: UTF-8 without control characters, as the exposition format takes it, with
+// the characters it escapes escaped.
 std::string Escaped(const std::string& value) {
     std::string out;
-    for (char c : value) {
+    for (char c : SafeName(value)) {
         if (c == '\\') {
             out += "\\\\";
         } else if (c == '"') {
             out += "\\\"";
-        } else if (c == '\n') {
-            out += "\\n";
         } else {
             out += c;
         }
@@ -153,6 +153,10 @@ std::string PrometheusMetrics(const MetricsInput& input) {
     out.Gauge("gapscope_last_record_timestamp_seconds",
               "Time of the newest record in the station's segment history; 0 when it holds none.",
               input.newestRecord ? Seconds(std::chrono::sys_seconds{*input.newestRecord}) : 0);
+    out.Gauge("gapscope_records_after_now",
+              "Records in the station's segment history stamped more than 15 minutes after the "
+              "run: the station's clock is wrong (or this one).",
+              findings.recordsAfterNow.count);
     return out.Text();
 }
 

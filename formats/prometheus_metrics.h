@@ -16,7 +16,7 @@ struct MetricsInput {
     std::string station;  // the `station` label
     const Findings& findings;
     const DayMeasures& measures;
-    std::optional<MinuteTime> newestRecord;  // of the segment history
+    std::optional<MinuteTime> newestRecord;  // of the segment history, not after the run
     std::string version;                     // the `version` label of gapscope_info
     std::chrono::sys_seconds written{};      // the time of the run
 };

@@ -46,13 +46,14 @@ bool ChannelsSeenOnDay(const HistoryLog& segHistory, Day day, const ChannelSet& 
     return false;
 }
 
-std::optional<MinuteTime> NewestRecord(const HistoryLog& log) {
+std::optional<MinuteTime> NewestRecord(const HistoryLog& log, std::optional<MinuteTime> notAfter) {
     std::optional<MinuteTime> newest;
     for (std::size_t i = 0; i < log.LineCount(); ++i) {
         const std::string_view line = log.Line(i);
         if (line.size() < 13 || line[12] != '=') continue;
         const std::optional<MinuteTime> time = ParseMinuteKey(line.substr(0, 12));
-        if (time && (!newest || *time > *newest)) newest = time;
+        if (!time || (notAfter && *time > *notAfter)) continue;
+        if (!newest || *time > *newest) newest = time;
     }
     return newest;
 }

@@ -18,8 +18,10 @@ namespace gapscope {
 bool ChannelsSeenOnDay(const HistoryLog& segHistory, Day day, const ChannelSet& channels, int step);
 
 // The latest minute of a record in a segment or late-segment history: the greatest key of
-// twelve digits that reads as a real date and time ("yyyymmddhhnn"); nullopt when none.
-std::optional<MinuteTime> NewestRecord(const HistoryLog& log);
+// twelve digits that reads as a real date and time ("yyyymmddhhnn"); keys after `notAfter`
+// (a clock set wrong) are left out. nullopt when none.
+std::optional<MinuteTime> NewestRecord(const HistoryLog& log,
+                                       std::optional<MinuteTime> notAfter = std::nullopt);
 
 // The earliest minute of a record in a segment history, by the same rule as NewestRecord;
 // keys after `notAfter` (a clock set wrong, a replay) are left out. nullopt when none.

@@ -7,6 +7,7 @@
 #include "pictures/drawing.h"
 #include "pictures/picture_file.h"
 #include "pictures/picture_layout.h"
+#include "startup/safe_name.h"
 
 namespace gapscope::pictures {
 namespace {
@@ -22,7 +23,7 @@ QString Title(const HeatMap& map) {
         title = ToQString(IsoDate(map.rows.front().day)) + QStringLiteral(" to ") +
                 ToQString(IsoDate(map.rows.back().day)) + QStringLiteral("  \u00b7  ");
     }
-    if (!map.facts.station.empty()) title += ToQString(map.facts.station) + QStringLiteral("  \u00b7  ");
+    if (!map.facts.station.empty()) title += ToQString(SafeName(map.facts.station)) + QStringLiteral("  \u00b7  ");
     return title + ToQString(std::string(ServiceName(map.service, ServiceText::Title))) +
            QStringLiteral(" service");
 }

@@ -5,6 +5,7 @@
 #include "pictures/drawing.h"
 #include "pictures/picture_file.h"
 #include "pictures/picture_layout.h"
+#include "startup/safe_name.h"
 
 namespace gapscope::pictures {
 namespace {
@@ -19,7 +20,7 @@ QString Title(const Timeline& t) {
     if (t.parallel) service += QStringLiteral(", parallel scan");
     if (t.himawari) service += QStringLiteral(", Himawari report");
     QString title = ToQString(IsoDate(t.day)) + QStringLiteral("  \u00b7  ");
-    if (!t.facts.station.empty()) title += ToQString(t.facts.station) + QStringLiteral("  \u00b7  ");
+    if (!t.facts.station.empty()) title += ToQString(SafeName(t.facts.station)) + QStringLiteral("  \u00b7  ");
     return title + service;
 }
 

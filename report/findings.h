@@ -123,6 +123,9 @@ struct Findings {
     // Which minutes the run judged (JudgeMinutes), and the first record it judged them by.
     JudgedMinutes judged;
     std::optional<MinuteTime> firstRecord;
+    // Records of the segment history stamped after the time the logs were read (a station
+    // clock set wrong), as the start-up counted them.
+    RecordsAfterNow recordsAfterNow;
     // Cycles of the current day not yet due (after the current minute less the grace
     // period): expected, never missing.
     std::vector<int> notYetDue;

@@ -5,6 +5,7 @@
 
 #include "files/small_file.h"
 #include "report/judged_minutes.h"
+#include "startup/safe_name.h"
 #include "startup/system_text.h"
 
 namespace gapscope {
@@ -34,11 +35,12 @@ bool IsBanner(std::string_view line) {
            line.ends_with(']');
 }
 
+// The computer's name on the banner's one line; a Latin-1 name stays as the code page has it.
 std::string Banner(const BannerInfo& banner) {
     if (banner.computerName.empty()) return "[From: Gapscope V" + banner.versionText + "]";
     const std::string at = ClockTime(std::chrono::floor<std::chrono::minutes>(banner.savedAt));
-    return "[Gapscope V" + banner.versionText + " on PC " + banner.computerName + " at " + at +
-           " UTC]";
+    return "[Gapscope V" + banner.versionText + " on PC " +
+           SafeName(banner.computerName, NotUtf8::Keep) + " at " + at + " UTC]";
 }
 
 const char* FileSuffix(const StartupState& s) {

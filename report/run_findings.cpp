@@ -37,6 +37,7 @@ RunFindings::RunFindings(Day day, const StartupState& startup, const ReportOptio
     findings_.options = options;
     findings_.switches = startup.switches;
     findings_.firstRecord = startup.FirstRecord;
+    findings_.recordsAfterNow = startup.AfterNow;
     findings_.judged = judged;
 }
 

@@ -29,6 +29,12 @@ ReportOptions ReadStoredOptions(const std::string& programBaseName);
 // Every failure is silent: what could not be written stays as it was.
 void StoreOptions(const std::string& programBaseName, const ReportOptions& options);
 
+// Why this user's stored values of the program cannot be read whole, in one line: the
+// settings file is no regular file, a link of another user, unreadable, or holds lines or
+// values that cannot be read (their defaults stand in). nullopt when all can be read or
+// nothing is stored; always on Windows, whose registry keeps each value's type.
+std::optional<std::string> SettingsProblem(const std::string& programBaseName);
+
 #ifdef _WIN32
 // The program's key under HKEY_CURRENT_USER: Software\Quillan\<base name>.
 std::wstring ProgramKeyPath(const std::string& programBaseName);

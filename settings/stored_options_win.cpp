@@ -26,6 +26,10 @@ ReportOptions ReadStoredOptions(const std::string& programBaseName) {
     });
 }
 
+std::optional<std::string> SettingsProblem(const std::string&) {
+    return std::nullopt;
+}
+
 void StoreOptions(const std::string& programBaseName, const ReportOptions& options) {
     HKEY key = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, ProgramKeyPath(programBaseName).c_str(), 0, nullptr, 0,

@@ -1,35 +1,25 @@
 #include "settings/stored_window.h"
 
-#include <QSettings>
-#include <QString>
-
-#include "settings/registry_variable.h"
+#include "settings/settings_file.h"
 
 namespace gapscope {
-namespace {
-
-std::unique_ptr<QSettings> Open(const std::string& programBaseName) {
-    return OpenProgramSettings(QString::fromStdString(programBaseName));
-}
-
-}  // namespace
 
 bool ReadAnnounceLosses(const std::string& programBaseName) {
-    const auto settings = Open(programBaseName);
-    return ReadStoredFlag(*settings, QString::fromLatin1(kAnnounceLossesValueName)).value_or(true);
+    const std::optional<std::string> written = StoredValue(programBaseName, kAnnounceLossesValueName);
+    return (written ? FlagValue(*written) : std::nullopt).value_or(true);
 }
 
 bool StoreAnnounceLosses(const std::string& programBaseName, bool on) {
-    const auto settings = Open(programBaseName);
-    WriteStoredFlag(*settings, QString::fromLatin1(kAnnounceLossesValueName), on);
-    settings->sync();
-    return settings->status() == QSettings::NoError;
+    return !StoreValues(programBaseName, {{kAnnounceLossesValueName, on ? "1" : "0"}});
 }
 
 std::optional<StoredPlacement> ReadWindowPlacement(const std::string& programBaseName) {
-    const auto settings = Open(programBaseName);
-    const auto read = [&](const char* name) {
-        return ReadStoredInteger(*settings, QString::fromLatin1(name));
+    const std::optional<std::filesystem::path> path = SettingsFilePath(programBaseName);
+    if (!path) return std::nullopt;
+    const SettingsText text = ReadSettingsFile(*path).text;
+    const auto read = [&](const char* name) -> std::optional<std::int32_t> {
+        const auto found = text.values.find(name);
+        return found == text.values.end() ? std::nullopt : IntegerValue(found->second);
     };
     const auto left = read(kWindowLeftValueName);
     const auto top = read(kWindowTopValueName);
@@ -40,13 +30,10 @@ std::optional<StoredPlacement> ReadWindowPlacement(const std::string& programBas
 }
 
 bool StoreWindowPlacement(const std::string& programBaseName, const StoredPlacement& placement) {
-    const auto settings = Open(programBaseName);
-    WriteStoredInteger(*settings, QString::fromLatin1(kWindowLeftValueName), placement.left);
-    WriteStoredInteger(*settings, QString::fromLatin1(kWindowTopValueName), placement.top);
-    WriteStoredInteger(*settings, QString::fromLatin1(kWindowWidthValueName), placement.width);
-    WriteStoredInteger(*settings, QString::fromLatin1(kWindowHeightValueName), placement.height);
-    settings->sync();
-    return settings->status() == QSettings::NoError;
+    return !StoreValues(programBaseName, {{kWindowLeftValueName, std::to_string(placement.left)},
+                                          {kWindowTopValueName, std::to_string(placement.top)},
+                                          {kWindowWidthValueName, std::to_string(placement.width)},
+                                          {kWindowHeightValueName, std::to_string(placement.height)}});
 }
 
 }  // namespace gapscope

@@ -189,21 +189,24 @@ void DeriveStartupFlags(StartupState& state, SegHistoryScan& scan, std::optional
     const bool later = now && scan.now && *now >= *scan.now;
     if (scan.lines > seg.LineCount() || (scan.lines > 0 && now != scan.now && !later))
         scan = SegHistoryScan{};
+    const auto noteInTime = [&](MinuteTime key) {
+        if (!scan.earliest || key < *scan.earliest) scan.earliest = key;
+        if (!scan.newest || key > *scan.newest) scan.newest = key;
+    };
     // Keys that were after the time of the last scan and are not now.
     std::erase_if(scan.later, [&](MinuteTime key) {
         if (now && key > *now) return false;
-        if (!scan.earliest || key < *scan.earliest) scan.earliest = key;
+        noteInTime(key);
         return true;
     });
     const auto noteKey = [&](std::string_view line) {
         if (line.size() < 13 || line[12] != '=') return;
         const std::optional<MinuteTime> time = ParseMinuteKey(line.substr(0, 12));
         if (!time) return;
-        if (!scan.newest || *time > *scan.newest) scan.newest = time;
         if (now && *time > *now) {
             scan.later.push_back(*time);
-        } else if (!scan.earliest || *time < *scan.earliest) {
-            scan.earliest = time;
+        } else {
+            noteInTime(*time);
         }
     };
     if (scan.lines == 0) {
@@ -242,6 +245,12 @@ void DeriveStartupFlags(StartupState& state, SegHistoryScan& scan, std::optional
         (state.IsRapidScan() && !scan.rapidProlog) || (state.IsIodc() && !scan.iodcProlog);
     state.Fy2cSeen = !state.switches.noFy2c && scan.fy2c;
     state.FirstRecord = scan.earliest;
+    state.AfterNow = {};
+    for (const MinuteTime key : scan.later) {
+        if (key <= *now + kClockSlack) continue;
+        ++state.AfterNow.count;
+        if (!state.AfterNow.newest || key > *state.AfterNow.newest) state.AfterNow.newest = key;
+    }
 }
 
 StartupLoad LoadStartupState(const StartupInputs& inputs) {
@@ -345,7 +354,8 @@ std::string UnreadableName(const StartupLoad& load) {
 
 std::optional<MinuteTime> NewestSegRecord(const StartupLoad& load) {
     const HistoryLog& seg = load.state.SegHistory;
-    return load.segScan.lines == seg.LineCount() ? load.segScan.newest : NewestRecord(seg);
+    return load.segScan.lines == seg.LineCount() ? load.segScan.newest
+                                                 : NewestRecord(seg, load.segScan.now);
 }
 
 }  // namespace gapscope

@@ -36,6 +36,18 @@ std::optional<std::string> WhyNotASwitch(std::string_view argument);
 // Where the logs of a state not read from files begin: before any day a report is asked for.
 inline constexpr MinuteTime kLogsBeganBeforeAnyDay{Day{std::chrono::year{1} / 1 / 1}};
 
+// How far after the time the logs are read a record may be stamped before it is told: station
+// clocks drift, and the folder may be written by another host.
+inline constexpr std::chrono::minutes kClockSlack{15};
+
+// The records of the segment history stamped more than kClockSlack after the time the logs
+// were read: a station clock set wrong. They neither begin the logs nor are the newest record.
+struct RecordsAfterNow {
+    int count = 0;
+    std::optional<MinuteTime> newest;
+    friend bool operator==(const RecordsAfterNow&, const RecordsAfterNow&) = default;
+};
+
 // Values fixed once when the program starts and only read afterwards.
 struct StartupState {
     std::string DataDirectory;  // always ends in a path separator
@@ -48,6 +60,7 @@ struct StartupState {
     // read left out; nullopt when it holds none, and every day is before the logs begin.
     // A state built by hand rather than from logs has logs that began before any day.
     std::optional<MinuteTime> FirstRecord = kLogsBeganBeforeAnyDay;
+    RecordsAfterNow AfterNow;
     bool NoPrologCheck = false;
     bool Fy2cSeen = false;
     Switches switches;
@@ -69,8 +82,8 @@ std::string NormaliseComputerName(const std::string& name);
 std::string ResolveDataDirectory(const std::vector<std::string>& arguments,
                                  const std::filesystem::path& programDirectory);
 
-// The scan mode, the flags and the first record that the text of the segment history and
-// the switches give; keys after `now` do not count as the first record.
+// The scan mode, the flags, the first record and the records after now that the text of the
+// segment history and the switches give; keys after `now` do not count as the first record.
 void DeriveStartupFlags(StartupState& state, std::optional<MinuteTime> now = std::nullopt);
 
 // What the segment history's lines said for the flags, up to the line searched last, so
@@ -85,7 +98,7 @@ struct SegHistoryScan {
     std::optional<MinuteTime> now;       // the time the keys were sorted by
     std::optional<MinuteTime> earliest;  // the earliest minute key not after `now`
     std::vector<MinuteTime> later;       // the minute keys after `now`
-    std::optional<MinuteTime> newest;    // the latest minute key (NewestRecord)
+    std::optional<MinuteTime> newest;    // the latest minute key not after `now`
 };
 // DeriveStartupFlags, going on from `scan`, which must be of the same log's earlier lines
 // (empty, it searches them all): what the lines added since give, at `now`.
@@ -145,8 +158,9 @@ struct StartupLoad {
 // itself could not be searched, else the log's path. Empty when the logs were read.
 std::string UnreadableName(const StartupLoad& load);
 
-// The newest minute key of the segment history, from the start-up's scan when it covers the
-// whole log (as after a reading), so that the log is not searched a second time.
+// The newest minute key of the segment history not after the time the logs were read, from
+// the start-up's scan when it covers the whole log (as after a reading), so that the log is
+// not searched a second time.
 std::optional<MinuteTime> NewestSegRecord(const StartupLoad& load);
 
 // The show step without a window: data directory, switches, the three logs read in order

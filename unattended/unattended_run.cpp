@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "report/judged_minutes.h"
+#include "startup/safe_name.h"
 #include "startup/system_text.h"
 
 namespace gapscope {
@@ -64,15 +65,17 @@ std::optional<std::string> UnattendedDataProblem(const std::optional<std::string
     if (firstArgument && !IsSwitch(*firstArgument)) {
         std::error_code error;
         const auto status = std::filesystem::status(PathFromText(*firstArgument), error);
-        if (status.type() == std::filesystem::file_type::not_found) {
-            return "no such folder: " + *firstArgument;
-        }
-        if (!std::filesystem::is_directory(status)) return "not a folder: " + *firstArgument;
+        const std::string named = SafeName(*firstArgument, NotUtf8::Keep);
+        if (status.type() == std::filesystem::file_type::not_found) return "no such folder: " + named;
+        if (!std::filesystem::is_directory(status)) return "not a folder: " + named;
     }
-    const std::string& folder = load.state.DataDirectory;
-    // Before the logs found: a folder that cannot be searched hides its logs.
-    if (!load.logsLoaded)
-        return "cannot read " + UnreadableName(load) + ": " + load.unreadableReason;
+    // Before the logs found: a folder that cannot be searched hides its logs. One line: a
+    // folder's name holds no line end nor escape sequence.
+    if (!load.logsLoaded) {
+        return SafeName("cannot read " + UnreadableName(load) + ": " + load.unreadableReason,
+                        NotUtf8::Keep);
+    }
+    const std::string folder = SafeName(load.state.DataDirectory, NotUtf8::Keep);
     if (!load.anyLogFound) {
         return "no history log in " + folder +
                " (none of SegHistory.log, LateSegHistory.log, FileHistory.log)";
@@ -93,7 +96,7 @@ std::optional<SaveRefusal> RefuseSave(const std::optional<std::string>& dataProb
                            noReport + "the day has not begun (it is " + UtcTimeText(now) + ")"};
     }
     if (DayBeforeLogsBegin(day, state.FirstRecord)) {
-        const std::string log = state.DataDirectory + "SegHistory.log";
+        const std::string log = SafeName(state.DataDirectory, NotUtf8::Keep) + "SegHistory.log";
         return SaveRefusal{kExitDataUnreadable,
                            noReport + "it is before the logs begin (" +
                                (state.FirstRecord ? "the first record of " + log + " is of " +

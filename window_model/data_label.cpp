@@ -5,6 +5,7 @@
 
 #include "history/day_queries.h"
 #include "history/time_keys.h"
+#include "startup/safe_name.h"
 
 namespace gapscope {
 namespace {
@@ -15,20 +16,35 @@ std::string UtcMinuteText(MinuteTime time) {
 
 std::optional<MinuteTime> NewestRecordOf(const StartupLoad& loaded) {
     const std::optional<MinuteTime> seg = NewestSegRecord(loaded);
-    const std::optional<MinuteTime> late = NewestRecord(loaded.state.LateSegHistory);
+    const std::optional<MinuteTime> late =
+        NewestRecord(loaded.state.LateSegHistory, loaded.segScan.now);
     if (seg && late) return std::max(*seg, *late);
     return seg ? seg : late;
 }
 
 // " (read 06:10, newest 06:09 UTC)", short beside the folder (the tooltip says it in full);
-// a record of another day with its date.
-std::string ReadDetail(MinuteTime readAt, const std::optional<MinuteTime>& newest) {
+// a record of another day with its date; records stamped after now counted.
+std::string ReadDetail(MinuteTime readAt, const std::optional<MinuteTime>& newest,
+                       const RecordsAfterNow& after) {
     const auto day = [](MinuteTime time) { return std::chrono::floor<std::chrono::days>(time); };
     std::string detail = " (read " + ClockTime(readAt) + ", ";
-    if (!newest) return detail + "no record yet)";
-    return detail + "newest " +
-           (day(*newest) == day(readAt) ? ClockTime(*newest) + " UTC" : UtcMinuteText(*newest)) +
-           ")";
+    if (!newest) {
+        detail += "no record yet";
+    } else {
+        detail += "newest " + (day(*newest) == day(readAt) ? ClockTime(*newest) + " UTC"
+                                                           : UtcMinuteText(*newest));
+    }
+    if (after.count > 0) detail += ", " + std::to_string(after.count) + " after now";
+    return detail + ")";
+}
+
+// "; 3 records stamped after now, newest 2099-12-31 23:45 UTC: is the station's clock right?",
+// or the full stop that ends the sentence without it.
+std::string AfterNowNote(const RecordsAfterNow& after) {
+    if (after.count == 0 || !after.newest) return ".";
+    return "; " + std::to_string(after.count) +
+           (after.count == 1 ? " record stamped after now, " : " records stamped after now, newest ") +
+           UtcMinuteText(*after.newest) + ": is the station's clock right?";
 }
 
 }  // namespace
@@ -36,16 +52,19 @@ std::string ReadDetail(MinuteTime readAt, const std::optional<MinuteTime>& newes
 DataLabel DescribeSource(const StartupLoad& loaded, bool folderExists,
                          std::chrono::sys_seconds readAt,
                          const std::optional<std::string>& typedFolder) {
-    const std::string& folder = loaded.state.DataDirectory;
+    // Shown, never used to find a file: in UTF-8 and on one line.
+    const std::string folder = SafeName(loaded.state.DataDirectory);
     const std::string click = "Click to choose the station's folder.";
     const MinuteTime readMinute = std::chrono::floor<std::chrono::minutes>(readAt);
     const std::optional<MinuteTime> newest = NewestRecordOf(loaded);
     const std::string read =
         "Logs read " + UtcMinuteText(readMinute) +
-        (newest ? "; newest record " + UtcMinuteText(*newest) : "; no minute record in them") + ".";
+        (newest ? "; newest record " + UtcMinuteText(*newest) : "; no minute record in them") +
+        AfterNowNote(loaded.state.AfterNow);
     if (typedFolder) {
-        return {"Folder not found: ", *typedFolder,
-                "The folder named on the command line, " + *typedFolder +
+        const std::string typed = SafeName(*typedFolder);
+        return {"Folder not found: ", typed,
+                "The folder named on the command line, " + typed +
                     ", does not exist; nothing is judged.\n" + click,
                 DataState::NoFolder, ""};
     }
@@ -58,7 +77,7 @@ DataLabel DescribeSource(const StartupLoad& loaded, bool folderExists,
         const bool wholeFolder = loaded.unreadableLog.empty();
         return {wholeFolder ? "Cannot read the folder: " : "Cannot read: ",
                 folder + loaded.unreadableLog,
-                "Could not read " + UnreadableName(loaded) + ": " + loaded.unreadableReason +
+                "Could not read " + SafeName(UnreadableName(loaded)) + ": " + loaded.unreadableReason +
                     "; nothing is judged until it can be read.\n" + read + "\n" + click,
                 DataState::Unreadable, " (" + loaded.unreadableReason + ")"};
     }
@@ -69,7 +88,7 @@ DataLabel DescribeSource(const StartupLoad& loaded, bool folderExists,
                 DataState::NoLog, ""};
     }
     return {"Data from: ", folder, folder + "\n" + read + "\n" + click, DataState::Read,
-            ReadDetail(readMinute, newest)};
+            ReadDetail(readMinute, newest, loaded.state.AfterNow)};
 }
 
 }  // namespace gapscope

@@ -9,6 +9,7 @@
 
 #include "report/judged_minutes.h"
 #include "report/report_file.h"
+#include "startup/safe_name.h"
 #include "startup/system_text.h"
 #include "unattended/unattended_run.h"
 #include "window_model/log_note.h"
@@ -78,7 +79,7 @@ bool WindowModel::FormShow() {
     shown_ = true;
     load_.state.DataDirectory.clear();
     caption_ = "Gapscope from Orbitrue Software - V" + inputs_.versionText + " - PC " +
-               load_.state.ComputerName;
+               SafeName(load_.state.ComputerName);
 
     StartupInputs load;
     load.arguments = inputs_.arguments;
@@ -87,6 +88,13 @@ bool WindowModel::FormShow() {
     load.readLog = inputs_.readLog;
     autoRun_ = ParseSwitches(inputs_.arguments).autoRun;
     SayIgnoredFolder();
+    for (const std::string& warning : inputs_.warnings) {
+        if (autoRun_) {
+            Say(WindowMessage::Kind::Unattended, "gapscope: warning: " + warning);
+        } else {
+            Say(WindowMessage::Kind::Information, Capitalised(warning) + ".");
+        }
+    }
     if (autoRun_) {
         // Unattended, a log that another program holds is worth waiting for.
         load.retry = inputs_.unattendedRetry;
@@ -121,7 +129,8 @@ void WindowModel::SayIgnoredFolder() {
             }
             line += ")";
         }
-        Say(WindowMessage::Kind::Unattended, std::move(line));
+        // One line whatever the arguments hold.
+        Say(WindowMessage::Kind::Unattended, SafeName(line, NotUtf8::Keep));
         return;
     }
 }
@@ -451,7 +460,16 @@ std::vector<Announcement> WindowModel::TakeAnnouncements() {
 }
 
 void WindowModel::Say(WindowMessage::Kind kind, std::string text) {
-    messages_.push_back({kind, std::move(text)});
+    // Line by line, so that the lines the message is made of stay.
+    const NotUtf8 notUtf8 = kind == WindowMessage::Kind::Unattended ? NotUtf8::Keep : NotUtf8::Replace;
+    std::string said;
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        if (start > 0) said += '\n';
+        said += SafeName(std::string_view(text).substr(start, end - start), notUtf8);
+        start = end + 1;
+    }
+    messages_.push_back({kind, std::move(said)});
 }
 
 void WindowModel::FailAutoRun(int status, const std::vector<std::string>& lines) {

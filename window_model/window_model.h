@@ -58,10 +58,15 @@ struct WindowInputs {
     // switched off), and where a change of the switch is kept.
     bool announceLosses = true;
     std::function<void(bool)> keepAnnounceLosses;
+    // What is wrong in the surroundings (stored settings that cannot be read, a bad
+    // GAPSCOPE_BUSY_WAIT), each said once when the window is first shown.
+    std::vector<std::string> warnings;
 };
 
 // What the window says: to the operator in a message box, or one or more lines on standard
-// error: the automatic run's log, where nobody watches, and a word on the command line.
+// error: the automatic run's log, where nobody watches, and a word on the command line. The
+// names in it hold no control character; a box's text is UTF-8, the log's has a folder's own
+// bytes.
 struct WindowMessage {
     enum class Kind { Information, Error, Unattended };
     Kind kind;

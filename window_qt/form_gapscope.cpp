@@ -19,6 +19,7 @@
 #include <utility>
 
 #include "settings/stored_folder.h"
+#include "settings/stored_options.h"
 #include "settings/stored_window.h"
 #include "window_model/window_layout.h"
 #include "window_qt/form_controls.h"
@@ -61,6 +62,8 @@ TFormGapscope::TFormGapscope(FormServices services, QWidget* parent)
         }
         inputs.storedOptions.*option.field.member = option.box->isChecked();
     }
+    // Said once: each value above fell back to its default without a word.
+    if (auto problem = SettingsProblem(base)) inputs.warnings.push_back(std::move(*problem));
     inputs.storedFolder = ReadStoredDataFolder(base);
     inputs.keepFolder = [base](const std::filesystem::path& folder) {
         StoreDataFolder(base, folder);

@@ -93,6 +93,7 @@ FormServices DefaultFormServices(std::vector<std::string> arguments) {
     window.now = Clock();
     window.unattendedRetry = UnattendedRetryPolicy();
     window.saveRetry = SaveRetryPolicy();
+    if (auto problem = BusyWaitProblem()) window.warnings.push_back(std::move(*problem));
     window.runReport = RunReportBusy<BusyCursor>;
     services.settingsBaseName = RunningProgramBaseName();
     services.say = [](QWidget* parent, const QString& title, const WindowMessage& message) {

@@ -124,6 +124,7 @@ WinFormServices DefaultWinFormServices() {
     window.versionText = ProgramVersionText();
     window.now = Clock();
     window.unattendedRetry = UnattendedRetryPolicy();
+    if (auto problem = BusyWaitProblem()) window.warnings.push_back(std::move(*problem));
     window.runReport = RunReportBusy<BusyCursor>;
     services.settingsBaseName = ProgramBaseName(TextOfPath(program));
     services.say = [](HWND owner, const std::wstring& title, const WindowMessage& message) {

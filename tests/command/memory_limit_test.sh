@@ -25,7 +25,7 @@ memory="gapscope-report: not enough memory to make the report"
 log_memory="^gapscope-report: cannot read $work/station/[A-Za-z]*\\.log: not enough memory to read [A-Za-z]*\\.log \\([0-9.]+ [MG]B\\)\$"
 
 short=0 done_whole=0
-for ((mb = 32; mb <= 1024; mb += 2)); do
+for ((mb = 4; mb <= 1024; mb += 2)); do
     (ulimit -v $((mb * 1024)); exec "$report" "${range[@]}") >"$work/out" 2>"$work/err"
     status=$?
     # Too little to load the program's libraries: the loader's business, not the program's.

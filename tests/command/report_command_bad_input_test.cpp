@@ -241,6 +241,9 @@ TEST_F(CommandOnBadStation, AFolderNamedInOtherBytesIsReadAndWritten) {
 TEST_F(CommandOnBadStation, AFolderThatIsNotThereOrHoldsNoLogIsSaidSoInEveryMode) {
     const std::string typo = (dir_ / "statoin").string();
     ExpectRefusedEverywhere(*this, "no such folder: " + typo, typo);
+    // A name's control characters neither split the line nor reach a terminal.
+    ExpectRefusedEverywhere(*this, "no such folder: " + (dir_ / "stat?[2Join?").string(),
+                            (dir_ / "stat\x1b[2Join\n").string());
     EXPECT_FALSE(fs::exists(env_.programDirectory));
     EXPECT_EQ(Entries(), 0u);
 

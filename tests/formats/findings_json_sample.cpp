@@ -1,7 +1,7 @@
 // Prints the JSON documents of simulated stations, one per line, for the schema test: prime,
 // rapid-scan and IODC stations in several eras, faults injected, every option set below and
-// the switches, a current day reported part-way, a day that a bad mask stops, and days
-// before the logs begin.
+// the switches, a current day reported part-way, a day that a bad mask stops, days before the
+// logs begin, and a record stamped after the time of reading.
 #include <iostream>
 #include <string>
 #include <vector>
@@ -110,6 +110,15 @@ void Sample() {
     test::MemoryStation empty;
     DeriveStartupFlags(empty.state);
     Print(empty, D(2024, 6, 1), ReportOptions{}, RunInputs{});
+    // Read at 09:40 from a station whose clock stamped a record in 2099.
+    test::MemoryStation clocked;
+    clocked.state.SegHistory =
+        HistoryLog::FromText("202406010000=P=1\n202406010930=P=1\n209912312345=P=1\n");
+    const MinuteTime readAt = MinuteTime{D(2024, 6, 1)} + std::chrono::minutes{9 * 60 + 40};
+    DeriveStartupFlags(clocked.state, readAt);
+    RunInputs atReading;
+    atReading.now = readAt;
+    Print(clocked, D(2024, 6, 1), ReportOptions{}, atReading);
 }
 
 }  // namespace

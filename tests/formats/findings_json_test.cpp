@@ -82,6 +82,14 @@ TEST(FindingsJson, MembersByTheirNames) {
     Findings current = Example();
     current.noMessageRecorded.reset();
     EXPECT_TRUE(FindingsDocument(current, kFacts)["no_message_recorded"].is_null());
+    EXPECT_FALSE(doc.contains("records_after_now"));  // a clock that is right: as it was
+}
+
+TEST(FindingsJson, RecordsAfterNowOnlyWhenThereAreAny) {
+    Findings f = Example();
+    f.recordsAfterNow = {3, MinuteTime{D(2099, 12, 31)} + std::chrono::minutes{23 * 60 + 45}};
+    EXPECT_EQ(FindingsDocument(f, kFacts)["records_after_now"],
+              json::parse(R"j({"count":3,"newest":"2099-12-31T23:45Z"})j"));
 }
 
 TEST(FindingsJson, FailedRunGivesTheErrorObject) {
@@ -107,6 +115,9 @@ TEST(FindingsJson, OneLineOfValidUtf8WhateverTheLogsHeld) {
     EXPECT_EQ(line.find('\n'), std::string::npos);
     const json back = json::parse(line);
     EXPECT_EQ(back["error"]["message"], "''$\xef\xbf\xbd\"Z'' is not a valid integer value");
+    // A station's name as the metrics and the check carry it.
+    const std::string named = JsonLine(RunDocument(failed, {kVersionText, "north\xe9\n\x1b[0m"}));
+    EXPECT_EQ(json::parse(named)["station"], "north\xef\xbf\xbd??[0m");
 }
 
 }  // namespace

@@ -278,7 +278,7 @@ TEST(JudgeDay, TheCurrentDayIsJudgedUpToWhatIsDueAndByItsNewestRecord) {
     EXPECT_EQ(r.line.substr(0, r.line.find(" | ")),
               "GAPSCOPE OK - 2024-03-01 up to 11:35: nothing missing, newest segment record "
               "15 min old (2024-03-01 11:50)");
-    EXPECT_TRUE(r.line.ends_with(" last_record_age=900s;;3600;0")) << r.line;
+    EXPECT_TRUE(r.line.ends_with(" last_record_age=900s;;3600;0 records_after_now=0;0;;0")) << r.line;
 
     // Silent since 22:00, watched ten minutes into the next day, which still judges the day
     // before: the record is more than an hour old.
@@ -290,7 +290,7 @@ TEST(JudgeDay, TheCurrentDayIsJudgedUpToWhatIsDueAndByItsNewestRecord) {
     EXPECT_EQ(r.line.substr(0, r.line.find(" | ")),
               "GAPSCOPE CRITICAL - 2024-03-01 up to 23:40: newest segment record 130 min old "
               "(2024-03-01 22:00)");
-    EXPECT_TRUE(r.line.ends_with(" last_record_age=7800s;;3600;0")) << r.line;
+    EXPECT_TRUE(r.line.ends_with(" last_record_age=7800s;;3600;0 records_after_now=0;0;;0")) << r.line;
 
     // Exactly an hour is not older than an hour; a record ahead of the clock is new.
     check.newestRecord = MinuteTime{kDay} + 24h + 10min - 60min;
@@ -298,7 +298,7 @@ TEST(JudgeDay, TheCurrentDayIsJudgedUpToWhatIsDueAndByItsNewestRecord) {
     check.newestRecord = MinuteTime{kDay} + 24h + 40min;
     r = JudgeDay(check, DefaultThresholds());
     EXPECT_EQ(r.state, CheckState::Ok);
-    EXPECT_TRUE(r.line.ends_with(" last_record_age=0s;;3600;0")) << r.line;
+    EXPECT_TRUE(r.line.ends_with(" last_record_age=0s;;3600;0 records_after_now=0;0;;0")) << r.line;
 
     // A clock set to the end of the year 9999: the age as it is, however large.
     check.now = std::chrono::sys_days{std::chrono::year{9999} / 12 / 31} + 23h + 59min;
@@ -315,7 +315,7 @@ TEST(JudgeDay, TheCurrentDayIsJudgedUpToWhatIsDueAndByItsNewestRecord) {
     r = JudgeDay(check, DefaultThresholds());
     EXPECT_EQ(r.state, CheckState::Critical);
     EXPECT_NE(r.line.find(": no record in the segment history | "), std::string::npos) << r.line;
-    EXPECT_TRUE(r.line.ends_with(" last_record_age=U;;3600;0")) << r.line;
+    EXPECT_TRUE(r.line.ends_with(" last_record_age=U;;3600;0 records_after_now=0;0;;0")) << r.line;
 
     // A day asked for by its date before any of it is due: not watched live.
     check.live = false;
@@ -324,6 +324,45 @@ TEST(JudgeDay, TheCurrentDayIsJudgedUpToWhatIsDueAndByItsNewestRecord) {
     r = JudgeDay(check, DefaultThresholds());
     EXPECT_EQ(r.state, CheckState::Ok);
     EXPECT_EQ(r.line.substr(0, r.line.find(" | ")), "GAPSCOPE OK - 2024-03-02: nothing due yet");
+}
+
+// A clock set wrong: the records after now are named, and warn from the first one.
+TEST(JudgeDay, RecordsAfterNowAreNamedWhenWatchedLive) {
+    DayCheck check;
+    check.day = kDay;
+    check.live = true;
+    check.now = std::chrono::sys_seconds{kDay} + 12h + 5min;
+    check.dueUntil = MinuteTime{kDay} + 11h + 35min;
+    check.newestRecord = MinuteTime{kDay} + 12h;
+    check.afterNow = {3, MinuteTime{std::chrono::sys_days{std::chrono::year{2099} / 12 / 31}} + 23h + 45min};
+    CheckResult r = JudgeDay(check, DefaultThresholds());
+    EXPECT_EQ(r.state, CheckState::Warning);
+    EXPECT_EQ(r.line.substr(0, r.line.find(" | ")),
+              "GAPSCOPE WARNING - 2024-03-01 up to 11:35: 3 records stamped after now, newest "
+              "2099-12-31 23:45: is the station's clock right?, newest segment record 5 min old "
+              "(2024-03-01 12:00)");
+    EXPECT_TRUE(r.line.ends_with(" records_after_now=3;0;;0")) << r.line;
+
+    check.afterNow = {1, MinuteTime{kDay} + 12h + 25min};
+    Thresholds critical = DefaultThresholds();
+    ASSERT_EQ(SetThresholds({"records_after_now=0"}, true, critical), std::nullopt);
+    r = JudgeDay(check, critical);
+    EXPECT_EQ(r.state, CheckState::Critical);
+    EXPECT_NE(r.line.find(": 1 record stamped after now, 2024-03-01 12:25: is the station's clock right?, "),
+              std::string::npos) << r.line;
+    // Without a range it is performance data alone.
+    ASSERT_EQ(SetThresholds({"records_after_now="}, false, critical), std::nullopt);
+    ASSERT_EQ(SetThresholds({"records_after_now="}, true, critical), std::nullopt);
+    r = JudgeDay(check, critical);
+    EXPECT_EQ(r.state, CheckState::Ok);
+    EXPECT_EQ(r.line.find("after now"), std::string::npos) << r.line;
+    EXPECT_TRUE(r.line.ends_with(" records_after_now=1;;;0")) << r.line;
+
+    // A day asked for by its date judges the day, not the station's clock now.
+    check.live = false;
+    r = JudgeDay(check, DefaultThresholds());
+    EXPECT_EQ(r.state, CheckState::Ok);
+    EXPECT_EQ(r.line.find("after now"), std::string::npos) << r.line;
 }
 
 TEST(JudgeDay, ThePastDayIgnoresTheRecordsAge) {
@@ -339,6 +378,9 @@ TEST(UnknownCheck, OneLineWithoutPerformanceData) {
     const CheckResult r = UnknownCheck("cannot read /logs/SegHistory.log: a|b\nc");
     EXPECT_EQ(r.state, CheckState::Unknown);
     EXPECT_EQ(r.line, "GAPSCOPE UNKNOWN - cannot read /logs/SegHistory.log: a b c");
+    // A folder's escape sequence reaches no terminal; its Latin-1 letter is U+FFFD.
+    EXPECT_EQ(UnknownCheck("no history log in /srv/\x1b[2J\xe9/").line,
+              "GAPSCOPE UNKNOWN - no history log in /srv/?[2J\xEF\xBF\xBD/");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // at known times, the clock set as --now sets it.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "command/report_command.h"
@@ -154,7 +155,7 @@ TEST_F(MonitoringCommand, BadUsageOfACheckIsUnknownOnItsOneLine) {
          "--warning: no measure named 'missing' (one of missing_cycles, consecutive_missing_cycles, "
          "missing_channels, missing_whole_channels, consecutive_missing_whole_channel, "
          "missing_segments, missing_segments_percent, late_segments, missing_products, "
-         "missing_sequence_numbers, last_record_age)"},
+         "missing_sequence_numbers, last_record_age, records_after_now)"},
         {{station, "--check", "--critical", "missing_cycles=3:1"},
          "--critical missing_cycles: '3:1' is no range (10, 10:, ~:10, 10:20 or @10:20)"},
     };
@@ -233,7 +234,10 @@ TEST_F(MonitoringCommand, CyclesLostJustBeforeMidnightAreJudgedForAnHourAfterThe
         {"2024-03-02T01:30", "GAPSCOPE OK - 2024-03-02 up to 01:00: nothing missing"},
     };
     for (const auto& [now, summary] : steps) {
-        Run({station, "--check", "--defaults", "--day", "today", "--now", now});
+        // The history runs on to 02:00: records after each of these times, which the replay
+        // leaves unjudged.
+        Run({station, "--check", "--defaults", "--day", "today", "--now", now, "--warning",
+             "records_after_now="});
         EXPECT_EQ(Summary().rfind(summary, 0), 0u) << now << ": " << Summary();
         // Watched live: the newest record's age is judged on either day.
         EXPECT_NE(out_.str().find(" last_record_age="), std::string::npos) << now;
@@ -327,6 +331,49 @@ TEST_F(MonitoringCommand, MetricsOfDataThatCannotBeReadAreNotWritten) {
               kExitSaveFailed);
     EXPECT_EQ(err_.str().rfind("gapscope-report: the metrics could not be written: cannot create a file in ", 0), 0u)
         << err_.str();
+}
+
+// A record stamped in 2099, or 20 minutes ahead, by a clock set wrong, hides no silence: the
+// check names it and the metrics carry it; one 5 minutes ahead is a clock's drift.
+TEST_F(MonitoringCommand, RecordsStampedAfterNowAreToldNotTakenAsTheNewest) {
+    const fs::path station = Station({}, March(1, 12, 5));
+    const std::string labels = "{station=\"Groundstation\",gapscope_service=\"prime\"}";
+    const auto stamp = [&](const char* record) {
+        std::ofstream(station / "SegHistory.log", std::ios::app) << record << "=P=1,E=1\r\n";
+    };
+    const std::vector<std::string> now = {"--defaults", "--day", "today", "--now", "2024-03-01T12:05"};
+    const auto run = [&](std::vector<std::string> mode) {
+        mode.insert(mode.begin(), station.string());
+        mode.insert(mode.end(), now.begin(), now.end());
+        return Run(mode);
+    };
+
+    stamp("202403011210");
+    EXPECT_EQ(run({"--check"}), 0);
+    EXPECT_EQ(Summary(), "GAPSCOPE OK - 2024-03-01 up to 11:35: nothing missing, newest segment "
+                         "record 15 min old (2024-03-01 11:50)");
+    EXPECT_TRUE(out_.str().ends_with(" records_after_now=0;0;;0\n")) << out_.str();
+    ASSERT_EQ(run({"--format", "prometheus"}), kExitDone);
+    EXPECT_NE(out_.str().find("\ngapscope_records_after_now" + labels + " 0\n"), std::string::npos);
+
+    stamp("202403011225");
+    stamp("209912312345");
+    EXPECT_EQ(run({"--check"}), 1);
+    EXPECT_EQ(Summary(), "GAPSCOPE WARNING - 2024-03-01 up to 11:35: 2 records stamped after now, "
+                         "newest 2099-12-31 23:45: is the station's clock right?, newest segment "
+                         "record 15 min old (2024-03-01 11:50)");
+    EXPECT_TRUE(out_.str().ends_with(" last_record_age=900s;;3600;0 records_after_now=2;0;;0\n"))
+        << out_.str();
+    ExpectOneLine();
+    ASSERT_EQ(run({"--format", "prometheus"}), kExitDone);
+    EXPECT_NE(out_.str().find("\ngapscope_records_after_now" + labels + " 2\n"), std::string::npos);
+    EXPECT_NE(out_.str().find("\ngapscope_last_record_timestamp_seconds" + labels + " 1709293800\n"),
+              std::string::npos)
+        << out_.str();
+    ASSERT_EQ(run({"--format", "json"}), kExitDone);
+    EXPECT_NE(out_.str().find("\"records_after_now\":{\"count\":2,\"newest\":\"2099-12-31T23:45Z\"}"),
+              std::string::npos)
+        << out_.str();
 }
 
 TEST_F(MonitoringCommand, MetricsOfAStationWithoutSegmentRecordsMakeItSilent) {

@@ -38,6 +38,11 @@ write_metrics() { # STATION NOW NAME: the metrics of the day before NOW
 write_metrics north 2024-03-02T06:00 North || fail "metrics of north"
 write_metrics south 2024-03-02T06:00 'South "2"' || fail "metrics of south"
 write_metrics east 2017-02-02T06:00 East || fail "metrics of east"
+# A name that is not UTF-8, with a line end and an escape sequence in it: the file is still
+# one the exposition format takes, and the node exporter serves it.
+write_metrics north 2024-03-02T06:00 "$(printf 'North\xe9\n\x1b[1m')" || fail "metrics of a Latin-1 name"
+mv "$textfiles/north.prom" "$textfiles/latin.prom"
+write_metrics north 2024-03-02T06:00 North || fail "metrics of north"
 for file in "$textfiles"/*.prom; do
     out=$(promtool check metrics < "$file" 2>&1) || fail "promtool check metrics $file: $out"
     [ -z "$out" ] || fail "promtool check metrics $file has remarks: $out"
@@ -51,12 +56,12 @@ ls -A "$textfiles" | grep -v '\.prom$' && fail "--metrics-file left other files 
 # The example configuration and alerting rules load; the rules fire on what they are meant
 # for, each tested.
 examples=$(dirname "$0")/../../packaging/examples
-rules_test=$(dirname "$0")/gapscope_alerts_test.yml
+rules_tests=("$(dirname "$0")"/gapscope_*alerts_test.yml)
 out=$(promtool check config "$examples/prometheus.yml" 2>&1) || fail "promtool check config: $out"
 out=$(promtool check rules "$examples/gapscope-alerts.yml" 2>&1) || fail "promtool check rules: $out"
-out=$(promtool test rules "$rules_test" 2>&1) || fail "promtool test rules $rules_test: $out"
+out=$(promtool test rules "${rules_tests[@]}" 2>&1) || fail "promtool test rules ${rules_tests[*]}: $out"
 for alert in $(sed -n 's/^ *- alert: //p' "$examples/gapscope-alerts.yml"); do
-    grep -q "alertname: $alert\$" "$rules_test" || fail "$rules_test does not test $alert"
+    grep -q "alertname: $alert\$" "${rules_tests[@]}" || fail "no test of $alert in ${rules_tests[*]}"
 done
 
 # --- node exporter --------------------------------------------------------------------------
@@ -108,7 +113,7 @@ for path in files:
         if served.get(key) != value:
             errors.append(f"{path}: {key} = {value}, served {served.get(key)}")
 stations = {v for n, l in served if n == "gapscope_missing_cycles" for k, v in l if k == "station"}
-if stations != {"North", 'South \\"2\\"', "East"}:
+if stations != {"North", 'South \\"2\\"', "East", "North\ufffd??[1m"}:
     errors.append(f"stations served: {stations}")
 north = ("gapscope_missing_cycles", frozenset({("station", "North"), ("gapscope_service", "prime")}))
 if served.get(north, 0) < 2:

@@ -96,10 +96,11 @@ TEST(PrometheusMetrics, WhatIsNotThereIsLeftOutOrZeroAndLabelsAreEscaped) {
     Findings f = SomeFindings();
     f.sequences.clear();
     const std::string text =
-        PrometheusMetrics(MetricsInput{"a\"b\\c\nd", f, DayMeasures{}, std::nullopt, "", {}});
+        PrometheusMetrics(MetricsInput{"a\"b\\c\nd\x1b\xE9", f, DayMeasures{}, std::nullopt, "", {}});
     EXPECT_EQ(text.find("gapscope_missing_sequence_numbers"), std::string::npos);
     EXPECT_EQ(text.find("gapscope_whole_channel_missing_cycles"), std::string::npos);
-    const std::string labels = "{station=\"a\\\"b\\\\c\\nd\",gapscope_service=\"rapid\"}";
+    // A name from outside: control characters '?', bytes that are not UTF-8 U+FFFD.
+    const std::string labels = "{station=\"a\\\"b\\\\c?d?\xEF\xBF\xBD\",gapscope_service=\"rapid\"}";
     EXPECT_NE(text.find("\ngapscope_missing_cycles" + labels + " 0\n"), std::string::npos) << text;
     // Without a lost cycle, or any record at all: 0, as long ago as can be.
     EXPECT_NE(text.find("\ngapscope_last_missing_cycle_timestamp_seconds" + labels + " 0\n"),

@@ -110,5 +110,19 @@ TEST_F(ReportFileWrite, AFailedSaveLeavesTheOldReportIntact) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator{}), 2);
 }
 
+// A computer name with a line end once split the banner, and back-fill never took the file
+// for a kept report. Only control characters change: a Latin-1 name is the code page's.
+TEST_F(ReportFileWrite, TheBannerStaysOneLineWhateverTheComputerIsCalled) {
+    StartupState s;
+    DayReport lists = Lists();
+    const Lines text =
+        BuildReportText(lists, s, BannerInfo{kVersionText, "North\r\n[x]\x1b[2J Esta\xe7\xe3o", kBanner.savedAt});
+    EXPECT_EQ(text[text.size() - 2],
+              "[Gapscope V" + std::string(kVersionText) + " on PC North??[x]?[2J Esta\xe7\xe3o at 06:10 UTC]");
+    const fs::path path = dir_ / "2024-01-05-missing-segments.txt";
+    ASSERT_FALSE(WriteReportFile(path, text));
+    EXPECT_TRUE(IsKeptReport(path));
+}
+
 }  // namespace
 }  // namespace gapscope

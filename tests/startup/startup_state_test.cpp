@@ -322,5 +322,31 @@ TEST(StartupFlags, Fy2cAndSwitchFlags) {
     EXPECT_TRUE(s.ParallelMode() && s.NoMpe() && s.HimawariMode() && s.NoHimawari() && s.NeatMode());
 }
 
+// A station clock set wrong: its records after now neither begin nor end the logs; those
+// more than a quarter of an hour ahead are counted, until time catches up with them.
+TEST(StartupFlags, RecordsStampedAfterNowAreCountedNotTakenAsFirstOrNewest) {
+    using namespace std::chrono_literals;
+    const MinuteTime now{std::chrono::sys_days{std::chrono::year{2024} / 3 / 1} + 12h};
+    const MinuteTime far{std::chrono::sys_days{std::chrono::year{2099} / 12 / 31} + 23h + 45min};
+    StartupLoad load;
+    load.state.SegHistory = HistoryLog::FromBytes(
+        "202403011200=P=1\n202403011205=P=1\n202403011215=P=1\n202403011220=P=1\n"
+        "209912312345=P=1\n202403011100=P=1\n");
+    DeriveStartupFlags(load.state, load.segScan, now);
+    EXPECT_EQ(load.state.FirstRecord, now - 1h);
+    EXPECT_EQ(NewestSegRecord(load), now);
+    EXPECT_EQ(load.state.AfterNow, (RecordsAfterNow{2, far}));
+
+    DeriveStartupFlags(load.state, load.segScan, now + 10min);
+    EXPECT_EQ(NewestSegRecord(load), now + 5min);
+    EXPECT_EQ(load.state.AfterNow, (RecordsAfterNow{1, far}));
+
+    load.state.SegHistory = HistoryLog::FromBytes("209912312345=P=1\n");
+    DeriveStartupFlags(load.state, load.segScan, now);
+    EXPECT_EQ(NewestSegRecord(load), std::nullopt);
+    EXPECT_EQ(load.state.FirstRecord, std::nullopt);
+    EXPECT_EQ(load.state.AfterNow, (RecordsAfterNow{1, far}));
+}
+
 }  // namespace
 }  // namespace gapscope

@@ -39,6 +39,23 @@ TEST(DataLabel, SaysWhereTheLogsCameFromWhenTheyWereReadAndTheNewestRecord) {
               std::string::npos);
 }
 
+// A station clock set wrong: records after the reading are not the newest, and are told.
+TEST(DataLabel, RecordsStampedAfterNowAreToldNotShownAsTheNewest) {
+    StartupLoad load = Loaded(true, true);
+    load.state.DataDirectory = "/srv/st\nation\xe9/";
+    load.state.SegHistory = HistoryLog::FromText(
+        "202401052345=P=1\n202401060630=P=1\n202401060640=P=1\n209912312345=P=1\n");
+    load.state.LateSegHistory = HistoryLog::FromText("202401060545=1=01\n209912312345=1=01\n");
+    DeriveStartupFlags(load.state, load.segScan, std::chrono::floor<std::chrono::minutes>(kReadAt));
+    const DataLabel label = DescribeSource(load, true, kReadAt);
+    EXPECT_EQ(label.folder, "/srv/st?ation\xef\xbf\xbd/");
+    EXPECT_EQ(label.detail, " (read 06:10, newest 05:45 UTC, 3 after now)");
+    EXPECT_NE(label.tooltip.find("; newest record 2024-01-06 05:45 UTC; 3 records stamped after "
+                                 "now, newest 2099-12-31 23:45 UTC: is the station's clock right?\n"),
+              std::string::npos)
+        << label.tooltip;
+}
+
 TEST(DataLabel, SaysWhatIsWrongWithTheFolderOrItsLogs) {
     DataLabel label = DescribeSource(Loaded(false, true), false, kReadAt);
     EXPECT_EQ(label.lead + label.folder, "Folder not found: /srv/station/");

@@ -308,6 +308,29 @@ TEST_F(WindowModelTest, AutomaticRunSavesSilentlyAndCloses) {
     EXPECT_FALSE(model.LabelSourceClick());  // no dialog may wait for a person
 }
 
+// Settings that cannot be read, a bad GAPSCOPE_BUSY_WAIT: said once, in a box or for the log,
+// and the run goes on. Names from outside hold no control character in the title or a box.
+TEST_F(WindowModelTest, WarningsAreSaidOnceAndNamesCannotBreakALine) {
+    inputs_.warnings = {"the settings file /home/op/x.conf is a FIFO, not a regular file"};
+    inputs_.computerName = "north\nPC\xe9";
+    WindowModel& model = Show({TextOfPath(data_)});
+    EXPECT_EQ(model.Caption(), "Gapscope from Orbitrue Software - V3.1.23.1366 - PC North?pc\xef\xbf\xbd");
+    EXPECT_EQ(model.TakeMessages(),
+              (std::vector<WindowMessage>{{Kind::Information,
+                                           "The settings file /home/op/x.conf is a FIFO, not a "
+                                           "regular file."}}));
+    model.DateChanged();
+    EXPECT_TRUE(model.TakeMessages().empty());
+
+    WindowModel& automatic = AutoRun({TextOfPath(data_), "-s"});
+    EXPECT_EQ(automatic.ExitStatus(), kExitDone);
+    EXPECT_EQ(automatic.TakeMessages(),
+              (std::vector<WindowMessage>{{Kind::Unattended,
+                                           "gapscope: warning: the settings file /home/op/x.conf "
+                                           "is a FIFO, not a regular file"}}));
+    EXPECT_TRUE(fs::exists(ReportFile()));
+}
+
 TEST_F(WindowModelTest, AutomaticRunFailuresEndWithTheirStatusAndOneMessageForTheLog) {
     // A report cut short by a bad mask is not saved at all; the place follows the message.
     RecordRuns();
