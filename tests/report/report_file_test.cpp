@@ -120,7 +120,7 @@ TEST_F(ReportFileWrite, TheBannerStaysOneLineWhateverTheComputerIsCalled) {
     EXPECT_EQ(text[text.size() - 2],
               "[Gapscope V" + std::string(kVersionText) + " on PC North??[x]?[2J Esta\xe7\xe3o at 06:10 UTC]");
     const fs::path path = dir_ / "2024-01-05-missing-segments.txt";
-    ASSERT_FALSE(WriteReportFile(path, text));
+    ASSERT_FALSE(WriteReportFile(path, text).failure);
     EXPECT_TRUE(IsKeptReport(path));
 }
 
