@@ -229,7 +229,8 @@ TEST(JudgeDay, MissingCyclesAreNamedByTimeInRunsTheFirstFive) {
     EXPECT_NE(r.line.find("cycles missing: 00:00, 00:30, 01:00, 01:30, 02:00, and 43 more, "),
               std::string::npos)
         << r.line;
-    EXPECT_TRUE(r.line.ends_with(" last_record_age=280800s;;3600;0")) << r.line;
+    EXPECT_TRUE(r.line.ends_with(" last_record_age=280800s;;3600;0 records_after_now=0;0;;0"))
+        << r.line;
 }
 
 TEST(JudgeDay, TheOutputStaysUnderTheLimitOfNrpe) {
