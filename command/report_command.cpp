@@ -18,6 +18,7 @@
 #include "startup/system_text.h"
 #ifdef GAPSCOPE_PICTURES
 #include "command/report_picture.h"
+#include "pictures/picture_format.h"
 #endif
 
 namespace gapscope {
@@ -281,7 +282,7 @@ int WithPicture(const Run& run, const Mode& mode) {
                        }};
     const int status = RunMode(mode, observed);
     if (picture.Empty()) return status;
-    if (const auto problem = picture.Write(*run.env.pictureProgram, *run.request.picture)) {
+    if (const auto problem = picture.Write(*run.request.picture, run.env.pictureProgram)) {
         run.err << kName << "cannot write the picture: " << *problem << "\n";
         return status == kExitDone ? kExitSaveFailed : status;
     }
@@ -502,8 +503,9 @@ int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnv
 #ifdef GAPSCOPE_PICTURES
         if (resolved.picture) {
             // Said before the report runs: a run that cannot give the picture asked for is
-            // bad usage.
-            if (!at.pictureProgram) {
+            // bad usage. The command writes SVG itself.
+            if (!at.pictureProgram &&
+                pictures::PictureFormatOf(*resolved.picture) == pictures::PictureFormat::Png) {
                 err << kName << kPicturesNeedWindowPackage << "\n";
                 return kExitBadUsage;
             }

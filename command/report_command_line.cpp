@@ -85,8 +85,9 @@ const char* const kPictureHelp =
     "  --picture FILE     also draw the day as a timeline (with --from, the days as a\n"
     "                     heat map) into FILE, PNG or SVG by its extension; what is\n"
     "                     printed stays the same (status 3 if FILE cannot be written);\n"
-    "                     the window's package (gapscope) draws it: without that\n"
-    "                     package the run ends at once, saying so (status 2)\n"
+    "                     SVG is written by this command, PNG by the window's package\n"
+    "                     (gapscope): without that package a PNG ends the run at\n"
+    "                     once, saying so (status 2)\n"
     "\n";
 #else
 const char* const kPictureHelp =

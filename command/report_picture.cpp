@@ -4,6 +4,8 @@
 
 #include <system_error>
 
+#include "pictures/picture_file.h"
+#include "pictures/picture_format.h"
 #include "pictures/picture_request.h"
 #include "platform/child_process.h"
 #include "startup/system_text.h"
@@ -23,12 +25,15 @@ void RunPicture::Add(const StartupState& station, Day day, const DayReportResult
     pictures::AddHeatMapRow(heatMap_, std::move(row), station.Mode);
 }
 
-std::optional<std::string> RunPicture::Write(const std::filesystem::path& program,
-                                             const std::string& file) const {
+std::optional<std::string> RunPicture::Write(
+    const std::string& file, const std::optional<std::filesystem::path>& program) const {
     const pictures::PictureModel model =
         timeline_ ? pictures::PictureModel{*timeline_} : pictures::PictureModel{heatMap_};
-    const ProgramRun run = RunProgram(program, {file}, pictures::PictureRequestText(model));
-    const std::string name = TextOfPath(program);
+    if (pictures::PictureFormatOf(file) != pictures::PictureFormat::Png || !program) {
+        return pictures::SavePicture(PathFromText(file), pictures::DrawingOf(model), nullptr);
+    }
+    const ProgramRun run = RunProgram(*program, {file}, pictures::PictureRequestText(model));
+    const std::string name = TextOfPath(*program);
     if (run.startError) return "cannot run " + name + ": " + *run.startError;
     if (run.exitStatus == 0) return std::nullopt;
     // The program says why on its standard output, in one line.

@@ -17,7 +17,8 @@ inline constexpr const char* kPicturesNeedWindowPackage =
 
 // The picture of what one run of gapscope-report reported (--picture): the timeline of its
 // one day, or the heat map of its range, gathered day by day as the run goes. The command
-// builds the picture's model; gapscope-picture, which links Qt GUI, draws it.
+// builds the picture's model and writes its SVG itself; gapscope-picture, which links Qt
+// GUI, draws its PNG.
 class RunPicture {
   public:
     RunPicture(bool range, std::string version) : range_(range), version_(std::move(version)) {}
@@ -25,10 +26,10 @@ class RunPicture {
     // One day as the run reported it; a day whose run failed makes no timeline.
     void Add(const StartupState& station, Day day, const DayReportResult& result);
     bool Empty() const { return range_ ? heatMap_.rows.empty() : !timeline_.has_value(); }
-    // Has `program` write the picture, PNG or SVG by the file's extension; why it could
-    // not, or nothing.
-    std::optional<std::string> Write(const std::filesystem::path& program,
-                                     const std::string& file) const;
+    // Writes the picture, PNG or SVG by the file's extension: the PNG by `program`; why it
+    // could not, or nothing.
+    std::optional<std::string> Write(const std::string& file,
+                                     const std::optional<std::filesystem::path>& program) const;
 
   private:
     bool range_;

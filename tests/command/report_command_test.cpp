@@ -330,14 +330,19 @@ TEST_F(ReportCommand, HelpListsEachModeWithWhatAsksForItAndWhatGoesWithIt) {
 }
 
 #ifdef GAPSCOPE_PICTURES
-// Where the window's package (gapscope-picture) is not installed, or not built.
-TEST_F(ReportCommand, APictureWithoutItsProgramSaysWhatToInstallAndDoesNothing) {
+// Where the window's package (gapscope-picture) is not installed, or not built: a PNG says
+// what to install and the run does nothing; an SVG the command writes itself.
+TEST_F(ReportCommand, WithoutItsProgramAPictureIsSvgOnly) {
     WriteStation(*this);
     for (const char* first : {"--day", "--from"}) {
         EXPECT_EQ(Run({dir_.string(), first, "2024-01-05", "--picture", (dir_ / "a.png").string()}),
                   kExitBadUsage);
         EXPECT_EQ(err_.str(), "gapscope-report: pictures need the gapscope package: apt install gapscope\n");
         EXPECT_EQ(out_.str(), "");
+        EXPECT_EQ(Run({dir_.string(), first, "2024-01-05", "--picture", (dir_ / "a.svg").string()}),
+                  kExitDone) << err_.str();
+        EXPECT_TRUE(test::ReadFile(dir_ / "a.svg").starts_with("<?xml")) << first;
+        fs::remove(dir_ / "a.svg");
     }
     EXPECT_FALSE(fs::exists(dir_ / "a.png"));
 }
