@@ -16,10 +16,8 @@
 #include "report/day_report.h"
 #include "report/report_file.h"
 #include "startup/system_text.h"
-#ifdef GAPSCOPE_PICTURES
 #include "command/report_picture.h"
 #include "pictures/picture_format.h"
-#endif
 
 namespace gapscope {
 namespace {
@@ -270,7 +268,6 @@ int RunMode(const Mode& mode, Run run) {
     return mode.run(run, *station);
 }
 
-#ifdef GAPSCOPE_PICTURES
 // --picture: the print or range mode as it is, then the picture of the days it reported
 // (the timeline of the day, the heat map of the range). No picture of a run that reported
 // nothing (bad usage, a day whose report failed).
@@ -288,7 +285,6 @@ int WithPicture(const Run& run, const Mode& mode) {
     }
     return status;
 }
-#endif
 
 // ---- Monitoring ----------------------------------------------------------------------------
 
@@ -500,18 +496,15 @@ int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnv
     }
     const Run run{resolved, at, out, err};
     try {
-#ifdef GAPSCOPE_PICTURES
         if (resolved.picture) {
             // Said before the report runs: a run that cannot give the picture asked for is
-            // bad usage. The command writes SVG itself.
-            if (!at.pictureProgram &&
-                pictures::PictureFormatOf(*resolved.picture) == pictures::PictureFormat::Png) {
+            // bad usage.
+            if (!CanDrawPicture(*resolved.picture, at.pictureProgram)) {
                 err << kName << kPicturesNeedWindowPackage << "\n";
                 return kExitBadUsage;
             }
             return WithPicture(run, *mode);
         }
-#endif
         return RunMode(*mode, run);
     } catch (const std::bad_alloc&) {
         // What was written is whole lines and documents; the one being made is not written.

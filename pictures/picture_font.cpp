@@ -23,6 +23,10 @@ double Pixels(const Font& font, int units) {
 
 }  // namespace
 
+double CharacterAdvance(char32_t c, const Font& font) {
+    return Pixels(font, AdvanceOf(PictureFontFace(font.bold), c));
+}
+
 double TextAdvance(std::string_view text, const Font& font) {
     const FontFace& face = PictureFontFace(font.bold);
     int units = 0;

@@ -14,6 +14,8 @@ struct Font {
 };
 inline constexpr const char* kPictureFontFamily = "DejaVu Sans";
 
+// The advance of one character, in pixels.
+double CharacterAdvance(char32_t c, const Font& font);
 // The width of one line of UTF-8 text, in pixels: the sum of its characters' advances.
 // Kerning, which painters may apply, narrows a few pairs, so the text drawn is at most about
 // this wide.
