@@ -38,11 +38,13 @@ void RunPicture::Add(const StartupState& station, Day day, const DayReportResult
 }
 
 std::optional<std::string> RunPicture::Write(
-    const std::string& file, [[maybe_unused]] const std::optional<std::filesystem::path>& program) const {
+    const std::string& file,
+    [[maybe_unused]] const std::optional<std::filesystem::path>& program) const {
     const pictures::PictureModel model =
         timeline_ ? pictures::PictureModel{*timeline_} : pictures::PictureModel{heatMap_};
 #ifdef _WIN32
-    return pictures::SavePicture(PathFromText(file), pictures::DrawingOf(model), pictures::WindowsPng);
+    return pictures::SavePicture(PathFromText(file), pictures::DrawingOf(model),
+                                 pictures::WindowsPng);
 #else
     if (pictures::PictureFormatOf(file) != pictures::PictureFormat::Png || !program) {
         return pictures::SavePicture(PathFromText(file), pictures::DrawingOf(model), nullptr);

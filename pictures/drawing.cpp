@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 namespace gapscope::pictures {
 namespace {
@@ -105,7 +105,8 @@ Drawing BeginSheet(const PictureLayout& layout, std::string name, const std::str
     Drawing drawing{layout.width, layout.height, std::move(name), {}};
     FillBox(drawing, {0, 0, layout.width, layout.height}, colour::kBackground);
     DrawText(drawing, layout.title, title, Font{18, true}, colour::kInk);
-    DrawText(drawing, layout.title, "Gapscope V" + version, Font{12}, colour::kFaintInk, Align::Right);
+    DrawText(drawing, layout.title, "Gapscope V" + version, Font{12}, colour::kFaintInk,
+             Align::Right);
     DrawText(drawing, layout.subtitle, subtitle, Font{12}, colour::kFaintInk);
     DrawHourAxis(drawing, layout);
     return drawing;
@@ -128,7 +129,8 @@ void DrawHourAxis(Drawing& drawing, const PictureLayout& layout) {
 void DrawCounts(Drawing& drawing, const PictureLayout& layout, std::string heading,
                 const std::vector<std::pair<std::string, int>>& counts) {
     const Box& at = layout.counts;
-    DrawText(drawing, {at.x, at.y - 2, at.width, 18}, std::move(heading), Font{12, true}, colour::kInk);
+    DrawText(drawing, {at.x, at.y - 2, at.width, 18}, std::move(heading), Font{12, true},
+             colour::kInk);
     int y = at.y + 20;
     for (const auto& [name, count] : counts) {
         DrawText(drawing, {at.x, y - 2, at.width - 80, 18}, name, Font{12}, colour::kInk);

@@ -128,8 +128,9 @@ void DrawRuns(Drawing& drawing, const PictureLayout& layout, int r, const Cells&
     const int cellsPerHour = layout.columns / 24;
     int start = 0;
     for (int c = 1; c <= layout.columns; ++c) {
-        const bool ends = c == layout.columns || c % cellsPerHour == 0 ||
-                          !(cells[static_cast<std::size_t>(c)] == cells[static_cast<std::size_t>(start)]);
+        const bool ends =
+            c == layout.columns || c % cellsPerHour == 0 ||
+            !(cells[static_cast<std::size_t>(c)] == cells[static_cast<std::size_t>(start)]);
         if (!ends) continue;
         const Box first = layout.Cell(r, start);
         const Box last = layout.Cell(r, c - 1);

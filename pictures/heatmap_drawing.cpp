@@ -24,14 +24,16 @@ std::string Formatted(const char* format, double value) {
 std::string Title(const HeatMap& map) {
     std::string title;
     if (!map.rows.empty()) {
-        title = IsoDate(map.rows.front().day) + " to " + IsoDate(map.rows.back().day) + "  \u00b7  ";
+        title =
+            IsoDate(map.rows.front().day) + " to " + IsoDate(map.rows.back().day) + "  \u00b7  ";
     }
     if (!map.facts.station.empty()) title += map.facts.station + "  \u00b7  ";
     return title + std::string(ServiceName(map.service, ServiceText::Title)) + " service";
 }
 
 std::string DateLabel(Day day) {
-    static constexpr std::array<const char*, 7> kDays = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static constexpr std::array<const char*, 7> kDays = {"Sun", "Mon", "Tue", "Wed",
+                                                         "Thu", "Fri", "Sat"};
     const std::chrono::weekday weekday{day};
     return IsoDate(day) + " " + kDays[weekday.c_encoding()];
 }
@@ -54,11 +56,13 @@ void DrawCell(Drawing& drawing, const Box& box, const HeatCell& cell) {
 }
 
 // A day without cells: its whole row, total included, cross-hatched.
-void DrawDayWithoutCells(Drawing& drawing, const PictureLayout& layout, int r, const HeatMapRow& row) {
+void DrawDayWithoutCells(Drawing& drawing, const PictureLayout& layout, int r,
+                         const HeatMapRow& row) {
     const Rgb& ink =
         row.status == DayStatus::Failed ? colour::kFailedHatch : colour::kBeforeLogsHatch;
     const Box first = layout.Cell(r, 0);
-    HatchBox(drawing, {layout.grid.x, first.y, layout.grid.width, first.height}, ink, kCrossSpacing, true);
+    HatchBox(drawing, {layout.grid.x, first.y, layout.grid.width, first.height}, ink, kCrossSpacing,
+             true);
     const Box total = layout.Total(r);
     FillBox(drawing, total, colour::kBackground);
     HatchBox(drawing, total, ink, kCrossSpacing, true);
@@ -78,8 +82,10 @@ void DrawRow(Drawing& drawing, const PictureLayout& layout, int r, const HeatMap
     const Box first = layout.Cell(r, 0);
     if (r % step == 0) {
         const int height = std::max(first.height, 14);
-        DrawText(drawing, {layout.labels.x, first.y + first.height / 2 - height / 2, layout.labels.width, height},
-                 DateLabel(row.day), Font{11}, colour::kInk, Align::Right);
+        DrawText(
+            drawing,
+            {layout.labels.x, first.y + first.height / 2 - height / 2, layout.labels.width, height},
+            DateLabel(row.day), Font{11}, colour::kInk, Align::Right);
     }
     if (row.status != DayStatus::Reported) {
         DrawDayWithoutCells(drawing, layout, r, row);
@@ -91,9 +97,10 @@ void DrawRow(Drawing& drawing, const PictureLayout& layout, int r, const HeatMap
     if (layout.rowHeight >= kTextRows && row.total.kind == HeatCell::Kind::Share) {
         const double percent = 100.0 * row.total.missingShare;
         const bool dark = std::sqrt(row.total.missingShare) > 0.45;
-        std::string text = percent == 0.0  ? "0 %"
-                           : percent < 0.1 ? "< 0.1 %"
-                                           : Formatted(percent < 10 ? "%.1f %%" : "%.0f %%", percent);
+        std::string text = percent == 0.0 ? "0 %"
+                           : percent < 0.1
+                               ? "< 0.1 %"
+                               : Formatted(percent < 10 ? "%.1f %%" : "%.0f %%", percent);
         DrawText(drawing, total, std::move(text), Font{10, true},
                  dark ? colour::kBackground : colour::kInk, Align::Centre);
     }
@@ -124,14 +131,14 @@ void DrawScale(Drawing& drawing, const PictureLayout& layout) {
 
 void DrawLegend(Drawing& drawing, const PictureLayout& layout) {
     DrawScale(drawing, layout);
-    DrawLegendLine(drawing, layout, 2, "nothing expected in the cycle", [&](const Box& box) {
-        HatchBox(drawing, box, colour::kHatch, kHatchSpacing);
-    });
+    DrawLegendLine(drawing, layout, 2, "nothing expected in the cycle",
+                   [&](const Box& box) { HatchBox(drawing, box, colour::kHatch, kHatchSpacing); });
     DrawLegendLine(drawing, layout, 3, "before the logs begin", [&](const Box& box) {
         HatchBox(drawing, box, colour::kBeforeLogsHatch, kCrossSpacing, true);
     });
-    DrawLegendLine(drawing, layout, 4, "the day's report failed (a bad segment mask)",
-                   [&](const Box& box) { HatchBox(drawing, box, colour::kFailedHatch, kCrossSpacing, true); });
+    DrawLegendLine(
+        drawing, layout, 4, "the day's report failed (a bad segment mask)",
+        [&](const Box& box) { HatchBox(drawing, box, colour::kFailedHatch, kCrossSpacing, true); });
     DrawLegendLine(drawing, layout, 5, "not yet due", [&](const Box& box) {
         StripeBox(drawing, box, colour::kStripe, kStripeSpacing);
     });
@@ -151,14 +158,15 @@ int CountOf(const HeatMap& map, DayStatus status) {
 
 Drawing DrawHeatMap(const HeatMap& map) {
     const PictureLayout layout = LayoutHeatMap(map);
-    Drawing drawing = BeginSheet(
-        layout, "Gapscope heat map", Title(map),
-        "Share of the expected segments missing, UTC: one row per day, one column per repeat cycle of " +
-            std::to_string(map.cycleMinutes) + " minutes",
-        map.facts.version);
+    Drawing drawing = BeginSheet(layout, "Gapscope heat map", Title(map),
+                                 "Share of the expected segments missing, UTC: one row per day, "
+                                 "one column per repeat cycle of " +
+                                     std::to_string(map.cycleMinutes) + " minutes",
+                                 map.facts.version);
     DrawText(drawing, {layout.totals.x, layout.axis.y, layout.totals.width, 14}, "day", Font{11},
              colour::kInk, Align::Centre);
-    for (int r = 0; r < layout.rows; ++r) DrawRow(drawing, layout, r, map.rows[static_cast<std::size_t>(r)]);
+    for (int r = 0; r < layout.rows; ++r)
+        DrawRow(drawing, layout, r, map.rows[static_cast<std::size_t>(r)]);
     DrawLegend(drawing, layout);
     std::vector<std::pair<std::string, int>> counts = {
         {"days reported", CountOf(map, DayStatus::Reported)},

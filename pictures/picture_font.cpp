@@ -38,7 +38,11 @@ int TextWidth(std::string_view text, const Font& font) {
     return static_cast<int>(std::lround(TextAdvance(text, font)));
 }
 
-double Ascent(const Font& font) { return Pixels(font, PictureFontFace(font.bold).ascender); }
-double Descent(const Font& font) { return Pixels(font, PictureFontFace(font.bold).descender); }
+double Ascent(const Font& font) {
+    return Pixels(font, PictureFontFace(font.bold).ascender);
+}
+double Descent(const Font& font) {
+    return Pixels(font, PictureFontFace(font.bold).descender);
+}
 
 }  // namespace gapscope::pictures

@@ -27,19 +27,25 @@ void PaintLines(QPainter& painter, const std::vector<Line>& lines, const Rgb& co
     painter.save();
     painter.setPen(QPen(ToQColor(colour), 0));
     for (const Line& line : lines) {
-        painter.drawLine(QPointF(line.x0 + 0.5, line.y0 + 0.5), QPointF(line.x1 + 0.5, line.y1 + 0.5));
+        painter.drawLine(QPointF(line.x0 + 0.5, line.y0 + 0.5),
+                         QPointF(line.x1 + 0.5, line.y1 + 0.5));
     }
     painter.restore();
 }
 
 void Paint(QPainter& painter, const Fill& fill) {
-    painter.fillRect(fill.box.x, fill.box.y, fill.box.width, fill.box.height, ToQColor(fill.colour));
+    painter.fillRect(fill.box.x, fill.box.y, fill.box.width, fill.box.height,
+                     ToQColor(fill.colour));
 }
-void Paint(QPainter& painter, const Hatch& hatch) { PaintLines(painter, PatternLines(hatch), hatch.colour); }
+void Paint(QPainter& painter, const Hatch& hatch) {
+    PaintLines(painter, PatternLines(hatch), hatch.colour);
+}
 void Paint(QPainter& painter, const Stripes& stripes) {
     PaintLines(painter, PatternLines(stripes), stripes.colour);
 }
-void Paint(QPainter& painter, const Line& line) { PaintLines(painter, {line}, line.colour); }
+void Paint(QPainter& painter, const Line& line) {
+    PaintLines(painter, {line}, line.colour);
+}
 // Qt lays the text out itself in the box, by the same rule as PlaceText.
 void Paint(QPainter& painter, const Text& text) {
     painter.save();

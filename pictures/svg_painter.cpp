@@ -13,14 +13,23 @@ namespace {
 void AppendEscaped(std::string& out, std::string_view text) {
     for (const char32_t c : Characters(text)) {
         switch (c) {
-            case '&': out += "&amp;"; continue;
-            case '<': out += "&lt;"; continue;
-            case '>': out += "&gt;"; continue;
-            case '"': out += "&quot;"; continue;
-            default: break;
+            case '&':
+                out += "&amp;";
+                continue;
+            case '<':
+                out += "&lt;";
+                continue;
+            case '>':
+                out += "&gt;";
+                continue;
+            case '"':
+                out += "&quot;";
+                continue;
+            default:
+                break;
         }
-        const bool allowed = c == '\t' || (c >= 0x20 && c < 0xD800) || (c >= 0xE000 && c <= 0xFFFD) ||
-                             (c >= 0x10000 && c <= 0x10FFFF);
+        const bool allowed = c == '\t' || (c >= 0x20 && c < 0xD800) ||
+                             (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
         AppendUtf8(out, allowed ? c : char32_t{0xFFFD});
     }
 }
@@ -73,7 +82,9 @@ void AppendShape(std::string& out, const Hatch& hatch) {
 void AppendShape(std::string& out, const Stripes& stripes) {
     AppendLines(out, PatternLines(stripes), stripes.colour);
 }
-void AppendShape(std::string& out, const Line& line) { AppendLines(out, {line}, line.colour); }
+void AppendShape(std::string& out, const Line& line) {
+    AppendLines(out, {line}, line.colour);
+}
 void AppendShape(std::string& out, const Text& text) {
     const char* anchor = text.align == Align::Left    ? ""
                          : text.align == Align::Right ? " text-anchor=\"end\""
@@ -98,8 +109,8 @@ std::string SvgOf(const Drawing& drawing) {
     const std::string height = std::to_string(drawing.height);
     std::string out =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" + width +
-        "\" height=\"" + height + "\" viewBox=\"0 0 " + width + " " + height +
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
+        width + "\" height=\"" + height + "\" viewBox=\"0 0 " + width + " " + height +
         "\" shape-rendering=\"crispEdges\" font-family=\"" + kPictureFontFamily +
         ", sans-serif\" xml:space=\"preserve\">\n<title>";
     AppendEscaped(out, drawing.title);

@@ -33,7 +33,8 @@ void DrawRun(Drawing& drawing, const Box& box, const TimelineCell& cell) {
         case CellState::Late:
             FillBox(drawing, box, colour::kReceived);
             // A dark band across the middle half: late stays apart from the fills in grey.
-            FillBox(drawing, {box.x, box.y + box.height / 4, box.width, box.height - 2 * (box.height / 4)},
+            FillBox(drawing,
+                    {box.x, box.y + box.height / 4, box.width, box.height - 2 * (box.height / 4)},
                     colour::kLate);
             return;
         case CellState::Received:
@@ -52,7 +53,9 @@ void DrawRow(Drawing& drawing, const PictureLayout& layout, int r, const Timelin
     std::string text = row.label;
     if (!row.expectedAtAll) text += " (not expected)";
     if (row.absentAllDay) text += " (absent all day)";
-    const Rgb& ink = row.absentAllDay ? colour::kMissing : row.expectedAtAll ? colour::kInk : colour::kFaintInk;
+    const Rgb& ink = row.absentAllDay    ? colour::kMissing
+                     : row.expectedAtAll ? colour::kInk
+                                         : colour::kFaintInk;
     DrawText(drawing, label, std::move(text), Font{12, row.absentAllDay}, ink, Align::Right);
 }
 
@@ -71,7 +74,8 @@ void DrawMissingCycles(Drawing& drawing, const PictureLayout& layout, const Time
 // A mark above the first cycle not yet due; the cells under it are striped.
 void DrawNow(Drawing& drawing, const PictureLayout& layout, int column) {
     const int x = column < layout.columns ? layout.Cell(0, column).x : layout.grid.Right();
-    FillBox(drawing, {x, layout.cycleStrip.y - 4, 2, layout.grid.y - layout.cycleStrip.y + 4}, colour::kInk);
+    FillBox(drawing, {x, layout.cycleStrip.y - 4, 2, layout.grid.y - layout.cycleStrip.y + 4},
+            colour::kInk);
 }
 
 void DrawLegend(Drawing& drawing, const PictureLayout& layout) {
@@ -85,11 +89,13 @@ void DrawLegend(Drawing& drawing, const PictureLayout& layout) {
     DrawLegendLine(drawing, layout, 1, "received, some of it late", like(CellState::Late));
     DrawLegendLine(drawing, layout, 2, "incomplete: a quarter, half, three quarters missing",
                    [&](const Box& box) {
-        for (int i = 0; i < 3; ++i) {
-            FillBox(drawing, {box.x + i * box.width / 3, box.y, box.width / 3 + (i == 2 ? box.width % 3 : 0), box.height},
-                    IncompleteColour(0.25 * (i + 1)));
-        }
-    });
+                       for (int i = 0; i < 3; ++i) {
+                           FillBox(drawing,
+                                   {box.x + i * box.width / 3, box.y,
+                                    box.width / 3 + (i == 2 ? box.width % 3 : 0), box.height},
+                                   IncompleteColour(0.25 * (i + 1)));
+                       }
+                   });
     DrawLegendLine(drawing, layout, 3, "missing", fill(colour::kMissing));
     DrawLegendLine(drawing, layout, 4, "not expected on the day's calendar, or not checked",
                    like(CellState::NotExpected));
@@ -101,13 +107,15 @@ void DrawLegend(Drawing& drawing, const PictureLayout& layout) {
 
 Drawing DrawTimeline(const Timeline& t) {
     const PictureLayout layout = LayoutTimeline(t);
-    Drawing drawing = BeginSheet(
-        layout, "Gapscope day timeline", Title(t),
-        "The day's timeline, UTC: one column per repeat cycle of " + std::to_string(t.cycleMinutes) +
-            " minutes, one row per channel, file, product or satellite expected",
-        t.facts.version);
+    Drawing drawing =
+        BeginSheet(layout, "Gapscope day timeline", Title(t),
+                   "The day's timeline, UTC: one column per repeat cycle of " +
+                       std::to_string(t.cycleMinutes) +
+                       " minutes, one row per channel, file, product or satellite expected",
+                   t.facts.version);
     DrawMissingCycles(drawing, layout, t);
-    for (int r = 0; r < layout.rows; ++r) DrawRow(drawing, layout, r, t.rows[static_cast<std::size_t>(r)]);
+    for (int r = 0; r < layout.rows; ++r)
+        DrawRow(drawing, layout, r, t.rows[static_cast<std::size_t>(r)]);
     if (t.firstNotYetDue) DrawNow(drawing, layout, *t.firstNotYetDue);
     DrawLegend(drawing, layout);
     DrawCounts(drawing, layout, "The day's counts", SummaryCountLines(t.counts));

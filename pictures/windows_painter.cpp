@@ -2,6 +2,7 @@
 
 // After windows.h, which they need.
 #include <objbase.h>
+// After objbase.h, whose COM types it uses.
 #include <gdiplus.h>
 
 #include <algorithm>
@@ -34,7 +35,8 @@ void PaintLines(Graphics& graphics, const std::vector<Line>& lines, const Rgb& c
     std::vector<std::pair<int, int>> pixels;
     for (const Line& line : lines) {
         const PixelRun run = PixelsOf(line);
-        for (int i = 0; i < run.length; ++i) pixels.emplace_back(run.x + i * run.dx, run.y + i * run.dy);
+        for (int i = 0; i < run.length; ++i)
+            pixels.emplace_back(run.x + i * run.dx, run.y + i * run.dy);
     }
     std::sort(pixels.begin(), pixels.end());
     pixels.erase(std::unique(pixels.begin(), pixels.end()), pixels.end());
@@ -65,8 +67,8 @@ void PaintText(Graphics& graphics, const FontFamily& family, const Text& text) {
             x += CharacterAdvance(c, text.font);
         }
         if (characters.empty()) continue;
-        graphics.DrawDriverString(characters.data(), static_cast<INT>(characters.size()), &font, &brush,
-                                  origins.data(), DriverStringOptionsCmapLookup, nullptr);
+        graphics.DrawDriverString(characters.data(), static_cast<INT>(characters.size()), &font,
+                                  &brush, origins.data(), DriverStringOptionsCmapLookup, nullptr);
     }
 }
 
@@ -151,10 +153,12 @@ std::optional<std::string> WindowsPainter::Png(const Drawing& drawing) const {
     std::optional<std::string> bytes;
     HGLOBAL memory = nullptr;
     STATSTG stat{};
-    if (bitmap->Save(stream, &*png, nullptr) == Ok && GetHGlobalFromStream(stream, &memory) == S_OK &&
+    if (bitmap->Save(stream, &*png, nullptr) == Ok &&
+        GetHGlobalFromStream(stream, &memory) == S_OK &&
         stream->Stat(&stat, STATFLAG_NONAME) == S_OK) {
         if (const void* data = GlobalLock(memory)) {
-            bytes.emplace(static_cast<const char*>(data), static_cast<std::size_t>(stat.cbSize.QuadPart));
+            bytes.emplace(static_cast<const char*>(data),
+                          static_cast<std::size_t>(stat.cbSize.QuadPart));
             GlobalUnlock(memory);
         }
     }

@@ -3,6 +3,7 @@
 // After windows.h, which they need.
 #include <commctrl.h>
 #include <objbase.h>
+// After objbase.h, whose COM types it uses.
 #include <gdiplus.h>
 
 #include <algorithm>
@@ -26,7 +27,9 @@ constexpr int kButtonHeight = 25;
 constexpr int kMargin = 8;
 constexpr int kScrollLine = 20;
 
-int StripHeight() { return kButtonHeight + 2 * kMargin; }
+int StripHeight() {
+    return kButtonHeight + 2 * kMargin;
+}
 
 }  // namespace
 
@@ -75,16 +78,17 @@ void TFormTimelineWin::ShowFindings(const Findings& findings, const pictures::Pi
     timeline_ = pictures::BuildTimeline(findings, facts);
     bitmap_ = painter_.Paint(pictures::DrawTimeline(*timeline_));
     folder_ = folder;
-    SetWindowTextW(window_, Utf16FromUtf8("Day timeline " + IsoDate(findings.day) + " - Gapscope").c_str());
+    SetWindowTextW(window_,
+                   Utf16FromUtf8("Day timeline " + IsoDate(findings.day) + " - Gapscope").c_str());
     if (first && bitmap_) {
         // The whole picture where the screen has room for it, else as large as the screen.
         MONITORINFO monitor{};
         monitor.cbSize = sizeof monitor;
         GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
         const RECT& area = monitor.rcWork;
-        const RECT outer =
-            FrameAround(static_cast<int>(bitmap_->GetWidth()),
-                        static_cast<int>(bitmap_->GetHeight()) + Scale(StripHeight()), kStyle, kExStyle, dpi_);
+        const RECT outer = FrameAround(
+            static_cast<int>(bitmap_->GetWidth()),
+            static_cast<int>(bitmap_->GetHeight()) + Scale(StripHeight()), kStyle, kExStyle, dpi_);
         const int width = std::min<int>(outer.right - outer.left, area.right - area.left);
         const int height = std::min<int>(outer.bottom - outer.top, area.bottom - area.top);
         SetWindowPos(window_, nullptr, area.left + (area.right - area.left - width) / 2,
@@ -154,8 +158,8 @@ void TFormTimelineWin::Arrange() {
     const int buttonHeight = Scale(kButtonHeight);
     const int margin = Scale(kMargin);
     const int top = client.bottom - margin - buttonHeight;
-    SetWindowPos(close_, nullptr, client.right - margin - buttonWidth, top, buttonWidth, buttonHeight,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(close_, nullptr, client.right - margin - buttonWidth, top, buttonWidth,
+                 buttonHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowPos(save_, nullptr, client.right - 2 * (margin + buttonWidth), top, buttonWidth,
                  buttonHeight, SWP_NOZORDER | SWP_NOACTIVATE);
 
@@ -164,8 +168,8 @@ void TFormTimelineWin::Arrange() {
     bar.cbSize = sizeof bar;
     bar.fMask = SIF_RANGE | SIF_PAGE;
     GetScrollInfo(window_, SB_VERT, &bar);
-    const bool barShown = (GetWindowLongW(window_, GWL_STYLE) & WS_VSCROLL) != 0 &&
-                          bar.nMax > 0 && static_cast<int>(bar.nPage) <= bar.nMax;
+    const bool barShown = (GetWindowLongW(window_, GWL_STYLE) & WS_VSCROLL) != 0 && bar.nMax > 0 &&
+                          static_cast<int>(bar.nPage) <= bar.nMax;
     const int widest = room.right + (barShown ? GetSystemMetrics(SM_CXVSCROLL) : 0);
     const int roomHeight = room.bottom - room.top;
     const bool scrolls = ShownHeight(widest) > roomHeight;
@@ -224,9 +228,11 @@ void TFormTimelineWin::Paint() {
     EndPaint(window_, &paint);
 }
 
-LRESULT CALLBACK TFormTimelineWin::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK TFormTimelineWin::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
+                                              LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* form = static_cast<TFormTimelineWin*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+        auto* form = static_cast<TFormTimelineWin*>(
+            reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
         form->window_ = hwnd;
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
     }
@@ -265,20 +271,36 @@ LRESULT TFormTimelineWin::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             GetScrollInfo(window_, SB_VERT, &bar);
             const int line = Scale(kScrollLine);
             switch (LOWORD(wParam)) {
-                case SB_LINEUP: ScrollTo(scroll_ - line); break;
-                case SB_LINEDOWN: ScrollTo(scroll_ + line); break;
-                case SB_PAGEUP: ScrollTo(scroll_ - static_cast<int>(bar.nPage)); break;
-                case SB_PAGEDOWN: ScrollTo(scroll_ + static_cast<int>(bar.nPage)); break;
+                case SB_LINEUP:
+                    ScrollTo(scroll_ - line);
+                    break;
+                case SB_LINEDOWN:
+                    ScrollTo(scroll_ + line);
+                    break;
+                case SB_PAGEUP:
+                    ScrollTo(scroll_ - static_cast<int>(bar.nPage));
+                    break;
+                case SB_PAGEDOWN:
+                    ScrollTo(scroll_ + static_cast<int>(bar.nPage));
+                    break;
                 case SB_THUMBTRACK:
-                case SB_THUMBPOSITION: ScrollTo(bar.nTrackPos); break;
-                case SB_TOP: ScrollTo(0); break;
-                case SB_BOTTOM: ScrollTo(bar.nMax); break;
-                default: break;
+                case SB_THUMBPOSITION:
+                    ScrollTo(bar.nTrackPos);
+                    break;
+                case SB_TOP:
+                    ScrollTo(0);
+                    break;
+                case SB_BOTTOM:
+                    ScrollTo(bar.nMax);
+                    break;
+                default:
+                    break;
             }
             return 0;
         }
         case WM_MOUSEWHEEL:
-            ScrollTo(scroll_ - GET_WHEEL_DELTA_WPARAM(wParam) * 3 * Scale(kScrollLine) / WHEEL_DELTA);
+            ScrollTo(scroll_ -
+                     GET_WHEEL_DELTA_WPARAM(wParam) * 3 * Scale(kScrollLine) / WHEEL_DELTA);
             return 0;
         case WM_GETMINMAXINFO: {
             auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
@@ -289,8 +311,9 @@ LRESULT TFormTimelineWin::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DPICHANGED: {
             ApplyDpi(HIWORD(wParam));
             const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            SetWindowPos(window_, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
             return 0;
         }
         default:

@@ -27,7 +27,8 @@ const Shape* TopShapeAt(const Drawing& drawing, int x, int y) {
         if (const auto* fill = std::get_if<Fill>(&shape)) box = &fill->box;
         if (const auto* hatch = std::get_if<Hatch>(&shape)) box = &hatch->box;
         if (const auto* stripes = std::get_if<Stripes>(&shape)) box = &stripes->box;
-        if (box && x >= box->x && x < box->Right() && y >= box->y && y < box->Bottom()) top = &shape;
+        if (box && x >= box->x && x < box->Right() && y >= box->y && y < box->Bottom())
+            top = &shape;
     }
     return top;
 }
@@ -73,7 +74,8 @@ Timeline EveryStateDay() {
     shape.firstRecord = MinuteTime{test::kFaultDay} + minutes{60};
     const auto station = test::Station(ScanMode::Prime, test::kFaultDay, test::kFaultDay, shape);
     const MinuteTime now = MinuteTime{test::kFaultDay} + minutes{20 * 60};
-    return BuildTimeline(test::Report(station, test::kFaultDay, {}, now).findings, {"Groundstation", kVersionText});
+    return BuildTimeline(test::Report(station, test::kFaultDay, {}, now).findings,
+                         {"Groundstation", kVersionText});
 }
 
 TEST(Drawing, EveryCellOfTheDayIsDrawnAtItsPlaceInItsColour) {
@@ -85,17 +87,28 @@ TEST(Drawing, EveryCellOfTheDayIsDrawnAtItsPlaceInItsColour) {
     std::set<CellState> seen;
     for (int r = 0; r < layout.rows; ++r) {
         for (int c = 0; c < layout.columns; ++c) {
-            const TimelineCell& cell = t.rows[static_cast<std::size_t>(r)].cells[static_cast<std::size_t>(c)];
+            const TimelineCell& cell =
+                t.rows[static_cast<std::size_t>(r)].cells[static_cast<std::size_t>(c)];
             seen.insert(cell.state);
             std::string expected;
             switch (cell.state) {
                 case CellState::Received:
                 case CellState::Incomplete:
-                case CellState::Missing: expected = Filled(CellColour(cell)); break;
-                case CellState::Late: expected = Filled(colour::kLate); break;
-                case CellState::NotExpected: expected = Hatched(colour::kHatch); break;
-                case CellState::NotYetDue: expected = Striped(); break;
-                case CellState::BeforeLogsBegin: expected = Hatched(colour::kBeforeLogsHatch, true); break;
+                case CellState::Missing:
+                    expected = Filled(CellColour(cell));
+                    break;
+                case CellState::Late:
+                    expected = Filled(colour::kLate);
+                    break;
+                case CellState::NotExpected:
+                    expected = Hatched(colour::kHatch);
+                    break;
+                case CellState::NotYetDue:
+                    expected = Striped();
+                    break;
+                case CellState::BeforeLogsBegin:
+                    expected = Hatched(colour::kBeforeLogsHatch, true);
+                    break;
             }
             EXPECT_EQ(SeenAt(drawing, layout.Cell(r, c)), expected)
                 << t.rows[static_cast<std::size_t>(r)].label << ", column " << c;
@@ -105,7 +118,8 @@ TEST(Drawing, EveryCellOfTheDayIsDrawnAtItsPlaceInItsColour) {
     // Each lost cycle is marked above its column.
     for (int c = 0; c < layout.columns; ++c) {
         const Box mark{layout.Cell(0, c).x, layout.cycleStrip.y, layout.cellWidth, 2};
-        EXPECT_EQ(SeenAt(drawing, mark) == Filled(colour::kMissing), t.missingCycle[static_cast<std::size_t>(c)])
+        EXPECT_EQ(SeenAt(drawing, mark) == Filled(colour::kMissing),
+                  t.missingCycle[static_cast<std::size_t>(c)])
             << c;
     }
 }
@@ -125,13 +139,18 @@ TEST(Drawing, EveryCellOfTheRangeIsDrawnAtItsPlaceInItsColour) {
                             test::HeatMapOf(station, first, first, lritOnly)};
 
     const auto expected = [](const HeatMapRow& row, const HeatCell& cell) {
-        if (row.status == DayStatus::BeforeLogsBegin) return Hatched(colour::kBeforeLogsHatch, true);
+        if (row.status == DayStatus::BeforeLogsBegin)
+            return Hatched(colour::kBeforeLogsHatch, true);
         if (row.status == DayStatus::Failed) return Hatched(colour::kFailedHatch, true);
         switch (cell.kind) {
-            case HeatCell::Kind::Share: return Filled(ShareColour(cell.missingShare));
-            case HeatCell::Kind::NothingExpected: return Hatched(colour::kHatch);
-            case HeatCell::Kind::NotYetDue: return Striped();
-            case HeatCell::Kind::BeforeLogsBegin: return Hatched(colour::kBeforeLogsHatch, true);
+            case HeatCell::Kind::Share:
+                return Filled(ShareColour(cell.missingShare));
+            case HeatCell::Kind::NothingExpected:
+                return Hatched(colour::kHatch);
+            case HeatCell::Kind::NotYetDue:
+                return Striped();
+            case HeatCell::Kind::BeforeLogsBegin:
+                return Hatched(colour::kBeforeLogsHatch, true);
         }
         return std::string();
     };
@@ -142,13 +161,16 @@ TEST(Drawing, EveryCellOfTheRangeIsDrawnAtItsPlaceInItsColour) {
         for (int r = 0; r < layout.rows; ++r) {
             const HeatMapRow& row = map.rows[static_cast<std::size_t>(r)];
             for (int c = 0; c < layout.columns; ++c) {
-                const HeatCell cell = row.cells.empty() ? HeatCell{} : row.cells[static_cast<std::size_t>(c)];
+                const HeatCell cell =
+                    row.cells.empty() ? HeatCell{} : row.cells[static_cast<std::size_t>(c)];
                 seen.insert(expected(row, cell));
-                EXPECT_EQ(SeenAt(drawing, layout.Cell(r, c)), expected(row, cell)) << IsoDate(row.day) << " " << c;
+                EXPECT_EQ(SeenAt(drawing, layout.Cell(r, c)), expected(row, cell))
+                    << IsoDate(row.day) << " " << c;
             }
             // The day's total: its share, or the row's pattern at its edge (words in its middle).
             const Box total = layout.Total(r);
-            EXPECT_EQ(SeenAt(drawing, {total.x, total.y, 2, total.height}), expected(row, row.total))
+            EXPECT_EQ(SeenAt(drawing, {total.x, total.y, 2, total.height}),
+                      expected(row, row.total))
                 << IsoDate(row.day);
         }
     }
@@ -164,7 +186,8 @@ Extent ExtentOf(const Text& text, const PlacedLine& line) {
     const double left = text.align == Align::Left    ? line.x
                         : text.align == Align::Right ? line.x - width
                                                      : line.x - width / 2;
-    return {left, left + width, line.baseline - Ascent(text.font), line.baseline + Descent(text.font)};
+    return {left, left + width, line.baseline - Ascent(text.font),
+            line.baseline + Descent(text.font)};
 }
 
 TEST(Drawing, EveryTextIsInsideItsBox) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 // After windows.h, which they need.
 #include <objbase.h>
+// After objbase.h, whose COM types it uses.
 #include <gdiplus.h>
 #include <gtest/gtest.h>
 
@@ -25,7 +26,8 @@ using std::chrono::minutes;
 class Raster {
   public:
     explicit Raster(const Drawing& drawing)
-        : width_(drawing.width), pixels_(static_cast<std::size_t>(drawing.width * drawing.height), colour::kBackground) {
+        : width_(drawing.width),
+          pixels_(static_cast<std::size_t>(drawing.width * drawing.height), colour::kBackground) {
         for (const Shape& shape : drawing.shapes) {
             if (const auto* fill = std::get_if<Fill>(&shape)) {
                 for (int y = fill->box.y; y < fill->box.Bottom(); ++y)
@@ -43,13 +45,15 @@ class Raster {
 
   private:
     void Set(int x, int y, const Rgb& colour) {
-        if (x >= 0 && x < width_ && y >= 0 && static_cast<std::size_t>(y * width_ + x) < pixels_.size())
+        if (x >= 0 && x < width_ && y >= 0 &&
+            static_cast<std::size_t>(y * width_ + x) < pixels_.size())
             pixels_[static_cast<std::size_t>(y * width_ + x)] = colour;
     }
     void SetLines(const std::vector<Line>& lines, const Rgb& colour) {
         for (const Line& line : lines) {
             const PixelRun run = PixelsOf(line);
-            for (int i = 0; i < run.length; ++i) Set(run.x + i * run.dx, run.y + i * run.dy, colour);
+            for (int i = 0; i < run.length; ++i)
+                Set(run.x + i * run.dx, run.y + i * run.dy, colour);
         }
     }
     int width_;
@@ -76,7 +80,8 @@ TEST_F(WindowsPainterTest, ThePngHoldsEveryCellInItsColourAndThePatternsOfTheOth
     shape.firstRecord = MinuteTime{test::kFaultDay} + minutes{60};
     const auto station = test::Station(ScanMode::Prime, test::kFaultDay, test::kFaultDay, shape);
     const Timeline t = BuildTimeline(
-        test::Report(station, test::kFaultDay, {}, MinuteTime{test::kFaultDay} + minutes{20 * 60}).findings,
+        test::Report(station, test::kFaultDay, {}, MinuteTime{test::kFaultDay} + minutes{20 * 60})
+            .findings,
         {"Groundstation", kVersionText});
     const Drawing drawing = DrawTimeline(t);
     const auto file = dir_.path() / "day.png";
@@ -94,7 +99,8 @@ TEST_F(WindowsPainterTest, ThePngHoldsEveryCellInItsColourAndThePatternsOfTheOth
             const Box cell = layout.Cell(r, c);
             const int x = cell.x + cell.width / 2, y = cell.y + cell.height / 2;
             ++cells[t.rows[static_cast<std::size_t>(r)].cells[static_cast<std::size_t>(c)].state];
-            EXPECT_EQ(PixelOf(read, x, y), raster.At(x, y)) << t.rows[static_cast<std::size_t>(r)].label << " " << c;
+            EXPECT_EQ(PixelOf(read, x, y), raster.At(x, y))
+                << t.rows[static_cast<std::size_t>(r)].label << " " << c;
         }
     }
     EXPECT_EQ(cells.size(), 7u) << "every state of a cell";
@@ -116,9 +122,9 @@ TEST_F(WindowsPainterTest, ThePngHoldsEveryCellInItsColourAndThePatternsOfTheOth
             ++compared;
             const Rgb painted = PixelOf(read, x, y), expected = raster.At(x, y);
             if (!(painted == expected) && ++differing <= 5) {
-                ADD_FAILURE() << x << "," << y << ": " << int(painted.r) << " " << int(painted.g) << " "
-                              << int(painted.b) << " for " << int(expected.r) << " " << int(expected.g) << " "
-                              << int(expected.b);
+                ADD_FAILURE() << x << "," << y << ": " << int(painted.r) << " " << int(painted.g)
+                              << " " << int(painted.b) << " for " << int(expected.r) << " "
+                              << int(expected.g) << " " << int(expected.b);
             }
         }
     }
@@ -128,7 +134,11 @@ TEST_F(WindowsPainterTest, ThePngHoldsEveryCellInItsColourAndThePatternsOfTheOth
 
 TEST_F(WindowsPainterTest, TextIsSetInThePicturesOwnFontInsideItsBox) {
     EXPECT_TRUE(painter_.HasPictureFont());
-    const Text title{{10, 10, 300, 24}, "2024-03-05  \u00b7  Groundstation", Font{18, true}, colour::kInk, Align::Left};
+    const Text title{{10, 10, 300, 24},
+                     "2024-03-05  \u00b7  Groundstation",
+                     Font{18, true},
+                     colour::kInk,
+                     Align::Left};
     const Text right{{10, 40, 300, 18}, "Gapscope", Font{12}, colour::kInk, Align::Right};
     const Drawing drawing{320, 70, "", {title, right}};
     const std::unique_ptr<Gdiplus::Bitmap> bitmap = painter_.Paint(drawing);
@@ -142,7 +152,8 @@ TEST_F(WindowsPainterTest, TextIsSetInThePicturesOwnFontInsideItsBox) {
                 const Rgb pixel = PixelOf(*bitmap, x, y);
                 if (pixel.r > 0x90 || y < text.box.y - 2 || y >= text.box.Bottom() + 2) continue;
                 ++inked;
-                EXPECT_TRUE(x >= text.box.x - 1 && x <= text.box.Right() && y >= text.box.y && y < text.box.Bottom())
+                EXPECT_TRUE(x >= text.box.x - 1 && x <= text.box.Right() && y >= text.box.y &&
+                            y < text.box.Bottom())
                     << text.text << " at " << x << "," << y;
                 left = std::min(left, x);
                 rightmost = std::max(rightmost, x);
