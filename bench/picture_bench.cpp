@@ -1,7 +1,8 @@
 // The pictures of gapscope-report --picture: a year of days over a two-year history as a
-// heat map, and one day as a timeline, each from the report runs to the file written by
-// gapscope-picture; then the parts: the hand-over to it, the painting. The histories are
-// those scripts/bench.sh makes ($GAPSCOPE_BENCH_HISTORIES).
+// heat map, and one day as a timeline, each from the report runs to the file written (PNG by
+// gapscope-picture, SVG by the command itself); then the parts: the hand-over to
+// gapscope-picture, the drawing, the SVG text, the painting by Qt. The histories are those
+// scripts/bench.sh makes ($GAPSCOPE_BENCH_HISTORIES).
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -10,9 +11,11 @@
 #include "command/report_picture.h"
 #include "bench/bench_histories.h"
 #include "history/scan_mode.h"
-#include "pictures/heatmap_painter.h"
+#include "pictures/heatmap_drawing.h"
 #include "pictures/picture_file.h"
 #include "pictures/picture_request.h"
+#include "pictures/qt_painter.h"
+#include "pictures/svg_painter.h"
 #include "report/day_range.h"
 #include "startup/startup_state.h"
 
@@ -46,7 +49,7 @@ void YearHeatMap(benchmark::State& state, ScanMode service, const char* file) {
         RunPicture picture(true, "3.1.23.1366");
         RunDayRange(station, ReportOptions{}, LastYear(history),
                     [&](Day day, DayReportResult& r) { picture.Add(station, day, r); });
-        if (const auto problem = picture.Write(GAPSCOPE_PICTURE_EXE, Output(file).string())) {
+        if (const auto problem = picture.Write(Output(file).string(), GAPSCOPE_PICTURE_EXE)) {
             state.SkipWithError(problem->c_str());
         }
     }
@@ -74,13 +77,21 @@ void YearHeatMapRequest(benchmark::State& state, ScanMode service) {
     }
 }
 
-// The painting and the file alone, from rows made once.
+// The drawing alone, from rows made once.
 void YearHeatMapDrawing(benchmark::State& state, ScanMode service) {
     const pictures::HeatMap map = YearRows(service);
+    for (auto _ : state) benchmark::DoNotOptimize(pictures::DrawHeatMap(map));
+}
+
+// A drawing made once, as SVG text, or painted by Qt into PNG bytes.
+void YearHeatMapSvgText(benchmark::State& state, ScanMode service) {
+    const pictures::Drawing drawing = pictures::DrawHeatMap(YearRows(service));
+    for (auto _ : state) benchmark::DoNotOptimize(pictures::SvgOf(drawing));
+}
+void YearHeatMapQtPng(benchmark::State& state, ScanMode service) {
+    const pictures::Drawing drawing = pictures::DrawHeatMap(YearRows(service));
     for (auto _ : state) {
-        const auto problem = pictures::SavePicture(Output("gapscope-bench-drawing.png"), pictures::HeatMapSize(map),
-                                                   {}, [&](QPainter& p) { pictures::PaintHeatMap(p, map); });
-        if (problem) state.SkipWithError(problem->c_str());
+        if (!pictures::QtPng(drawing)) state.SkipWithError("no PNG");
     }
 }
 
@@ -91,7 +102,7 @@ void DayTimeline(benchmark::State& state) {
     for (auto _ : state) {
         RunPicture picture(false, "3.1.23.1366");
         picture.Add(station, history.reportDay, BuildDayReport(station, ReportOptions{}, history.reportDay));
-        if (const auto problem = picture.Write(GAPSCOPE_PICTURE_EXE, Output("gapscope-bench-day.png").string())) {
+        if (const auto problem = picture.Write(Output("gapscope-bench-day.png").string(), GAPSCOPE_PICTURE_EXE)) {
             state.SkipWithError(problem->c_str());
         }
     }
@@ -116,6 +127,10 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("Picture/YearHeatMapRequest/prime-730", YearHeatMapRequest, ScanMode::Prime)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Picture/YearHeatMapDrawing/prime-730", YearHeatMapDrawing, ScanMode::Prime)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Picture/YearHeatMapSvgText/prime-730", YearHeatMapSvgText, ScanMode::Prime)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Picture/YearHeatMapQtPng/prime-730", YearHeatMapQtPng, ScanMode::Prime)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Picture/DayTimeline/prime-730", DayTimeline)->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);

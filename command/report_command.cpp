@@ -17,9 +17,8 @@
 #include "report/report_file.h"
 #include "startup/safe_name.h"
 #include "startup/system_text.h"
-#ifdef GAPSCOPE_PICTURES
 #include "command/report_picture.h"
-#endif
+#include "pictures/picture_format.h"
 
 namespace gapscope {
 namespace {
@@ -281,7 +280,6 @@ int RunMode(const Mode& mode, Run run) {
     return mode.run(run, *station);
 }
 
-#ifdef GAPSCOPE_PICTURES
 // --picture: the print or range mode as it is, then the picture of the days it reported
 // (the timeline of the day, the heat map of the range). No picture of a run that reported
 // nothing (bad usage, a day whose report failed).
@@ -293,13 +291,12 @@ int WithPicture(const Run& run, const Mode& mode) {
                        }};
     const int status = RunMode(mode, observed);
     if (picture.Empty()) return status;
-    if (const auto problem = picture.Write(*run.env.pictureProgram, *run.request.picture)) {
+    if (const auto problem = picture.Write(*run.request.picture, run.env.pictureProgram)) {
         run.err << kName << "cannot write the picture: " << Shown(*problem) << "\n";
         return status == kExitDone ? kExitSaveFailed : status;
     }
     return status;
 }
-#endif
 
 // ---- Monitoring ----------------------------------------------------------------------------
 
@@ -523,17 +520,15 @@ int RunReportCommand(const std::vector<std::string>& arguments, const CommandEnv
     }
     const Run run{resolved, at, out, err};
     try {
-#ifdef GAPSCOPE_PICTURES
         if (resolved.picture) {
             // Said before the report runs: a run that cannot give the picture asked for is
             // bad usage.
-            if (!at.pictureProgram) {
+            if (!CanDrawPicture(*resolved.picture, at.pictureProgram)) {
                 err << kName << kPicturesNeedWindowPackage << "\n";
                 return kExitBadUsage;
             }
             return WithPicture(run, *mode);
         }
-#endif
         return RunMode(*mode, run);
     } catch (const std::bad_alloc&) {
         // What was written is whole lines and documents; the one being made is not written.

@@ -7,10 +7,8 @@
 #include <system_error>
 
 #include "formats/monitoring_check.h"
-#include "startup/startup_state.h"
-#ifdef GAPSCOPE_PICTURES
 #include "pictures/picture_format.h"
-#endif
+#include "startup/startup_state.h"
 
 namespace gapscope {
 namespace {
@@ -82,18 +80,22 @@ const char* const kSwitches =
     "report), -NOHIM; -s is accepted and ignored. Only -s and -neat may also start with '/'.\n"
     "\n";
 
-#ifdef GAPSCOPE_PICTURES
+#ifdef _WIN32
+const char* const kPictureHelp =
+    "Pictures:\n"
+    "  --picture FILE     also draw the day as a timeline (with --from, the days as a\n"
+    "                     heat map) into FILE, PNG or SVG by its extension; what is\n"
+    "                     printed stays the same (status 3 if FILE cannot be written)\n"
+    "\n";
+#else
 const char* const kPictureHelp =
     "Pictures:\n"
     "  --picture FILE     also draw the day as a timeline (with --from, the days as a\n"
     "                     heat map) into FILE, PNG or SVG by its extension; what is\n"
     "                     printed stays the same (status 3 if FILE cannot be written);\n"
-    "                     the window's package (gapscope) draws it: without that\n"
-    "                     package the run ends at once, saying so (status 2)\n"
-    "\n";
-#else
-const char* const kPictureHelp =
-    "Pictures: this build has no Qt GUI, so it cannot draw them (no --picture).\n"
+    "                     SVG is written by this command, PNG by the window's package\n"
+    "                     (gapscope): without that package a PNG ends the run at\n"
+    "                     once, saying so (status 2)\n"
     "\n";
 #endif
 
@@ -191,15 +193,6 @@ std::string BoxCaption(const OptionField& field) {
     return caption;
 }
 
-// Whether this build has the option (--picture needs Qt GUI).
-bool Offered([[maybe_unused]] std::string_view option) {
-#ifdef GAPSCOPE_PICTURES
-    return true;
-#else
-    return option != "--picture";
-#endif
-}
-
 // The modes as --help shows them: name, what asks for each, and the options it goes with,
 // wrapped at 80 columns under their heading.
 std::string ModesTable(const std::vector<ModeOptions>& modes) {
@@ -218,7 +211,6 @@ std::string ModesTable(const std::vector<ModeOptions>& modes) {
         }
         line.resize(kTakesColumn, ' ');
         for (std::string_view option : mode.takes) {
-            if (!Offered(option)) continue;
             if (line.size() > kTakesColumn && line.size() + 1 + option.size() > kWidth) {
                 text += line + "\n";
                 line.assign(kTakesColumn, ' ');
@@ -333,9 +325,7 @@ std::optional<ReportRequest> ParseReportCommandLine(const std::vector<std::strin
     app.add_option("--metrics-file", metricsFile)->type_name("PATH");
     app.add_flag("-h,--help", request.help);
     app.add_flag("--version", request.version);
-#ifdef GAPSCOPE_PICTURES
     app.add_option("--picture", picture)->type_name("FILE");
-#endif
     try {
         std::reverse(rest.begin(), rest.end());  // CLI11 takes the arguments last first
         app.parse(rest);
@@ -406,7 +396,6 @@ std::optional<ReportRequest> ParseReportCommandLine(const std::vector<std::strin
         }
         request.metricsFile = metricsFile;
     }
-#ifdef GAPSCOPE_PICTURES
     if (app.count("--picture") > 0) {
         if (!pictures::PictureFormatOf(picture)) {
             error = "--picture takes a file name ending in .png or .svg, not '" + picture + "'";
@@ -414,7 +403,6 @@ std::optional<ReportRequest> ParseReportCommandLine(const std::vector<std::strin
         }
         request.picture = picture;
     }
-#endif
     for (const std::string& text : settings) {
         const auto setting = ParseSetting(text, error);
         if (!setting) return std::nullopt;

@@ -9,9 +9,7 @@
 #include "platform/console.h"
 #include "platform/program_location.h"
 #include "platform/standard_stream.h"
-#ifdef GAPSCOPE_PICTURES
 #include "command/report_picture.h"
-#endif
 #include "settings/stored_options.h"
 #include "settings/version_text.h"
 #include "startup/computer_name.h"
@@ -61,9 +59,7 @@ int main(int argc, char** argv) {
     env.busyRetry = UnattendedRetryPolicy();
     env.saveRetry = SaveRetryPolicy();
     if (auto problem = BusyWaitProblem()) env.warnings.push_back(std::move(*problem));
-#ifdef GAPSCOPE_PICTURES
     env.pictureProgram = FindPictureProgram(env.programDirectory);
-#endif
     // Text leaves as it is made (a range day by day), converted for a Windows console where
     // there is one; messages at once.
     StandardStreamBuffer outBuffer(StandardStream::kOutput);

@@ -1,6 +1,6 @@
-// gapscope-picture: draws the picture that gapscope-report --picture asks for, so that the
-// command links no Qt GUI. The command runs it with the file to write as its one argument
-// and the picture's model on standard input (pictures/picture_request.h).
+// gapscope-picture: draws the PNG picture that gapscope-report --picture asks for, so that the
+// command links no Qt GUI (it writes SVG itself). The command runs it with the file to write
+// as its one argument and the picture's model on standard input (pictures/picture_request.h).
 // Status: 0 written; 3 not written, and 2 a request it cannot read, either with the reason
 // in one line on standard output.
 #include <cstdio>
@@ -8,12 +8,10 @@
 #include <iterator>
 #include <string>
 #include <string_view>
-#include <variant>
 
-#include "pictures/heatmap_painter.h"
 #include "pictures/picture_file.h"
 #include "pictures/picture_request.h"
-#include "pictures/timeline_painter.h"
+#include "pictures/qt_painter.h"
 #include "platform/console.h"
 #include "settings/version.h"
 #include "startup/system_text.h"
@@ -58,15 +56,7 @@ int main(int argc, char** argv) {
     if (!model) return Fail(2, error);
     const OffscreenGui gui;
     const std::filesystem::path file = gapscope::PathFromText(argv[1]);
-    const std::optional<std::string> problem = std::visit(
-        [&](const auto& picture) {
-            if constexpr (std::is_same_v<std::decay_t<decltype(picture)>, Timeline>) {
-                return SaveTimeline(file, picture);
-            } else {
-                return SaveHeatMap(file, picture);
-            }
-        },
-        *model);
+    const std::optional<std::string> problem = SavePicture(file, DrawingOf(*model), QtPng);
     if (problem) return Fail(3, *problem);
     return 0;
 }

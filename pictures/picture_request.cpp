@@ -5,6 +5,8 @@
 #include <string>
 
 #include "history/time_keys.h"
+#include "pictures/heatmap_drawing.h"
+#include "pictures/timeline_drawing.h"
 
 namespace gapscope::pictures {
 namespace {
@@ -161,6 +163,11 @@ HeatMap HeatMapOf(const json& j) {
 
 }  // namespace
 
+Drawing DrawingOf(const PictureModel& model) {
+    if (const Timeline* timeline = std::get_if<Timeline>(&model)) return DrawTimeline(*timeline);
+    return DrawHeatMap(std::get<HeatMap>(model));
+}
+
 std::string PictureRequestText(const PictureModel& model) {
     json request = {{"request", kForm}};
     if (const auto* timeline = std::get_if<Timeline>(&model)) {
@@ -168,7 +175,9 @@ std::string PictureRequestText(const PictureModel& model) {
     } else {
         request["heatmap"] = HeatMapJson(std::get<HeatMap>(model));
     }
-    return request.dump();
+    // A name from outside that is not UTF-8 (the computer's) must not stop the run: its
+    // bad bytes go as U+FFFD, as the SVG has them.
+    return request.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
 std::optional<PictureModel> ParsePictureRequest(std::string_view text, std::string& error) {

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <variant>
 
+#include "pictures/drawing.h"
 #include "pictures/heatmap_model.h"
 #include "pictures/timeline_model.h"
 
@@ -14,6 +15,9 @@ namespace gapscope::pictures {
 // picture, built by the command from its own findings, so that the command links no Qt GUI
 // and the picture is the one the painters would draw in the command itself.
 using PictureModel = std::variant<Timeline, HeatMap>;
+
+// The drawing of the picture: the timeline's or the heat map's.
+Drawing DrawingOf(const PictureModel& model);
 
 std::string PictureRequestText(const PictureModel& model);
 

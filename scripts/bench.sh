@@ -8,8 +8,9 @@
 #      (and, for information, as JSON Lines), logs in memory;
 #   5. the monitoring check on the two-year history, of the middle day and live on its last
 #      day, beside the single-day report, whole processes timed by hyperfine in one run.
-#   6. the same year drawn as a heat map by the whole gapscope-report process (--picture,
-#      PNG; SVG for information), and where its time goes, logs in memory;
+#   6. the same year drawn as a heat map by the whole gapscope-report process (--picture):
+#      as SVG, written by the command itself without Qt, beside the PNG drawn through
+#      gapscope-picture (Qt), in one run; and where their time goes, logs in memory;
 #   7. following a ten-year segment history: one repeat cycle's records appended and the log
 #      refreshed, beside loading the same log whole, in one run; and the window's look at its
 #      logs after such a cycle (the three logs, the day reported again) beside its start;
@@ -174,8 +175,9 @@ if [ -x "$build/bench/gapscope_picture_bench" ]; then
   hyperfine -N --warmup 2 --runs "$runs" --export-json "$build/heatmap.json" \
     -n png "$(picture_cmd png)" -n svg "$(picture_cmd svg)" >/dev/null
   read -r heatmap_ms heatmap_svg_ms < <(hyperfine_ms "$build/heatmap.json" png svg)
-  printf '%-40s %8.1f\n%-40s %8.1f\n' "gapscope-report --picture (PNG)" "$heatmap_ms" \
-    "gapscope-report --picture (SVG)" "$heatmap_svg_ms"
+  printf '%-52s %8.1f  %s bytes\n' \
+    "gapscope-report --picture (PNG, gapscope-picture)" "$heatmap_ms" "$(stat -c %s "$build/heatmap.png")" \
+    "gapscope-report --picture (SVG, itself, no Qt)" "$heatmap_svg_ms" "$(stat -c %s "$build/heatmap.svg")"
   echo "For information, logs in memory (medians of 5):"
   "$build/bench/gapscope_picture_bench" --benchmark_repetitions=5 \
     --benchmark_report_aggregates_only=true --benchmark_out="$build/picture.json" \
@@ -260,6 +262,7 @@ echo "4. a year of days over prime-730, ms:      $year_ms  limit 1000  $(verdict
 echo "5. check / single-day report, prime-730:   $check_ratio  limit 1.05 $(verdict "$check_ratio" 1.05)"
 if [ -n "$heatmap_ms" ]; then
   echo "6. a year's heat map over prime-730, ms:   $(printf '%.1f' "$heatmap_ms")  limit 2000  $(verdict "$heatmap_ms" 2000)"
+  echo "   the same as SVG, without Qt, ms:        $(printf '%.1f' "$heatmap_svg_ms")  limit 2000  $(verdict "$heatmap_svg_ms" 2000)"
 fi
 echo "7. refresh / whole load, prime-3650:       $follow_ratio  limit 0.1  $(verdict "$follow_ratio" 0.1)"
 echo "   refresh after a cycle, ms:              $refresh_ms  limit 5    $(verdict "$refresh_ms" 5)"

@@ -115,9 +115,9 @@ for service in prime rapid iodc; do
                 --to "$last" --format json $options
         done
         both "$service $start.. heat map" "$data" --defaults --now "$now" --from "$start" \
-            --to "$last" --picture @OUT@.svg
-        mv -f "$work/ref/out.file.svg" "$work/ref/out.file" 2>/dev/null || true
-        mv -f "$work/new/out.file.svg" "$work/new/out.file" 2>/dev/null || true
+            --to "$last" --picture @OUT@.png
+        mv -f "$work/ref/out.file.png" "$work/ref/out.file" 2>/dev/null || true
+        mv -f "$work/new/out.file.png" "$work/new/out.file" 2>/dev/null || true
         compared=$((compared + 1))
         cmp -s "$work/ref/out.file" "$work/new/out.file" ||
             { differ=$((differ + 1)); echo "DIFFERENT heat map: $service $start"; }

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=("$@")
 [ ${#packages[@]} -gt 0 ] || packages=(
   cmake make g++ pkg-config
-  qt6-base-dev libgl-dev qt6-svg-dev
+  qt6-base-dev libgl-dev fonts-dejavu-core  `# the pictures' font`
   libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# The picture of the Windows window in the documentation: the window on a simulated bad day,
-# under Wine on a virtual X display (Xvfb), saved as PNG. Needs `make windows` first.
-# Usage: window-windows-screenshot.sh [BUILD_DIR [PNG]]
+# The pictures of the Windows window in the documentation: the window on a simulated bad
+# day, and its picture window showing the day's timeline, under Wine on a virtual X display
+# (Xvfb), saved as PNG. Needs `make windows` first.
+# Usage: window-windows-screenshot.sh [BUILD_DIR [PNG [PICTURE_WINDOW_PNG]]]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(cd "${1:-build-windows}" && pwd)
 png=$(realpath -m "${2:-docs/window-windows.png}")
+picture_png=$(realpath -m "${3:-docs/window-windows-picture.png}")
 if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" bash "$0" "$build" "$png"
+    exec xvfb-run -a -s "-screen 0 1600x1024x24 -dpi 96" bash "$0" "$build" "$png" "$picture_png"
 fi
 cmake --build "$build" --target window_screenshot gapscope-simulate >/dev/null
 work=$(mktemp -d)
@@ -18,9 +20,11 @@ export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 timeout 120 wine "$build/bin/gapscope-simulate.exe" 'C:\station' --from 2024-03-01 --days 2 \
     --scenario bad-day --seed 19 >/dev/null
 LC_ALL=en_GB.UTF-8 GAPSCOPE_NOW=2024-03-03T06:00 GAPSCOPE_SCREENSHOT='C:\window.bmp' \
+    GAPSCOPE_PICTURE_SCREENSHOT='C:\picture.bmp' \
     timeout 120 wine "$build/tests/window_win/window_screenshot.exe" 'C:\station'
 # BMP (32-bit, rows bottom-up) to PNG, with what Python has.
-python3 - "$prefix/drive_c/window.bmp" "$png" <<'PY'
+for shot in "window $png" "picture $picture_png"; do
+python3 - "$prefix/drive_c/${shot%% *}.bmp" "${shot#* }" <<'PY'
 import struct, sys, zlib
 data = open(sys.argv[1], "rb").read()
 offset = struct.unpack_from("<I", data, 10)[0]
@@ -35,4 +39,6 @@ png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, heigh
 png += chunk(b"IDAT", zlib.compress(b"".join(rows), 9)) + chunk(b"IEND", b"")
 open(sys.argv[2], "wb").write(png)
 PY
+done
 echo "$png"
+echo "$picture_png"

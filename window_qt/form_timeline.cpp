@@ -14,8 +14,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "pictures/picture_file.h"
 #include "pictures/picture_format.h"
-#include "pictures/timeline_painter.h"
+#include "pictures/qt_painter.h"
+#include "pictures/timeline_drawing.h"
 
 namespace gapscope {
 
@@ -55,7 +57,7 @@ void TFormTimeline::ShowFindings(const Findings& findings, const pictures::Pictu
                                  const QString& folder) {
     const bool first = !timeline_;
     timeline_ = pictures::BuildTimeline(findings, facts);
-    image_ = pictures::RenderTimeline(*timeline_);
+    image_ = pictures::RenderDrawing(pictures::DrawTimeline(*timeline_));
     folder_ = folder;
     setWindowTitle(QStringLiteral("Day timeline ") + QString::fromStdString(IsoDate(findings.day)) +
                    QStringLiteral(" - Gapscope"));
@@ -100,7 +102,8 @@ void TFormTimeline::ButtonSavePictureClick() {
     QString chosen = chooseFile ? chooseFile(this, suggested) : QString();
     if (chosen.isEmpty()) return;
     if (!pictures::PictureFormatOf(chosen.toStdString())) chosen += QStringLiteral(".png");
-    const auto problem = pictures::SaveTimeline(std::filesystem::path(chosen.toStdU16String()), *timeline_);
+    const auto problem = pictures::SavePicture(std::filesystem::path(chosen.toStdU16String()),
+                                               pictures::DrawTimeline(*timeline_), pictures::QtPng);
     if (problem && showError) {
         showError(this, QStringLiteral("The picture could not be saved: ") + QString::fromStdString(*problem));
     }

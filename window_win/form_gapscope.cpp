@@ -11,6 +11,7 @@
 #include "settings/stored_options.h"
 #include "startup/system_text.h"
 #include "window_model/window_layout.h"
+#include "window_win/win_screen.h"
 
 namespace gapscope {
 namespace {
@@ -22,45 +23,8 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 constexpr int kFirstId = 100;  // clear of IDOK and IDCANCEL, which dialog keys send
 
-// The DPI functions of Windows 10 where it has them; earlier systems have one DPI for all.
-template <typename F>
-F User32Function(const char* name) {
-    const FARPROC proc = GetProcAddress(GetModuleHandleW(L"user32.dll"), name);
-    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(proc));
-}
-
-int WindowDpi(HWND hwnd) {
-    static const auto forWindow = User32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
-    if (forWindow) return static_cast<int>(forWindow(hwnd));
-    const HDC dc = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    return dpi;
-}
-
-// The desktop's icon-title font, which the window's text uses, at `dpi`.
-HFONT DesktopFont(int dpi) {
-    static const auto forDpi =
-        User32Function<BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT)>("SystemParametersInfoForDpi");
-    LOGFONTW font{};
-    if (forDpi) {
-        forDpi(SPI_GETICONTITLELOGFONT, sizeof font, &font, 0, static_cast<UINT>(dpi));
-    } else if (SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof font, &font, 0)) {
-        font.lfHeight = MulDiv(font.lfHeight, dpi, WindowDpi(nullptr));
-    }
-    return CreateFontIndirectW(&font);
-}
-
 RECT OuterRect(int clientWidth, int clientHeight, int dpi) {
-    static const auto forDpi =
-        User32Function<BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
-    RECT rect{0, 0, clientWidth, clientHeight};
-    if (forDpi) {
-        forDpi(&rect, kStyle, FALSE, kExStyle, static_cast<UINT>(dpi));
-    } else {
-        AdjustWindowRectEx(&rect, kStyle, FALSE, kExStyle);
-    }
-    return rect;
+    return FrameAround(clientWidth, clientHeight, kStyle, kExStyle, dpi);
 }
 
 std::wstring Wide(std::string_view text) {
@@ -404,7 +368,10 @@ void TFormGapscopeWin::ShowModel() {
         const bool checked = model_->Options().*control.option->member;
         SendMessageW(control.hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     }
-    if (shownLists_ != model_->ListsRevision()) FillLists();
+    if (shownLists_ != model_->ListsRevision()) {
+        FillLists();
+        UpdateTimeline();
+    }
     if (const HWND counts = Control("LabelCounts"); counts != nullptr)
         SetWindowTextW(counts, Wide(model_->Counts().text).c_str());
 
@@ -475,6 +442,10 @@ void TFormGapscopeWin::OnCommand(WORD id, WORD code, HWND control) {
         LabelSourceClick();
         return;
     }
+    if (placed.kind == Kind::List && code == LBN_DBLCLK && placed.name == "ListBoxMissingSlots") {
+        ShowTimeline();
+        return;
+    }
     if (code != BN_CLICKED) return;
     if (placed.option) {
         model_->ClickBox(*placed.option, SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED);
@@ -505,6 +476,20 @@ void TFormGapscopeWin::OnDatePicked() {
     ShowModel();
 }
 
+void TFormGapscopeWin::ShowTimeline() {
+    if (window_ == nullptr) return;
+    if (!timeline_) timeline_ = std::make_unique<TFormTimelineWin>(window_, services_);
+    const PictureRequest picture = model_->Picture();
+    timeline_->ShowFindings(picture.findings, picture.facts, picture.folder);
+    timeline_->Show();
+}
+
+void TFormGapscopeWin::UpdateTimeline() {
+    if (!timeline_ || !timeline_->Visible()) return;
+    const PictureRequest picture = model_->Picture();
+    timeline_->ShowFindings(picture.findings, picture.facts, picture.folder);
+}
+
 void TFormGapscopeWin::LabelSourceClick() {
     const std::optional<std::string> start = model_->LabelSourceClick();
     if (!start || !services_.chooseFolder) return;
@@ -515,8 +500,8 @@ void TFormGapscopeWin::LabelSourceClick() {
     ShowModel();
 }
 
-// A list's shortcut menu copies its lines (the picture of the day needs a toolkit this
-// window does without). A right click first selects the line under it.
+// A list's shortcut menu shows the day as a picture and copies its lines. A right click
+// first selects the line under it.
 void TFormGapscopeWin::OnContextMenu(HWND list, LPARAM at) {
     const Placed* placed = Find(list);
     if (placed == nullptr || placed->kind != Kind::List || !services_.trackMenu) return;
@@ -533,10 +518,16 @@ void TFormGapscopeWin::OnContextMenu(HWND list, LPARAM at) {
     const LRESULT selected = SendMessageW(list, LB_GETCURSEL, 0, 0);
     const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
     const HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING, kShowPicture, L"Show the day as a &picture...");
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING | (selected == LB_ERR ? MF_GRAYED : 0), kCopyLine, L"&Copy line");
     AppendMenuW(menu, MF_STRING | (count <= 0 ? MF_GRAYED : 0), kCopyList, L"Copy &all lines");
     const UINT command = services_.trackMenu(menu, window_, point);
     DestroyMenu(menu);
+    if (command == kShowPicture) {
+        ShowTimeline();
+        return;
+    }
     std::wstring text;
     if (command == kCopyLine && selected != LB_ERR) {
         text = ListText(list, static_cast<int>(selected));

@@ -11,6 +11,7 @@
 #include "report/report_options.h"
 #include "window_model/window_model.h"
 #include "window_win/form_services.h"
+#include "window_win/form_timeline.h"
 
 namespace gapscope {
 
@@ -39,10 +40,16 @@ class TFormGapscopeWin {
     int ExitStatus() const { return model_->ExitStatus(); }
     bool Closed() const { return window_ == nullptr; }
 
+    // The day's timeline in its window, made when first asked for: from the lists' menu,
+    // or a double click on the missing-cycles list.
+    void ShowTimeline();
+    TFormTimelineWin* TimelineWindow() const { return timeline_.get(); }
+
     // The timer that starts the automatic run, and the commands of the lists' menu.
     static constexpr UINT_PTR kTimerAutoRun = 1;
     static constexpr UINT kCopyLine = 1;
     static constexpr UINT kCopyList = 2;
+    static constexpr UINT kShowPicture = 3;
 
   private:
     enum class Kind { Label, List, GroupBox, Button, DatePicker, CheckBox };
@@ -72,11 +79,14 @@ class TFormGapscopeWin {
     // they changed), the data label, the messages; closes when the model says so.
     void ShowModel();
     void FillLists();
+    // The timeline window, while it is shown, follows the report on screen.
+    void UpdateTimeline();
     void LabelSourceClick();
     const Placed* Find(HWND control) const;
 
     WinFormServices services_;
     std::unique_ptr<WindowModel> model_;
+    std::unique_ptr<TFormTimelineWin> timeline_;
     std::vector<Placed> controls_;
     HWND window_ = nullptr;
     HWND tooltips_ = nullptr;

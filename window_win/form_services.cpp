@@ -97,6 +97,38 @@ std::optional<std::filesystem::path> ChooseFolder(HWND owner, const std::filesys
     return chosen;
 }
 
+std::optional<std::filesystem::path> ChoosePictureFile(HWND owner,
+                                                       const std::filesystem::path& suggested) {
+    IFileSaveDialog* dialog = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_PPV_ARGS(&dialog)))) {
+        return std::nullopt;
+    }
+    const COMDLG_FILTERSPEC types[] = {{L"PNG image", L"*.png"}, {L"SVG drawing", L"*.svg"}};
+    dialog->SetFileTypes(2, types);
+    dialog->SetDefaultExtension(L"png");
+    dialog->SetTitle(L"Save the picture");
+    dialog->SetFileName(suggested.filename().c_str());
+    IShellItem* folder = nullptr;
+    if (SUCCEEDED(SHCreateItemFromParsingName(suggested.parent_path().c_str(), nullptr,
+                                              IID_PPV_ARGS(&folder)))) {
+        dialog->SetFolder(folder);
+        folder->Release();
+    }
+    std::optional<std::filesystem::path> chosen;
+    IShellItem* item = nullptr;
+    if (SUCCEEDED(dialog->Show(owner)) && SUCCEEDED(dialog->GetResult(&item))) {
+        wchar_t* path = nullptr;
+        if (SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &path))) {
+            chosen = std::filesystem::path(path);
+            CoTaskMemFree(path);
+        }
+        item->Release();
+    }
+    dialog->Release();
+    return chosen;
+}
+
 }  // namespace
 
 bool ReachParentConsole() {
@@ -142,6 +174,7 @@ WinFormServices DefaultWinFormServices() {
         }
     };
     services.chooseFolder = ChooseFolder;
+    services.choosePictureFile = ChoosePictureFile;
     services.trackMenu = [](HMENU menu, HWND owner, POINT at) {
         return static_cast<UINT>(
             TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr));

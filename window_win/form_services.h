@@ -26,6 +26,11 @@ struct WinFormServices {
         chooseFolder;
     // A shortcut menu at a point of the screen; the command chosen, 0 for none.
     std::function<UINT(HMENU menu, HWND owner, POINT at)> trackMenu;
+    // Modal dialog asking where to save a picture, `suggested` first (PNG or SVG by the
+    // name's extension); nullopt when the operator cancels.
+    std::function<std::optional<std::filesystem::path>(HWND owner,
+                                                       const std::filesystem::path& suggested)>
+        choosePictureFile;
 };
 
 // The services of the running program.

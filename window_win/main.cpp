@@ -71,7 +71,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
         form.Show(showCommand);
         MSG message;
         while (!form.Closed() && GetMessageW(&message, nullptr, 0, 0) > 0) {
-            if (!IsDialogMessageW(form.Window(), &message)) {
+            // The keys of a dialog in each window: the main one and the picture's.
+            const HWND window = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+            if (window == nullptr || !IsDialogMessageW(window, &message)) {
                 TranslateMessage(&message);
                 DispatchMessageW(&message);
             }

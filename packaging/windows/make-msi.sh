@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows installer gapscope-VERSION-x64.msi with wixl from a MinGW-w64 build: the
-# programs (stripped), README, LICENSE and the daily task, and the folder on the system PATH.
+# programs (stripped), README, LICENSE, the licence of the pictures' font that the programs
+# carry, and the daily task, and the folder on the system PATH.
 # VERSION is the build's unless given (the upgrade tests build other versions of the same
 # files). Prints the installer's path. Usage: make-msi.sh BUILD_DIR OUTPUT_DIR [VERSION]
 set -euo pipefail
@@ -27,7 +28,7 @@ if ! [[ $version =~ ^([0-9]{1,5})\.([0-9]{1,5})\.([0-9]{1,5})(\.([0-9]{1,5}))?$ 
     echo "make-msi.sh: '$version' is not a version an installer can carry (at most 255.255.65535.65535)" >&2
     exit 1
 fi
-for program in report simulate ${input[window]:+window}; do
+for program in report simulate fontlicence ${input[window]:+window}; do
     if [ ! -f "${input[$program]}" ]; then
         echo "make-msi.sh: ${input[$program]} not found: build the Windows build first (make windows)" >&2
         exit 1
@@ -51,6 +52,7 @@ if [ -n "${input[window]:-}" ]; then
 fi
 sed 's/\r*$/\r/' "$src/README.md" >"$stage/README.txt"
 sed 's/\r*$/\r/' "$src/LICENSE" >"$stage/LICENSE.txt"
+sed 's/\r*$/\r/' "${input[fontlicence]}" >"$stage/DejaVu-LICENSE.txt"
 {
     printf '\xff\xfe'
     sed -e '1s/encoding="UTF-8"/encoding="UTF-16"/' -e 's/\r*$/\r/' "$here/gapscope-task.xml" |

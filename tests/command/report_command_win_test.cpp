@@ -166,6 +166,34 @@ TEST_F(ReportProgramOnWindows, WithoutAFolderTheProgramsOwnFolderIsUsed) {
     EXPECT_TRUE(fs::exists(installed / kReportName));
 }
 
+TEST_F(ReportProgramOnWindows, ThePictureIsPaintedByTheProgramAloneAsPngOrSvg) {
+    const fs::path installed = dir_ / L"installed";
+    WriteLogs(installed);
+    fs::copy_file(ReportProgram(), installed / L"gapscope-report.exe");
+    for (const std::vector<std::wstring>& days :
+         {std::vector<std::wstring>{L"--day", L"2024-01-05"}, {L"--from", L"2024-01-04", L"--to", L"2024-01-05"}}) {
+        for (const wchar_t* kind : {L"png", L"svg"}) {
+            const fs::path picture = installed / (L"picture." + std::wstring(kind));
+            std::vector<std::wstring> arguments = {installed.wstring(), L"--defaults"};
+            arguments.insert(arguments.end(), days.begin(), days.end());
+            arguments.insert(arguments.end(), {L"--picture", picture.wstring()});
+            const test::ProcessResult result = Run(arguments, installed / L"gapscope-report.exe");
+            ASSERT_EQ(result.status, 0u) << result.err;
+            const std::string bytes = test::ReadFile(picture);
+            if (kind == std::wstring(L"svg")) {
+                EXPECT_TRUE(bytes.starts_with("<?xml") && bytes.ends_with("</svg>\n"));
+            } else {
+                // A PNG as wide as the pictures are (the width in its header).
+                ASSERT_GT(bytes.size(), 24u);
+                EXPECT_TRUE(bytes.starts_with("\x89PNG\r\n\x1a\n"));
+                const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+                EXPECT_GT((byte(18) << 8) | byte(19), 1300);
+            }
+            fs::remove(picture);
+        }
+    }
+}
+
 TEST_F(ReportProgramOnWindows, TheStationsNameComesFromComputerName) {
     const fs::path station = dir_ / L"station";
     WriteLogs(station);

@@ -50,7 +50,7 @@ for library in libc6 libstdc++6; do
 done
 bad=$(names "$report_depends" | grep -E "$gui|^libqt6" || true)
 [ -z "$bad" ] || fail "gapscope-report depends on graphical libraries: $bad"
-for library in libqt6widgets6 libqt6gui6 libqt6svg6 "gapscope-report (= $version)"; do
+for library in libqt6widgets6 libqt6gui6 "gapscope-report (= $version)"; do
     grep -qF "$library" <<<"$window_depends" || fail "gapscope: Depends lacks $library"
 done
 for relation in Breaks Replaces; do
@@ -244,6 +244,10 @@ status=0
 out=$(in_headless gapscope-report /srv/north --picture /srv/day.png 2>&1) || status=$?
 [ "$status" -eq 2 ] && [ "$out" = "gapscope-report: pictures need the gapscope package: apt install gapscope" ] ||
     fail "--picture without gapscope: status $status, '$out'"
+# An SVG needs nothing but the command.
+out=$(in_headless gapscope-report /srv/north --picture /srv/day.svg 2>&1) ||
+    fail "--picture of an SVG without gapscope: $out"
+grep -q '</svg>' "$headless/srv/day.svg" 2>/dev/null || fail "--picture wrote no SVG without gapscope"
 # The root's other packages keep the shared folders (dpkg says so).
 dpkg --root="$headless" -P gapscope-report >/dev/null 2>"$work/purge.txt" ||
     fail "dpkg -P gapscope-report alone: $(cat "$work/purge.txt")"

@@ -104,7 +104,8 @@ installed() {
 }
 folder="$prefix/drive_c/Program Files/Gapscope"
 install_dir='C:\Program Files\Gapscope\'
-files=(gapscope-report.exe gapscope-simulate.exe README.txt LICENSE.txt gapscope-task.xml)
+files=(gapscope-report.exe gapscope-simulate.exe README.txt LICENSE.txt DejaVu-LICENSE.txt
+       gapscope-task.xml)
 [ -z "$window" ] || files+=(gapscope.exe)
 shortcuts() { find "$prefix/drive_c" -name 'Gapscope.lnk'; }
 in_path() { # COUNT: the install folder is that many times in the system PATH
@@ -134,6 +135,11 @@ got=$(wine_run cmd /c gapscope-report --version | tr -d '\r') || true
 [ "$got" = "gapscope-report $version" ] || fail "gapscope-report --version through PATH: '$got'"
 wine_run cmd /c gapscope-simulate 'C:\station' --days 2 --scenario typical --quiet ||
     fail "gapscope-simulate did not make a station"
+# Pictures with the font built into the program, PNG and SVG.
+for picture in day.png day.svg; do
+    wine_run cmd /c gapscope-report 'C:\station' --picture "C:\\$picture" >/dev/null &&
+        [ -s "$prefix/drive_c/$picture" ] || fail "gapscope-report --picture $picture through PATH"
+done
 
 step "the daily task as installed"
 task=$folder/gapscope-task.xml

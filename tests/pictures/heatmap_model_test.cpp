@@ -5,25 +5,12 @@
 #include <gtest/gtest.h>
 
 #include "history/day_queries.h"
-#include "report/day_range.h"
 #include "tests/pictures/picture_station.h"
 
 namespace gapscope::pictures {
 namespace {
 
 using test::Date;
-
-// The range as gapscope-report --from --to --picture gathers it.
-HeatMap HeatMapOf(const test::MemoryStation& station, Day from, Day to, const ReportOptions& options = {},
-                  std::optional<MinuteTime> now = std::nullopt) {
-    HeatMap map;
-    RunDayRange(station.state, options, DayRange{from, to, now}, [&](Day day, DayReportResult& r) {
-        HeatMapRow row = BuildHeatMapRow(r.findings, StatusOf(r));
-        row.day = day;
-        AddHeatMapRow(map, std::move(row), station.state.Mode);
-    });
-    return map;
-}
 
 float Share(const HeatMapRow& row, int column) {
     const HeatCell& cell = row.cells[static_cast<std::size_t>(column)];
@@ -39,14 +26,14 @@ TEST(HeatMapModel, AWeekWithAnOutageAfterDaysBeforeTheLogsBegin) {
     shape.injections = {"cycle@2024-03-02T03:00", "segments@2024-03-06T08:00:9/3,4"};
     const auto station = test::Station(ScanMode::Prime, first, first + std::chrono::days{6}, shape);
     const HeatMap withEarlier =
-        HeatMapOf(station, first - std::chrono::days{2}, first + std::chrono::days{6});
+        test::HeatMapOf(station, first - std::chrono::days{2}, first + std::chrono::days{6});
     ASSERT_EQ(withEarlier.rows.size(), 9u);
     for (int r = 0; r < 2; ++r) {
         // Never drawn as days of missing cycles.
         EXPECT_EQ(withEarlier.rows[static_cast<std::size_t>(r)].status, DayStatus::BeforeLogsBegin);
         EXPECT_TRUE(withEarlier.rows[static_cast<std::size_t>(r)].cells.empty());
     }
-    const HeatMap map = HeatMapOf(station, first, first + std::chrono::days{6});
+    const HeatMap map = test::HeatMapOf(station, first, first + std::chrono::days{6});
 
     ASSERT_EQ(map.rows.size(), 7u);
     EXPECT_EQ(map.columns, 96);
@@ -81,7 +68,7 @@ TEST(HeatMapModel, CyclesBeforeTheFirstRecordOfTheFirstDayAreNotJudged) {
     test::StationShape shape;
     shape.firstRecord = MinuteTime{day} + std::chrono::minutes{13 * 60 + 47};
     const auto station = test::Station(ScanMode::Prime, day, day, shape);
-    const HeatMap map = HeatMapOf(station, day, day);
+    const HeatMap map = test::HeatMapOf(station, day, day);
     const HeatMapRow& row = map.rows[0];
     EXPECT_EQ(row.status, DayStatus::Reported);
     // 13:45 starts before the first record; 14:00 is the first cycle judged.
@@ -99,7 +86,7 @@ TEST(HeatMapModel, CyclesThatExpectNothingAreNotShares) {
     options.met8LritOnly = true;
     options.includeLrit = true;
     const auto station = test::Station(ScanMode::Prime, day, day);
-    const HeatMap map = HeatMapOf(station, day, day, options);
+    const HeatMap map = test::HeatMapOf(station, day, day, options);
     ASSERT_EQ(map.rows.size(), 1u);
     for (int c = 0; c < 96; ++c) {
         const HeatCell& cell = map.rows[0].cells[static_cast<std::size_t>(c)];
@@ -113,7 +100,7 @@ TEST(HeatMapModel, AFailedDayAndTheCurrentDay) {
     shape.segLinesFirst = "202403051200=1=ZZ\n";  // a bad mask
     const auto station = test::Station(ScanMode::Prime, first, first + std::chrono::days{1}, shape);
     const MinuteTime now = MinuteTime{first + std::chrono::days{1}} + std::chrono::minutes{6 * 60};
-    const HeatMap map = HeatMapOf(station, first, first + std::chrono::days{1}, {}, now);
+    const HeatMap map = test::HeatMapOf(station, first, first + std::chrono::days{1}, {}, now);
     ASSERT_EQ(map.rows.size(), 2u);
     EXPECT_EQ(map.rows[0].status, DayStatus::Failed);
     EXPECT_TRUE(map.rows[0].cells.empty());
@@ -128,7 +115,7 @@ TEST(HeatMapModel, AFailedDayAndTheCurrentDay) {
 TEST(HeatMapModel, RapidScanRows) {
     const Day day = Date(2024, 3, 5);
     const auto station = test::Station(ScanMode::RapidScan, day, day, test::Faults({"cycle@2024-03-05T03:05"}));
-    const HeatMap map = HeatMapOf(station, day, day);
+    const HeatMap map = test::HeatMapOf(station, day, day);
     EXPECT_EQ(map.columns, 288);
     EXPECT_EQ(map.cycleMinutes, 5);
     EXPECT_FLOAT_EQ(Share(map.rows[0], 37), 1.0f);

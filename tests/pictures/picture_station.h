@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "history/time_keys.h"
+#include "pictures/heatmap_model.h"
+#include "report/day_range.h"
 #include "report/day_report.h"
 #include "tests/report/simulated_day.h"
 #include "tests/support/test_support.h"
@@ -78,6 +80,19 @@ inline DayReportResult Report(const MemoryStation& station, Day day, const Repor
     RunInputs inputs;
     inputs.now = now;
     return BuildDayReportWith(station.state, options, day, inputs);
+}
+
+// The range as gapscope-report --from --to --picture gathers it.
+inline pictures::HeatMap HeatMapOf(const MemoryStation& station, Day from, Day to,
+                                   const ReportOptions& options = {},
+                                   std::optional<MinuteTime> now = std::nullopt) {
+    pictures::HeatMap map;
+    RunDayRange(station.state, options, DayRange{from, to, now}, [&](Day day, DayReportResult& r) {
+        pictures::HeatMapRow row = pictures::BuildHeatMapRow(r.findings, pictures::StatusOf(r));
+        row.day = day;
+        pictures::AddHeatMapRow(map, std::move(row), station.state.Mode);
+    });
+    return map;
 }
 
 // The day the timeline tests look at: a cycle missing at 03:00, channel 9 without segments

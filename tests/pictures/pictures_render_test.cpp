@@ -1,20 +1,22 @@
-// The pictures as drawn: rendered offscreen, saved as PNG and SVG, and read back pixel by
+// The pictures as Qt paints them: rendered offscreen, saved as PNG, and read back pixel by
 // pixel at the places the layout gives each cell.
-#include <QFile>
+#include <QFont>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
-#include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <memory>
 
 #include "history/day_queries.h"
-#include "pictures/heatmap_painter.h"
+#include "pictures/heatmap_drawing.h"
 #include "pictures/palette.h"
 #include "pictures/picture_file.h"
 #include "pictures/picture_layout.h"
-#include "pictures/timeline_painter.h"
+#include "pictures/qt_painter.h"
+#include "pictures/timeline_drawing.h"
 #include "report/day_range.h"
 #include "settings/version.h"
 #include "tests/pictures/picture_station.h"
@@ -74,7 +76,7 @@ int RowIndex(const Timeline& t, ItemKind kind, ChannelNumber channel) {
 
 TEST_F(PicturesRender, TheFaultsShowInTheirCellsAndReceivedEverywhereElse) {
     const Timeline t = FaultDayTimeline();
-    const QImage image = RenderTimeline(t);
+    const QImage image = RenderDrawing(DrawTimeline(t));
     const PictureLayout layout = LayoutTimeline(t);
     ASSERT_EQ(image.size(), QSize(layout.width, layout.height));
 
@@ -113,7 +115,7 @@ TEST_F(PicturesRender, ASatelliteOutOfServiceIsHatched) {
     const auto station = test::Station(ScanMode::Prime, gone - std::chrono::days{1}, gone);
     for (const Day day : {gone - std::chrono::days{1}, gone}) {
         const Timeline t = BuildTimeline(test::Report(station, day).findings, {});
-        const QImage image = RenderTimeline(t);
+        const QImage image = RenderDrawing(DrawTimeline(t));
         const PictureLayout layout = LayoutTimeline(t);
         const int goesEast = RowIndex(t, ItemKind::Fsd, 21);
         for (int hour = 0; hour < 24; ++hour) {
@@ -134,7 +136,7 @@ TEST_F(PicturesRender, TheCurrentDayIsStripedAfterTheCurrentMinute) {
         test::Report(station, day, {}, MinuteTime{day} + std::chrono::minutes{12 * 60 + 50})
             .findings,
         {});
-    const QImage image = RenderTimeline(t);
+    const QImage image = RenderDrawing(DrawTimeline(t));
     const PictureLayout layout = LayoutTimeline(t);
     EXPECT_TRUE(FilledWith(image, layout.Cell(0, 49), colour::kReceived));
     for (int c = 50; c < t.columns; c += 7) EXPECT_TRUE(PatternOf(image, layout.Cell(0, c), colour::kStripe)) << c;
@@ -156,7 +158,7 @@ TEST_F(PicturesRender, DaysBeforeTheLogsBeginAreHatchedAndAnOutageIsTheDarkestRo
                     AddHeatMapRow(map, BuildHeatMapRow(r.findings, StatusOf(r)),
                                   station.state.Mode);
                 });
-    const QImage image = RenderHeatMap(map);
+    const QImage image = RenderDrawing(DrawHeatMap(map));
     const PictureLayout layout = LayoutHeatMap(map);
 
     for (int r = 0; r < 8; ++r) {
@@ -181,50 +183,70 @@ TEST_F(PicturesRender, DaysBeforeTheLogsBeginAreHatchedAndAnOutageIsTheDarkestRo
               ToQRgb(ShareColour(map.rows[2].total.missingShare)));
 }
 
-TEST_F(PicturesRender, PngFileHoldsThePictureAndSvgIsWellFormed) {
-    const Timeline t = FaultDayTimeline();
-    const auto paint = [&](QPainter& painter) { PaintTimeline(painter, t); };
-    const auto png = dir_.path() / "day.png";
-    ASSERT_EQ(SavePicture(png, TimelineSize(t), QStringLiteral("timeline"), paint), std::nullopt);
-    const QImage read(QString::fromStdString(png.string()));
-    EXPECT_EQ(read.convertToFormat(QImage::Format_RGB32), RenderTimeline(t));
-
-    const auto svg = dir_.path() / "day.SVG";
-    ASSERT_EQ(SavePicture(svg, TimelineSize(t), QStringLiteral("Gapscope day timeline"), paint), std::nullopt);
-    QFile file(QString::fromStdString(svg.string()));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QXmlStreamReader xml(&file);
-    int elements = 0;
-    QString root, title, width, viewBox;
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
-        if (elements++ == 0) {
-            root = xml.name().toString();
-            width = xml.attributes().value(QStringLiteral("width")).toString();
-            viewBox = xml.attributes().value(QStringLiteral("viewBox")).toString();
+// The SVG and Windows painters set the pixels PixelsOf gives; Qt's own lines must set the same.
+TEST_F(PicturesRender, QtSetsThePixelsOfEveryLineThatTheOtherPaintersSet) {
+    int lines = 0;
+    for (int length = 0; length < 12; ++length) {
+        for (const auto& [dx, dy] : {std::pair{1, 0}, {0, 1}, {1, 1}, {1, -1}}) {
+            const int x0 = 5 + length % 3, y0 = 20 + length % 2;
+            const Line line{x0, y0, x0 + dx * length, y0 + dy * length, colour::kInk};
+            Drawing drawing{40, 40, "", {Fill{{0, 0, 40, 40}, colour::kBackground}, line}};
+            const QImage image = RenderDrawing(drawing);
+            std::set<std::pair<int, int>> painted, expected;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    if (image.pixel(x, y) == ToQRgb(colour::kInk)) painted.insert({x, y});
+                }
+            }
+            const PixelRun run = PixelsOf(line);
+            for (int i = 0; i < run.length; ++i) expected.insert({run.x + i * run.dx, run.y + i * run.dy});
+            EXPECT_EQ(painted, expected) << "from " << x0 << "," << y0 << " by " << dx << "," << dy << " x " << length;
+            ++lines;
         }
-        if (xml.name() == QStringLiteral("title")) title = xml.readElementText();
     }
-    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
-    EXPECT_EQ(root, QStringLiteral("svg"));
-    // As large as the PNG, a pixel to a CSS pixel (96 to the inch).
-    const QSize size = TimelineSize(t);
-    EXPECT_EQ(viewBox, QStringLiteral("0 0 %1 %2").arg(size.width()).arg(size.height()));
-    ASSERT_TRUE(width.endsWith(QStringLiteral("mm"))) << width.toStdString();
-    EXPECT_NEAR(width.chopped(2).toDouble() * 96 / 25.4, size.width(), 0.5) << width.toStdString();
-    EXPECT_EQ(title, QStringLiteral("Gapscope day timeline"));
-    EXPECT_GT(elements, 100);
+    EXPECT_EQ(lines, 48);
 }
 
-TEST_F(PicturesRender, APictureThatCannotBeWrittenLeavesNothing) {
+// The font's table, by which layouts measure text, agrees with Qt's measure of every text
+// of the pictures: never narrower, so that what fits by the table fits as drawn, and wider
+// only by the few pairs Qt kerns closer.
+TEST_F(PicturesRender, TheFontTableMeasuresTextAsQtDoes) {
     const Timeline t = FaultDayTimeline();
-    const auto paint = [&](QPainter& painter) { PaintTimeline(painter, t); };
+    HeatMap map;  // of two days without cells, which say why in words
+    map.rows.resize(2);
+    map.rows[0].status = DayStatus::Failed;
+    map.rows[1].status = DayStatus::BeforeLogsBegin;
+    for (const Drawing& drawing : {DrawTimeline(t), DrawHeatMap(map)}) {
+        for (const Shape& shape : drawing.shapes) {
+            const auto* text = std::get_if<Text>(&shape);
+            if (text == nullptr) continue;
+            QFont font(QStringLiteral("DejaVu Sans"));
+            font.setPixelSize(text->font.pixels);
+            font.setBold(text->font.bold);
+            ASSERT_EQ(QFontInfo(font).family(), QStringLiteral("DejaVu Sans"));
+            for (const PlacedLine& line : PlaceText(*text)) {
+                const double qt = QFontMetricsF(font).horizontalAdvance(QString::fromStdString(line.text));
+                const double table = TextAdvance(line.text, text->font);
+                EXPECT_GE(table, qt - 0.25) << line.text;
+                EXPECT_LE(table, qt * 1.02 + 1.5) << line.text;
+            }
+        }
+    }
+}
+
+TEST_F(PicturesRender, APngFileHoldsThePictureAndOneThatCannotBeWrittenLeavesNothing) {
+    const Drawing drawing = DrawTimeline(FaultDayTimeline());
+    const auto png = dir_.path() / "day.png";
+    ASSERT_EQ(SavePicture(png, drawing, QtPng), std::nullopt);
+    const QImage read(QString::fromStdString(png.string()));
+    EXPECT_EQ(read.convertToFormat(QImage::Format_RGB32), RenderDrawing(drawing));
+    std::filesystem::remove(png);
+
     const auto inMissingFolder = dir_.path() / "no-such-folder" / "day.png";
-    const auto problem = SavePicture(inMissingFolder, TimelineSize(t), QString(), paint);
+    const auto problem = SavePicture(inMissingFolder, drawing, QtPng);
     ASSERT_TRUE(problem.has_value());
     EXPECT_NE(problem->find("no-such-folder"), std::string::npos) << *problem;
-    const auto wrongKind = dir_.path() / "day.jpg";
-    EXPECT_TRUE(SavePicture(wrongKind, TimelineSize(t), QString(), paint).has_value());
+    EXPECT_TRUE(SavePicture(dir_.path() / "day.jpg", drawing, QtPng).has_value());
     EXPECT_TRUE(std::filesystem::is_empty(dir_.path()));
 }
 

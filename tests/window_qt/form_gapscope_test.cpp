@@ -22,7 +22,8 @@
 #include <optional>
 #include <vector>
 
-#include "pictures/timeline_painter.h"
+#include "pictures/qt_painter.h"
+#include "pictures/timeline_drawing.h"
 #include "report/report_options.h"
 #include "settings/stored_folder.h"
 #include "tools/simulator/simulator.h"
@@ -455,7 +456,7 @@ class FormGapscopeTest : public QObject {
         QCOMPARE(window->Shown()->facts.station, std::string("Groundstation"));
         QCOMPARE(FirstChannelAt(*window, 12), pictures::CellState::Missing);
         QCOMPARE(FirstChannelAt(*window, 13), pictures::CellState::Received);
-        QCOMPARE(window->Image(), pictures::RenderTimeline(*window->Shown()));
+        QCOMPARE(window->Image(), pictures::RenderDrawing(pictures::DrawTimeline(*window->Shown())));
         QVERIFY(window->windowTitle().contains(QStringLiteral("2024-01-05")));
         // No control of the main window moved or changed its size.
         for (QWidget* widget : form->findChildren<QWidget*>()) {

@@ -4,6 +4,8 @@
 #include <windows.h>
 // After windows.h, which they need.
 #include <commctrl.h>
+#include <objbase.h>
+#include <gdiplus.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -19,6 +21,7 @@
 #include "tests/support/test_support.h"
 #include "unattended/unattended_run.h"
 #include "window_model/window_layout.h"
+#include "pictures/timeline_drawing.h"
 #include "window_win/form_gapscope.h"
 
 namespace gapscope {
@@ -39,6 +42,8 @@ struct Recorder {
     std::vector<WindowMessage> said;
     std::vector<fs::path> folderDialogs;
     std::optional<fs::path> chosenFolder;
+    std::vector<fs::path> suggestedPictures;
+    std::optional<fs::path> chosenPicture;
     std::vector<std::wstring> menu;
     UINT menuChoice = 0;
 
@@ -161,6 +166,10 @@ class FormGapscopeWin : public ::testing::Test {
         services.chooseFolder = [this](HWND, const fs::path& start) {
             recorder_.folderDialogs.push_back(start);
             return recorder_.chosenFolder;
+        };
+        services.choosePictureFile = [this](HWND, const fs::path& suggested) {
+            recorder_.suggestedPictures.push_back(suggested);
+            return recorder_.chosenPicture;
         };
         services.trackMenu = [this](HMENU menu, HWND, POINT) {
             recorder_.menu.clear();
@@ -334,8 +343,9 @@ TEST_F(FormGapscopeWin, EventsReachTheModelAndItsLinesReachTheLists) {
     const HWND products = form->Control("ListBoxMissingProduct");
     recorder_.menuChoice = TFormGapscopeWin::kCopyList;
     SendMessageW(form->Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(products), -1);
-    EXPECT_EQ(recorder_.menu,
-              (std::vector<std::wstring>{L"&Copy line (grayed)", L"Copy &all lines"}));
+    EXPECT_EQ(recorder_.menu, (std::vector<std::wstring>{L"Show the day as a &picture...",
+                                                          L" (grayed)",  // the separator
+                                                          L"&Copy line (grayed)", L"Copy &all lines"}));
     ASSERT_TRUE(OpenClipboard(form->Window()));
     const auto* copied = static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)));
     EXPECT_EQ(std::wstring(copied ? copied : L""),
@@ -349,6 +359,78 @@ TEST_F(FormGapscopeWin, EventsReachTheModelAndItsLinesReachTheLists) {
     EXPECT_TRUE(fs::exists(data_ / "2024-01-06-missing-segments.txt"));
     SendMessageW(form->Control("ButtonClose"), BM_CLICK, 0, 0);
     EXPECT_TRUE(form->Closed());
+}
+
+TEST_F(FormGapscopeWin, TheDayAsAPictureInItsOwnWindowFollowsTheReportAndSaves) {
+    auto form = Shown(DataArgs(), true);
+    EXPECT_EQ(form->TimelineWindow(), nullptr);  // made only when asked for
+    recorder_.menuChoice = TFormGapscopeWin::kShowPicture;
+    SendMessageW(form->Window(), WM_CONTEXTMENU,
+                 reinterpret_cast<WPARAM>(form->Control("ListBoxMissingSegs")), -1);
+    TFormTimelineWin* picture = form->TimelineWindow();
+    ASSERT_NE(picture, nullptr);
+    EXPECT_TRUE(picture->Visible());
+    EXPECT_EQ(GetWindow(picture->Window(), GW_OWNER), form->Window());
+    ASSERT_TRUE(picture->Shown().has_value());
+    EXPECT_EQ(picture->Shown()->day, kYesterday);
+    EXPECT_EQ(picture->Shown()->facts.station, "Groundstation");
+    EXPECT_EQ(TextOf(picture->Window()), L"Day timeline 2024-01-05 - Gapscope");
+    EXPECT_TRUE(picture->Painter().HasPictureFont());
+    // The picture as painted: the one record, channel 1 in full at 23:45, in its cell.
+    const pictures::Drawing drawing = pictures::DrawTimeline(*picture->Shown());
+    ASSERT_NE(picture->Picture(), nullptr);
+    EXPECT_EQ(static_cast<int>(picture->Picture()->GetWidth()), drawing.width);
+    EXPECT_EQ(static_cast<int>(picture->Picture()->GetHeight()), drawing.height);
+    const pictures::Box cell = pictures::LayoutTimeline(*picture->Shown()).Cell(0, 95);
+    Gdiplus::Color colour;
+    picture->Picture()->GetPixel(cell.x + cell.width / 2, cell.y + cell.height / 2, &colour);
+    EXPECT_EQ((pictures::Rgb{colour.GetR(), colour.GetG(), colour.GetB()}), pictures::colour::kReceived);
+
+    // It follows the picked day, and its buttons fit at every DPI.
+    PickDay(form->Window(), form->Control("DateTimePickerDate"), sys_days{2024y / January / 4});
+    EXPECT_EQ(picture->Shown()->day, sys_days{2024y / January / 4});
+    EXPECT_EQ(TextOf(picture->Window()), L"Day timeline 2024-01-04 - Gapscope");
+    for (const int dpi : {144, 96}) {
+        RECT suggested;
+        GetWindowRect(picture->Window(), &suggested);
+        SendMessageW(picture->Window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        RECT client;
+        GetClientRect(picture->Window(), &client);
+        const RECT save = PlaceIn(picture->Window(), picture->Control("ButtonSavePicture"));
+        const RECT close = PlaceIn(picture->Window(), picture->Control("ButtonClosePicture"));
+        EXPECT_TRUE(Inside(client, save) && Inside(client, close) && Apart(save, close)) << dpi;
+        EXPECT_GE(close.bottom - close.top, MulDiv(25, dpi, 96)) << dpi;
+    }
+
+    // Saved where the operator chooses: PNG without an extension, SVG by its own.
+    recorder_.chosenPicture = data_ / "day";
+    SendMessageW(picture->Control("ButtonSavePicture"), BM_CLICK, 0, 0);
+    ASSERT_EQ(recorder_.suggestedPictures.size(), 1u);
+    EXPECT_EQ(recorder_.suggestedPictures[0].filename(), "2024-01-04-timeline.png");
+    EXPECT_TRUE(fs::equivalent(recorder_.suggestedPictures[0].parent_path(), data_));
+    EXPECT_TRUE(test::ReadFile(data_ / "day.png").starts_with("\x89PNG"));
+    recorder_.chosenPicture = data_ / "day.svg";
+    SendMessageW(picture->Control("ButtonSavePicture"), BM_CLICK, 0, 0);
+    EXPECT_TRUE(test::ReadFile(data_ / "day.svg").starts_with("<?xml"));
+    EXPECT_TRUE(recorder_.said.empty());
+    recorder_.chosenPicture = data_ / "no-such-folder" / "day.png";
+    SendMessageW(picture->Control("ButtonSavePicture"), BM_CLICK, 0, 0);
+    ASSERT_EQ(recorder_.said.size(), 1u);
+    EXPECT_EQ(recorder_.said[0].kind, WindowMessage::Kind::Error);
+    EXPECT_TRUE(recorder_.said[0].text.starts_with("The picture could not be saved: ")) << recorder_.said[0].text;
+
+    // Closed, it is hidden and follows nothing; a double click on the missing cycles brings
+    // it back with the day on screen.
+    SendMessageW(picture->Control("ButtonClosePicture"), BM_CLICK, 0, 0);
+    EXPECT_FALSE(picture->Visible());
+    PickDay(form->Window(), form->Control("DateTimePickerDate"), sys_days{2024y / January / 3});
+    EXPECT_EQ(picture->Shown()->day, sys_days{2024y / January / 4});
+    const HWND slots = form->Control("ListBoxMissingSlots");
+    SendMessageW(form->Window(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(slots), LBN_DBLCLK),
+                 reinterpret_cast<LPARAM>(slots));
+    EXPECT_EQ(form->TimelineWindow(), picture);
+    EXPECT_TRUE(picture->Visible());
+    EXPECT_EQ(picture->Shown()->day, sys_days{2024y / January / 3});
 }
 
 TEST_F(FormGapscopeWin, AutomaticRunSavesOnItsOneTickAndCloses) {

@@ -1,8 +1,9 @@
 // For the documentation, not a test: the window as the program opens it (its own services,
 // the folder and switches of the command line, GAPSCOPE_NOW for the clock, a station named
-// STATION7), photographed
-// from the screen once its first report is shown, into the BMP file that the environment's
-// GAPSCOPE_SCREENSHOT names. Run under a display: scripts/window-windows-screenshot.sh.
+// STATION7), photographed from the screen once its first report is shown, into the BMP file
+// that the environment's GAPSCOPE_SCREENSHOT names; then, where GAPSCOPE_PICTURE_SCREENSHOT
+// names another, the day's picture window. Run under a display:
+// scripts/window-windows-screenshot.sh.
 #include <windows.h>
 // After windows.h, which they need.
 #include <commctrl.h>
@@ -87,5 +88,10 @@ int main() {
     // A line picked in the missing-cycles list, as an operator reading it would.
     SendMessageW(form.Control("ListBoxMissingSlots"), LB_SETCURSEL, 3, 0);
     PumpFor(1500);
-    return WriteBmp(picture, form.Window()) ? 0 : 1;
+    if (!WriteBmp(picture, form.Window())) return 1;
+    const char* timeline = std::getenv("GAPSCOPE_PICTURE_SCREENSHOT");
+    if (timeline == nullptr) return 0;
+    form.ShowTimeline();
+    PumpFor(1500);
+    return WriteBmp(timeline, form.TimelineWindow()->Window()) ? 0 : 1;
 }
